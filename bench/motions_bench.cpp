@@ -1,0 +1,29 @@
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+
+#include "motions/naomoveSuperClass.h"
+
+// Construction of the whole-body motion object: the walking engine with its
+// model and parameter files, and every kick and stand-up prepared once.
+// Run from the source root, where the parameter files live.
+static void BM_ConstructMotionObject(benchmark::State& state) {
+  // The walking engine reports its parameters on standard error each time.
+  if (std::freopen("/dev/null", "w", stderr) == nullptr) state.SkipWithError("cannot silence stderr");
+  for (auto _ : state) {
+    NaoMoveSuperClass m(0.01, 1, 0, 0, "./");
+    benchmark::DoNotOptimize(m.q_left_leg[0]);
+  }
+}
+BENCHMARK(BM_ConstructMotionObject)->Unit(benchmark::kMillisecond);
+
+// One control cycle of the generic kick, the one the agent plays.
+static void BM_GenericKickCycle(benchmark::State& state) {
+  if (std::freopen("/dev/null", "w", stderr) == nullptr) state.SkipWithError("cannot silence stderr");
+  NaoMoveSuperClass m(0.01, 1, 0, 0, "./");
+  for (auto _ : state) {
+    double g = 1;
+    benchmark::DoNotOptimize(m.check_rightKick(g, 1));
+  }
+}
+BENCHMARK(BM_GenericKickCycle)->Unit(benchmark::kMicrosecond);

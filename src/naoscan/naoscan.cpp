@@ -1,0 +1,270 @@
+#include "naoscan/naoscan.h"
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+
+namespace {
+
+// Bumped by reset_pattern_state; each pattern compares it with the value it
+// last saw and starts over when they differ.
+unsigned g_pattern_generation = 0;
+
+// Formats one command into `buf` and appends it. The values come from the
+// perception, so a text that would not fit is dropped rather than cut.
+__attribute__((format(printf, 3, 4)))
+void write_command(std::stringstream& out, char* buf, const char* fmt, ...)
+{
+    va_list args;
+    va_start(args, fmt);
+    int n = std::vsnprintf(buf, head_scan_t::CMD_SIZE, fmt, args);
+    va_end(args);
+    if (n < 0 || n >= head_scan_t::CMD_SIZE) {
+        std::fprintf(stderr, "head_scan_t: command too long, dropped\n");
+        buf[0] = '\0';
+        return;
+    }
+    out << buf;
+}
+
+double yaw_deg() { return NaoParse::GetJointAngleDeg(NaoParse::JID_HEAD_1); }
+double pitch_deg() { return NaoParse::GetJointAngleDeg(NaoParse::JID_HEAD_2); }
+
+// Neck speed towards the ball for one angle, with a dead zone so that the
+// head does not jitter around the target.
+double ball_speed(double angle_deg)
+{
+    double v = angle_deg / 10.0;
+    if (v > -0.1 && v < 0.1)
+        return 0.0;
+    return v;
+}
+
+// Writes the ball-tracking command when the ball is in view; true when it
+// did (the pattern then waits).
+bool track_ball(std::stringstream& out, char* buf, NaoParse* p)
+{
+    if (p == nullptr || !p->nv.seen[NaoParse::VO_BALL])
+        return false;
+    double az = p->nv.pol[NaoParse::VO_BALL][1];
+    double el = p->nv.pol[NaoParse::VO_BALL][2];
+    if (!std::isfinite(az) || !std::isfinite(el)) {
+        // A broken observation must not become a speed command.
+        buf[0] = '\0';
+        return true;
+    }
+    write_command(out, buf, "(he1 %.2f) (he2 %.2f)", ball_speed(az), ball_speed(el));
+    return true;
+}
+
+void yaw_plus(std::stringstream& out, char* buf, double s) { write_command(out, buf, "(he1 %.2f) (he2 0)", s); }
+void yaw_minus(std::stringstream& out, char* buf, double s) { write_command(out, buf, "(he1 -%.2f) (he2 0)", s); }
+void pitch_plus(std::stringstream& out, char* buf, double s) { write_command(out, buf, "(he1 0) (he2 %.2f)", s); }
+void pitch_minus(std::stringstream& out, char* buf, double s) { write_command(out, buf, "(he1 0) (he2 -%.2f)", s); }
+
+}  // namespace
+
+head_scan_t::head_scan_t(seq_id id, double yaw_amp, double pitch_amp)
+    : seq(id), pitch_amplitude(pitch_amp), yaw_amplitude(yaw_amp), reversal_count(0), first_sweep(false)
+{
+}
+
+void head_scan_t::reset_pattern_state() { ++g_pattern_generation; }
+
+void head_scan_t::headScan(std::stringstream& out, double speed, NaoParse* p)
+{
+    switch (static_cast<int>(seq)) {
+    case SEQ_CENTER:
+        out << "(he1 0) (he2 0)";
+        break;
+    case SEQ_YAW:
+        headScan_546(out, speed, p);
+        break;
+    case SEQ_PITCH:
+        headScan_528(out, speed, p);
+        break;
+    case SEQ_RECTANGLE:
+        headScan_56974(out, speed, p);
+        break;
+    case SEQ_FIVE_LEGS:
+        headScan_565854(out, speed, p);
+        break;
+    default:
+        std::fprintf(stderr, "UNDEF head_scan_id !!!\n");
+        break;
+    }
+}
+
+// Yaw sweep between -A and +A; the cycle that reaches a limit writes nothing.
+void head_scan_t::headScan_546(std::stringstream& out, double speed, NaoParse* p)
+{
+    static char buf[CMD_SIZE];
+    static int head_angle_dir = 0;  // 0: towards negative yaw
+    static unsigned generation = 0;
+    if (generation != g_pattern_generation) {
+        generation = g_pattern_generation;
+        head_angle_dir = 0;
+    }
+    if (track_ball(out, buf, p))
+        return;
+    double y = yaw_deg();
+    if (head_angle_dir == 0) {
+        if (y > -yaw_amplitude) {
+            yaw_minus(out, buf, speed);
+        } else {
+            first_sweep = (reversal_count == 0);
+            reversal_count++;
+            head_angle_dir = 1;
+        }
+    } else {
+        if (y < yaw_amplitude) {
+            yaw_plus(out, buf, speed);
+        } else {
+            first_sweep = (reversal_count == 0);
+            reversal_count++;
+            head_angle_dir = 0;
+        }
+    }
+}
+
+// Pitch sweep between -B and +B, as the yaw sweep.
+void head_scan_t::headScan_528(std::stringstream& out, double speed, NaoParse* p)
+{
+    static char buf[CMD_SIZE];
+    static int head_angle_dir = 0;  // 0: towards negative pitch
+    static unsigned generation = 0;
+    if (generation != g_pattern_generation) {
+        generation = g_pattern_generation;
+        head_angle_dir = 0;
+    }
+    if (track_ball(out, buf, p))
+        return;
+    double q = pitch_deg();
+    if (head_angle_dir == 0) {
+        if (q > -pitch_amplitude) {
+            pitch_minus(out, buf, speed);
+        } else {
+            first_sweep = (reversal_count == 0);
+            reversal_count++;
+            head_angle_dir = 1;
+        }
+    } else {
+        if (q < pitch_amplitude) {
+            pitch_plus(out, buf, speed);
+        } else {
+            first_sweep = (reversal_count == 0);
+            reversal_count++;
+            head_angle_dir = 0;
+        }
+    }
+}
+
+// Rectangle: +yaw, -pitch, -yaw, +pitch; a change of leg writes the next
+// leg's command in the same cycle.
+void head_scan_t::headScan_56974(std::stringstream& out, double speed, NaoParse* p)
+{
+    static char buf[CMD_SIZE];
+    static int head_scan_state = 0;
+    static unsigned generation = 0;
+    if (generation != g_pattern_generation) {
+        generation = g_pattern_generation;
+        head_scan_state = 0;
+    }
+    if (track_ball(out, buf, p))
+        return;
+    double y = yaw_deg();
+    double q = pitch_deg();
+    switch (head_scan_state) {
+    case 0:
+        if (y < yaw_amplitude) {
+            yaw_plus(out, buf, speed);
+        } else {
+            head_scan_state = 1;
+            pitch_minus(out, buf, speed);
+        }
+        break;
+    case 1:
+        if (q > -pitch_amplitude) {
+            pitch_minus(out, buf, speed);
+        } else {
+            head_scan_state = 2;
+            yaw_minus(out, buf, speed);
+        }
+        break;
+    case 2:
+        if (y > -yaw_amplitude) {
+            yaw_minus(out, buf, speed);
+        } else {
+            head_scan_state = 3;
+            pitch_plus(out, buf, speed);
+        }
+        break;
+    case 3:
+        if (q < pitch_amplitude) {
+            pitch_plus(out, buf, speed);
+        } else {
+            head_scan_state = 0;
+            yaw_plus(out, buf, speed);
+        }
+        break;
+    }
+}
+
+// Five legs through the centre: out to +A and back, down to -B and back,
+// then out to -A, where the pattern turns towards +A again.
+void head_scan_t::headScan_565854(std::stringstream& out, double speed, NaoParse* p)
+{
+    static char buf[CMD_SIZE];
+    static int head_scan_state = 0;
+    static unsigned generation = 0;
+    if (generation != g_pattern_generation) {
+        generation = g_pattern_generation;
+        head_scan_state = 0;
+    }
+    if (track_ball(out, buf, p))
+        return;
+    double y = yaw_deg();
+    double q = pitch_deg();
+    switch (head_scan_state) {
+    case 0:
+        if (y < yaw_amplitude) {
+            yaw_plus(out, buf, speed);
+        } else {
+            head_scan_state = 1;
+            yaw_minus(out, buf, speed);
+        }
+        break;
+    case 1:
+        if (y > 0) {
+            yaw_minus(out, buf, speed);
+        } else {
+            head_scan_state = 2;
+            pitch_minus(out, buf, speed);
+        }
+        break;
+    case 2:
+        if (q > -pitch_amplitude) {
+            pitch_minus(out, buf, speed);
+        } else {
+            head_scan_state = 3;
+            pitch_plus(out, buf, speed);
+        }
+        break;
+    case 3:
+        if (q < 0) {
+            pitch_plus(out, buf, speed);
+        } else {
+            head_scan_state = 4;
+            yaw_minus(out, buf, speed);
+        }
+        break;
+    case 4:
+        if (y > -yaw_amplitude) {
+            yaw_minus(out, buf, speed);
+        } else {
+            head_scan_state = 0;
+            yaw_plus(out, buf, speed);
+        }
+        break;
+    }
+}

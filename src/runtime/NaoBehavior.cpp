@@ -1,0 +1,125 @@
+#include "runtime/NaoBehavior.h"
+
+#include <cmath>
+#include <cstdio>
+#include <iostream>
+
+#include "naoscan/naoscan.h"
+#include "walk/naomove.h"
+
+NaoBehavior::NaoBehavior(int unum_, int team_size_, std::string team_name)
+    : game_phase(3),
+      sub_steps(2),
+      initialized(false),
+      think_count(0),
+      unum(unum_),
+      team_size(team_size_),
+      parse(nullptr),
+      form(nullptr),
+      beamed(false),
+      out(std::ios::in | std::ios::out),
+      head_scan_active(false),
+      last_move_target_count(-9999) {
+    parse = new NaoParse(team_name);
+    form = new form_t(NaoParse::DIM_FIELD_LENGTH, NaoParse::DIM_FIELD_WIDTH);
+
+    if (!play_on_strategy.load("strategies/marvessa/common.xml"))
+        std::fprintf(stderr, "play_on_strategy.load strategies/marvessa/common.xml FAILED\n");
+
+    // Beam place: entry unum of the kick-off formation's places sorted by
+    // distance from the centre spot, else the fixed formation table.
+    if (!beam_strategy.load("strategies/marvessa/beam.xml")) {
+        std::fprintf(stderr, "beam_strategy.load strategies/marvessa/beam.xml FAILED");
+        form->init(unum);
+    } else {
+        qorvexlib::formation_t kick_off;
+        if (beam_strategy.fetchFormation(qorvexlib::vec2_t<double>(), kick_off)) {
+            kick_off.sort();
+            qorvexlib::vec2_t<double> place;
+            if (kick_off.playerPos(unum - 1, place)) {
+                form->x = place.x;
+                form->y = place.y;
+            } else {
+                // A file with fewer places than players must not end the
+                // player: it takes its place from the table.
+                std::fprintf(stderr, "beam_strategy has no place for player %d FAILED\n", unum);
+                form->init(unum);
+            }
+        } else {
+            std::fprintf(stderr, "beam_strategy FAILED");
+            form->init(unum);
+        }
+    }
+
+    // State machine, localiser and debug drawer are created here.
+
+    out.str("");
+}
+
+std::string NaoBehavior::Init() {
+    parse->Init();
+
+    int robot_type = 0;
+    if (unum == 4 || unum == 9)
+        robot_type = 1;
+    else if (unum == 8 || unum == 10)
+        robot_type = 2;
+    move = new NaoMove(&parse->mJointIDMap, 0.02 / sub_steps, robot_type, 0);
+
+    char scene[64];
+    std::snprintf(scene, sizeof(scene), "(scene rsg/agent/nao/nao_hetero.rsg %d)", robot_type);
+    return scene;
+}
+
+std::string NaoBehavior::Think(const std::string& msg) {
+    if (!initialized) {
+        head_scan = new head_scan_t(head_scan_t::SEQ_FIVE_LEGS, 40.0, 20.0);
+        initialized = true;
+        // The state machine starts here.
+        std::string init = "(init (unum " + std::to_string(unum) + ")(teamname " +
+                           parse->team_name + "))";
+        parse->hear_active = true;
+        return init;
+    }
+
+    parse->Parse(msg, think_count);
+
+    // The localiser learns the field side once, then is updated from the
+    // perception and the odometry, followed by crowding avoidance.
+
+    out.str("");
+    out.clear();
+
+    if (parse->side != 0) head_scan_active = true;
+
+    Think_draw();
+
+    // One step of the state machine.
+
+    // An active motion replaces whatever the state machine wrote with its
+    // joint commands; the neck commands come after it.
+    if (move) move->update(out, sub_steps);
+
+    if (head_scan_active && head_scan) head_scan->headScan(out, 2.0, parse);
+
+    // Say: while hearing is on, ask the ball priority; when it equals
+    // team_size, the ball and the own position are known and think_count is
+    // a multiple of 2 * sub_steps, say_ball_position with the ball's
+    // global position.
+
+    ++think_count;
+    return out.str();
+}
+
+void NaoBehavior::Think_draw() {
+    // The drawer's buffer swap goes here.
+}
+
+bool NaoBehavior::say_ball_position(double x, double y) {
+    static char say_str[18];
+    if (!std::isfinite(x) || !std::isfinite(y)) return false;
+    int n = std::snprintf(say_str, sizeof(say_str), "(say %.1f_%.1f)", x, y);
+    if (n < 0 || n >= static_cast<int>(sizeof(say_str))) return false;
+    out << say_str;
+    return true;
+}

@@ -1,0 +1,14 @@
+// The behaviour interface that the cycle loop drives: Init gives the first
+// message to the server, Think the answer to each server message.
+#ifndef BREVANE_RUNTIME_SIMBEHAVIOR_H
+#define BREVANE_RUNTIME_SIMBEHAVIOR_H
+
+#include <string>
+
+class SimBehavior {
+public:
+    virtual std::string Init() = 0;
+    virtual std::string Think(const std::string& msg) = 0;
+};
+
+#endif

@@ -1,0 +1,84 @@
+#include "runtime/cycle_loop.h"
+
+#include <signal.h>
+#include <time.h>
+
+#include <cstring>
+#include <iostream>
+
+#include "runtime/NaoBehavior.h"
+
+namespace {
+
+struct TimerLoopState {
+    bool first = true;  // set-up still to do
+    sigset_t set;
+    sigevent event;
+    timer_t timer;
+    itimerspec spec;
+};
+
+TimerLoopState& timer_state() {
+    static TimerLoopState state;
+    return state;
+}
+
+}  // namespace
+
+void reset_timer_loop() { timer_state() = TimerLoopState(); }
+
+bool timer_loop_set_up(int period_us) {
+    TimerLoopState& s = timer_state();
+    if (!s.first) return true;
+    s.first = false;
+    sigemptyset(&s.set);
+    sigaddset(&s.set, SIGRTMIN);
+    if (sigprocmask(SIG_SETMASK, &s.set, nullptr) != 0) {
+        std::cerr << "sigprocmask ERROR\n";
+        return false;
+    }
+    std::memset(&s.event, 0, sizeof(s.event));
+    s.event.sigev_notify = SIGEV_SIGNAL;
+    s.event.sigev_signo = SIGRTMIN;
+    s.event.sigev_value.sival_ptr = &s.timer;
+    if (timer_create(CLOCK_REALTIME, &s.event, &s.timer) != 0) {
+        std::cerr << "timer_create ERROR\n";
+        return false;
+    }
+    const long ns = static_cast<long>(period_us) * 1000;
+    s.spec.it_value.tv_sec = 0;
+    s.spec.it_value.tv_nsec = ns;
+    s.spec.it_interval.tv_sec = 0;
+    s.spec.it_interval.tv_nsec = ns;
+    return true;
+}
+
+void timer_loop_rearm() {
+    TimerLoopState& s = timer_state();
+    if (timer_settime(s.timer, 0, &s.spec, nullptr) != 0)
+        std::cerr << "timer_settime ERROR\n";
+}
+
+void timer_loop_wait() {
+    int sig = 0;
+    sigwait(&timer_state().set, &sig);
+}
+
+void timer_loop_tear_down() {
+    TimerLoopState& s = timer_state();
+    if (sigprocmask(SIG_UNBLOCK, &s.set, nullptr) != 0)
+        std::cerr << "sigprocmask ERROR\n";
+    else
+        timer_delete(s.timer);
+}
+
+void Run_accel_2013() {
+    // Lives until the process ends.
+    NaoBehavior* agent = new NaoBehavior(player_number, team_size, team_name);
+    run_sleeping_loop(*agent);
+}
+
+void Run_accel_2_2013() {
+    NaoBehavior* agent = new NaoBehavior(player_number, team_size, team_name);
+    run_timer_loop(*agent);
+}

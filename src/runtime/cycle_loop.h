@@ -1,0 +1,66 @@
+// The cycle loop: one framed server message, then one Think per sub-step
+// on that same message, each answer sent at once.
+#ifndef BREVANE_RUNTIME_CYCLE_LOOP_H
+#define BREVANE_RUNTIME_CYCLE_LOOP_H
+
+#include <unistd.h>
+
+#include <string>
+
+#include "runtime/SimBehavior.h"
+#include "runtime/server_link.h"
+
+// The match agent's loop (sleeps between sub-steps).
+void Run_accel_2013();
+// The same contract, each sub-step paced by a real-time timer signal.
+void Run_accel_2_2013();
+// Tests: let the next Run_accel_2_2013 set its timer up again.
+void reset_timer_loop();
+
+// The sleeping loop for any behaviour with a public `sub_steps`. Ends when
+// gLoop is cleared at the loop test, or when the link is lost.
+template <class Agent>
+void run_sleeping_loop(Agent& agent) {
+    SimBehavior& b = agent;
+    PutMessage(b.Init());
+    std::string msg;
+    while (gLoop && gLinkStatus == LINK_OK) {
+        if (!GetMessage(msg)) break;
+        if (!PutMessage(b.Think(msg))) break;
+        for (int i = 1; i < agent.sub_steps && gLinkStatus == LINK_OK; ++i) {
+            usleep(20000 / agent.sub_steps);
+            PutMessage(b.Think(msg));
+        }
+    }
+}
+
+// Pieces of the timer-driven form. The set-up (SIGRTMIN blocked, the timer
+// created with a period of period_us) happens once per process; false when
+// it failed (message printed).
+bool timer_loop_set_up(int period_us);
+// Restarts the period from now (after a message arrived).
+void timer_loop_rearm();
+// Waits for one timer expiry.
+void timer_loop_wait();
+// Unblocks SIGRTMIN and deletes the timer.
+void timer_loop_tear_down();
+
+template <class Agent>
+void run_timer_loop(Agent& agent) {
+    SimBehavior& b = agent;
+    PutMessage(b.Init());
+    if (!timer_loop_set_up(20000 / agent.sub_steps)) return;
+    std::string msg;
+    while (gLoop && gLinkStatus == LINK_OK) {
+        if (!GetMessage(msg)) break;
+        timer_loop_rearm();
+        if (!PutMessage(b.Think(msg))) break;
+        for (int i = 1; i < agent.sub_steps && gLinkStatus == LINK_OK; ++i) {
+            timer_loop_wait();
+            PutMessage(b.Think(msg));
+        }
+    }
+    timer_loop_tear_down();
+}
+
+#endif

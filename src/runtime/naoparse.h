@@ -1,0 +1,198 @@
+// The perception record of one robot: what the last server message said
+// about the joints, the fall state, the game state, vision and hearing,
+// plus the program-wide joint-name tables and the field dimensions.
+#ifndef BREVANE_RUNTIME_NAOPARSE_H
+#define BREVANE_RUNTIME_NAOPARSE_H
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "simclient/sexp_parser.h"
+
+class NaoParse {
+public:
+    // The 22 hinge joints in effector order: head yaw and pitch, the six leg
+    // joints alternating left/right, the four arm joints alternating
+    // left/right.
+    enum JointID {
+        JID_HEAD_1 = 0,
+        JID_HEAD_2 = 1,
+        JID_LLEG_1 = 2,
+        JID_RLEG_1 = 3,
+        JID_LLEG_2 = 4,
+        JID_RLEG_2 = 5,
+        JID_LLEG_3 = 6,
+        JID_RLEG_3 = 7,
+        JID_LLEG_4 = 8,
+        JID_RLEG_4 = 9,
+        JID_LLEG_5 = 10,
+        JID_RLEG_5 = 11,
+        JID_LLEG_6 = 12,
+        JID_RLEG_6 = 13,
+        JID_LARM_1 = 14,
+        JID_RARM_1 = 15,
+        JID_LARM_2 = 16,
+        JID_RARM_2 = 17,
+        JID_LARM_3 = 18,
+        JID_RARM_3 = 19,
+        JID_LARM_4 = 20,
+        JID_RARM_4 = 21
+    };
+    static const int NB_JOINTS = 22;
+
+    // Play-mode codes of `play_mode`.
+    enum PlayMode {
+        PM_BEFORE_KICK_OFF = 0,
+        PM_KICK_OFF_LEFT = 1,
+        PM_KICK_OFF_RIGHT = 2,
+        PM_PLAY_ON = 3,
+        PM_KICK_IN_LEFT = 4,
+        PM_KICK_IN_RIGHT = 5,
+        PM_CORNER_KICK_LEFT = 6,
+        PM_CORNER_KICK_RIGHT = 7,
+        PM_GOAL_KICK_LEFT = 8,
+        PM_GOAL_KICK_RIGHT = 9,
+        PM_OFFSIDE_LEFT = 10,
+        PM_OFFSIDE_RIGHT = 11,
+        PM_GAME_OVER = 12,
+        PM_GOAL_LEFT = 13,
+        PM_GOAL_RIGHT = 14,
+        PM_FREE_KICK_LEFT = 15,
+        PM_FREE_KICK_RIGHT = 16,
+        PM_UNKNOWN = 17
+    };
+
+    struct HingeJointSense {
+        float angle;  // degrees
+        float rate;   // always 0
+    };
+
+    struct UniversalJointSense {
+        float angle1;
+        float rate1;
+        float angle2;
+        float rate2;
+    };
+
+    static const int MAX_PLAYER_SEEN = 32;
+    static const int MAX_LINE_SEEN = 32;
+    static const int NB_VISION_OBJECTS = 9;  // ball, four flags, four posts
+
+    // Vision ids (mVisionObjectMap).
+    enum VisionID {
+        VO_BALL = 0,
+        VO_F1L = 1,
+        VO_F2L = 2,
+        VO_F1R = 3,
+        VO_F2R = 4,
+        VO_G1L = 5,
+        VO_G2L = 6,
+        VO_G1R = 7,
+        VO_G2R = 8,
+        VO_LINE = 10,
+        VO_PLAYER = 11
+    };
+
+    // One seen player; index 0 of each pair is the right lower arm, 1 the
+    // left lower arm.
+    struct vis_player_t {
+        double dist[2];
+        double azimuth[2];
+        double elevation[2];
+        bool teammate;
+        int id;
+    };
+
+    // One seen field line; index 0 of each pair is its first end point.
+    struct vis_line_t {
+        double dist[2];
+        double azimuth[2];
+        double elevation[2];
+    };
+
+    // The vision record of the last "See": polar coordinates relative to
+    // the camera (distance m, azimuth and elevation in degrees).
+    struct NaoVis {
+        bool seen[NB_VISION_OBJECTS];
+        double pol[NB_VISION_OBJECTS][3];
+        int nb_player;
+        int nb_teammate;
+        int nb_opponent;
+        vis_player_t player[MAX_PLAYER_SEEN];
+        int nb_line;
+        vis_line_t line[MAX_LINE_SEEN];
+
+        // Clears the seen flags and the counts; values stay.
+        void reset();
+    };
+
+    // Program-wide tables.
+    static const char* const joint_to_str[NB_JOINTS];  // effector names
+    static const bool inverted_joint[NB_JOINTS];
+    static constexpr double DIM_FIELD_LENGTH = 30.0;
+    static constexpr double DIM_FIELD_WIDTH = 20.0;
+    // Field coordinates of the vision objects by vision id (0..8).
+    static double vo_x_coord[NB_VISION_OBJECTS];
+    static double vo_y_coord[NB_VISION_OBJECTS];
+
+    // Last perceived angle of every hinge joint: one per process.
+    static std::map<JointID, HingeJointSense> mHingeJointSenseMap;
+
+    // Fall flags, latched by the accelerometer filter and cleared by the
+    // motion interface when its stand-up ends.
+    static bool fall_down_detection_active;
+    static bool fall_down_detected;
+    static bool back_fall_down_detected;
+    static bool front_fall_down_detected;
+
+    // Record members, in this order.
+    std::string team_name;
+    NaoVis nv;
+    int play_mode;
+    double game_time;
+    int unum;
+    int side;  // +1 playing from the left, -1 from the right, 0 unknown
+    std::shared_ptr<sexp::SexpParser> parser;
+    std::map<JointID, UniversalJointSense> mUniversalJointSenseMap;
+    std::map<std::string, JointID> mJointIDMap;  // perceptor name -> joint
+    std::map<std::string, int> mVisionObjectMap;
+    bool hear_active;
+    double hear_time;
+    double hear_x;
+    double hear_y;
+
+    explicit NaoParse(std::string team_name);
+
+    // Creates the parser and fills the name tables.
+    void Init();
+    void SetupJointIDMap();
+    void SetupVisionObjectMap();
+
+    // Parses one server message into the record; `n` is not used.
+    void Parse(const std::string& msg, int n);
+
+    void ParseHingeJointInfo(const sexp::Node& pred);
+    void ParseUniversalJointInfo(const sexp::Node& pred);
+    void ParseGameState(const sexp::Node& pred);
+    void ParseAccelerometer(const sexp::Node& pred);
+    void ParseVisionInfo(const sexp::Node& pred);
+    void ParseHearInfo(const sexp::Node& pred);
+
+    // Angle of a joint in degrees; a joint never perceived reads 0.
+    static double GetJointAngleDeg(JointID id);
+    // The same in radians, with pi taken as 3.1415926.
+    static double GetJointAngleRad(JointID id);
+
+    // Tests: empties the accelerometer history on the next reading.
+    static void reset_accel_filter();
+
+    // Tests: clears the process-wide state (joint angles, fall flags,
+    // accelerometer history) as at program start.
+    static void reset_static_state();
+
+private:
+    static bool accel_filter_reset_pending;
+};
+
+#endif

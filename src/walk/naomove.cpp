@@ -1,0 +1,370 @@
+#include "walk/naomove.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+const double kRadToDeg = 180.0 / M_PI;
+const double kDegToRad = M_PI / 180.0;
+
+// Bumped by reset_motion_state; each function-level counter compares it
+// with the value it last saw and starts over when they differ.
+unsigned g_motion_generation = 0;
+
+// One stage counter (or call counter) with its reset mark.
+struct ResettableCounter {
+    int value = 0;
+    unsigned generation = 0;
+
+    int& get()
+    {
+        if (generation != g_motion_generation) {
+            generation = g_motion_generation;
+            value = 0;
+        }
+        return value;
+    }
+};
+
+// Speed command of one joint: the gap between the commanded angle (rad) and
+// the perceived one (degrees), over the divisor. A gap that is not a finite
+// number (a broken perception or model output) would reach the server as
+// "nan"; that joint is left out for this cycle instead.
+void write_joint_speed(std::stringstream& out, int id, double q_rad, double divisor)
+{
+    NaoParse::JointID j = static_cast<NaoParse::JointID>(id);
+    double speed = (q_rad * kRadToDeg - NaoParse::GetJointAngleDeg(j)) / divisor;
+    char buf[64];
+    int n = std::isfinite(speed) ? std::snprintf(buf, sizeof buf, "(%s %.2f)", NaoParse::joint_to_str[id], speed) : -1;
+    if (n < 0 || n >= static_cast<int>(sizeof buf)) {
+        std::fprintf(stderr, "NaoMove: no speed for %s this cycle (commanded %f rad)\n", NaoParse::joint_to_str[id], q_rad);
+        return;
+    }
+    out << buf;
+}
+
+// The legs in effector order: left joint i, then right joint i.
+void write_leg_speeds(std::stringstream& out, const double* q_left, const double* q_right, double divisor)
+{
+    for (int i = 0; i < 6; ++i) {
+        write_joint_speed(out, NaoParse::JID_LLEG_1 + 2 * i, q_left[i], divisor);
+        write_joint_speed(out, NaoParse::JID_RLEG_1 + 2 * i, q_right[i], divisor);
+    }
+}
+
+void write_arm_speeds(std::stringstream& out, const double* q_left, const double* q_right, double divisor)
+{
+    for (int i = 0; i < 4; ++i) {
+        write_joint_speed(out, NaoParse::JID_LARM_1 + 2 * i, q_left[i], divisor);
+        write_joint_speed(out, NaoParse::JID_RARM_1 + 2 * i, q_right[i], divisor);
+    }
+}
+
+// Hip pitch, knee and ankle pitch turn the other way in the simulator than
+// in the kinematic model.
+void negate_inverted_leg_joints(double* q_left, double* q_right)
+{
+    for (int i = 2; i <= 4; ++i) {
+        q_left[i] = -q_left[i];
+        q_right[i] = -q_right[i];
+    }
+}
+
+void empty(std::stringstream& out)
+{
+    out.str("");
+    out.clear();
+}
+
+}  // namespace
+
+NaoMove::NaoMove(std::map<std::string, NaoParse::JointID>* names, double dt, int Ptype, int Stype)
+    : NaoMoveSuperClass(dt, 1, Ptype, Stype, "./"),
+      debug(false),
+      cycle_count(0),
+      walking(false),
+      trans(false),
+      rot(false),
+      kick(false),
+      motion_cycles(0),
+      stop_trans(false),
+      stop_rot(false),
+      kick_done(false),
+      trans_fwd(default_fwd_dist),
+      trans_side(default_sideways_dist),
+      rot_angle(default_rotation_angle),
+      rot_xc(default_xcenter),
+      kick_type(KICK_LEFT),
+      odo_x(0),
+      odo_y(0),
+      odo_theta(0)
+{
+    for (int i = 0; i < 6; ++i) {
+        q_left_leg[i] = 0;
+        q_right_leg[i] = 0;
+    }
+    stand_pose.load("dataWalk/stand3.dat", names);
+}
+
+void NaoMove::reset_motion_state() { ++g_motion_generation; }
+
+void NaoMove::new_trans2013(double fwd, double side)
+{
+    // While standing the first accepted request holds until its motion ends;
+    // while walking the engine takes over or queues every new one.
+    if (kick || (!walking && (trans || rot)))
+        return;
+    motion_cycles = 0;
+    if (walking) {
+        rot = false;
+        stop_rot = true;
+    }
+    trans = true;
+    stop_trans = false;
+    trans_fwd = fwd;
+    trans_side = side;
+    if (fwd == 0 && side == 0)
+        std::fprintf(stderr, "init_walk_translate %f %f ERROR\n", fwd, side);
+    else
+        walk_engine->init_walk_translate(fwd, side, request_step_period);
+}
+
+void NaoMove::new_rot2013(double angle, double xc)
+{
+    static double rand_rot = 0.01;
+    static unsigned generation = 0;
+    if (generation != g_motion_generation) {
+        generation = g_motion_generation;
+        rand_rot = 0.01;
+    }
+    if (kick || (!walking && (trans || rot)))
+        return;
+    motion_cycles = 0;
+    if (walking) {
+        trans = false;
+        stop_trans = true;
+    }
+    rot = true;
+    stop_rot = false;
+    rot_angle = angle;
+    rot_xc = xc;
+    // The engine plans nothing for a negligible angle; alternate a tiny turn
+    // instead so that the request still moves the robot.
+    if (std::fabs(angle) <= 0.01) {
+        rand_rot = (rand_rot != 0.01) ? 0.01 : -0.01;
+        rot_angle = rand_rot;
+    }
+    walk_engine->init_walk_rotate(rot_angle, rot_xc, request_step_period);
+    if (debug)
+        std::fprintf(stderr, "%d naowalk_init_walk_rotate %f %f\n", cycle_count, rot_angle, rot_xc);
+}
+
+void NaoMove::new_kick2012(eKick k)
+{
+    if (kick || trans || rot || walking)
+        return;
+    motion_cycles = 0;
+    kick = true;
+    kick_done = false;
+    kick_type = k;
+}
+
+int NaoMove::update(std::stringstream& out, int n)
+{
+    cycle_count++;
+    if (kick) {
+        motion_cycles++;
+        apply_kick(out, n);
+    } else if (NaoParse::fall_down_detected && NaoParse::back_fall_down_detected) {
+        apply_standUpFromBack(out, n);
+    } else if (NaoParse::fall_down_detected && NaoParse::front_fall_down_detected) {
+        apply_standUpFromFront(out, n);
+    } else if (trans) {
+        motion_cycles++;
+        apply_trans(out, n, walking);
+    } else if (rot) {
+        motion_cycles++;
+        apply_rot(out, n, walking);
+    }
+    return 0;
+}
+
+void NaoMove::apply_trans(std::stringstream& out, int n, bool walking_now)
+{
+    static ResettableCounter counter;
+    int& stage = counter.get();
+    empty(out);
+    if (stop_trans) {
+        walking = false;
+        trans = false;
+        stage = 0;
+        return;
+    }
+    switch (stage) {
+    case 0:
+        if (walking_now) {
+            stage = 1;
+            break;
+        }
+        if (!stand_pose.interpolate(0, n, out, true))
+            stage = 1;
+        // The legs start the walk from the last stand-pose set-points.
+        for (int i = 0; i < 6; ++i) {
+            q_left_leg[i] = stand_pose.captured[i] * kDegToRad;
+            q_right_leg[i] = stand_pose.captured[6 + i] * kDegToRad;
+        }
+        break;
+    case 1:
+        if (!walking_now)
+            naosimplemove_t::clearAllEffector(out);
+        stage = 2;
+        break;
+    case 2: {
+        walking = true;
+        bool r = check_walk();
+        negate_inverted_leg_joints(q_left_leg, q_right_leg);
+        if (r) {
+            write_leg_speeds(out, q_left_leg, q_right_leg, naosimplemove_t::gain);
+        } else {
+            naosimplemove_t::clearAllEffector(out);
+            stop_trans = true;
+        }
+        break;
+    }
+    }
+}
+
+void NaoMove::apply_rot(std::stringstream& out, int n, bool walking_now)
+{
+    static ResettableCounter counter;
+    int& stage = counter.get();
+    empty(out);
+    if (stop_rot) {
+        walking = false;
+        rot = false;
+        stage = 0;
+        return;
+    }
+    switch (stage) {
+    case 0:
+        if (walking_now) {
+            stage = 1;
+            break;
+        }
+        if (!stand_pose.interpolate(0, n, out, false))
+            stage = 1;
+        break;
+    case 1:
+        if (!walking_now)
+            naosimplemove_t::clearAllEffector(out);
+        stage = 2;
+        break;
+    case 2: {
+        walking = true;
+        bool r = check_walk();
+        if (debug)
+            std::fprintf(stderr, "%d checkwalk %f %f\n", cycle_count, 0.0, 0.0);
+        negate_inverted_leg_joints(q_left_leg, q_right_leg);
+        if (r) {
+            write_leg_speeds(out, q_left_leg, q_right_leg, joint_gain);
+        } else {
+            naosimplemove_t::clearAllEffector(out);
+            stop_rot = true;
+        }
+        break;
+    }
+    }
+}
+
+void NaoMove::apply_kick(std::stringstream& out, int n)
+{
+    static ResettableCounter counter;
+    int& stage = counter.get();
+    empty(out);
+    if (kick_done) {
+        kick = false;
+        stage = 0;
+        return;
+    }
+    switch (stage) {
+    case 0:
+        if (!stand_pose.interpolate(0, n, out, false))
+            stage = 1;
+        break;
+    case 1:
+        naosimplemove_t::clearAllEffector(out);
+        stage = 2;
+        break;
+    case 2: {
+        double g = 1;
+        bool r = false;
+        if (kick_type == KICK_LEFT)
+            r = check_leftKick(g, 1);
+        else if (kick_type == KICK_RIGHT)
+            r = check_rightKick(g, 1);
+        if (r) {
+            negate_inverted_leg_joints(q_left_leg, q_right_leg);
+            write_leg_speeds(out, q_left_leg, q_right_leg, 1.0 / g);
+        } else {
+            naosimplemove_t::clearAllEffector(out);
+            kick_done = true;
+        }
+        break;
+    }
+    }
+}
+
+namespace {
+
+// Shared by both stand-ups: the first call after a finished stand-up clears
+// the effectors, every later one plays a sample until the motion ends.
+template <typename Check>
+void apply_stand_up(NaoMove& m, std::stringstream& out, int& calls, bool& direction_flag, Check check)
+{
+    empty(out);
+    if (calls == 0) {
+        naosimplemove_t::clearAllEffector(out);
+        calls++;
+        return;
+    }
+    if (!check()) {
+        calls = 0;
+        naosimplemove_t::clearAllEffector(out);
+        NaoParse::fall_down_detected = false;
+        direction_flag = false;
+        return;
+    }
+    negate_inverted_leg_joints(m.q_left_leg, m.q_right_leg);
+    m.q_left_arm[0] = -m.q_left_arm[0];
+    m.q_right_arm[0] = -m.q_right_arm[0];
+    write_leg_speeds(out, m.q_left_leg, m.q_right_leg, NaoMove::joint_gain);
+    write_arm_speeds(out, m.q_left_arm, m.q_right_arm, NaoMove::joint_gain);
+    calls++;
+}
+
+}  // namespace
+
+void NaoMove::apply_standUpFromBack(std::stringstream& out, int /*n*/)
+{
+    static ResettableCounter counter;
+    apply_stand_up(*this, out, counter.get(), NaoParse::back_fall_down_detected,
+                   [this] { return check_standUpFromBackLyingPos(); });
+}
+
+void NaoMove::apply_standUpFromFront(std::stringstream& out, int /*n*/)
+{
+    static ResettableCounter counter;
+    apply_stand_up(*this, out, counter.get(), NaoParse::front_fall_down_detected,
+                   [this] { return check_standUpFromFrontLyingPos(); });
+}
+
+void NaoMove::set_odo_global(double x, double y, double theta)
+{
+    odo_x = x;
+    odo_y = y;
+    odo_theta = theta;
+    walk_engine->setOdo(x, y, theta);
+}
+
+void NaoMove::get_odo_global(double& x, double& y, double& theta) { walk_engine->getOdo(x, y, theta); }

@@ -1,0 +1,79 @@
+// Motion interface: the one object through which the behaviour asks for
+// motion (walk by (forward, side), turn by an angle, kick with either foot),
+// and the one writer of leg and arm joint commands in a normal cycle.
+// Every cycle `update` picks one motion by a fixed priority (kick, stand-up
+// after a fall, translation, rotation), runs it one step and writes the
+// joint speed commands "(effector speed)" into the agent's command stream.
+#ifndef BREVANE_WALK_NAOMOVE_H
+#define BREVANE_WALK_NAOMOVE_H
+
+#include <map>
+#include <sstream>
+#include <string>
+
+#include "motions/naomoveSuperClass.h"
+#include "runtime/naoparse.h"
+#include "walk/naosimplemove.h"
+
+class NaoMove : public NaoMoveSuperClass {
+public:
+    enum eKick { KICK_LEFT = 0, KICK_RIGHT = 1 };
+
+    // Requests that stand in for "walk somewhere" before one is given.
+    static constexpr double default_fwd_dist = 0.6;        // m
+    static constexpr double default_sideways_dist = 0.3;   // m
+    static constexpr double default_rotation_angle = 0.78539816339744830962;  // pi/4 rad
+    static constexpr double default_xcenter = -0.01;       // m
+
+    // Step period that every walk request asks of the engine (s).
+    static constexpr double request_step_period = 0.18;
+    // Speed divisor of the rotation and stand-up commands.
+    static constexpr double joint_gain = 4.0;
+
+    bool debug;        // prints two diagnostic lines when set
+    int cycle_count;   // calls of update since construction
+    bool walking;      // the walk engine is being driven
+    bool trans;        // a translation is active
+    bool rot;          // a rotation is active
+    bool kick;         // a kick is active
+    int motion_cycles; // cycles of the active motion
+    bool stop_trans;   // the walk reported its end: close the translation
+    bool stop_rot;     // the same for the rotation
+    bool kick_done;    // the kick reported its end
+    double trans_fwd;  // last translation request (m)
+    double trans_side;
+    double rot_angle;  // last rotation request (rad, m)
+    double rot_xc;
+    eKick kick_type;
+    naosimplemove_t stand_pose;  // "dataWalk/stand3.dat"
+    double odo_x;      // last global pose given to set_odo_global
+    double odo_y;
+    double odo_theta;
+
+    NaoMove(std::map<std::string, NaoParse::JointID>* names, double dt, int Ptype, int Stype);
+
+    void new_trans2013(double fwd, double side);
+    void new_rot2013(double angle, double xc);
+    void new_kick2012(eKick k);
+
+    // One control cycle; n is the number of think sub-steps, which stretches
+    // the stand-pose interpolation to 15 n cycles. Always 0.
+    int update(std::stringstream& out, int n);
+
+    void apply_trans(std::stringstream& out, int n, bool walking);
+    void apply_rot(std::stringstream& out, int n, bool walking);
+    void apply_kick(std::stringstream& out, int n);
+    void apply_standUpFromBack(std::stringstream& out, int n);
+    void apply_standUpFromFront(std::stringstream& out, int n);
+
+    // Odometry: anchors the walk odometry at a global pose, and reads the
+    // pose dead-reckoned since.
+    void set_odo_global(double x, double y, double theta);
+    void get_odo_global(double& x, double& y, double& theta);
+
+    // The stage counters and the small-rotation alternation are kept per
+    // process; tests put them back to their start values.
+    static void reset_motion_state();
+};
+
+#endif

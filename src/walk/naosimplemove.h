@@ -1,0 +1,46 @@
+#ifndef BREVANE_WALK_NAOSIMPLEMOVE_H
+#define BREVANE_WALK_NAOSIMPLEMOVE_H
+
+#include <map>
+#include <sstream>
+#include <string>
+
+#include "runtime/naoparse.h"
+
+// Number of data lines a key-frame file may hold.
+constexpr int MAX_JID_LINES = 512;
+
+// Control cycles per unit of the interpolation length n.
+constexpr int nb_static_interpolate = 15;
+
+// Player of joint-space key frames read from a text file: a header line of
+// perceptor joint names, then lines of angles in degrees.
+class naosimplemove_t {
+ public:
+  int jid[22];                         // joint id of each column, -1 if none
+  int njoints;                         // number of columns
+  float angles[MAX_JID_LINES * 22];    // line i, column j at i * njoints + j
+  int nlines;                          // data lines read
+  int cur_line;                        // next line for next()
+  float captured[12];                  // leg set-points of the last interpolation step (deg)
+
+  static const float gain;             // speed divisor
+
+  naosimplemove_t() { init(); }
+
+  void init();
+  bool load(const char* path, std::map<std::string, NaoParse::JointID>* names);
+  // One control cycle of the interpolation from the angles read at its first
+  // call to the given line, over 15 * n cycles; true while it runs.
+  bool interpolate(int line, int n, std::stringstream& out, bool capture);
+  // Plays the next line at once; true while lines remain.
+  bool next(std::stringstream& out);
+
+  static void clearAllEffector(std::stringstream& out);
+
+  // The interpolation state is shared by all players; this drops a
+  // half-finished interpolation so that the next call starts a new one.
+  static void reset_interpolation();
+};
+
+#endif

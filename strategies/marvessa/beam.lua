@@ -1,0 +1,3 @@
+-- Script of the kick-off formation (beam.xml). Kick-off places are fixed:
+-- they do not follow the ball, so this script leaves every place as the
+-- file gives it. To move a kick-off place, edit beam.xml.

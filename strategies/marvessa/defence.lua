@@ -1,0 +1,57 @@
+-- Script of the defence (ball in the own third) formation (common.xml).
+--
+-- The agent runs it with the ball position in formation.inputX and
+-- formation.inputY (for a team attacking towards +x). The places in the
+-- file are those for the formation's reference ball (formation.ballX,
+-- formation.ballY); this script moves them for the actual ball and writes
+-- them back through formation.playerX_<i> and formation.playerY_<i>
+-- (i from 0 to formation.nbPlayers - 1).
+--
+-- Place 0 goes to the ball itself (the player at the ball takes it), place 1
+-- is the goalkeeper's, every other place shifts with the ball by the
+-- fractions below. Every place is kept on the field.
+
+-- How far the places follow the ball, as a fraction of the ball's offset
+-- from the reference ball: 1 moves the whole block with the ball, 0 keeps
+-- the places of the file.
+local FOLLOW_X = 0.4
+local FOLLOW_Y = 0.5
+
+-- Field 30 m x 20 m around the centre spot.
+local HALF_LENGTH = 15.0
+local HALF_WIDTH = 10.0
+local MARGIN = 0.5         -- places stay this far inside the lines
+local KEEPER_RANGE = 1.0   -- the goalkeeper slides across its goal within this
+local KEEPER_FOLLOW = 0.2  -- ... by this fraction of the ball's y
+local FIELD_BACK = -12.5   -- field players stay in front of the goalkeeper
+
+local function clamp(v, lo, hi)
+  if v < lo then return lo end
+  if v > hi then return hi end
+  return v
+end
+
+local xmin, xmax = -HALF_LENGTH + MARGIN, HALF_LENGTH - MARGIN
+local ymin, ymax = -HALF_WIDTH + MARGIN, HALF_WIDTH - MARGIN
+
+-- A ball estimate off the field counts as on its nearest line.
+local bx = clamp(formation.inputX, -HALF_LENGTH, HALF_LENGTH)
+local by = clamp(formation.inputY, -HALF_WIDTH, HALF_WIDTH)
+local dx = bx - formation.ballX
+local dy = by - formation.ballY
+
+local n = formation.nbPlayers
+if n > 0 then
+  formation.playerX_0 = clamp(bx, xmin, xmax)
+  formation.playerY_0 = clamp(by, ymin, ymax)
+end
+if n > 1 then
+  formation.playerX_1 = clamp(formation.playerX_1, xmin, xmax)
+  formation.playerY_1 = clamp(KEEPER_FOLLOW * by, -KEEPER_RANGE, KEEPER_RANGE)
+end
+for i = 2, n - 1 do
+  local x = formation["playerX_" .. i] + FOLLOW_X * dx
+  local y = formation["playerY_" .. i] + FOLLOW_Y * dy
+  formation["playerX_" .. i] = clamp(x, math.max(xmin, FIELD_BACK), xmax)
+  formation["playerY_" .. i] = clamp(y, ymin, ymax)
+end

@@ -1,0 +1,632 @@
+#include "walk/naomove.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <new>
+#include <regex>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kClear =
+    "(lae1 0)(rae1 0)(lae2 0)(rae2 0)"
+    "(lae3 0)(rae3 0)(lae4 0)(rae4 0)"
+    "(lle1 0)(rle1 0)(lle2 0)(rle2 0)"
+    "(lle3 0)(rle3 0)(lle4 0)(rle4 0)"
+    "(lle5 0)(rle5 0)(lle6 0)(rle6 0)";
+
+const std::vector<std::string> kLegOrder = {"lle1", "rle1", "lle2", "rle2", "lle3", "rle3",
+                                            "lle4", "rle4", "lle5", "rle5", "lle6", "rle6"};
+const std::vector<std::string> kArmOrder = {"lae1", "rae1", "lae2", "rae2", "lae3", "rae3", "lae4", "rae4"};
+// The stand-pose file's columns without the head, in file order.
+const std::vector<std::string> kStandPoseOrder = {"lae1", "lae2", "lae3", "lae4", "lle1", "lle2", "lle3",
+                                                  "lle4", "lle5", "lle6", "rle1", "rle2", "rle3", "rle4",
+                                                  "rle5", "rle6", "rae1", "rae2", "rae3", "rae4"};
+
+struct Command {
+    std::string name;
+    double speed;
+};
+
+// Splits a stream of joint speed commands "(name value)" written back to
+// back; fails the test on anything else, and on a value that is not written
+// with exactly two decimals.
+std::vector<Command> speed_commands(const std::string& text)
+{
+    static const std::regex one(R"(\(([a-z]+[0-9]) (-?[0-9]+\.[0-9]{2})\))");
+    std::vector<Command> cmds;
+    auto begin = std::sregex_iterator(text.begin(), text.end(), one);
+    size_t covered = 0;
+    for (auto it = begin; it != std::sregex_iterator(); ++it) {
+        EXPECT_EQ(static_cast<size_t>(it->position()), covered) << "unexpected text in: " << text;
+        covered = it->position() + it->length();
+        cmds.push_back({(*it)[1], std::atof((*it)[2].str().c_str())});
+    }
+    EXPECT_EQ(covered, text.size()) << "unexpected text in: " << text;
+    return cmds;
+}
+
+std::vector<std::string> names_of(const std::vector<Command>& cmds)
+{
+    std::vector<std::string> names;
+    for (const Command& c : cmds)
+        names.push_back(c.name);
+    return names;
+}
+
+std::vector<std::string> concat(std::vector<std::string> a, const std::vector<std::string>& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// Every test runs in a private directory with the parameter files of the
+// source tree, because constructing the motion interface rewrites
+// "dataWalk/stand3.dat" and tests may run in parallel.
+class ScratchWorkDir {
+public:
+    ScratchWorkDir()
+    {
+        char tmpl[] = "/tmp/brevane-naomove-XXXXXX";
+        const char* made = mkdtemp(tmpl);
+        if (made == nullptr)
+            return;
+        m_dir = made;
+        for (const char* d : {"walk_inputs", "rsg_inputs", "strategies"})
+            fs::create_directory_symlink(fs::path(BREVANE_SOURCE_DIR) / d, m_dir / d);
+        fs::create_directory(m_dir / "dataWalk");
+        m_old = fs::current_path();
+        fs::current_path(m_dir);
+    }
+    ~ScratchWorkDir()
+    {
+        if (m_dir.empty())
+            return;
+        fs::current_path(m_old);
+        std::error_code ec;
+        fs::remove_all(m_dir, ec);
+    }
+    bool ok() const { return !m_dir.empty(); }
+
+private:
+    fs::path m_dir;
+    fs::path m_old;
+};
+
+class NaoMoveTest : public ::testing::Test {
+protected:
+    static const int kSubSteps = 2;
+    // 15 n cycles of interpolation and the cycle that commands the target.
+    static const int kStandPoseCycles = 15 * kSubSteps + 1;
+
+    ScratchWorkDir scratch;
+    NaoParse parse{"brevane"};
+    NaoMove* move = nullptr;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(scratch.ok());
+        NaoParse::reset_static_state();
+        NaoMove::reset_motion_state();
+        naosimplemove_t::reset_interpolation();
+        parse.SetupJointIDMap();
+        testing::internal::CaptureStderr();  // the engine's start-up report
+        move = new NaoMove(&parse.mJointIDMap, 0.02 / kSubSteps, 0, 0);
+        testing::internal::GetCapturedStderr();
+    }
+
+    void TearDown() override { delete move; }
+
+    // One cycle; the stream starts with a command of the state machine that
+    // an active motion must discard.
+    std::string cycle(const char* before = "(beam 1.0 2.0 0.0)")
+    {
+        std::stringstream out;
+        out << before;
+        EXPECT_EQ(move->update(out, kSubSteps), 0);
+        return out.str();
+    }
+
+    static void set_angle(NaoParse::JointID j, double deg)
+    {
+        NaoParse::mHingeJointSenseMap[j] = {static_cast<float>(deg), 0.0f};
+    }
+
+    // Drives a translation request from standing until the walk engine is
+    // stepped; returns the first driving cycle's output.
+    std::string start_walking(double fwd, double side)
+    {
+        move->new_trans2013(fwd, side);
+        std::string s;
+        for (int i = 0; i < kStandPoseCycles + 2 && !move->walking; ++i)
+            s = cycle();
+        EXPECT_TRUE(move->walking);
+        return s;
+    }
+
+    // The stand-pose values of the file, turned into the simulator's sense,
+    // by effector name.
+    static std::vector<std::pair<std::string, double>> stand_pose_targets()
+    {
+        std::ifstream f("dataWalk/stand3.dat");
+        std::string header, values;
+        std::getline(f, header);
+        std::getline(f, values);
+        std::istringstream hs(header), vs(values);
+        std::vector<std::pair<std::string, double>> out;
+        std::string name;
+        double v;
+        while (hs >> name && vs >> v)
+            out.push_back({name, v});
+        return out;
+    }
+};
+
+// Effector name of a perceptor name ("llj3" -> "lle3").
+std::string effector_of(const std::string& perceptor)
+{
+    std::string e = perceptor;
+    e[2] = 'e';
+    return e;
+}
+
+TEST_F(NaoMoveTest, ConstructorSetsEveryFlagAndDefault)
+{
+    // Build into storage full of garbage: every member must be set by the
+    // constructor itself.
+    void* raw = ::operator new(sizeof(NaoMove));
+    std::memset(raw, 0xA5, sizeof(NaoMove));
+    testing::internal::CaptureStderr();
+    NaoMove* m = new (raw) NaoMove(&parse.mJointIDMap, 0.01, 0, 0);
+    testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(m->debug);
+    EXPECT_EQ(m->cycle_count, 0);
+    EXPECT_FALSE(m->walking);
+    EXPECT_FALSE(m->trans);
+    EXPECT_FALSE(m->rot);
+    EXPECT_FALSE(m->kick);
+    EXPECT_EQ(m->motion_cycles, 0);
+    EXPECT_FALSE(m->stop_trans);
+    EXPECT_FALSE(m->stop_rot);
+    EXPECT_FALSE(m->kick_done);
+    EXPECT_DOUBLE_EQ(m->trans_fwd, 0.6);
+    EXPECT_DOUBLE_EQ(m->trans_side, 0.3);
+    EXPECT_DOUBLE_EQ(m->rot_angle, M_PI / 4);
+    EXPECT_DOUBLE_EQ(m->rot_xc, -0.01);
+    EXPECT_EQ(m->kick_type, NaoMove::KICK_LEFT);
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(m->q_left_leg[i], 0.0);
+        EXPECT_EQ(m->q_right_leg[i], 0.0);
+    }
+    EXPECT_EQ(m->stand_pose.njoints, 22);
+    EXPECT_EQ(m->stand_pose.nlines, 1);
+    m->~NaoMove();
+    ::operator delete(raw);
+}
+
+TEST_F(NaoMoveTest, NoMotionLeavesTheStreamAlone)
+{
+    EXPECT_EQ(cycle("(beam 1.0 2.0 0.0)"), "(beam 1.0 2.0 0.0)");
+    EXPECT_EQ(move->cycle_count, 1);
+}
+
+// A translation from standing: the stand pose is interpolated, the effectors
+// are cleared once, the walk's leg speeds follow until the walk ends, one
+// clearing cycle reports the end and one empty cycle closes the motion.
+TEST_F(NaoMoveTest, TranslationFromStandingRunsItsStages)
+{
+    move->new_trans2013(0.3, 0);
+    EXPECT_TRUE(move->trans);
+    EXPECT_EQ(move->walk_engine->stopped, 0);
+    const long planned_cycles = move->walk_engine->nbp[4];
+    ASSERT_GT(planned_cycles, 0);
+
+    std::vector<Command> last_interpolation;
+    for (int c = 1; c <= kStandPoseCycles; ++c) {
+        std::vector<Command> cmds = speed_commands(cycle());
+        ASSERT_EQ(names_of(cmds), kStandPoseOrder) << "cycle " << c;
+        EXPECT_FALSE(move->walking);
+        last_interpolation = cmds;
+    }
+    // The last interpolation cycle commands the file's pose itself; the
+    // joints read 0, so each speed is the target over the gain of 4.
+    for (const auto& [perceptor, value] : stand_pose_targets()) {
+        if (perceptor == "hj1" || perceptor == "hj2")
+            continue;
+        NaoParse::JointID j = parse.mJointIDMap.at(perceptor);
+        double target = NaoParse::inverted_joint[j] ? -value : value;
+        bool found = false;
+        for (const Command& cmd : last_interpolation) {
+            if (cmd.name == effector_of(perceptor)) {
+                EXPECT_NEAR(cmd.speed, target / 4.0, 0.006) << perceptor;
+                found = true;
+            }
+        }
+        EXPECT_TRUE(found) << perceptor;
+    }
+
+    EXPECT_EQ(cycle(), kClear);
+    EXPECT_FALSE(move->walking);
+
+    long driving = 0;
+    std::string s;
+    while ((s = cycle()) != kClear && driving < 10000) {
+        ASSERT_EQ(names_of(speed_commands(s)), kLegOrder) << "driving cycle " << driving;
+        EXPECT_TRUE(move->walking);
+        ++driving;
+    }
+    // The engine is stepped once per driving cycle and reports the end in
+    // its last planned cycle.
+    EXPECT_EQ(driving, planned_cycles - 1);
+    EXPECT_TRUE(move->trans);
+    EXPECT_TRUE(move->stop_trans);
+
+    EXPECT_EQ(cycle(), "");
+    EXPECT_FALSE(move->trans);
+    EXPECT_FALSE(move->walking);
+    EXPECT_EQ(cycle("(beam 1.0 2.0 0.0)"), "(beam 1.0 2.0 0.0)");
+}
+
+// A robot whose joints already hold the stand pose starts walking with
+// small speeds: the walk's angles and the simulator's joint senses agree.
+TEST_F(NaoMoveTest, WalkStartsFromTheStandPoseWithoutJerk)
+{
+    for (const auto& [perceptor, value] : stand_pose_targets()) {
+        NaoParse::JointID j = parse.mJointIDMap.at(perceptor);
+        set_angle(j, NaoParse::inverted_joint[j] ? -value : value);
+    }
+    std::string first = start_walking(0.3, 0);
+    std::vector<Command> cmds = speed_commands(first);
+    ASSERT_EQ(names_of(cmds), kLegOrder);
+    for (const Command& c : cmds)
+        EXPECT_LT(std::fabs(c.speed), 1.0) << c.name;
+}
+
+TEST_F(NaoMoveTest, RequestsWhileStandingHoldUntilTheMotionRuns)
+{
+    move->new_trans2013(0.3, 0);
+    cycle();
+    move->new_trans2013(0.5, 0.1);
+    move->new_rot2013(1.0, -0.01);
+    EXPECT_DOUBLE_EQ(move->trans_fwd, 0.3);
+    EXPECT_DOUBLE_EQ(move->trans_side, 0.0);
+    EXPECT_FALSE(move->rot);
+    EXPECT_DOUBLE_EQ(move->walk_engine->x_total, 0.3);
+    EXPECT_EQ(move->walk_engine->pending, 0);
+    EXPECT_EQ(move->walk_engine->reentrant, 0);
+}
+
+TEST_F(NaoMoveTest, TranslationWhileWalkingIsPassedToTheEngine)
+{
+    start_walking(0.6, 0);
+    move->new_trans2013(0.4, 0.1);
+    EXPECT_DOUBLE_EQ(move->trans_fwd, 0.4);
+    EXPECT_DOUBLE_EQ(move->trans_side, 0.1);
+    EXPECT_EQ(move->motion_cycles, 0);
+    EXPECT_DOUBLE_EQ(move->walk_engine->pending_x, 0.4);
+    EXPECT_DOUBLE_EQ(move->walk_engine->pending_y, 0.1);
+    EXPECT_EQ(names_of(speed_commands(cycle())), kLegOrder);
+    EXPECT_EQ(move->motion_cycles, 1);
+}
+
+TEST_F(NaoMoveTest, KickIsRefusedWhileAnotherMotionIsActive)
+{
+    move->new_trans2013(0.3, 0);
+    move->new_kick2012(NaoMove::KICK_RIGHT);
+    EXPECT_FALSE(move->kick);  // translation waiting for the stand pose
+    start_walking(0.3, 0);
+    move->new_kick2012(NaoMove::KICK_RIGHT);
+    EXPECT_FALSE(move->kick);  // walking
+}
+
+TEST_F(NaoMoveTest, KickFromStandingPlaysAndResetsTheWalk)
+{
+    move->new_kick2012(NaoMove::KICK_RIGHT);
+    ASSERT_TRUE(move->kick);
+    EXPECT_FALSE(move->kick_done);
+    move->new_kick2012(NaoMove::KICK_LEFT);
+    EXPECT_EQ(move->kick_type, NaoMove::KICK_RIGHT);  // a running kick is kept
+    move->new_trans2013(0.3, 0);
+    move->new_rot2013(0.5, -0.01);
+    EXPECT_FALSE(move->trans);
+    EXPECT_FALSE(move->rot);
+
+    for (int c = 1; c <= kStandPoseCycles; ++c)
+        ASSERT_EQ(names_of(speed_commands(cycle())), kStandPoseOrder) << "cycle " << c;
+    EXPECT_EQ(cycle(), kClear);
+    int kick_cycles = 0;
+    std::string s;
+    while ((s = cycle()) != kClear && kick_cycles < 5000) {
+        std::vector<Command> cmds = speed_commands(s);
+        ASSERT_EQ(names_of(cmds), kLegOrder) << "kick cycle " << kick_cycles;
+        for (const Command& c : cmds)
+            EXPECT_TRUE(std::isfinite(c.speed));
+        ++kick_cycles;
+    }
+    // The generic kick lasts about 2.8 s: 280 samples at 0.01 s.
+    EXPECT_GT(kick_cycles, 200);
+    EXPECT_LT(kick_cycles, 400);
+    EXPECT_TRUE(move->kick_done);
+    EXPECT_TRUE(move->kick);
+    EXPECT_EQ(move->walk_engine->stopped, 1);
+    EXPECT_EQ(cycle(), "");
+    EXPECT_FALSE(move->kick);
+
+    move->new_trans2013(0.3, 0);
+    EXPECT_TRUE(move->trans);
+}
+
+TEST_F(NaoMoveTest, UnknownKickTypeEndsAtItsFirstDrivingCycle)
+{
+    move->new_kick2012(static_cast<NaoMove::eKick>(5));
+    for (int c = 1; c <= kStandPoseCycles; ++c)
+        cycle();
+    EXPECT_EQ(cycle(), kClear);  // the clearing stage
+    EXPECT_EQ(cycle(), kClear);  // first driving cycle: nothing to play
+    EXPECT_TRUE(move->kick_done);
+    EXPECT_EQ(cycle(), "");
+    EXPECT_FALSE(move->kick);
+}
+
+TEST_F(NaoMoveTest, TinyRotationsAlternateInSign)
+{
+    start_walking(0.6, 0);
+    const double expected[] = {-0.01, 0.01, -0.01};
+    for (double e : expected) {
+        move->new_rot2013(0.0, -0.05);
+        EXPECT_DOUBLE_EQ(move->rot_angle, e);
+        EXPECT_DOUBLE_EQ(move->walk_engine->pending_theta, e);
+    }
+    move->new_rot2013(0.3, -0.05);
+    EXPECT_DOUBLE_EQ(move->rot_angle, 0.3);
+    move->new_rot2013(-0.005, -0.05);
+    EXPECT_DOUBLE_EQ(move->rot_angle, 0.01);
+}
+
+TEST_F(NaoMoveTest, RotationWhileWalkingClosesTheTranslation)
+{
+    start_walking(0.6, 0);
+    move->new_rot2013(0.5, -0.01);
+    EXPECT_FALSE(move->trans);
+    EXPECT_TRUE(move->stop_trans);
+    EXPECT_TRUE(move->rot);
+    // A motion taking over at stage 0 spends two silent cycles.
+    EXPECT_EQ(cycle(), "");
+    EXPECT_EQ(cycle(), "");
+    EXPECT_EQ(names_of(speed_commands(cycle())), kLegOrder);
+    // The translation, switched back on, drives the walk at once.
+    move->new_trans2013(0.2, 0);
+    EXPECT_FALSE(move->rot);
+    EXPECT_EQ(names_of(speed_commands(cycle())), kLegOrder);
+}
+
+TEST_F(NaoMoveTest, RotationFromStandingInterpolatesThenTurns)
+{
+    move->new_rot2013(0.8, -0.01);
+    EXPECT_DOUBLE_EQ(move->walk_engine->theta_total, 0.8);
+    for (int c = 1; c <= kStandPoseCycles; ++c)
+        ASSERT_EQ(names_of(speed_commands(cycle())), kStandPoseOrder) << "cycle " << c;
+    EXPECT_EQ(cycle(), kClear);
+    int driving = 0;
+    std::string s;
+    while ((s = cycle()) != kClear && driving < 5000) {
+        ASSERT_EQ(names_of(speed_commands(s)), kLegOrder);
+        ++driving;
+    }
+    EXPECT_EQ(driving, move->walk_engine->nbp[4] - 1);
+    EXPECT_EQ(cycle(), "");
+    EXPECT_FALSE(move->rot);
+    EXPECT_FALSE(move->walking);
+}
+
+TEST_F(NaoMoveTest, ZeroTranslationIsReportedAndClosesAtOnce)
+{
+    testing::internal::CaptureStderr();
+    move->new_trans2013(0, 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "init_walk_translate 0.000000 0.000000 ERROR\n");
+    EXPECT_TRUE(move->trans);
+    EXPECT_EQ(move->walk_engine->stopped, 1);
+    for (int c = 1; c <= kStandPoseCycles; ++c)
+        cycle();
+    EXPECT_EQ(cycle(), kClear);
+    EXPECT_EQ(cycle(), kClear);  // the engine has no walk
+    EXPECT_EQ(cycle(), "");
+    EXPECT_FALSE(move->trans);
+}
+
+TEST_F(NaoMoveTest, FallOnTheBackOverridesTheTranslation)
+{
+    start_walking(0.6, 0);
+    NaoParse::fall_down_detected = true;
+    NaoParse::back_fall_down_detected = true;
+    EXPECT_EQ(cycle(), kClear);  // first call of a stand-up
+    int standing_up = 0;
+    std::string s;
+    while ((s = cycle()) != kClear && standing_up < 5000) {
+        std::vector<Command> cmds = speed_commands(s);
+        ASSERT_EQ(names_of(cmds), concat(kLegOrder, kArmOrder)) << "stand-up cycle " << standing_up;
+        ++standing_up;
+    }
+    // 2.75 s of key poses at 0.01 s.
+    EXPECT_GT(standing_up, 250);
+    EXPECT_LT(standing_up, 300);
+    EXPECT_FALSE(NaoParse::fall_down_detected);
+    EXPECT_FALSE(NaoParse::back_fall_down_detected);
+    EXPECT_EQ(move->walk_engine->stopped, 1);
+    // The translation finds no walk any more and closes.
+    EXPECT_TRUE(move->trans);
+    EXPECT_EQ(cycle(), kClear);
+    EXPECT_TRUE(move->stop_trans);
+    EXPECT_EQ(cycle(), "");
+    EXPECT_FALSE(move->trans);
+    EXPECT_FALSE(move->walking);
+}
+
+TEST_F(NaoMoveTest, FallOnTheFrontPlaysTheFrontStandUp)
+{
+    NaoParse::fall_down_detected = true;
+    NaoParse::front_fall_down_detected = true;
+    EXPECT_EQ(cycle(), kClear);
+    int standing_up = 0;
+    std::string s;
+    while ((s = cycle()) != kClear && standing_up < 5000) {
+        ASSERT_EQ(names_of(speed_commands(s)), concat(kLegOrder, kArmOrder));
+        ++standing_up;
+    }
+    // 2.15 s of key poses at 0.01 s.
+    EXPECT_GT(standing_up, 190);
+    EXPECT_LT(standing_up, 240);
+    EXPECT_FALSE(NaoParse::fall_down_detected);
+    EXPECT_FALSE(NaoParse::front_fall_down_detected);
+    EXPECT_EQ(cycle("(beam 1.0 2.0 0.0)"), "(beam 1.0 2.0 0.0)");
+}
+
+TEST_F(NaoMoveTest, FallWithoutDirectionFallsThrough)
+{
+    NaoParse::fall_down_detected = true;
+    EXPECT_EQ(cycle("(beam 1.0 2.0 0.0)"), "(beam 1.0 2.0 0.0)");
+    move->new_trans2013(0.3, 0);
+    EXPECT_EQ(names_of(speed_commands(cycle())), kStandPoseOrder);
+}
+
+TEST_F(NaoMoveTest, NonFiniteJointAngleLeavesOnlyThatJointOut)
+{
+    start_walking(0.6, 0);
+    set_angle(NaoParse::JID_LLEG_3, std::numeric_limits<double>::quiet_NaN());
+    set_angle(NaoParse::JID_RLEG_5, std::numeric_limits<double>::infinity());
+    testing::internal::CaptureStderr();
+    std::string s = cycle();
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(s.find("nan"), std::string::npos) << s;
+    EXPECT_EQ(s.find("inf"), std::string::npos) << s;
+    std::vector<std::string> expected = kLegOrder;
+    expected.erase(std::find(expected.begin(), expected.end(), "rle5"));
+    expected.erase(std::find(expected.begin(), expected.end(), "lle3"));
+    EXPECT_EQ(names_of(speed_commands(s)), expected);
+
+    // The same for the arms of a stand-up.
+    NaoParse::fall_down_detected = true;
+    NaoParse::back_fall_down_detected = true;
+    set_angle(NaoParse::JID_LLEG_3, 0);
+    set_angle(NaoParse::JID_RLEG_5, 0);
+    set_angle(NaoParse::JID_RARM_2, std::numeric_limits<double>::quiet_NaN());
+    cycle();
+    testing::internal::CaptureStderr();
+    s = cycle();
+    testing::internal::GetCapturedStderr();
+    expected = concat(kLegOrder, kArmOrder);
+    expected.erase(std::find(expected.begin(), expected.end(), "rae2"));
+    EXPECT_EQ(names_of(speed_commands(s)), expected);
+}
+
+TEST_F(NaoMoveTest, OdometryAnchoredAtAPoseAdvancesAlongItsHeading)
+{
+    move->set_odo_global(1.0, 2.0, M_PI / 2);
+    EXPECT_DOUBLE_EQ(move->odo_x, 1.0);
+    EXPECT_DOUBLE_EQ(move->odo_y, 2.0);
+    EXPECT_DOUBLE_EQ(move->odo_theta, M_PI / 2);
+    double x, y, th;
+    move->get_odo_global(x, y, th);
+    EXPECT_NEAR(x, 1.0, 1e-12);
+    EXPECT_NEAR(y, 2.0, 1e-12);
+    EXPECT_NEAR(th, M_PI / 2, 1e-12);
+
+    start_walking(0.5, 0);
+    while (move->trans)
+        cycle();
+    // Where the feet stand now, in the frame of the walk start (they started
+    // at x = 0, side by side about y = 0).
+    walk* w = move->walk_engine;
+    double feet_x = w->fp_sup[0];
+    double feet_y = (w->fp_sup[1] + w->fp_prev[1]) / 2;
+    EXPECT_GT(feet_x, 0.4);
+    move->get_odo_global(x, y, th);
+    // Facing +y on the field, the walk forward moves the robot along +y.
+    EXPECT_NEAR(x, 1.0 - feet_y, 0.005);
+    EXPECT_NEAR(y, 2.0 + feet_x, 0.005);
+    EXPECT_NEAR(th, M_PI / 2, 1e-9);
+}
+
+TEST_F(NaoMoveTest, OdometryTurnsTheWalkedDisplacementIntoTheAnchorFrame)
+{
+    struct Case {
+        double anchor_x, anchor_y, anchor_theta;  // global pose at the anchoring
+        double walked_x, walked_y, walked_theta;  // walk odometry since then
+        double x, y, theta;                        // expected global pose
+    };
+    const Case cases[] = {
+        {1, 2, M_PI / 2, 0.5, 0, 0, 1, 2.5, M_PI / 2},
+        {0, 0, 0, 0.3, -0.2, 0.1, 0.3, -0.2, 0.1},
+        {-2, 1, M_PI, 0.4, 0.1, -0.3, -2.4, 0.9, M_PI - 0.3},
+        {3, -1, -M_PI / 2, 0, 1, 0, 4, -1, -M_PI / 2},
+    };
+    for (const Case& c : cases) {
+        walk* w = move->walk_engine;
+        w->ResetWalk();
+        move->set_odo_global(c.anchor_x, c.anchor_y, c.anchor_theta);
+        w->odo_walk_x += c.walked_x;
+        w->odo_walk_y += c.walked_y;
+        w->odo_walk_theta += c.walked_theta;
+        double x, y, th;
+        move->get_odo_global(x, y, th);
+        EXPECT_NEAR(x, c.x, 1e-12) << "anchor theta " << c.anchor_theta;
+        EXPECT_NEAR(y, c.y, 1e-12) << "anchor theta " << c.anchor_theta;
+        EXPECT_NEAR(th, c.theta, 1e-12) << "anchor theta " << c.anchor_theta;
+    }
+}
+
+TEST_F(NaoMoveTest, OdometryFollowsATurn)
+{
+    move->set_odo_global(0.0, 0.0, 0.3);
+    move->new_rot2013(M_PI / 2, -0.01);
+    for (int i = 0; i < 5000 && move->rot; ++i)
+        cycle();
+    double x, y, th;
+    move->get_odo_global(x, y, th);
+    EXPECT_NEAR(th, 0.3 + M_PI / 2, 0.05);
+    EXPECT_NEAR(x, 0.0, 0.05);
+    EXPECT_NEAR(y, 0.0, 0.05);
+}
+
+TEST_F(NaoMoveTest, AnchoringTwiceKeepsTheLastAnchor)
+{
+    start_walking(0.3, 0);
+    for (int i = 0; i < 40; ++i)
+        cycle();
+    move->set_odo_global(4.0, -1.0, -0.5);
+    move->set_odo_global(-3.0, 2.5, 1.25);
+    double x, y, th;
+    move->get_odo_global(x, y, th);
+    EXPECT_NEAR(x, -3.0, 1e-12);
+    EXPECT_NEAR(y, 2.5, 1e-12);
+    EXPECT_NEAR(th, 1.25, 1e-12);
+}
+
+TEST_F(NaoMoveTest, KickClearsTheAnchor)
+{
+    move->set_odo_global(4.0, -1.0, -0.5);
+    move->new_kick2012(NaoMove::KICK_LEFT);
+    while (move->kick)
+        cycle();
+    double x, y, th;
+    move->get_odo_global(x, y, th);
+    EXPECT_NEAR(x, 0.0, 1e-12);
+    EXPECT_NEAR(y, 0.0, 1e-12);
+    EXPECT_NEAR(th, 0.0, 1e-12);
+}
+
+}  // namespace

@@ -353,12 +353,14 @@ int Model::nao_inverse_geometric_model_leg(const Vector_<double>& pos, const Mat
     const double DD = D * D;
 
     // A segment of no length or an ankle at the hip leaves nothing to divide
-    // by: refuse instead of returning NaN angles.
+    // by: refuse with the zero pose (defined angles even for callers that
+    // ignore the result) instead of returning NaN angles.
     if (Lthigh < eps || Lt < eps || DD < eps * eps) {
         fprintf(stderr,
                 "nao_inverse_geometric_model_leg: degenerate leg or target (Lthigh=%g, Lt=%g, |hip-ankle|^2=%g), "
                 "returning -1\n",
                 Lthigh, Lt, DD);
+        for (int i = 0; i < 6; i++) q[i] = 0;
         return -1;
     }
 

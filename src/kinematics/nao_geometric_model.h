@@ -116,8 +116,9 @@ public:
     // Leg inverse model (closed form): angles putting the sole frame at
     // (pos, R). The knee always bends to the positive side; a target out of
     // reach is clamped to the stretched (or folded) leg. Returns 1; returns
-    // -1 with a message and q untouched when the target or the leg gives no
-    // angles at all (a leg segment of zero length, the ankle at the hip).
+    // -1 with a message and q set to 0 (the zero pose) when the target or
+    // the leg gives no angles at all (a leg segment of zero length, the
+    // ankle at the hip).
     int nao_inverse_geometric_model_leg(const Vector_<double>& pos, const Matrix_<double>& R, double* q,
                                         int side) const;
     int nao_inverse_geometric_model_left_leg(const Vector_<double>& pos, const Matrix_<double>& R,

@@ -97,7 +97,7 @@ void walk::deal_with_air_traj_cruise_phase3(long N_) {
 }
 
 void walk::deal_with_joint_commands_cruise_mode(double* fs, double* fsup, double dx_, double dy_, double dz_,
-                                               double y_prev, double y_cur, double y_sw) {
+                                                double y_prev, double y_cur, double y_sw) {
     double gh = (y_cur + y_prev + y_sw) / 2.0;
     double* sup = support_left ? foot_left : foot_right;
     double* swg = support_left ? foot_right : foot_left;

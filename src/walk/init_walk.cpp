@@ -48,8 +48,9 @@ double time_from_atanh(double Tc, double arg, double fallback, const char* where
     }
     double tt = Tc * std::atanh(arg);
     if (!(tt >= 0.0)) {
-        fprintf(stderr, "walk::%s: negative duration %f, using %f s\n", where, tt, fallback);
-        return fallback;
+        // Already past the point: no time left for it.
+        fprintf(stderr, "walk::%s: negative duration %f, using 0 s\n", where, tt);
+        return 0.0;
     }
     return tt;
 }
@@ -135,7 +136,8 @@ walk::walk(double dt_, int version, int Ptype, int Stype, const char* dir) {
     double_support_share = 0.0;
 
     if (!(dt > 0.0)) fprintf(stderr, "walk::walk: time step %f must be positive, walking disabled\n", dt);
-    if (!(zC > 0.0)) fprintf(stderr, "walk::walk: pendulum height zC = %f must be positive, walking disabled\n", zC);
+    if (!(zC > 0.0))
+        fprintf(stderr, "walk::walk: pendulum height zC = %f must be positive, walking disabled\n", zC);
 
     // Sized once: N_prepare follows dt only, which never changes.
     set_N_prepare();
@@ -164,8 +166,9 @@ walk::walk(double dt_, int version, int Ptype, int Stype, const char* dir) {
     update_exp_for_side_with_support_foot();
 
     if (!can_walk() && dt > 0.0 && zC > 0.0 && total_mass > 0.0)
-        fprintf(stderr, "walk::walk: time step %f too large for a walk (N = %ld, N_prepare = %ld), walking disabled\n",
-                dt, N, N_prepare);
+        fprintf(stderr,
+                "walk::walk: time step %f too large for a walk (N = %ld, N_prepare = %ld), walking disabled\n", dt,
+                N, N_prepare);
 
     writeStand3File();
 }
@@ -187,7 +190,9 @@ bool walk::can_walk() {
     return dt > 0.0 && zC > 0.0 && total_mass > 0.0 && N_prepare >= 4 && N >= 1;
 }
 
-int walk::getVersion() { return model->getVersion(); }
+int walk::getVersion() {
+    return model->getVersion();
+}
 
 void walk::set_dist_between_feet_p_points(int version) {
     dist_between_feet_p_points = 0.11;
@@ -231,13 +236,13 @@ void walk::set_zc_and_Torso2COM() {
         T[2][j] = ey[j];
     }
     Vector_<double> thigh = T * Vector_<double>(leg.ThighRelHip2_Y, 0, leg.ThighRelHip2_Z);
-    Vector_<double> leg_points[6] = {Vector_<double>(0, 0, 0),
-                                     Vector_<double>(0, 0, 0),
-                                     thigh,
-                                     Vector_<double>(model->ShankCenter2KneeZ, model->ShankCenter2KneeY, 0),
-                                     Vector_<double>(0, 0, 0),
-                                     Vector_<double>(leg.FootSizeY / 2.0 - model->Length_Heel_Ankle, 0,
-                                                     leg.FootSizeZ / 2.0)};
+    Vector_<double> leg_points[6] = {
+        Vector_<double>(0, 0, 0),
+        Vector_<double>(0, 0, 0),
+        thigh,
+        Vector_<double>(model->ShankCenter2KneeZ, model->ShankCenter2KneeY, 0),
+        Vector_<double>(0, 0, 0),
+        Vector_<double>(leg.FootSizeY / 2.0 - model->Length_Heel_Ankle, 0, leg.FootSizeZ / 2.0)};
     double leg_mass[6] = {leg.Hip1Mass, leg.Hip2Mass, leg.ThighMass, leg.ShankMass, leg.AnkleMass, leg.FootMass};
     double arm_mass[4] = {armL.ShoulderMass, armL.UpperArmMass, armL.ElbowMass, armL.LowerArmMass};
 
@@ -269,8 +274,8 @@ void walk::set_zc_and_Torso2COM() {
         mx += arm_mass[i] * (xs + pos[0]);
         mz += arm_mass[i] * (zs + pos[2]);
     }
-    model->nao_direct_geometric_model_neckchead_RDHKK(qneck, pos, Rk, 1,
-                                                      Vector_<double>(0, 0, -model->NeckYawCenter2NeckPitchCenterZ));
+    model->nao_direct_geometric_model_neckchead_RDHKK(
+        qneck, pos, Rk, 1, Vector_<double>(0, 0, -model->NeckYawCenter2NeckPitchCenterZ));
     mx += P.neck.Neck_Mass * pos[0];
     mz += P.neck.Neck_Mass * pos[2];
     model->nao_direct_geometric_model_neckchead_RDHKK(qneck, pos, Rk, 2, Vector_<double>(0, 0, 0));
@@ -326,23 +331,33 @@ void walk::getMatrixForInclinationFwdLat(Matrix_<double>& Rincl) {
     Rincl = (cc * Id + ((1.0 - cc) / s) * KK) - K;
 }
 
-Vector_<double> walk::getFootLeft() { return Vector_<double>(foot_left[0], foot_left[1], foot_left[2]); }
+Vector_<double> walk::getFootLeft() {
+    return Vector_<double>(foot_left[0], foot_left[1], foot_left[2]);
+}
 
-Vector_<double> walk::getFootRight() { return Vector_<double>(foot_right[0], foot_right[1], foot_right[2]); }
+Vector_<double> walk::getFootRight() {
+    return Vector_<double>(foot_right[0], foot_right[1], foot_right[2]);
+}
 
-Vector_<double> walk::getLeftHip() { return Vector_<double>(-model->HipOffsetX, model->HipOffsetY, -model->HipOffsetZ); }
+Vector_<double> walk::getLeftHip() {
+    return Vector_<double>(-model->HipOffsetX, model->HipOffsetY, -model->HipOffsetZ);
+}
 
 Vector_<double> walk::getRightHip() {
     return Vector_<double>(-model->HipOffsetX, -model->HipOffsetY, -model->HipOffsetZ);
 }
 
-Vector_<double> walk::getLeftShoulder() { return Vector_<double>(0, model->ShoulderOffsetY, model->ShoulderOffsetZ); }
+Vector_<double> walk::getLeftShoulder() {
+    return Vector_<double>(0, model->ShoulderOffsetY, model->ShoulderOffsetZ);
+}
 
 Vector_<double> walk::getRightShoulder() {
     return Vector_<double>(0, -model->ShoulderOffsetY, model->ShoulderOffsetZ);
 }
 
-double walk::getYawAngleStep() { return yaw_left - yaw_right; }
+double walk::getYawAngleStep() {
+    return yaw_left - yaw_right;
+}
 
 double walk::getYawAngleRightForInit() {
     Matrix_<double> Rincl;
@@ -516,11 +531,17 @@ void walk::ResetWalk() {
     Yaw_FootRight_Init = getYawAngleRightForInit();
 }
 
-double walk::getxG() { return xG - x_pApZMP_Init; }
+double walk::getxG() {
+    return xG - x_pApZMP_Init;
+}
 
-double walk::getyG() { return yG; }
+double walk::getyG() {
+    return yG;
+}
 
-double walk::thetaG() { return std::fmod(theta_walk + 3.0 * kPi, 2.0 * kPi) - kPi; }
+double walk::thetaG() {
+    return std::fmod(theta_walk + 3.0 * kPi, 2.0 * kPi) - kPi;
+}
 
 // ---------------------------------------------------------------------------
 // Requests
@@ -667,7 +688,9 @@ void walk::get_support_foot() {
     update_exp_for_side_with_support_foot();
 }
 
-void walk::update_exp_for_side_with_support_foot() { support_exp = support_left ? 1 : 2; }
+void walk::update_exp_for_side_with_support_foot() {
+    support_exp = support_left ? 1 : 2;
+}
 
 // ---------------------------------------------------------------------------
 // Step planning
@@ -699,6 +722,12 @@ void walk::calculate_steps() {
         theta_rest = at - nr * theta_step_max;
         if (theta_rest > 0 && std::fabs(theta_rest) > tol) nr += 1;
         if (nr < 1) nr = 1;
+        // About a far centre even a small angle carries the feet a long way:
+        // keep the arc of the outer pressure point within a forward step.
+        double rx = x_pApZMP_Init - xc, ry = dist_between_feet_p_points / 2.0 + std::fabs(yc);
+        double arc = at * std::sqrt(rx * rx + ry * ry);
+        long n_arc = (long)std::ceil(arc / xlength_step_max - 1e-9);
+        if (n_arc > nr) nr = n_arc;
         step_theta = theta_total / nr;
         n = 2 * nr;
     }
@@ -809,10 +838,13 @@ void walk::calculate_for_1st_specific_wp_on_place_step_rot_dir_chge() {
                          "calculate_for_1st_specific_wp_on_place_step_rot_dir_chge");
     double u = 0, h = 0, l = 0, e = 0;
     if (rotation_via_line(Tc, C, S, x0, xc, yc, p2, p3, u, h, l, e)) {
-        via_x = w * u + l;
-        via_y = w * h + e;
+        // The step on the spot reverses the lateral velocity: the first
+        // step of the new direction starts with -w.
+        via_x = -w * u + l;
+        via_y = -w * h + e;
     } else {
-        fprintf(stderr, "walk::calculate_for_1st_specific_wp_on_place_step_rot_dir_chge: rotation step of no length\n");
+        fprintf(stderr,
+                "walk::calculate_for_1st_specific_wp_on_place_step_rot_dir_chge: rotation step of no length\n");
         via_x = x0;
         via_y = 0.0;
     }
@@ -826,7 +858,9 @@ void walk::calculate_for_1st_specific_wp_on_place_step_rot_dir_chge() {
     step_period = N * dt;
 }
 
-void walk::set_N_prepare() { N_prepare = dt > 0.0 ? lround(0.2 / dt) : 0; }
+void walk::set_N_prepare() {
+    N_prepare = dt > 0.0 ? lround(0.2 / dt) : 0;
+}
 
 void walk::calculate_coeff_optim_pressure_points() {
     if (translating) {

@@ -19,7 +19,7 @@ class NaoMove : public NaoMoveSuperClass {
 public:
     enum eKick { KICK_LEFT = 0, KICK_RIGHT = 1 };
 
-    // Requests that stand in for "walk somewhere" before one is given.
+    // Start values of the last-request members below.
     static constexpr double default_fwd_dist = 0.6;        // m
     static constexpr double default_sideways_dist = 0.3;   // m
     static constexpr double default_rotation_angle = 0.78539816339744830962;  // pi/4 rad

@@ -3,7 +3,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 
 #include "kinematics/profiles_5_parts.h"
 #include "walk/walk.h"
@@ -178,7 +177,14 @@ void walk::deal_with_end_phase2_1st_wp() {
 void walk::deal_with_phase3_cruise_wp() {
     long j = k - nbp[1];
     // (j - 1) mod N = 0 is "j mod N = 1", also for a step of one cycle.
-    if (N > 0 && (j - 1) % N == 0) setup_parameters_at_start_wp();
+    if (N > 0 && (j - 1) % N == 0) {
+        long k_before = k;
+        setup_parameters_at_start_wp();
+        // A turn that stops instead of taking a request over gives this
+        // cycle back: the feet hold their targets, and the next call begins
+        // the step (or the last phase) afresh.
+        if (k < k_before) return;
+    }
     c = (c >= N) ? 1 : c + 1;
     t = ((double)c / (double)N) * step_period;
     hyperbolic_cosine_profile_for_COM();
@@ -193,7 +199,11 @@ void walk::deal_with_phase3_cruise_wp() {
 }
 
 void walk::setup_parameters_at_start_wp() {
+    long k_before = k;
     int r = check_request_new_walk();
+    // Given back (see deal_with_phase3_cruise_wp): nothing of the step
+    // begins, so that the next call does not toggle the support foot twice.
+    if (k < k_before) return;
     support_left = support_left ? 0 : 1;
     update_exp_for_side_with_support_foot();
     if (r == 2) {
@@ -317,7 +327,6 @@ void walk::setup_parameters_at_start_wp_continued_usual_case() {
                        k1 * (x_target[i] - C * x_start[i] - S * Tc * v_start[i]);
         }
         double u = fp_sup[0] - model->Length_Heel_Ankle + 0.03;
-        if (getenv("WALK_DEBUG")) fprintf(stderr, "DBG k=%ld done=%ld nb=%ld sup=%d ppcur=(%.4f %.4f) ppnext=(%.4f %.4f) fpsup=%.4f start=(%.4f %.4f) v=(%.3f %.3f) tgt=(%.4f %.4f) vt=(%.3f %.3f) pivot=(%.4f %.4f) u=%.4f\n", k, nb_steps_cruise_done, nb_cruise_wp, support_left, pp_cur[0], pp_cur[1], pp_next[0], pp_next[1], fp_sup[0], x_start[0], x_start[1], v_start[0], v_start[1], x_target[0], x_target[1], v_target[0], v_target[1], pivot[0], pivot[1], u);
         if (pivot[0] < u) {
             pivot[0] = u;
             double B = (1.0 - C) * u + C * x_start[0] + S * Tc * v_start[0] - x_start[0];
@@ -347,8 +356,9 @@ void walk::deal_with_start_phase4_last_wp() {
         double den = pivot[1] - x_start[1];
         double arg = std::fabs(den) > 1e-12 ? std::fabs(Tc * v_start[1] / den) : NAN;
         if (!std::isfinite(arg) || arg >= 1.0) {
-            fprintf(stderr, "walk::deal_with_start_phase4_last_wp: atanh argument %f outside (-1, 1), using %f s\n",
-                    arg, t1);
+            fprintf(stderr,
+                    "walk::deal_with_start_phase4_last_wp: atanh argument %f outside (-1, 1), using %f s\n", arg,
+                    t1);
             t_last = t1;
         } else {
             t_last = Tc * std::atanh(arg);

@@ -38,22 +38,22 @@ public:
     double long_offset_MidAnkles_2_Torso_Init = 0;  // ankles behind the torso origin at rest
     double xlength_step_max = 0;
     double ylength_step_max = 0;
-    double height_lift = 0;   // swing-foot lift; set again by every translation request
-    double ratio_flexion = 0; // leg height at rest / stretched leg length
+    double height_lift = 0;    // swing-foot lift; set again by every translation request
+    double ratio_flexion = 0;  // leg height at rest / stretched leg length
     double dist_between_feet_p_points = 0;
     double theta_step_max = 0;
     double eta_torso_incline = 0;
     double eta_torso_incline_lateral = 0;
-    double step_period = 0;   // T, rounded to whole cycles
+    double step_period = 0;  // T, rounded to whole cycles
 
     // ---- derived at construction -----------------------------------------
     double length_stretched_leg = 0;
     double torso_center_height = 0;
     double xCOM_RT = 0, zCOM_RT = 0;  // stand-pose COM relative to the torso origin
-    double zC = 0;                // pendulum height
-    double x_pApZMP_Init = 0;     // COM x above the pressure-point frame at rest
-    long N = 0;                   // cycles per step
-    long N_prepare = 0;           // cycles of the preparation and of the final phase
+    double zC = 0;                    // pendulum height
+    double x_pApZMP_Init = 0;         // COM x above the pressure-point frame at rest
+    long N = 0;                       // cycles per step
+    long N_prepare = 0;               // cycles of the preparation and of the final phase
     double Yaw_FootRight_Init = 0;
     double total_mass = 0;  // of the stand-pose COM
 
@@ -71,7 +71,7 @@ public:
     double x_torso = 0, y_torso = 0;  // COM minus xCOM_RT along the heading
 
     // ---- accumulated frame change and heading -----------------------------------
-    double ox = 0, oy = 0;      // translation of the walk frame
+    double ox = 0, oy = 0;  // translation of the walk frame
     double theta_orig = 0;  // angle of the walk frame
     double theta_walk = 0;  // heading within the walk frame
 
@@ -122,19 +122,19 @@ public:
 
     // ---- first way-points and pressure-point weights ----------------------------------------
     double p1[2]{}, p2[2]{}, p3[2]{};
-    double via_x = 0, via_y = 0;        // via-point of a rotation
+    double via_x = 0, via_y = 0;  // via-point of a rotation
     double pivot_first_rot[2]{};  // pivot of the first step of a rotation that reverses on the spot
     double Q = 0, R = 0, k1 = 0, k2 = 0;
 
     // ---- pendulum of the current step -----------------------------------------------------
     double pivot[2]{};
     double x_start[2]{}, v_start[2]{};  // state at the start of the step
-    double o[2]{};                    // start - pivot
+    double o[2]{};                      // start - pivot
     double x_end[2]{}, v_end[2]{};      // state at the end of the last step
     double x_target[2]{}, v_target[2]{};
     double stateA_x[2]{}, stateA_v[2]{};  // rotation: start of cruise step 1
     double stateB_x[2]{}, stateB_v[2]{};  // rotation: start of cruise step 2
-    double pivot_rot[2]{};              // rotation: pivot of the last odd step
+    double pivot_rot[2]{};                // rotation: pivot of the last odd step
 
     // ---- pressure points, foot points and step vectors (x length, width, angle) ---------------
     double pp_prev[2]{}, pp_cur[2]{}, pp_next[2]{};

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -460,6 +461,27 @@ TEST_F(MotionObjectTest, StandPoseFileWrittenAtConstructionLoadsAsTheWalkStandPo
     const int joint = (id - 2) / 2;
     const double expected = (id % 2 == 0 ? qL[joint] : qR[joint]) / kDeg;
     EXPECT_NEAR(stand.angles[p], expected, 0.006) << "joint id " << id;
+  }
+}
+
+TEST_F(MotionObjectTest, ModelSelfTestRecomputesItsTargets) {
+  ::testing::internal::CaptureStdout();
+  EXPECT_TRUE(m_->check_model());
+  const std::string out = ::testing::internal::GetCapturedStdout();
+  EXPECT_NE(out.find("LEFT LEG :: check=1\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("RIGHT LEG :: check=1\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("theta6 = "), std::string::npos) << out;
+  for (const char* side : {"left", "right"}) {
+    double t[3], r[3];
+    const size_t at = out.find(std::string(side) + "_TM=(");
+    const size_t rat = out.find(std::string(side) + "_M_recalc=(");
+    ASSERT_NE(at, std::string::npos);
+    ASSERT_NE(rat, std::string::npos);
+    ASSERT_EQ(std::sscanf(out.c_str() + out.find('(', at), "(%lf,%lf,%lf)", &t[0], &t[1], &t[2]), 3);
+    ASSERT_EQ(std::sscanf(out.c_str() + out.find('(', rat), "(%lf,%lf,%lf)", &r[0], &r[1], &r[2]), 3);
+    EXPECT_NEAR(t[0], 0.02, 1e-6);
+    EXPECT_NEAR(t[1], (side[0] == 'l' ? 0.5 : -0.5) * model().HipOffsetY, 1e-6);
+    for (int j = 0; j < 3; j++) EXPECT_NEAR(r[j], t[j], 2e-6) << side << " " << j;
   }
 }
 

@@ -53,6 +53,8 @@ struct UsageCase {
     std::vector<std::string> args;
 };
 
+void PrintTo(const UsageCase& c, std::ostream* os) { *os << c.name; }
+
 class Usage : public ::testing::TestWithParam<UsageCase> {};
 
 TEST_P(Usage, PrintsTheUsageTextAndExitsZero) {
@@ -91,6 +93,8 @@ struct SceneCase {
     int unum;
     int type;
 };
+
+void PrintTo(const SceneCase& c, std::ostream* os) { *os << "unum " << c.unum; }
 
 class SceneAndInit : public AgentTest, public ::testing::WithParamInterface<SceneCase> {};
 

@@ -87,6 +87,8 @@ struct SayCase {
     const char* text;  // nullptr: nothing said
 };
 
+void PrintTo(const SayCase& c, std::ostream* os) { *os << c.x << " " << c.y; }
+
 class SayMessage : public NaoBehaviorTest, public ::testing::WithParamInterface<SayCase> {};
 
 TEST_P(SayMessage, FitsTheSayBufferOrIsSkipped) {

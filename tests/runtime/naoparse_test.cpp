@@ -198,6 +198,8 @@ struct FallCase {
     bool fallen, back, front;
 };
 
+void PrintTo(const FallCase& c, std::ostream* os) { *os << c.name; }
+
 class FallDetection : public NaoParseTest, public ::testing::WithParamInterface<FallCase> {};
 
 TEST_P(FallDetection, FourIdenticalReadings) {
@@ -409,6 +411,8 @@ struct HearCase {
     bool active;
     const char* msg;
 };
+
+void PrintTo(const HearCase& c, std::ostream* os) { *os << c.name; }
 
 class HearIgnored : public NaoParseTest, public ::testing::WithParamInterface<HearCase> {};
 

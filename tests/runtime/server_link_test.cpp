@@ -37,6 +37,8 @@ struct OptionCase {
     std::string team;
 };
 
+void PrintTo(const OptionCase& c, std::ostream* os) { *os << c.name; }
+
 class Options : public ::testing::TestWithParam<OptionCase> {};
 
 TEST_P(Options, SetTheGlobals) {
@@ -233,6 +235,11 @@ struct LoopCase {
     bool quiet_second;
     bool timer;
 };
+
+void PrintTo(const LoopCase& c, std::ostream* os) {
+    *os << (c.timer ? "timer" : "sleeping") << " sub_steps=" << c.sub_steps
+        << (c.quiet_second ? " quiet_second" : "");
+}
 
 class LoopTest : public LinkTest, public ::testing::WithParamInterface<LoopCase> {};
 

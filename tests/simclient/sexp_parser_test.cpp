@@ -77,6 +77,8 @@ struct NumberCase {
     bool as_double;
 };
 
+void PrintTo(const NumberCase& c, std::ostream* os) { *os << "text=" << c.text; }
+
 class SexpNumbers : public ::testing::TestWithParam<NumberCase> {};
 
 TEST_P(SexpNumbers, AcceptsOnlyWholeFiniteNumbersInRange) {
@@ -118,6 +120,8 @@ struct BrokenCase {
     const char* text;
     std::vector<std::string> expected;  // names of the predicates kept
 };
+
+void PrintTo(const BrokenCase& c, std::ostream* os) { *os << c.name; }
 
 class SexpBroken : public ::testing::TestWithParam<BrokenCase> {};
 

@@ -433,6 +433,23 @@ TEST_F(NaoMoveTest, RotationFromStandingInterpolatesThenTurns)
     EXPECT_FALSE(move->walking);
 }
 
+TEST_F(NaoMoveTest, DebugReportsTheRotationRequestAndEachDrivingCycle)
+{
+    move->debug = true;
+    start_walking(0.6, 0);
+    testing::internal::CaptureStderr();
+    move->new_rot2013(0.5, -0.02);
+    cycle();
+    cycle();
+    cycle();  // the first driving cycle of the rotation
+    std::string err = testing::internal::GetCapturedStderr();
+    const int c = move->cycle_count;
+    char expected[128];
+    std::snprintf(expected, sizeof expected, "%d naowalk_init_walk_rotate 0.500000 -0.020000\n%d checkwalk 0.000000 0.000000\n",
+                  c - 3, c);
+    EXPECT_EQ(err, expected);
+}
+
 TEST_F(NaoMoveTest, ZeroTranslationIsReportedAndClosesAtOnce)
 {
     testing::internal::CaptureStderr();

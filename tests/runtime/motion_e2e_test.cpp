@@ -1,0 +1,216 @@
+// The real agent program against a scripted server: a robot lying on its
+// back or front stands up, and stops commanding its legs once it is up.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "support/child_process.h"
+#include "support/scripted_server.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::vector<std::string> kStandUpOrder = {"lle1", "rle1", "lle2", "rle2", "lle3", "rle3", "lle4",
+                                                "rle4", "lle5", "rle5", "lle6", "rle6", "lae1", "rae1",
+                                                "lae2", "rae2", "lae3", "rae3", "lae4", "rae4"};
+
+struct JointCommand {
+    std::string name;
+    std::string value;
+};
+
+// The joint speed commands of one answer (neck, legs and arms), in order.
+std::vector<JointCommand> joint_commands(const std::string& answer)
+{
+    static const std::regex cmd(R"(\(((?:he|lle|rle|lae|rae)[0-9]) ([^()]*)\))");
+    std::vector<JointCommand> out;
+    for (auto it = std::sregex_iterator(answer.begin(), answer.end(), cmd); it != std::sregex_iterator(); ++it)
+        out.push_back({(*it)[1], (*it)[2]});
+    return out;
+}
+
+std::vector<std::string> limb_names(const std::vector<JointCommand>& cmds)
+{
+    std::vector<std::string> names;
+    for (const JointCommand& c : cmds)
+        if (c.name.compare(0, 2, "he") != 0)
+            names.push_back(c.name);
+    return names;
+}
+
+bool is_finite_number(const std::string& text)
+{
+    char* end = nullptr;
+    double v = std::strtod(text.c_str(), &end);
+    return end != text.c_str() && *end == '\0' && std::isfinite(v);
+}
+
+// A real message of a robot lying on its back.
+std::string lying_on_back_message()
+{
+    std::ifstream f(BREVANE_SOURCE_DIR "/tests/data/server_fallen.txt");
+    std::string line, last;
+    while (std::getline(f, line))
+        if (!line.empty())
+            last = line;
+    return last;
+}
+
+std::string with_accelerometer(const std::string& msg, const std::string& reading)
+{
+    static const std::regex acc(R"(\(ACC \(n torso\) \(a [^)]*\)\))");
+    return std::regex_replace(msg, acc, "(ACC (n torso) (a " + reading + "))");
+}
+
+// The game state of the first message also tells the field side.
+std::string with_side(const std::string& msg)
+{
+    static const std::regex gs(R"(\(GS \()");
+    return std::regex_replace(msg, gs, "(GS (unum 2) (team left) (", std::regex_constants::format_first_only);
+}
+
+// A private working directory with the parameter and strategy files: the
+// agent rewrites "dataWalk/stand3.dat" at start-up.
+class ScratchWorkDir {
+public:
+    ScratchWorkDir()
+    {
+        char tmpl[] = "/tmp/brevane-e2e-XXXXXX";
+        const char* made = mkdtemp(tmpl);
+        if (made == nullptr)
+            return;
+        m_dir = made;
+        for (const char* d : {"walk_inputs", "rsg_inputs", "strategies"})
+            fs::create_directory_symlink(fs::path(BREVANE_SOURCE_DIR) / d, m_dir / d);
+        fs::create_directory(m_dir / "dataWalk");
+    }
+    ~ScratchWorkDir()
+    {
+        std::error_code ec;
+        if (!m_dir.empty())
+            fs::remove_all(m_dir, ec);
+    }
+    const fs::path& path() const { return m_dir; }
+
+private:
+    fs::path m_dir;
+};
+
+class MotionEndToEnd : public ::testing::Test {
+protected:
+    ScratchWorkDir scratch;
+    ScriptedServer server;
+    ChildProcess agent;
+    std::vector<std::string> answers;
+
+    void SetUp() override
+    {
+        ASSERT_FALSE(scratch.path().empty());
+        ASSERT_TRUE(server.listen()) << server.error();
+        fs::path old = fs::current_path();
+        fs::current_path(scratch.path());
+        bool started = agent.start({BREVANE_BINARY_DIR "/brevane", "--host=" + server.host(), "--num=2",
+                                    "--team=brevane"});
+        fs::current_path(old);
+        ASSERT_TRUE(started);
+        ASSERT_TRUE(server.accept(5000)) << server.error();
+        std::string scene;
+        ASSERT_TRUE(server.receive(scene, 10000)) << server.error();
+        EXPECT_EQ(scene, "(scene rsg/agent/nao/nao_hetero.rsg 0)");
+    }
+
+    void TearDown() override
+    {
+        server.close_client();
+        agent.wait(5000);
+    }
+
+    // Lying readings until the fall is latched and the stand-up is under
+    // way, then upright readings until the answers carry no limb commands
+    // any more; returns how many answers carried a stand-up sample. A few
+    // messages are kept in flight, as a server that does not wait for the
+    // answers would.
+    int stand_up(const std::string& lying)
+    {
+        const std::string upright = with_accelerometer(lying, "0.00 0.00 9.81");
+        const int kLying = 20, kMaxMessages = 400, kInFlight = 3;
+        auto message = [&](int i) { return i == 0 ? with_side(lying) : i < kLying ? lying : upright; };
+        int sent = 0;
+        while (sent < kInFlight) {
+            EXPECT_TRUE(server.send(message(sent++)));
+        }
+        int samples = 0;
+        int quiet = 0;
+        for (int i = 0; i < kMaxMessages && quiet < 10; ++i) {
+            // Two think sub-steps answer every message.
+            std::vector<std::string> got = server.receive_n(2, 3000);
+            if (got.size() != 2) {
+                ADD_FAILURE() << "message " << i << " got " << got.size() << " answers; agent stderr:\n"
+                              << agent.stderr_text();
+                break;
+            }
+            if (i == 0) {
+                EXPECT_EQ(got[0], "(init (unum 2)(teamname brevane))");
+            }
+            answers.insert(answers.end(), got.begin(), got.end());
+            for (const std::string& a : got) {
+                std::vector<std::string> limbs = limb_names(joint_commands(a));
+                if (limbs == kStandUpOrder)
+                    ++samples;
+                // Once the stand-up has played, nothing moves the limbs.
+                if (samples > 0 && limbs.empty())
+                    ++quiet;
+                else if (quiet > 0) {
+                    ADD_FAILURE() << "limb commands after the stand-up ended: " << a;
+                }
+            }
+            if (sent < kMaxMessages) {
+                EXPECT_TRUE(server.send(message(sent++)));
+            }
+        }
+        EXPECT_GE(quiet, 10) << "the stand-up did not end";
+        return samples;
+    }
+
+    void expect_all_speeds_finite()
+    {
+        for (const std::string& a : answers) {
+            EXPECT_EQ(a.find("nan"), std::string::npos) << a;
+            EXPECT_EQ(a.find("inf"), std::string::npos) << a;
+            for (const JointCommand& c : joint_commands(a))
+                EXPECT_TRUE(is_finite_number(c.value)) << c.name << " " << c.value;
+        }
+    }
+};
+
+TEST_F(MotionEndToEnd, LyingOnTheBackStandsUpThenStopsCommandingTheLimbs)
+{
+    std::string lying = lying_on_back_message();
+    ASSERT_NE(lying.find("(ACC (n torso) (a -0.00 9.65 -1.79))"), std::string::npos);
+    int samples = stand_up(lying);
+    // The stand-up from the back lasts 2.75 s, one sample per 0.01 s sub-step.
+    EXPECT_GT(samples, 250);
+    EXPECT_LT(samples, 300);
+    expect_all_speeds_finite();
+}
+
+TEST_F(MotionEndToEnd, LyingOnTheFrontStandsUpThenStopsCommandingTheLimbs)
+{
+    std::string lying = with_accelerometer(lying_on_back_message(), "0.00 -9.65 -1.79");
+    int samples = stand_up(lying);
+    // The stand-up from the front lasts 2.15 s.
+    EXPECT_GT(samples, 190);
+    EXPECT_LT(samples, 240);
+    expect_all_speeds_finite();
+}
+
+}  // namespace

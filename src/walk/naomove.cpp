@@ -34,14 +34,7 @@ struct ResettableCounter {
 void write_joint_speed(std::stringstream& out, int id, double q_rad, double divisor)
 {
     NaoParse::JointID j = static_cast<NaoParse::JointID>(id);
-    double speed = (q_rad * kRadToDeg - NaoParse::GetJointAngleDeg(j)) / divisor;
-    char buf[64];
-    int n = std::isfinite(speed) ? std::snprintf(buf, sizeof buf, "(%s %.2f)", NaoParse::joint_to_str[id], speed) : -1;
-    if (n < 0 || n >= static_cast<int>(sizeof buf)) {
-        std::fprintf(stderr, "NaoMove: no speed for %s this cycle (commanded %f rad)\n", NaoParse::joint_to_str[id], q_rad);
-        return;
-    }
-    out << buf;
+    write_effector_speed(out, id, (q_rad * kRadToDeg - NaoParse::GetJointAngleDeg(j)) / divisor);
 }
 
 // The legs in effector order: left joint i, then right joint i.

@@ -1,5 +1,6 @@
 #include "walk/naosimplemove.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -52,13 +53,21 @@ void for_each_token(char* line, F f) {
 
 bool is_valid_joint(int j) { return j >= 0 && j < kMaxColumns; }
 
-void write_speed(std::stringstream& out, const char* fmt, int j, double speed) {
-  char buf[64];
-  std::snprintf(buf, sizeof(buf), fmt, std::string(NaoParse::joint_to_str[j]).c_str(), speed);
-  out << buf;
-}
-
 }  // namespace
+
+bool write_effector_speed(std::stringstream& out, int joint, double speed, const char* fmt) {
+  if (joint < 0 || joint >= 22) return false;
+  char buf[64];
+  const int n = std::isfinite(speed)
+                    ? std::snprintf(buf, sizeof(buf), fmt, NaoParse::joint_to_str[joint], speed)
+                    : -1;
+  if (n < 0 || n >= static_cast<int>(sizeof(buf))) {
+    std::fprintf(stderr, "no speed for %s this cycle (%f)\n", NaoParse::joint_to_str[joint], speed);
+    return false;
+  }
+  out << buf;
+  return true;
+}
 
 void naosimplemove_t::init() {
   for (int i = 0; i < kMaxColumns; i++) jid[i] = -1;
@@ -167,7 +176,7 @@ bool naosimplemove_t::interpolate(int line, int n, std::stringstream& out, bool 
       const int slot = (j % 2 == 0) ? (j - 2) / 2 : 6 + (j - 3) / 2;
       captured[slot] = setpoint;
     }
-    if (j >= 2) write_speed(out, "(%s %.2f)", j, speed);
+    if (j >= 2) write_effector_speed(out, j, speed);
   }
 
   if (running) {
@@ -190,7 +199,7 @@ bool naosimplemove_t::next(std::stringstream& out) {
     const float current = static_cast<float>(NaoParse::GetJointAngleDeg(static_cast<NaoParse::JointID>(j)));
     float speed = (target - current) / 4.0f;
     if (speed > -0.4f && speed < 0.4f) speed = 0.0f;
-    write_speed(out, "(%s %.0f)", j, speed);
+    write_effector_speed(out, j, speed, "(%s %.0f)");
   }
   cur_line += 1;
   return cur_line != nlines;

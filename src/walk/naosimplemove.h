@@ -13,6 +13,13 @@ constexpr int MAX_JID_LINES = 512;
 // Control cycles per unit of the interpolation length n.
 constexpr int nb_static_interpolate = 15;
 
+// Appends one joint speed command "(effector speed)" formatted with fmt
+// ("(%s %.2f)" or the like). A speed that is not finite, or text that would
+// not fit, would reach the server as "nan" or a cut command: the joint is
+// left out for this cycle with a line on standard error, and false returned.
+bool write_effector_speed(std::stringstream& out, int joint, double speed,
+                          const char* fmt = "(%s %.2f)");
+
 // Player of joint-space key frames read from a text file: a header line of
 // perceptor joint names, then lines of angles in degrees.
 class naosimplemove_t {

@@ -55,7 +55,7 @@ protected:
   void writeBeam(const std::string& text) { tmp_.write("strategies/marvessa/beam.xml", text); }
   void copyCommon() {
     const std::string src = old_.string() + "/strategies/marvessa/";
-    for (const char* f : {"common.xml", "defence.lua", "midfield.lua", "attack.lua"})
+    for (const char* f : {"common.xml", "play.lua"})
       boost::filesystem::copy_file(src + f, tmp_.file(std::string("strategies/marvessa/") + f));
   }
 

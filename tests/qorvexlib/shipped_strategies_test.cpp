@@ -137,3 +137,28 @@ TEST(ShippedBeam, KickOffPlacesFollowTheTeamRules) {
   ASSERT_TRUE(beam.interpolate(vec2d(5, 5), qorvexlib::BLUE, moved)) << moved.lua().errMsg();
   EXPECT_TRUE(moved == beam.formations()[0]);
 }
+
+// The shared script picks each formation's own follow fractions: a field
+// place moves by the fraction of the ball's offset from the reference ball.
+TEST_F(ShippedPlay, EachFormationFollowsByItsOwnFractions) {
+  struct Case { vec2d ball; double fx, fy; };
+  const Case cases[] = {
+      {vec2d(-9.0, 1.0), 0.4, 0.5},   // defence, reference ball (-10, 0)
+      {vec2d(1.0, 1.0), 0.6, 0.5},    // midfield, reference ball (0, 0)
+      {vec2d(11.0, 1.0), 0.5, 0.4},   // attack, reference ball (10, 0)
+  };
+  for (const Case& c : cases) {
+    formation_t ref, out;
+    ASSERT_TRUE(play.fetchFormation(c.ball, ref));
+    ASSERT_TRUE(play.interpolate(c.ball, qorvexlib::BLUE, out));
+    const double dx = c.ball.x - ref.ball.x, dy = c.ball.y - ref.ball.y;
+    for (size_t i = 2; i < ref.players.size(); ++i) {
+      const vec2d want(ref.players[i].x + c.fx * dx, ref.players[i].y + c.fy * dy);
+      if (!onField(want) || std::fabs(want.x) > kHalfLength - 0.5 || want.x < -12.5 ||
+          std::fabs(want.y) > kHalfWidth - 0.5)
+        continue;  // clamped to the field
+      EXPECT_NEAR(out.players[i].x, want.x, 1e-9) << c.ball.x << " place " << i;
+      EXPECT_NEAR(out.players[i].y, want.y, 1e-9) << c.ball.x << " place " << i;
+    }
+  }
+}

@@ -2,6 +2,8 @@
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 
 #include <cstring>
 
@@ -95,3 +97,14 @@ TEST(TCPSocket, MovesBytesBothWaysAndSeesEndOfStream) {
 }
 
 }  // namespace
+
+// The two answers of a cycle leave half a cycle apart; the second must not
+// wait for the server's acknowledgement of the first.
+TEST(TCPSocket, SendsWithoutNagleDelay) {
+    TCPSocket s;
+    ASSERT_TRUE(s.isOpen());
+    int v = 0;
+    socklen_t len = sizeof(v);
+    ASSERT_EQ(getsockopt(s.getFD(), IPPROTO_TCP, TCP_NODELAY, &v, &len), 0);
+    EXPECT_NE(v, 0);
+}

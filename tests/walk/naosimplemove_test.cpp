@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <regex>
@@ -318,3 +319,26 @@ TEST_F(KeyFrameTest, MissingFileFailsAndLeavesAnEmptyPlayer) {
 }
 
 }  // namespace
+
+TEST_F(KeyFrameTest, ANonFinitePerceivedAngleLeavesOnlyThatJointOut) {
+  ASSERT_TRUE(load(write("stand3.dat", stand_file({std::vector<double>(22, 5.0), std::vector<double>(22, 6.0)}))));
+  for (int id = 0; id < 22; id++) set_angle(id, 1.0f);
+  set_angle(NaoParse::JID_LLEG_3, std::nanf(""));
+  set_angle(NaoParse::JID_RARM_2, INFINITY);
+
+  std::string all;
+  std::stringstream out;
+  int calls = 0;
+  while (player_->interpolate(0, 1, out, false) && calls < 100) calls++;
+  all += out.str();
+  std::stringstream played;
+  player_->next(played);
+  all += played.str();
+
+  EXPECT_EQ(all.find("nan"), std::string::npos) << all;
+  EXPECT_EQ(all.find("inf"), std::string::npos) << all;
+  EXPECT_EQ(all.find("lle3"), std::string::npos);
+  EXPECT_EQ(all.find("rae2"), std::string::npos);
+  EXPECT_NE(played.str().find("(rle3 "), std::string::npos);
+  EXPECT_EQ(commands(played.str()).size(), 22u - 2u);  // next() plays the head too
+}

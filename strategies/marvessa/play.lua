@@ -1,4 +1,4 @@
--- Script of the defence (ball in the own third) formation (common.xml).
+-- Script of every play formation of common.xml (defence, midfield, attack).
 --
 -- The agent runs it with the ball position in formation.inputX and
 -- formation.inputY (for a team attacking towards +x). The places in the
@@ -13,9 +13,14 @@
 
 -- How far the places follow the ball, as a fraction of the ball's offset
 -- from the reference ball: 1 moves the whole block with the ball, 0 keeps
--- the places of the file.
-local FOLLOW_X = 0.4
-local FOLLOW_Y = 0.5
+-- the places of the file. One row per formation, found by the x of the
+-- formation's reference ball (<ball> in common.xml): the first row whose
+-- `upto` is at least that x.
+local FOLLOW = {
+  { upto = -5.0,      x = 0.4, y = 0.5 },  -- defence (reference ball -10, 0)
+  { upto = 5.0,       x = 0.6, y = 0.5 },  -- midfield (reference ball 0, 0)
+  { upto = math.huge, x = 0.5, y = 0.4 },  -- attack (reference ball 10, 0)
+}
 
 -- Field 30 m x 20 m around the centre spot.
 local HALF_LENGTH = 15.0
@@ -29,6 +34,14 @@ local function clamp(v, lo, hi)
   if v < lo then return lo end
   if v > hi then return hi end
   return v
+end
+
+local FOLLOW_X, FOLLOW_Y = 0.5, 0.5
+for _, row in ipairs(FOLLOW) do
+  if formation.ballX <= row.upto then
+    FOLLOW_X, FOLLOW_Y = row.x, row.y
+    break
+  end
 end
 
 local xmin, xmax = -HALF_LENGTH + MARGIN, HALF_LENGTH - MARGIN

@@ -18,52 +18,17 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "runtime/NaoBehavior.h"
+#include "support/test_files.h"
 #include "walk/naomove.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
 const char* const kTeam = "Qorvex-SIe";
-
-// The agent rewrites "dataWalk/stand3.dat" at start-up: work in a private
-// directory that sees the parameter and strategy files of the source tree.
-class ScratchWorkDir {
-public:
-    ScratchWorkDir()
-    {
-        char tmpl[] = "/tmp/brevane-bench-XXXXXX";
-        const char* made = mkdtemp(tmpl);
-        if (made == nullptr) {
-            std::perror("mkdtemp");
-            return;
-        }
-        m_dir = made;
-        for (const char* d : {"walk_inputs", "rsg_inputs", "strategies"})
-            fs::create_directory_symlink(fs::path(BREVANE_SOURCE_DIR) / d, m_dir / d);
-        fs::create_directory(m_dir / "dataWalk");
-        m_old = fs::current_path();
-        fs::current_path(m_dir);
-    }
-    ~ScratchWorkDir()
-    {
-        if (m_dir.empty())
-            return;
-        fs::current_path(m_old);
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
-
-private:
-    fs::path m_dir;
-    fs::path m_old;
-};
 
 // The motion code reports its parameters on stderr at start-up; keep the
 // benchmark table readable.
@@ -106,7 +71,10 @@ std::vector<std::string> play_on_messages()
 // One agent per process (the motion code keeps per-process state), shared
 // by the think benchmarks; stderr is silenced while it starts.
 struct Agent {
+    // The agent rewrites "dataWalk/stand3.dat" at start-up: it works in a
+    // private directory that sees the parameter and strategy files.
     ScratchWorkDir dir;
+    InWorkDir in_dir{dir.path()};
     std::vector<std::string> msgs;
     size_t next = 0;
     NaoBehavior* behavior = nullptr;

@@ -24,12 +24,9 @@ double calculate_accmax(double t0, double a0, double t1, double V) {
     const double rhs[4] = {a0, 0, 0, V / 2};
     const double det = det44(A);
     if (fabs(det) < 1e-15) return 0;
+    // Cramer's rule.
     double c[4];
-    for (int j = 0; j < 4; j++) {
-        double M[16];
-        for (int i = 0; i < 16; i++) M[i] = A[i];
-        for (int i = 0; i < 4; i++) M[4 * i + j] = rhs[i];
-        c[j] = det44(M) / det;
-    }
+    det44_with_column_replaced(A, rhs, c);
+    for (int j = 0; j < 4; j++) c[j] = c[j] / det;
     return c[0] * t1 * t1 * t1 + c[1] * t1 * t1 + c[2] * t1 + c[3];
 }

@@ -21,3 +21,12 @@ double det44(const double* m) {
     }
     return m[0] * det33(minor[0]) - m[4] * det33(minor[1]) + m[8] * det33(minor[2]) - m[12] * det33(minor[3]);
 }
+
+void det44_with_column_replaced(const double* A, const double* rhs, double* dets) {
+    for (int j = 0; j < 4; j++) {
+        double M[16];
+        for (int i = 0; i < 16; i++) M[i] = A[i];
+        for (int i = 0; i < 4; i++) M[4 * i + j] = rhs[i];
+        dets[j] = det44(M);
+    }
+}

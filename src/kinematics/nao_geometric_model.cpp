@@ -40,6 +40,22 @@ Vec table_offset(const DHKKTable<N>& T, int j) {
     return frame_offset(T.d[j], T.r[j], sin(T.alpha[j]), cos(T.alpha[j]));
 }
 
+// What the inverse models solve for, from the pose (pos, R) of a chain's end
+// frame: W, the orientation of the last joint frame relative to frame 0 (the
+// fixed end frames taken out), and D, the vector from the origin of frame 1
+// (hip or shoulder) to that of the last joint frame (ankle or elbow), in
+// frame 0.
+template <int N>
+void target_in_frame0(const DHKKTable<N>& T, const Vec& pos, const Mat& R, Mat& W, Vec& D) {
+    const Mat R0t = transpose(table_rotation(T, 0));
+    const Vec P0 = table_offset(T, 0);
+    const Mat Rnt = transpose(table_rotation(T, N - 1));
+    const Vec Pn = table_offset(T, N - 1);
+    const Vec P1 = table_offset(T, 1);
+    W = R0t * R * Rnt;
+    D = R0t * (pos - P0 - R * Rnt * Pn) - P1;
+}
+
 // Chains the transforms of frames 0..m (cosines, sines and distances
 // already evaluated at the joint angles) and applies them to the point p
 // given in frame m.
@@ -104,8 +120,10 @@ Model::Model(int version_, int Ptype, int Stype, const char* dir) {
         // -AnkleRelShank_Z below it. (Deriving it from the shank box would
         // ignore the longer shanks of the long-legged robot types.)
         Lt = ShankCenter2KneeZ + (-leg.AnkleRelShank_Z);
-        FootHeight = -leg.FootRelAnkle_Z + leg.FootSizeZ / 2;
-        Length_Heel_Ankle = leg.FootSizeY / 2 - leg.FootRelAnkle_Y;
+        // Widened before the arithmetic: only Larm's sum is formed in single
+        // precision.
+        FootHeight = -static_cast<double>(leg.FootRelAnkle_Z) + static_cast<double>(leg.FootSizeZ) / 2;
+        Length_Heel_Ankle = static_cast<double>(leg.FootSizeY) / 2 - static_cast<double>(leg.FootRelAnkle_Y);
         Length_Ankle_Toe_Tip = leg.FootSizeY - Length_Heel_Ankle;
         Length_Ankle_IntBorderSole = leg.FootSizeX / 2;
         Length_Ankle_ExtBorderSole = Length_Ankle_IntBorderSole;
@@ -337,19 +355,11 @@ int Model::nao_inverse_geometric_model_leg(const Vector_<double>& pos, const Mat
                                            int side) const {
     const double s = side;
     const double k2 = kSqrt2Over2;
-    const DHKKTable<8>& tab = (side < 0) ? LegLeftDHKK : LegRightDHKK;
-    const Mat R0 = table_rotation(tab, 0);
-    const Vec P0 = table_offset(tab, 0);
-    const Mat R7 = table_rotation(tab, 7);
-    const Vec P7 = table_offset(tab, 7);
-    const Vec P1 = table_offset(tab, 1);
-
-    const Mat R0t = transpose(R0);
-    const Mat R7t = transpose(R7);
     // Orientation of the ankle roll frame and hip-to-ankle vector, both
     // relative to frame 0.
-    const Mat W = R0t * R * R7t;
-    const Vec D = R0t * (pos - P0 - R * R7t * P7) - P1;
+    Mat W;
+    Vec D(0, 0, 0);
+    target_in_frame0((side < 0) ? LegLeftDHKK : LegRightDHKK, pos, R, W, D);
     const double DD = D * D;
 
     // A segment of no length or an ankle at the hip leaves nothing to divide
@@ -452,18 +462,10 @@ int Model::nao_inverse_geometric_model_right_leg(const Vector_<double>& pos, con
 int Model::nao_inverse_geometric_model_arm(const Vector_<double>& pos, const Matrix_<double>& R, double* q,
                                            int side) const {
     const double s = side;
-    const DHKKTable<6>& tab = (side < 0) ? ArmLeftDHKK : ArmRightDHKK;
-    const Mat R0 = table_rotation(tab, 0);
-    const Vec P0 = table_offset(tab, 0);
-    const Mat R5 = table_rotation(tab, 5);
-    const Vec P5 = table_offset(tab, 5);
-    const Vec P1 = table_offset(tab, 1);
-
-    const Mat R0t = transpose(R0);
-    const Mat R5t = transpose(R5);
-    const Mat W = R0t * R * R5t;
     // Shoulder-to-elbow vector in frame 0.
-    const Vec D = R0t * (pos - P0 - R * R5t * P5) - P1;
+    Mat W;
+    Vec D(0, 0, 0);
+    target_in_frame0((side < 0) ? ArmLeftDHKK : ArmRightDHKK, pos, R, W, D);
 
     // Shoulder roll. With the elbow on the shoulder-pitch axis the roll
     // equation says nothing: the roll is kept as the caller passed it.

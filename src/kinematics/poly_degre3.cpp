@@ -13,14 +13,10 @@ bool poly_degre3(double t0, double p0, double t1, double p1, double dp0, double 
     const double rhs[4] = {p0, p1, dp0, dp1};
     const double det = det44(A);
     if (fabs(det) < 1e-15) return false;
-    // Cramer's rule: column j replaced by the right-hand side.
+    // Cramer's rule.
     double c[4];
-    for (int j = 0; j < 4; j++) {
-        double M[16];
-        for (int i = 0; i < 16; i++) M[i] = A[i];
-        for (int i = 0; i < 4; i++) M[4 * i + j] = rhs[i];
-        c[j] = det44(M) * (1 / det);
-    }
+    det44_with_column_replaced(A, rhs, c);
+    for (int j = 0; j < 4; j++) c[j] = c[j] * (1 / det);
     c3 = c[0];
     c2 = c[1];
     c1 = c[2];

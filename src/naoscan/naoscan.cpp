@@ -62,6 +62,34 @@ void yaw_minus(std::stringstream& out, char* buf, double s) { write_command(out,
 void pitch_plus(std::stringstream& out, char* buf, double s) { write_command(out, buf, "(he1 0) (he2 %.2f)", s); }
 void pitch_minus(std::stringstream& out, char* buf, double s) { write_command(out, buf, "(he1 0) (he2 -%.2f)", s); }
 
+typedef void (*command_fn)(std::stringstream&, char*, double);
+
+// True once after each reset_pattern_state for the pattern whose generation
+// is `seen`: its statics then start over.
+bool pattern_restarted(unsigned& seen)
+{
+    if (seen == g_pattern_generation)
+        return false;
+    seen = g_pattern_generation;
+    return true;
+}
+
+// One step of a sweep of `angle` between -amplitude and +amplitude
+// (direction 0 towards the negative limit); the cycle that reaches a limit
+// writes nothing, counts the reversal and turns round.
+void sweep(std::stringstream& out, char* buf, double angle, double amplitude, double speed, int& direction,
+           command_fn minus, command_fn plus, head_scan_t& hs)
+{
+    const bool towards_negative = direction == 0;
+    if (towards_negative ? angle > -amplitude : angle < amplitude) {
+        (towards_negative ? minus : plus)(out, buf, speed);
+        return;
+    }
+    hs.first_sweep = (hs.reversal_count == 0);
+    hs.reversal_count++;
+    direction = towards_negative ? 1 : 0;
+}
+
 }  // namespace
 
 head_scan_t::head_scan_t(seq_id id, double yaw_amp, double pitch_amp)
@@ -95,68 +123,30 @@ void head_scan_t::headScan(std::stringstream& out, double speed, NaoParse* p)
     }
 }
 
-// Yaw sweep between -A and +A; the cycle that reaches a limit writes nothing.
+// Yaw sweep between -A and +A.
 void head_scan_t::headScan_546(std::stringstream& out, double speed, NaoParse* p)
 {
     static char buf[CMD_SIZE];
     static int head_angle_dir = 0;  // 0: towards negative yaw
     static unsigned generation = 0;
-    if (generation != g_pattern_generation) {
-        generation = g_pattern_generation;
+    if (pattern_restarted(generation))
         head_angle_dir = 0;
-    }
     if (track_ball(out, buf, p))
         return;
-    double y = yaw_deg();
-    if (head_angle_dir == 0) {
-        if (y > -yaw_amplitude) {
-            yaw_minus(out, buf, speed);
-        } else {
-            first_sweep = (reversal_count == 0);
-            reversal_count++;
-            head_angle_dir = 1;
-        }
-    } else {
-        if (y < yaw_amplitude) {
-            yaw_plus(out, buf, speed);
-        } else {
-            first_sweep = (reversal_count == 0);
-            reversal_count++;
-            head_angle_dir = 0;
-        }
-    }
+    sweep(out, buf, yaw_deg(), yaw_amplitude, speed, head_angle_dir, yaw_minus, yaw_plus, *this);
 }
 
-// Pitch sweep between -B and +B, as the yaw sweep.
+// Pitch sweep between -B and +B.
 void head_scan_t::headScan_528(std::stringstream& out, double speed, NaoParse* p)
 {
     static char buf[CMD_SIZE];
     static int head_angle_dir = 0;  // 0: towards negative pitch
     static unsigned generation = 0;
-    if (generation != g_pattern_generation) {
-        generation = g_pattern_generation;
+    if (pattern_restarted(generation))
         head_angle_dir = 0;
-    }
     if (track_ball(out, buf, p))
         return;
-    double q = pitch_deg();
-    if (head_angle_dir == 0) {
-        if (q > -pitch_amplitude) {
-            pitch_minus(out, buf, speed);
-        } else {
-            first_sweep = (reversal_count == 0);
-            reversal_count++;
-            head_angle_dir = 1;
-        }
-    } else {
-        if (q < pitch_amplitude) {
-            pitch_plus(out, buf, speed);
-        } else {
-            first_sweep = (reversal_count == 0);
-            reversal_count++;
-            head_angle_dir = 0;
-        }
-    }
+    sweep(out, buf, pitch_deg(), pitch_amplitude, speed, head_angle_dir, pitch_minus, pitch_plus, *this);
 }
 
 // Rectangle: +yaw, -pitch, -yaw, +pitch; a change of leg writes the next
@@ -166,10 +156,8 @@ void head_scan_t::headScan_56974(std::stringstream& out, double speed, NaoParse*
     static char buf[CMD_SIZE];
     static int head_scan_state = 0;
     static unsigned generation = 0;
-    if (generation != g_pattern_generation) {
-        generation = g_pattern_generation;
+    if (pattern_restarted(generation))
         head_scan_state = 0;
-    }
     if (track_ball(out, buf, p))
         return;
     double y = yaw_deg();
@@ -217,10 +205,8 @@ void head_scan_t::headScan_565854(std::stringstream& out, double speed, NaoParse
     static char buf[CMD_SIZE];
     static int head_scan_state = 0;
     static unsigned generation = 0;
-    if (generation != g_pattern_generation) {
-        generation = g_pattern_generation;
+    if (pattern_restarted(generation))
         head_scan_state = 0;
-    }
     if (track_ball(out, buf, p))
         return;
     double y = yaw_deg();

@@ -42,7 +42,8 @@ public:
 
     // Appends "(say x_y)" with the ball position to `out`. Nothing is
     // written (false) when a coordinate is not finite or the text would not
-    // fit the 18-character say buffer (|coordinate| must stay below 99.95).
+    // fit the 18-character say buffer (coordinates within plus or minus
+    // 99.95 always fit).
     bool say_ball_position(double x, double y);
 };
 

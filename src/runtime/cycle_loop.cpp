@@ -53,10 +53,24 @@ bool timer_loop_set_up(int period_us) {
     return true;
 }
 
+namespace {
+
+// Takes every pending expiry of the timer without waiting.
+void drop_pending_expiries(const sigset_t& set) {
+    const timespec no_wait = {0, 0};
+    while (sigtimedwait(&set, nullptr, &no_wait) > 0) {
+    }
+}
+
+}  // namespace
+
 void timer_loop_rearm() {
     TimerLoopState& s = timer_state();
     if (timer_settime(s.timer, 0, &s.spec, nullptr) != 0)
         std::cerr << "timer_settime ERROR\n";
+    // Expiries queued while the loop waited for the message would end the
+    // next sub-step's wait at once instead of one period after the arrival.
+    drop_pending_expiries(s.set);
 }
 
 void timer_loop_wait() {
@@ -66,6 +80,13 @@ void timer_loop_wait() {
 
 void timer_loop_tear_down() {
     TimerLoopState& s = timer_state();
+    // Stop the timer and take the expiries that came after the last
+    // sub-step: once unblocked, a pending SIGRTMIN would end the process
+    // (its default action).
+    itimerspec stop;
+    std::memset(&stop, 0, sizeof(stop));
+    timer_settime(s.timer, 0, &stop, nullptr);
+    drop_pending_expiries(s.set);
     if (sigprocmask(SIG_UNBLOCK, &s.set, nullptr) != 0)
         std::cerr << "sigprocmask ERROR\n";
     else

@@ -73,13 +73,15 @@ bool read_polar(const sexp::Node* list, double& d, double& a, double& e) {
     return true;
 }
 
-// The polar values of a lower arm: (rlowerarm (pol d a e)).
+// The polar values of a lower arm, from its first sub-list:
+// (rlowerarm (pol d a e)).
 bool read_arm(const sexp::Node& player, const char* name, double& d, double& a,
               double& e) {
     const sexp::Node* arm = player.find(name);
     if (arm == nullptr) return false;
-    sexp::ValueCursor c(arm);
-    return read_polar(c.next_list(), d, a, e);
+    for (std::size_t i = 1; i < arm->items.size(); ++i)
+        if (arm->items[i].is_list) return read_polar(&arm->items[i], d, a, e);
+    return false;
 }
 
 }  // namespace
@@ -196,8 +198,9 @@ void NaoParse::Parse(const std::string& msg, int /*n*/) {
 }
 
 void NaoParse::ParseHingeJointInfo(const sexp::Node& pred) {
+    // A predicate without a name is reported like one with an unknown name.
     std::string name;
-    if (!sexp::get_value(pred, "n", name)) return;
+    sexp::get_value(pred, "n", name);
     std::map<std::string, JointID>::const_iterator it = mJointIDMap.find(name);
     if (it == mJointIDMap.end()) {
         std::cerr << "(NaoBehavior) unknown joint id!";

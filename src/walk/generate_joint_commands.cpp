@@ -10,14 +10,33 @@ namespace {
 
 const double kPi = 3.14159265358979323846;
 
-void rotate_about(double a, double cx, double cy, double x, double y, double& rx, double& ry) {
+}  // namespace
+
+void walk::rotate_about(double a, double cx, double cy, double x, double y, double& rx, double& ry) {
     double ca = std::cos(a), sa = std::sin(a);
     double ux = x - cx, uy = y - cy;
     rx = cx + ca * ux - sa * uy;
     ry = cy + sa * ux + ca * uy;
 }
 
-}  // namespace
+void walk::set_torso_point() {
+    if (rotating) {
+        x_torso = xG - xCOM_RT * std::cos(theta_walk);
+        y_torso = yG - xCOM_RT * std::sin(theta_walk);
+    } else {
+        x_torso = xG - xCOM_RT;
+        y_torso = yG;
+    }
+}
+
+void walk::turn_feet_into_heading() {
+    double cs = std::cos(theta_walk), sn = std::sin(theta_walk);
+    for (double* f : {foot_left, foot_right}) {
+        double x = f[0], y = f[1];
+        f[0] = x * cs + y * sn;
+        f[1] = -x * sn + y * cs;
+    }
+}
 
 bool walk::check_lateral_step() {
     return std::fabs(y_total) > 0.001 && ((y_total < 0 && support_left) || (y_total > 0 && !support_left));
@@ -110,37 +129,21 @@ void walk::deal_with_joint_commands_cruise_mode(double* fs, double* fsup, double
             yaw_right = y_cur - gh;
             yaw_left = y_prev + y_sw - gh;
         }
-        x_torso = xG - xCOM_RT * std::cos(theta_walk);
-        y_torso = yG - xCOM_RT * std::sin(theta_walk);
     } else {
         yaw_left = yaw_right = 0.0;
-        x_torso = xG - xCOM_RT;
-        y_torso = yG;
     }
+    set_torso_point();
     sup[0] = fsup[0] - x_torso;
     sup[1] = fsup[1] - y_torso;
     sup[2] = -torso_center_height;
     swg[0] = fs[0] + dx_ - x_torso;
     swg[1] = fs[1] + dy_ - y_torso;
     swg[2] = dz_ - torso_center_height;
-    if (rotating) {
-        double cs = std::cos(theta_walk), sn = std::sin(theta_walk);
-        for (double* f : {foot_left, foot_right}) {
-            double x = f[0], y = f[1];
-            f[0] = x * cs + y * sn;
-            f[1] = -x * sn + y * cs;
-        }
-    }
+    if (rotating) turn_feet_into_heading();
 }
 
 void walk::deal_with_joint_commands_both_feet_on_the_ground(double* a, double* b, bool walk_start) {
-    if (rotating) {
-        x_torso = xG - xCOM_RT * std::cos(theta_walk);
-        y_torso = yG - xCOM_RT * std::sin(theta_walk);
-    } else {
-        x_torso = xG - xCOM_RT;
-        y_torso = yG;
-    }
+    set_torso_point();
     double mx = (a[0] + b[0]) / 2.0, my = (a[1] + b[1]) / 2.0;
     double L = std::cos(theta_walk) * (a[1] - my) - std::sin(theta_walk) * (a[0] - mx);
     const double* left = L >= 0 ? a : b;
@@ -152,14 +155,7 @@ void walk::deal_with_joint_commands_both_feet_on_the_ground(double* a, double* b
     foot_right[1] = right[1] - y_torso;
     foot_right[2] = -torso_center_height;
     yaw_left = yaw_right = 0.0;
-    if (!walk_start && rotating) {
-        double cs = std::cos(theta_walk), sn = std::sin(theta_walk);
-        for (double* f : {foot_left, foot_right}) {
-            double x = f[0], y = f[1];
-            f[0] = x * cs + y * sn;
-            f[1] = -x * sn + y * cs;
-        }
-    }
+    if (!walk_start && rotating) turn_feet_into_heading();
 }
 
 void walk::getLegAnglesForCommand(double* qL, double* qR) {

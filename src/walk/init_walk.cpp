@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include "kinematics/naoparam.h"
-#include "kinematics/profiles_5_parts.h"
 #include "walk/walk.h"
 
 namespace {
@@ -28,14 +27,6 @@ Matrix_<double> rot_z(double a) {
     M[1][0] = std::sin(a);
     M[1][1] = std::cos(a);
     return M;
-}
-
-// (x, y) rotated by a about (cx, cy).
-void rotate_about(double a, double cx, double cy, double x, double y, double& rx, double& ry) {
-    double ca = std::cos(a), sa = std::sin(a);
-    double ux = x - cx, uy = y - cy;
-    rx = cx + ca * ux - sa * uy;
-    ry = cy + sa * ux + ca * uy;
 }
 
 // Pendulum times come from atanh: an argument at or beyond +-1 (or not a
@@ -638,18 +629,8 @@ void walk::init_var_rotate(double theta, double xc_, double T) {
 bool walk::init_walk() {
     bool started = sub_init_walk_OK();
     if (!started) return false;
-    long n_a = lround(N_prepare / 2.0);
-    long n_b = N_prepare - n_a;
-    double y_via = (C1 - 1.0) / C1 * p1[1];
-    if (!profiles_5_parts((int)n_a, (int)n_b, (int)N_prepare, dt, 0.0, y_via, y_prep, vy_prep)) {
-        // A plain ramp still brings the COM to the via-point.
-        fprintf(stderr, "walk::init_walk: preparation profile failed, using a ramp to %f\n", y_via);
-        for (long i = 0; i < N_prepare; i++) {
-            y_prep[i] = y_via * (double)(i + 1) / (double)N_prepare;
-            vy_prep[i] = y_via / (N_prepare * dt);
-        }
-        vy_prep[N_prepare - 1] = 0.0;
-    }
+    // COM y from the walk frame's start to the via-point of phase 1.
+    fill_com_profile(N_prepare, 0.0, (C1 - 1.0) / C1 * p1[1], y_prep, vy_prep, "init_walk");
     for (long i = 0; i < N_prepare; i++) {
         x_prep[i] = x_pApZMP_Init;
         vx_prep[i] = 0.0;
@@ -1047,13 +1028,16 @@ void walk::stop_walk() {
     if (stopped) return;
     nb_cruise_wp_prev = nb_cruise_wp;
     if (translating || rotating) {
+        // The cruise end counts every step of the current way-point, the
+        // step on the spot of a reversed turn too, which the cruise steps
+        // done leave out: counting those would put the end in the past.
         if (k <= nbp[1]) {
             nb_cruise_wp = 2;
         } else if (k <= nbp[2]) {
             if (rotating && check_can_stop_now_rotation())
-                nb_cruise_wp = nb_steps_cruise_done;
+                nb_cruise_wp = nb_steps_in_wp;
             else
-                nb_cruise_wp = nb_steps_cruise_done + 1;
+                nb_cruise_wp = nb_steps_in_wp + 1;
         }
     }
     update_all_nbp();

@@ -109,6 +109,8 @@ void NaoMove::new_trans2013(double fwd, double side)
     if (kick || (!walking && (trans || rot)))
         return;
     motion_cycles = 0;
+    // Every accepted motion begins its stand-pose interpolation afresh.
+    naosimplemove_t::reset_interpolation();
     if (walking) {
         rot = false;
         stop_rot = true;
@@ -134,6 +136,7 @@ void NaoMove::new_rot2013(double angle, double xc)
     if (kick || (!walking && (trans || rot)))
         return;
     motion_cycles = 0;
+    naosimplemove_t::reset_interpolation();
     if (walking) {
         trans = false;
         stop_trans = true;
@@ -158,6 +161,7 @@ void NaoMove::new_kick2012(eKick k)
     if (kick || trans || rot || walking)
         return;
     motion_cycles = 0;
+    naosimplemove_t::reset_interpolation();
     kick = true;
     kick_done = false;
     kick_type = k;
@@ -183,14 +187,21 @@ int NaoMove::update(std::stringstream& out, int n)
     return 0;
 }
 
-void NaoMove::apply_trans(std::stringstream& out, int n, bool walking_now)
+namespace {
+
+// One cycle of a translation or a rotation. Stage 0 brings the legs into the
+// stand pose when the walk is not running yet, stage 1 clears the effectors
+// once (nothing when taking over a running walk), stage 2 steps the walk and
+// writes its leg speeds until it reports the end; the cycle after that closes
+// the motion.
+template <typename AfterStep>
+void apply_walk_motion(NaoMove& m, std::stringstream& out, int n, bool walking_now, int& stage, bool& active,
+                       bool& stop, bool capture, double divisor, AfterStep after_step)
 {
-    static ResettableCounter counter;
-    int& stage = counter.get();
     empty(out);
-    if (stop_trans) {
-        walking = false;
-        trans = false;
+    if (stop) {
+        m.walking = false;
+        active = false;
         stage = 0;
         return;
     }
@@ -200,12 +211,14 @@ void NaoMove::apply_trans(std::stringstream& out, int n, bool walking_now)
             stage = 1;
             break;
         }
-        if (!stand_pose.interpolate(0, n, out, true))
+        if (!m.stand_pose.interpolate(0, n, out, capture))
             stage = 1;
-        // The legs start the walk from the last stand-pose set-points.
-        for (int i = 0; i < 6; ++i) {
-            q_left_leg[i] = stand_pose.captured[i] * kDegToRad;
-            q_right_leg[i] = stand_pose.captured[6 + i] * kDegToRad;
+        if (capture) {
+            // The legs start the walk from the last stand-pose set-points.
+            for (int i = 0; i < 6; ++i) {
+                m.q_left_leg[i] = m.stand_pose.captured[i] * kDegToRad;
+                m.q_right_leg[i] = m.stand_pose.captured[6 + i] * kDegToRad;
+            }
         }
         break;
     case 1:
@@ -214,60 +227,37 @@ void NaoMove::apply_trans(std::stringstream& out, int n, bool walking_now)
         stage = 2;
         break;
     case 2: {
-        walking = true;
-        bool r = check_walk();
-        negate_inverted_leg_joints(q_left_leg, q_right_leg);
+        m.walking = true;
+        bool r = m.check_walk();
+        after_step();
+        negate_inverted_leg_joints(m.q_left_leg, m.q_right_leg);
         if (r) {
-            write_leg_speeds(out, q_left_leg, q_right_leg, naosimplemove_t::gain);
+            write_leg_speeds(out, m.q_left_leg, m.q_right_leg, divisor);
         } else {
             naosimplemove_t::clearAllEffector(out);
-            stop_trans = true;
+            stop = true;
         }
         break;
     }
     }
 }
 
+}  // namespace
+
+void NaoMove::apply_trans(std::stringstream& out, int n, bool walking_now)
+{
+    static ResettableCounter counter;
+    apply_walk_motion(*this, out, n, walking_now, counter.get(), trans, stop_trans, true, naosimplemove_t::gain,
+                      [] {});
+}
+
 void NaoMove::apply_rot(std::stringstream& out, int n, bool walking_now)
 {
     static ResettableCounter counter;
-    int& stage = counter.get();
-    empty(out);
-    if (stop_rot) {
-        walking = false;
-        rot = false;
-        stage = 0;
-        return;
-    }
-    switch (stage) {
-    case 0:
-        if (walking_now) {
-            stage = 1;
-            break;
-        }
-        if (!stand_pose.interpolate(0, n, out, false))
-            stage = 1;
-        break;
-    case 1:
-        if (!walking_now)
-            naosimplemove_t::clearAllEffector(out);
-        stage = 2;
-        break;
-    case 2: {
-        walking = true;
-        bool r = check_walk();
+    apply_walk_motion(*this, out, n, walking_now, counter.get(), rot, stop_rot, false, joint_gain, [this] {
         if (debug)
             std::fprintf(stderr, "%d checkwalk %f %f\n", cycle_count, 0.0, 0.0);
-        negate_inverted_leg_joints(q_left_leg, q_right_leg);
-        if (r) {
-            write_leg_speeds(out, q_left_leg, q_right_leg, joint_gain);
-        } else {
-            naosimplemove_t::clearAllEffector(out);
-            stop_rot = true;
-        }
-        break;
-    }
-    }
+    });
 }
 
 void NaoMove::apply_kick(std::stringstream& out, int n)
@@ -317,6 +307,9 @@ void apply_stand_up(NaoMove& m, std::stringstream& out, int& calls, bool& direct
 {
     empty(out);
     if (calls == 0) {
+        // A fall may cut a stand-pose interpolation short; the motion it
+        // belonged to starts it again, from the angles after the stand-up.
+        naosimplemove_t::reset_interpolation();
         naosimplemove_t::clearAllEffector(out);
         calls++;
         return;

@@ -7,18 +7,7 @@
 #include "kinematics/profiles_5_parts.h"
 #include "walk/walk.h"
 
-namespace {
-
-void rotate_about(double a, double cx, double cy, double x, double y, double& rx, double& ry) {
-    double ca = std::cos(a), sa = std::sin(a);
-    double ux = x - cx, uy = y - cy;
-    rx = cx + ca * ux - sa * uy;
-    ry = cy + sa * ux + ca * uy;
-}
-
-// COM from P0 to P0 + D in n samples with zero end velocity; a plain ramp
-// when the profile cannot be fitted, so the buffer never holds stale values.
-void fill_profile(long n, double dt, double P0, double D, double* pos, double* vel, const char* where) {
+void walk::fill_com_profile(long n, double P0, double D, double* pos, double* vel, const char* where) {
     long n_a = lround(n / 2.0);
     long n_b = n - n_a;
     if (profiles_5_parts((int)n_a, (int)n_b, (int)n, dt, P0, D, pos, vel)) return;
@@ -29,8 +18,6 @@ void fill_profile(long n, double dt, double P0, double D, double* pos, double* v
     }
     if (n > 0) vel[n - 1] = 0.0;
 }
-
-}  // namespace
 
 bool walk::update_walk() {
     if (stopped) return false;
@@ -48,18 +35,17 @@ bool walk::update_walk() {
     end_p4 = k == nbp[3];
     end_p5 = k == nbp[4];
 
-    bool cruise_extended = false;
     if (start_p2) {
         deal_with_start_phase2_1st_wp();
     } else if (start_p4) {
-        if (reentrant && !(rotating && (nb_steps_cruise_done % 2) == 1)) {
-            // A take-over still waiting: the cruise goes on for it.
+        if (reentrant && rotating && (nb_steps_cruise_done % 2) == 0) {
+            // A turn take-over still waiting: the cruise goes on for it.
             in_p3 = true;
-            cruise_extended = true;
         } else {
             if (reentrant) {
-                // Too late to take over: start it after this walk instead of
-                // dropping it.
+                // Too late to take it over (a translation asked for during
+                // the last step, or a turn that would still defer it after
+                // an odd step): start it after this walk instead of losing it.
                 reentrant = 0;
                 pending = 1;
             }
@@ -78,20 +64,6 @@ bool walk::update_walk() {
     else if (in_p5)
         deal_with_phase5_last_profile_to_set_COM();
 
-    if (cruise_extended && nbp[2] < k) {
-        // The take-over stopped the walk instead: finish the step just begun
-        // as the last cruise step, then close as usual.
-        nb_cruise_wp = nb_steps_cruise_done;
-        nbp[2] = k + N - 1;
-        nbp[3] = nbp[2] + n_phase4;
-        nbp[4] = nbp[3] + N_prepare;
-    }
-
-    // The handlers may have moved the marks (phase 4 times its own end, a
-    // take-over or a stop moves the cruise end): judge the ends afresh.
-    end_p2 = k == nbp[1];
-    end_p4 = k == nbp[3];
-    end_p5 = k == nbp[4];
     if (end_p2)
         deal_with_end_phase2_1st_wp();
     else if (end_p4)
@@ -364,10 +336,9 @@ void walk::deal_with_start_phase4_last_wp() {
             t_last = Tc * std::atanh(arg);
         }
     }
+    // The phase keeps the end mark planned with the walk; the COM reaches
+    // t_last in the cycle whose index equals this count.
     n_phase4 = lround(t_last / dt) + 1;
-    // The last phase ends when the COM comes to rest, so its marks follow.
-    nbp[3] = nbp[2] + n_phase4;
-    nbp[4] = nbp[3] + N_prepare;
 }
 
 void walk::deal_with_phase4_last_wp() {
@@ -386,7 +357,7 @@ void walk::deal_with_end_phase4_last_wp() {
     if (rotating) {
         ty = (pp_prev[1] + pp_cur[1]) / 2.0;
         tx = (pp_prev[0] + pp_cur[0]) / 2.0;
-        fill_profile(N_prepare, dt, x_end[0], tx - x_end[0], x_final, vx_final, "deal_with_end_phase4_last_wp");
+        fill_com_profile(N_prepare, x_end[0], tx - x_end[0], x_final, vx_final, "deal_with_end_phase4_last_wp");
     } else {
         ty = (pp_next[1] + pp_cur[1]) / 2.0;
         for (long i = 0; i < N_prepare; i++) {
@@ -394,7 +365,7 @@ void walk::deal_with_end_phase4_last_wp() {
             vx_final[i] = 0.0;
         }
     }
-    fill_profile(N_prepare, dt, x_end[1], ty - x_end[1], y_final, vy_final, "deal_with_end_phase4_last_wp");
+    fill_com_profile(N_prepare, x_end[1], ty - x_end[1], y_final, vy_final, "deal_with_end_phase4_last_wp");
 }
 
 void walk::deal_with_phase5_last_profile_to_set_COM() {

@@ -462,4 +462,21 @@ TEST(TorsoYaw, NoSolutionIsReportedWithTheSentinel) {
         << err;
 }
 
+TEST(TorsoYaw, DegenerateEquationIsReportedWithZero) {
+    // Both soles at their hip yaw-pitch centres, a level torso and no foot
+    // height: every coefficient vanishes, so no yaw can be read.
+    Model m(*models().builtin);
+    m.FootHeight = 0;
+    const double q0[6] = {0, 0, 0, 0, 0, 0};
+    Vec DO_R(0, 0, 0), DO_L(0, 0, 0);
+    Mat R;
+    m.nao_direct_geometric_model_leg_RDHKK(q0, DO_R, R, 1, Vec(0, 0, 0), 1);
+    m.nao_direct_geometric_model_leg_RDHKK(q0, DO_L, R, 1, Vec(0, 0, 0), -1);
+    testing::internal::CaptureStderr();
+    const double psi = m.get_yaw_angle_torso_right_foot(DO_R, DO_L, 0.2, kIdentity);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(psi, 0);
+    EXPECT_EQ(err, "error, there is no solution (A,Bp)=(0,0)=(0.000000,0.000000)\n");
+}
+
 }  // namespace

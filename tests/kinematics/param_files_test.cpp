@@ -364,4 +364,105 @@ TEST(DataFiles, BodyValuesOfTheStandardRobot) {
     EXPECT_NEAR(NaoBase::TorsoHeight, 0.18, 1e-7);
 }
 
+// Every key of the shipped body files against the simulator's Nao
+// (rcssserver3d's naoleg, naoarm and naoneckhead descriptions, standard
+// robot). Values are the right limb's; the left limb has X negated.
+TEST(DataFiles, EveryBodyKeyHoldsTheSimulatorsValue) {
+    struct LegKey {
+        float NaoLeg::*field;
+        double right;
+        bool lateral;  // an X offset: sign flips on the left
+    } leg_keys[] = {{&NaoLeg::Hip1RelTorso_X, 0.055, true},   {&NaoLeg::Hip1RelTorso_Y, -0.01, false},
+                    {&NaoLeg::Hip1RelTorso_Z, -0.115, false}, {&NaoLeg::Hip2RelHip1_X, 0, true},
+                    {&NaoLeg::Hip2RelHip1_Y, 0, false},       {&NaoLeg::Hip2RelHip1_Z, 0, false},
+                    {&NaoLeg::ThighRelHip2_X, 0, true},       {&NaoLeg::ThighRelHip2_Y, 0.01, false},
+                    {&NaoLeg::ThighRelHip2_Z, -0.04, false},  {&NaoLeg::ShankRelThigh_X, 0, true},
+                    {&NaoLeg::ShankRelThigh_Y, 0.005, false}, {&NaoLeg::ShankRelThigh_Z, -0.125, false},
+                    {&NaoLeg::AnkleRelShank_X, 0, true},      {&NaoLeg::AnkleRelShank_Y, -0.01, false},
+                    {&NaoLeg::AnkleRelShank_Z, -0.055, false}, {&NaoLeg::FootRelAnkle_X, 0, true},
+                    {&NaoLeg::FootRelAnkle_Y, 0.03, false},   {&NaoLeg::FootRelAnkle_Z, -0.04, false},
+                    {&NaoLeg::Hip1Radius, 0.01, false},       {&NaoLeg::Hip1Mass, 0.09, false},
+                    {&NaoLeg::Hip2Radius, 0.01, false},       {&NaoLeg::Hip2Mass, 0.125, false},
+                    {&NaoLeg::ThighSizeX, 0.07, false},       {&NaoLeg::ThighSizeY, 0.07, false},
+                    {&NaoLeg::ThighSizeZ, 0.14, false},       {&NaoLeg::ThighMass, 0.275, false},
+                    {&NaoLeg::ShankSizeX, 0.08, false},       {&NaoLeg::ShankSizeY, 0.07, false},
+                    {&NaoLeg::ShankSizeZ, 0.11, false},       {&NaoLeg::ShankMass, 0.225, false},
+                    {&NaoLeg::AnkleRadius, 0.01, false},      {&NaoLeg::AnkleMass, 0.125, false},
+                    {&NaoLeg::FootSizeX, 0.08, false},        {&NaoLeg::FootSizeY, 0.16, false},
+                    {&NaoLeg::FootSizeZ, 0.02, false},        {&NaoLeg::FootMass, 0.2, false}};
+    struct ArmKey {
+        float NaoArm::*field;
+        double right;
+        bool lateral;
+    } arm_keys[] = {{&NaoArm::ShoulderRelTorso_X, 0.098, true},  {&NaoArm::ShoulderRelTorso_Y, 0, false},
+                    {&NaoArm::ShoulderRelTorso_Z, 0.075, false}, {&NaoArm::UpperarmRelShoulderX, 0.01, true},
+                    {&NaoArm::UpperarmRelShoulderY, 0.02, false}, {&NaoArm::UpperarmRelShoulderZ, 0, false},
+                    {&NaoArm::ElbowRelUpperArm_X, -0.01, true},  {&NaoArm::ElbowRelUpperArm_Y, 0.07, false},
+                    {&NaoArm::ElbowRelUpperArm_Z, 0.009, false}, {&NaoArm::LowerarmRelElbow_X, 0, true},
+                    {&NaoArm::LowerarmRelElbow_Y, 0.05, false},  {&NaoArm::LowerarmRelElbow_Z, 0, false},
+                    {&NaoArm::ShoulderRadius, 0.01, false},      {&NaoArm::ShoulderMass, 0.07, false},
+                    {&NaoArm::UpperArmSizeX, 0.07, false},       {&NaoArm::UpperArmSizeY, 0.08, false},
+                    {&NaoArm::UpperArmSizeZ, 0.06, false},       {&NaoArm::UpperArmMass, 0.15, false},
+                    {&NaoArm::ElbowRadius, 0.01, false},         {&NaoArm::ElbowMass, 0.035, false},
+                    {&NaoArm::LowerArmSizeX, 0.05, false},       {&NaoArm::LowerArmSizeY, 0.11, false},
+                    {&NaoArm::LowerArmSizeZ, 0.05, false},       {&NaoArm::LowerArmMass, 0.2, false}};
+    NaoLeg left_leg, right_leg;
+    NaoArm left_arm, right_arm;
+    NaoNeck neck;
+    ASSERT_EQ(left_leg.init("rsg_inputs/naoleg_input_left.txt"), 1);
+    ASSERT_EQ(right_leg.init("rsg_inputs/naoleg_input_right.txt"), 1);
+    ASSERT_EQ(left_arm.init("rsg_inputs/naoarm_input_left.txt"), 1);
+    ASSERT_EQ(right_arm.init("rsg_inputs/naoarm_input_right.txt"), 1);
+    ASSERT_EQ(neck.init("rsg_inputs/naoneck_input.txt"), 1);
+    for (size_t i = 0; i < sizeof(leg_keys) / sizeof(leg_keys[0]); i++) {
+        const LegKey& k = leg_keys[i];
+        EXPECT_NEAR(right_leg.*k.field, k.right, 1e-7) << "right leg key " << i;
+        EXPECT_NEAR(left_leg.*k.field, k.lateral ? -k.right : k.right, 1e-7) << "left leg key " << i;
+    }
+    for (size_t i = 0; i < sizeof(arm_keys) / sizeof(arm_keys[0]); i++) {
+        const ArmKey& k = arm_keys[i];
+        EXPECT_NEAR(right_arm.*k.field, k.right, 1e-7) << "right arm key " << i;
+        EXPECT_NEAR(left_arm.*k.field, k.lateral ? -k.right : k.right, 1e-7) << "left arm key " << i;
+    }
+    EXPECT_NEAR(neck.Neck_Radius, 0.015, 1e-7);
+    EXPECT_NEAR(neck.Neck_Length, 0.08, 1e-7);
+    EXPECT_NEAR(neck.Neck_Mass, 0.05, 1e-7);
+    EXPECT_NEAR(neck.Head_Radius, 0.065, 1e-7);
+    EXPECT_NEAR(neck.Head_Mass, 0.35, 1e-7);
+
+    NaoBase base;
+    ASSERT_EQ(base.init("rsg_inputs/naobase_input.txt"), 1);
+    EXPECT_NEAR(NaoBase::TorsoLength, 0.1, 1e-7);
+    EXPECT_NEAR(NaoBase::TorsoWidth, 0.1, 1e-7);
+    EXPECT_NEAR(NaoBase::TorsoHeight, 0.18, 1e-7);
+    EXPECT_NEAR(NaoBase::TorsoMass, 1.2171, 1e-7);
+    // The torso centre of a straight standard robot: 0.385 above its soles.
+    EXPECT_NEAR(NaoBase::Torso_Z, 0.385, 1e-7);
+}
+
+// The four body keys of each robot type's walk file (naorobottypes: the
+// left leg's hip offset, thigh and ankle drops, the elbow's reach).
+TEST(DataFiles, WalkFilesHoldEachRobotTypesBody) {
+    struct Row {
+        double HX, TZ, AZ, E;
+    } rows[4] = {{0.055, -0.04, -0.055, 0.07},
+                 {0.055, -0.05832, -0.07332, 0.10664},
+                 {0.055, -0.04, -0.055, 0.07},
+                 {0.072954143, -0.067868424, -0.082868424, 0.125736848}};
+    for (int t = 0; t < 4; t++) {
+        NaoParam p;
+        testing::internal::CaptureStderr();
+        p.init("./", t, 0);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "type " << t;
+        EXPECT_FLOAT_EQ(p.left_leg.Hip1RelTorso_X, static_cast<float>(-rows[t].HX)) << "type " << t;
+        EXPECT_FLOAT_EQ(p.right_leg.Hip1RelTorso_X, static_cast<float>(rows[t].HX)) << "type " << t;
+        for (const NaoLeg* l : {&p.left_leg, &p.right_leg}) {
+            EXPECT_FLOAT_EQ(l->ThighRelHip2_Z, static_cast<float>(rows[t].TZ)) << "type " << t;
+            EXPECT_FLOAT_EQ(l->AnkleRelShank_Z, static_cast<float>(rows[t].AZ)) << "type " << t;
+        }
+        for (const NaoArm* a : {&p.left_arm, &p.right_arm})
+            EXPECT_FLOAT_EQ(a->ElbowRelUpperArm_Y, static_cast<float>(rows[t].E)) << "type " << t;
+    }
+}
+
 }  // namespace

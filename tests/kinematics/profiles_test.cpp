@@ -188,16 +188,21 @@ TEST(OnePointProfile, RefusalsLeavePinit) {
         const char* what;
         int NT, k;
         const char* message;
-    } cases[] = {{"too few samples", 3, 1, "insufficient number of points"},
-                 {"k below 1", 8, 0, "k < 1"},
-                 {"k above NT", 8, 9, "current number above NT"}};
+    } cases[] = {{"too few samples", 3, 1,
+                  "\n\n =====> !!! Erreur inside get_one_point_profiles_5_parts: insufficient number of points, "
+                  "must be >= 4. Returning Pinit.\n\n"},
+                 {"k below 1", 8, 0,
+                  "Erreur inside get_one_point_profiles_5_parts: k < 1, must start with 1. Returning Pinit\n"},
+                 {"k above NT", 8, 9,
+                  "Erreur inside get_one_point_profiles_5_parts: current number above NT, not possible. Returning "
+                  "Pinit"}};
     for (const Case& c : cases) {
         double P = 5;
         testing::internal::CaptureStderr();
         EXPECT_EQ(get_one_point_profiles_5_parts(c.NT, c.k, 0.02, 0.4, 1.4, P), 0) << c.what;
         const std::string err = testing::internal::GetCapturedStderr();
         EXPECT_EQ(P, 0.4) << c.what;
-        EXPECT_NE(err.find(c.message), std::string::npos) << c.what << ": " << err;
+        EXPECT_EQ(err, c.message) << c.what;
     }
     // No time step: refused as well, rather than dividing by zero.
     double P = 5;

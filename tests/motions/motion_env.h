@@ -1,51 +1,37 @@
 #ifndef BREVANE_TESTS_MOTIONS_MOTION_ENV_H
 #define BREVANE_TESTS_MOTIONS_MOTION_ENV_H
 
-#include <stdlib.h>
-#include <unistd.h>
-
-#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
+
+#include "support/test_files.h"
 
 // Runs a test in a scratch working directory: the motion object's walking
 // engine reads walk_inputs/ and rsg_inputs/ and writes dataWalk/stand3.dat
-// relative to it, and tests run in parallel. The parameter directories are
-// linked from the source tree; a test may replace the walk parameter file of
-// type 0 with its own text.
+// relative to it, and tests run in parallel. A test may add lines of its own
+// to the walk parameter file of type 0 (then walk_inputs/ is a private copy).
 class MotionScratchDir {
  public:
   explicit MotionScratchDir(const std::string& extra_walk_lines = "") {
-    char tmpl[] = "/tmp/brevane_motions_XXXXXX";
-    if (mkdtemp(tmpl) == nullptr) std::abort();
-    dir_ = tmpl;
-    if (getcwd(old_, sizeof(old_)) == nullptr) std::abort();
-    const std::string src = BREVANE_SOURCE_DIR;
-    run("ln -s '" + src + "/rsg_inputs' '" + dir_ + "/rsg_inputs'");
-    run("mkdir '" + dir_ + "/dataWalk'");
-    if (extra_walk_lines.empty()) {
-      run("ln -s '" + src + "/walk_inputs' '" + dir_ + "/walk_inputs'");
-    } else {
-      run("cp -r '" + src + "/walk_inputs' '" + dir_ + "/walk_inputs'");
-      std::ofstream(dir_ + "/walk_inputs/NAO-DE2014-0.txt", std::ios::app) << "\n" << extra_walk_lines << "\n";
+    namespace fs = std::filesystem;
+    if (!dir_.ok()) std::abort();
+    if (!extra_walk_lines.empty()) {
+      const fs::path walk = dir_.path() / "walk_inputs";
+      fs::remove(walk);
+      fs::copy(fs::path(BREVANE_SOURCE_DIR) / "walk_inputs", walk, fs::copy_options::recursive);
+      std::ofstream(walk / "NAO-DE2014-0.txt", std::ios::app) << "\n" << extra_walk_lines << "\n";
     }
-    if (chdir(dir_.c_str()) != 0) std::abort();
+    in_dir_.reset(new InWorkDir(dir_.path()));
   }
-  ~MotionScratchDir() {
-    if (chdir(old_) != 0) std::abort();
-    run("rm -rf '" + dir_ + "'");
-  }
-  MotionScratchDir(const MotionScratchDir&) = delete;
-  MotionScratchDir& operator=(const MotionScratchDir&) = delete;
 
-  const std::string& path() const { return dir_; }
+  std::string path() const { return dir_.path().string(); }
 
  private:
-  static void run(const std::string& cmd) {
-    if (std::system(cmd.c_str()) != 0) std::abort();
-  }
-  std::string dir_;
-  char old_[4096];
+  ScratchWorkDir dir_;
+  std::unique_ptr<InWorkDir> in_dir_;
 };
 
 #endif

@@ -206,8 +206,13 @@ TEST_F(MotionObjectTest, AfterConstructionTheArraysHoldTheInitialPoses) {
 // Every sample is a usable command; the motions start and end in the stand
 // pose within the joint limits, and start from it without a jump. (In
 // between, the kicks and stand-ups swing some joints past the simulator's
-// limits, where the server holds them at the limit; the front-back move
-// stays within them throughout.)
+// limits, where the server holds them at the limit: the key poses themselves
+// ask for it (the little kick's 45 degree back swing of the hip, the hands
+// behind the back when standing up), the straight hand path from behind the
+// back to the front passes close to the shoulder, and the strike of the
+// generic kick puts the leg where a few millimetres sideways cost tens of
+// degrees of hip yaw-pitch. The key poses are reached exactly, see below;
+// the front-back move stays within the limits throughout.)
 TEST_F(MotionObjectTest, EveryMotionPlaysFiniteAnglesFromAndToTheStandPose) {
   const Sample initial = take(*m_);
   for (const Played& p : every_motion()) {
@@ -358,6 +363,94 @@ TEST_F(MotionObjectTest, GenericKickTracksTheToeTips) {
       expect_near(toe_point(p3, 1), TR0 + sway, 1e-3, "pose 3 kicking toe");
     }
     m_->reset_all_kicks();
+  }
+}
+
+// Foot targets of later key poses, worked out here from the key-pose
+// recipes (sway, step, shift and roll about the support hip; the strike
+// offset in the rolled frame; the drawn-up feet of the stand-ups), reached
+// by the played angles through the direct model.
+TEST_F(MotionObjectTest, LaterKeyPosesPutTheFeetWhereTheRecipesSay) {
+  const double L = model().Lf + model().Lt + model().FootHeight;
+  const double toe = model().Length_Ankle_Toe_Tip;
+  auto Rx = [](double a) { return get_rotation_matrix_from_rotation_vector(a, V(1, 0, 0)); };
+  auto Ry = [](double a) { return get_rotation_matrix_from_rotation_vector(a, V(0, 1, 0)); };
+  auto Rz = [](double a) { return get_rotation_matrix_from_rotation_vector(a, V(0, 0, 1)); };
+  struct Expected {
+    std::string what;
+    std::function<bool()> step;
+    int samples;    // played before the check
+    bool toe_tips;  // the targets are toe tips
+    V pos[2];       // left, right
+    M rot[2];
+  };
+  std::vector<Expected> cases;
+  for (int s : {-1, 1}) {
+    // Generic kick, kicking foot K, support foot S.
+    const V T[2] = {m_->init_pos_foot_left + m_->init_rotM_foot_left * V(toe, 0, 0),
+                    m_->init_pos_foot_right + m_->init_rotM_foot_right * V(toe, 0, 0)};
+    const int k = s == -1 ? 0 : 1;
+    const V sway(m_->ref_point[0] - m_->init_pos_foot_right[0], 0.05 * s,
+                 m_->ref_point[2] - m_->init_pos_foot_right[2]);
+    // After the step and the shift back the support foot stands where it
+    // started, the kicking foot one step length behind.
+    V after_shift[2] = {V(0, 0, 0), V(0, 0, 0)};
+    after_shift[k] = T[k] + sway + V(-0.12, -0.05 * s, 0);
+    after_shift[1 - k] = T[1 - k] + sway + V(0, -0.05 * s, 0);
+    const V hipS = s == -1 ? m_->right_hip : m_->left_hip;
+    const M R = Rx(17 * kDeg * s);
+    V rolled[2] = {V(0, 0, 0), V(0, 0, 0)};
+    rolled[1 - k] = hipS + R * (after_shift[1 - k] - hipS);
+    rolled[k] = rolled[1 - k] + R * (after_shift[k] - after_shift[1 - k]);
+    motionType<double, 15>* mo = s == -1 ? m_->kick_generic_left : m_->kick_generic_right;
+    auto step = [this, s] { double g = 1; return s == -1 ? m_->check_leftKick(g, 1) : m_->check_rightKick(g, 1); };
+    cases.push_back({"generic kick pose 5, side " + std::to_string(s), step, mo->cumul_samples[4], true,
+                     {rolled[0], rolled[1]}, {R, R}});
+    const ParamKick& F = m_->param_kick;
+    Expected strike{"generic kick pose 8 (kicking foot), side " + std::to_string(s), step, mo->cumul_samples[7],
+                    true, {V(0, 0, 0), V(0, 0, 0)}, {M(), M()}};
+    strike.pos[k] = rolled[k] + R * V(F.xToeStrike, 0, F.zToeStrike);
+    strike.rot[k] = R * Ry(F.angFootSoleStrike);
+    // The support foot's arcs about its own hip (checked by the test of
+    // the template) are left out: only the kicking foot is compared.
+    strike.pos[1 - k] = V(NAN, NAN, NAN);
+    cases.push_back(strike);
+  }
+  const V drawn_up[2] = {V(m_->init_pos_foot_left[0] + 0.55 * L, m_->init_pos_foot_left[1] + 0.1,
+                           m_->left_hip[2] + 0.15 * L),
+                         V(m_->init_pos_foot_right[0] + 0.55 * L, m_->init_pos_foot_right[1] - 0.1,
+                           m_->right_hip[2] + 0.15 * L)};
+  const M drawn_up_rot[2] = {Ry(-60 * kDeg) * Rz(20 * kDeg), Ry(-60 * kDeg) * Rz(-20 * kDeg)};
+  cases.push_back({"stand-up from the back pose 5", [this] { return m_->check_standUpFromBackLyingPos(); },
+                   m_->standup_back->cumul_samples[4], false, {drawn_up[0], drawn_up[1]},
+                   {drawn_up_rot[0], drawn_up_rot[1]}});
+  cases.push_back({"stand-up from the front pose 4", [this] { return m_->check_standUpFromFrontLyingPos(); },
+                   m_->standup_front->cumul_samples[3], false, {drawn_up[0], drawn_up[1]},
+                   {drawn_up_rot[0], drawn_up_rot[1]}});
+  cases.push_back({"stand-up from the front pose 1", [this] { return m_->check_standUpFromFrontLyingPos(); },
+                   m_->standup_front->cumul_samples[0], false,
+                   {V(m_->init_pos_foot_left[0], m_->init_pos_foot_left[1], m_->left_hip[2] - L),
+                    V(m_->init_pos_foot_right[0], m_->init_pos_foot_right[1], m_->right_hip[2] - L)},
+                   {Rz(90 * kDeg), Rz(-90 * kDeg)}});
+
+  for (Expected& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (int i = 0; i < c.samples; i++) c.step();
+    const Sample played = take(*m_);
+    for (int limb = 0; limb < 2; limb++) {
+      if (std::isnan(c.pos[limb][0])) continue;
+      V p(0, 0, 0);
+      M R;
+      model().nao_direct_geometric_model_leg(played.leg[limb], p, R, limb == 0 ? -1 : 1);
+      if (c.toe_tips) p = p + R * V(toe, 0, 0);
+      expect_near(p, c.pos[limb], 1e-3, limb == 0 ? "left foot" : "right foot");
+      for (int a = 0; a < 3; a++)
+        for (int b = 0; b < 3; b++) EXPECT_NEAR(R[a][b], c.rot[limb][a][b], 1e-3) << "limb " << limb;
+    }
+    // Rewind whatever was played for the next case.
+    m_->reset_all_kicks();
+    m_->standup_back->reset();
+    m_->standup_front->reset();
   }
 }
 

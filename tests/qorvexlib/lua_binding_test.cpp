@@ -114,6 +114,9 @@ TEST_F(FormationScript, NumericStringsAcceptedOthersEndTheRun) {
       {"formation.ballY = 9; formation.ballX = {}"},
       {"formation.ballY = 9; formation.ballX = nil"},
       {"formation.ballY = 9; formation.ballX = true"},
+      // A key too long for any short-string buffer: a leak checker sees it if
+      // the failing check ever leaves a C++ string behind.
+      {"formation.ballY = 9; formation.playerX_000000000000000000000000000000 = 'abc'"},
       {"formation.ballY = 9; formation[{}] = 1"},
       {"formation.ballY = 9; local v = formation[{}]"},
   };
@@ -200,4 +203,26 @@ TEST(LuaInterface, RunWithoutLoadRefused) {
   EXPECT_FALSE(lua.run());
   EXPECT_FALSE(lua.errMsg().empty());
   EXPECT_TRUE(lua.m_paths.empty());
+}
+
+TEST(LuaInterface, WithoutAStateEverythingIsRefused) {
+  // As when the Lua state could not be created (out of memory): loads and
+  // runs fail with a message, the formation's input stays, nothing crashes.
+  TempDir tmp;
+  formation_t f;
+  f.script = tmp.write("ok.lua", "formation.ballX = 1");
+  f.m_input = vec2d(2, 3);
+  lua_close(f.m_lua.m_lua);
+  f.m_lua.m_lua = nullptr;
+
+  EXPECT_FALSE(f.interpolate(vec2d(5, 5), ""));
+  EXPECT_FALSE(f.lua().errMsg().empty());
+  EXPECT_EQ(f.input(), vec2d(2, 3));
+  EXPECT_EQ(f.ball.x, 0.0);
+  EXPECT_FALSE(f.m_lua.run());
+
+  // A copy made from it has a working state of its own.
+  formation_t copy(f);
+  ASSERT_TRUE(copy.interpolate(vec2d(5, 5), "")) << copy.lua().errMsg();
+  EXPECT_EQ(copy.ball.x, 1.0);
 }

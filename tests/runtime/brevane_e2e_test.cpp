@@ -3,13 +3,13 @@
 #include <signal.h>
 
 #include <chrono>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "support/child_process.h"
 #include "support/scripted_server.h"
+#include "support/test_files.h"
 
 namespace {
 
@@ -22,28 +22,39 @@ const char* const kUsage =
     " --host=IP   IP of the server.\n"
     "\n";
 
-std::vector<std::string> read_lines(const std::string& name) {
-    std::ifstream in((std::string(BREVANE_SOURCE_DIR "/tests/data/") + name).c_str());
-    std::vector<std::string> lines;
-    std::string l;
-    while (std::getline(in, l))
-        if (!l.empty()) lines.push_back(l);
-    return lines;
-}
-
 class AgentTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(server.listen()) << server.error(); }
-    // Starts the agent against the server and reads its scene message.
+    void SetUp() override {
+        ASSERT_TRUE(scratch.ok());
+        ASSERT_TRUE(server.listen()) << server.error();
+    }
+    // Starts the agent against the server, in a private working directory
+    // (it writes its stand pose file there), and reads its scene message.
     void start(const std::vector<std::string>& options, std::string* scene = nullptr) {
         std::vector<std::string> argv = {kAgent, "--host=" + server.host()};
         argv.insert(argv.end(), options.begin(), options.end());
-        ASSERT_TRUE(agent.start(argv));
+        bool started;
+        {
+            InWorkDir in_scratch(scratch.path());
+            started = agent.start(argv);
+        }
+        ASSERT_TRUE(started);
         ASSERT_TRUE(server.accept(5000)) << server.error() << agent.stderr_text();
         std::string s;
         ASSERT_TRUE(server.receive(s, 5000)) << server.error();
         if (scene) *scene = s;
     }
+    // Sends every message, closes the stream, collects the answers and
+    // checks that the agent then ends on its own with status 0.
+    void replay(const std::vector<std::string>& lines, std::vector<std::string>& got) {
+        for (const std::string& l : lines) ASSERT_TRUE(server.send(l));
+        server.finish_sending();
+        got = server.receive_n(1000, 5000);
+        ASSERT_TRUE(agent.wait(5000));
+        ASSERT_TRUE(agent.exited()) << "signal " << agent.term_signal();
+        EXPECT_EQ(agent.exit_status(), 0) << agent.stderr_text();
+    }
+    ScratchWorkDir scratch;
     ScriptedServer server;
     ChildProcess agent;
 };
@@ -103,7 +114,7 @@ TEST_P(SceneAndInit, AnnouncesTheRobotThenTheNumberAndTeam) {
     std::string scene;
     start({"--num=" + std::to_string(c.unum), "--team=Probe", "--teamsize=5"}, &scene);
     EXPECT_EQ(scene, "(scene rsg/agent/nao/nao_hetero.rsg " + std::to_string(c.type) + ")");
-    std::vector<std::string> lines = read_lines("server_before_kickoff.txt");
+    std::vector<std::string> lines = read_data_lines("server_before_kickoff.txt");
     ASSERT_TRUE(server.send(lines[0]));
     std::string init;
     ASSERT_TRUE(server.receive(init, 5000)) << server.error();
@@ -176,7 +187,7 @@ TEST_F(AgentTest, InterruptTakesEffectAfterTheNextMessageIsAnswered) {
 
 TEST_F(AgentTest, ParsesRealPerceptionsAndSurvivesJunk) {
     start({"--num=1", "--team=Probe"});
-    std::vector<std::string> lines = read_lines("server_before_kickoff.txt");
+    std::vector<std::string> lines = read_data_lines("server_before_kickoff.txt");
     for (const std::string& l : lines) ASSERT_TRUE(server.send(l));
     ASSERT_TRUE(server.send(std::string(32763, '(')));
     ASSERT_TRUE(server.send(")(GS (t nan) (pm 1e999))(HJ (n hj1) (ax inf"));
@@ -188,24 +199,78 @@ TEST_F(AgentTest, ParsesRealPerceptionsAndSurvivesJunk) {
     EXPECT_EQ(agent.exit_status(), 0) << agent.stderr_text();
 }
 
-TEST_F(AgentTest, TwoAnswersPerPerceptionOnceCommandsFlow) {
+// The real start: the first two messages come before the game state tells
+// the side, so nothing moves and nothing is sent; from the third on, the
+// head scan answers on both sub-steps of every message.
+TEST_F(AgentTest, RealMessagesAreAnsweredTwiceOnceTheSideIsKnown) {
     start({"--num=1", "--team=Probe"});
-    std::vector<std::string> lines = read_lines("server_before_kickoff.txt");
-    const int n = static_cast<int>(lines.size());
-    for (const std::string& l : lines) ASSERT_TRUE(server.send(l));
-    server.finish_sending();
-    std::vector<std::string> got = server.receive_n(2 * n + 10, 5000);
-    ASSERT_TRUE(agent.wait(5000));
-    ASSERT_FALSE(got.empty());
+    std::vector<std::string> lines = read_data_lines("server_before_kickoff.txt");
+    ASSERT_EQ(lines.size(), 6u);
+    ASSERT_EQ(lines[2].find("(GS (unum 1) (team left)"), lines[2].find("(GS "));
+    std::vector<std::string> got;
+    ASSERT_NO_FATAL_FAILURE(replay(lines, got));
+    ASSERT_EQ(got.size(), 1 + 2 * (lines.size() - 2));
     EXPECT_EQ(got[0], "(init (unum 1)(teamname Probe))");
-    const int answers = static_cast<int>(got.size()) - 1;
-    if (answers == 0)
-        GTEST_SKIP() << "the agent writes no cycle commands yet";
-    // Every sub-step of every message answers once commands flow: from the
-    // first message when a motion writes on every call (2n - 1 after the
-    // init), or from the third, whose game state tells the side and starts
-    // the head scan (2 (n - 2)).
-    EXPECT_TRUE(answers == 2 * n - 1 || answers == 2 * (n - 2)) << answers;
+    for (size_t k = 1; k < got.size(); ++k)
+        EXPECT_NE(got[k].find("(he1 "), std::string::npos) << got[k];
 }
+
+// With the side in the first message every think call writes the neck
+// command, so each message gets exactly two answers: after the init message
+// (the first call), 2n - 1 of them.
+TEST_F(AgentTest, EveryMessageIsAnsweredOncePerSubStep) {
+    start({"--num=2", "--team=Probe"});
+    std::vector<std::string> lines = read_data_lines("server_before_kickoff.txt");
+    lines[0].replace(lines[0].find("(GS "), 4, "(GS (unum 2) (team right) ");
+    std::vector<std::string> got;
+    ASSERT_NO_FATAL_FAILURE(replay(lines, got));
+    ASSERT_EQ(got.size(), 2 * lines.size());
+    EXPECT_EQ(got[0], "(init (unum 2)(teamname Probe))");
+    for (size_t k = 1; k < got.size(); ++k)
+        EXPECT_NE(got[k].find("(he1 "), std::string::npos) << got[k];
+    // Both sub-steps of the first message see the ball at the same place:
+    // the same tracking command.
+    auto neck = [](const std::string& a) { return a.substr(a.find("(he1 ")); };
+    EXPECT_EQ(neck(got[1]), neck(got[2]));
+}
+
+struct ReplayCase {
+    const char* file;
+    int unum;         // the number the recording was made with
+    bool side_known;  // the third message's game state tells the side
+};
+
+void PrintTo(const ReplayCase& c, std::ostream* os) { *os << c.file; }
+
+class Replay : public AgentTest, public ::testing::WithParamInterface<ReplayCase> {};
+
+// The first 100 messages of each recording: the program keeps answering
+// twice per message once it scans with the head, never writes a number
+// that is not finite, and exits 0 at the end of the stream.
+TEST_P(Replay, EveryRecordingIsAnsweredWithoutFault) {
+    const ReplayCase& c = GetParam();
+    std::vector<std::string> lines = read_data_lines(std::string("capture/") + c.file);
+    ASSERT_GE(lines.size(), 100u);
+    lines.resize(100);
+    start({"--num=" + std::to_string(c.unum), "--team=Probe"});
+    std::vector<std::string> got;
+    ASSERT_NO_FATAL_FAILURE(replay(lines, got));
+    EXPECT_EQ(got.size(), c.side_known ? 1 + 2 * (lines.size() - 2) : 1u);
+    for (const std::string& a : got) {
+        EXPECT_EQ(a.find("nan"), std::string::npos) << a;
+        EXPECT_EQ(a.find("inf"), std::string::npos) << a;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Recorded, Replay,
+                         ::testing::Values(ReplayCase{"before_kickoff.txt", 1, true},
+                                           ReplayCase{"play_on.txt", 1, false},
+                                           ReplayCase{"fallen.txt", 1, true},
+                                           ReplayCase{"hearing.txt", 2, true},
+                                           ReplayCase{"groundtruth_play_on.txt", 1, true}),
+                         [](const ::testing::TestParamInfo<ReplayCase>& i) {
+                             std::string n = i.param.file;
+                             return n.substr(0, n.find('.'));
+                         });
 
 }  // namespace

@@ -2,20 +2,15 @@
 // back or front stands up, and stops commanding its legs once it is up.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <regex>
 #include <string>
 #include <vector>
 
 #include "support/child_process.h"
 #include "support/scripted_server.h"
-
-namespace fs = std::filesystem;
+#include "support/test_files.h"
 
 namespace {
 
@@ -57,12 +52,8 @@ bool is_finite_number(const std::string& text)
 // A real message of a robot lying on its back.
 std::string lying_on_back_message()
 {
-    std::ifstream f(BREVANE_SOURCE_DIR "/tests/data/server_fallen.txt");
-    std::string line, last;
-    while (std::getline(f, line))
-        if (!line.empty())
-            last = line;
-    return last;
+    std::vector<std::string> lines = read_data_lines("server_fallen.txt");
+    return lines.empty() ? std::string() : lines.back();
 }
 
 std::string with_accelerometer(const std::string& msg, const std::string& reading)
@@ -78,33 +69,6 @@ std::string with_side(const std::string& msg)
     return std::regex_replace(msg, gs, "(GS (unum 2) (team left) (", std::regex_constants::format_first_only);
 }
 
-// A private working directory with the parameter and strategy files: the
-// agent rewrites "dataWalk/stand3.dat" at start-up.
-class ScratchWorkDir {
-public:
-    ScratchWorkDir()
-    {
-        char tmpl[] = "/tmp/brevane-e2e-XXXXXX";
-        const char* made = mkdtemp(tmpl);
-        if (made == nullptr)
-            return;
-        m_dir = made;
-        for (const char* d : {"walk_inputs", "rsg_inputs", "strategies"})
-            fs::create_directory_symlink(fs::path(BREVANE_SOURCE_DIR) / d, m_dir / d);
-        fs::create_directory(m_dir / "dataWalk");
-    }
-    ~ScratchWorkDir()
-    {
-        std::error_code ec;
-        if (!m_dir.empty())
-            fs::remove_all(m_dir, ec);
-    }
-    const fs::path& path() const { return m_dir; }
-
-private:
-    fs::path m_dir;
-};
-
 class MotionEndToEnd : public ::testing::Test {
 protected:
     ScratchWorkDir scratch;
@@ -114,13 +78,14 @@ protected:
 
     void SetUp() override
     {
-        ASSERT_FALSE(scratch.path().empty());
+        ASSERT_TRUE(scratch.ok());
         ASSERT_TRUE(server.listen()) << server.error();
-        fs::path old = fs::current_path();
-        fs::current_path(scratch.path());
-        bool started = agent.start({BREVANE_BINARY_DIR "/brevane", "--host=" + server.host(), "--num=2",
-                                    "--team=brevane"});
-        fs::current_path(old);
+        bool started;
+        {
+            InWorkDir in_scratch(scratch.path());
+            started = agent.start({BREVANE_BINARY_DIR "/brevane", "--host=" + server.host(), "--num=2",
+                                   "--team=brevane"});
+        }
         ASSERT_TRUE(started);
         ASSERT_TRUE(server.accept(5000)) << server.error();
         std::string scene;

@@ -3,20 +3,16 @@
 // motion's joint commands and the neck command.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
+#include <memory>
 #include <regex>
 #include <string>
 #include <vector>
 
 #include "naoscan/naoscan.h"
 #include "runtime/NaoBehavior.h"
+#include "support/test_files.h"
 #include "walk/naomove.h"
 #include "walk/naosimplemove.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -37,9 +33,8 @@ std::vector<std::string> command_names(const std::string& answer)
 // telling the field side.
 std::string standing_message()
 {
-    std::ifstream f(BREVANE_SOURCE_DIR "/tests/data/server_fallen.txt");
-    std::string line, msg;
-    while (std::getline(f, line))
+    std::string msg;
+    for (const std::string& line : read_data_lines("server_fallen.txt"))
         if (line.find("(a 0.00 -0.00 9.81)") != std::string::npos) {
             msg = line;
             break;
@@ -48,47 +43,19 @@ std::string standing_message()
                               std::regex_constants::format_first_only);
 }
 
-// The agent rewrites "dataWalk/stand3.dat" at start-up: each test works in a
-// private directory that sees the parameter and strategy files.
-class ScratchWorkDir {
-public:
-    ScratchWorkDir()
-    {
-        char tmpl[] = "/tmp/brevane-think-XXXXXX";
-        const char* made = mkdtemp(tmpl);
-        if (made == nullptr)
-            return;
-        m_dir = made;
-        for (const char* d : {"walk_inputs", "rsg_inputs", "strategies"})
-            fs::create_directory_symlink(fs::path(BREVANE_SOURCE_DIR) / d, m_dir / d);
-        fs::create_directory(m_dir / "dataWalk");
-        m_old = fs::current_path();
-        fs::current_path(m_dir);
-    }
-    ~ScratchWorkDir()
-    {
-        if (m_dir.empty())
-            return;
-        fs::current_path(m_old);
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
-    bool ok() const { return !m_dir.empty(); }
-
-private:
-    fs::path m_dir;
-    fs::path m_old;
-};
-
 class AgentThink : public ::testing::Test {
 protected:
+    // The agent rewrites "dataWalk/stand3.dat" at start-up: each test works
+    // in a private directory.
     ScratchWorkDir scratch;
+    std::unique_ptr<InWorkDir> in_scratch;
     std::string msg = standing_message();
     NaoBehavior* agent = nullptr;
 
     void SetUp() override
     {
         ASSERT_TRUE(scratch.ok());
+        in_scratch.reset(new InWorkDir(scratch.path()));
         ASSERT_FALSE(msg.empty());
         NaoParse::reset_static_state();
         NaoMove::reset_motion_state();

@@ -2,21 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include "support/test_files.h"
+
 #include <cmath>
-#include <fstream>
 #include <string>
 #include <vector>
 
 namespace {
-
-std::vector<std::string> read_lines(const std::string& name) {
-    std::ifstream in((std::string(BREVANE_SOURCE_DIR "/tests/data/") + name).c_str());
-    std::vector<std::string> lines;
-    std::string l;
-    while (std::getline(in, l))
-        if (!l.empty()) lines.push_back(l);
-    return lines;
-}
 
 class NaoParseTest : public ::testing::Test {
 protected:
@@ -93,9 +85,10 @@ TEST_F(NaoParseTest, StoresHingeJointAnglesInDegrees) {
 TEST_F(NaoParseTest, SkipsUnknownJointsAndUnreadableAngles) {
     p.Parse("(HJ (n hj1) (ax 10))", 0);
     testing::internal::CaptureStderr();
-    p.Parse("(HJ (n xyz) (ax 5))(HJ (n hj1) (ax nan))(HJ (n hj1) (ax inf))(HJ (n hj1))", 0);
+    p.Parse("(HJ (n xyz) (ax 5))(HJ (n hj1) (ax nan))(HJ (n hj1) (ax inf))(HJ (n hj1))(HJ (ax 7))", 0);
     std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(err, "(NaoBehavior) unknown joint id!");
+    // The unknown name and the missing one, each without a newline.
+    EXPECT_EQ(err, "(NaoBehavior) unknown joint id!(NaoBehavior) unknown joint id!");
     EXPECT_DOUBLE_EQ(NaoParse::GetJointAngleDeg(NaoParse::JID_HEAD_1), 10.0);
 }
 
@@ -162,7 +155,7 @@ TEST_F(NaoParseTest, UnknownPlayModeTexts) {
 }
 
 TEST_F(NaoParseTest, RealServerGameStateKeepsUnumAndTeamFromTheThirdMessage) {
-    std::vector<std::string> lines = read_lines("server_before_kickoff.txt");
+    std::vector<std::string> lines = read_data_lines("server_before_kickoff.txt");
     ASSERT_GE(lines.size(), 6u);
     for (int i = 0; i < 2; ++i) p.Parse(lines[i], i);
     EXPECT_EQ(p.unum, -1);
@@ -175,7 +168,7 @@ TEST_F(NaoParseTest, RealServerGameStateKeepsUnumAndTeamFromTheThirdMessage) {
 }
 
 TEST_F(NaoParseTest, RealServerKickOffThenPlayOn) {
-    std::vector<std::string> lines = read_lines("server_play_on.txt");
+    std::vector<std::string> lines = read_data_lines("server_play_on.txt");
     ASSERT_GE(lines.size(), 20u);
     p.Parse(lines[0], 0);
     EXPECT_EQ(p.play_mode, 1);
@@ -276,7 +269,7 @@ TEST_F(NaoParseTest, NonFiniteAccelerationIsIgnored) {
 }
 
 TEST_F(NaoParseTest, RealServerFallOnTheBack) {
-    std::vector<std::string> lines = read_lines("server_fallen.txt");
+    std::vector<std::string> lines = read_data_lines("server_fallen.txt");
     ASSERT_EQ(lines.size(), 100u);
     // Standing until the leg commands start (message 30); the agent parses
     // every message twice (two sub-steps).
@@ -376,7 +369,7 @@ TEST_F(NaoParseTest, IncompleteOrNonFiniteObjectsAreNotSeen) {
 }
 
 TEST_F(NaoParseTest, RealServerVision) {
-    std::vector<std::string> lines = read_lines("server_before_kickoff.txt");
+    std::vector<std::string> lines = read_data_lines("server_before_kickoff.txt");
     p.Parse(lines[0], 0);  // from the spawn point
     EXPECT_TRUE(p.nv.seen[0]);
     EXPECT_TRUE(p.nv.seen[1]);  // F1L
@@ -386,7 +379,7 @@ TEST_F(NaoParseTest, RealServerVision) {
     EXPECT_NEAR(p.nv.pol[0][0], 1.89, 1e-6);  // read as a float
     EXPECT_NEAR(p.nv.line[0].dist[1], 11.12, 1e-5);
 
-    std::vector<std::string> hearing = read_lines("server_hearing.txt");
+    std::vector<std::string> hearing = read_data_lines("server_hearing.txt");
     p.Parse(hearing[0], 0);
     // A teammate with head and feet, and the own lower arms as player 2.
     ASSERT_EQ(p.nv.nb_player, 2);
@@ -454,7 +447,7 @@ TEST_F(NaoParseTest, ReportsTheFirstMissingHearValue) {
 }
 
 TEST_F(NaoParseTest, RealServerHearing) {
-    std::vector<std::string> lines = read_lines("server_hearing.txt");
+    std::vector<std::string> lines = read_data_lines("server_hearing.txt");
     ASSERT_EQ(lines.size(), 6u);
     p.hear_active = true;
     // "hello" and "hi2" are not ball messages; nothing is stored, nothing
@@ -475,7 +468,7 @@ TEST_F(NaoParseTest, RealServerHearing) {
 // ------------------------------------------------------------ broken input
 
 TEST_F(NaoParseTest, BrokenPartsChangeNothingElse) {
-    std::vector<std::string> lines = read_lines("server_play_on.txt");
+    std::vector<std::string> lines = read_data_lines("server_play_on.txt");
     p.Parse(lines.back(), 0);
     const int mode = p.play_mode;
     const double t = p.game_time;

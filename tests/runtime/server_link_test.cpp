@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -293,6 +295,66 @@ TEST_F(LinkTest, LostLinkEndsTheLoop) {
     testing::internal::GetCapturedStderr();
     EXPECT_NE(gLinkStatus, LINK_OK);
     EXPECT_LE(agent.seen.size(), 2u);
+}
+
+}  // namespace
+
+namespace {
+
+// Timer expiries that arrive after the last sub-step are still pending when
+// the loop ends; unblocking the timer signal must not deliver them (their
+// default action would end the process).
+struct SlowLastAgent : public SimBehavior {
+    int sub_steps = 2;
+    int calls = 0;
+    std::string Init() override { return "(scene slow)"; }
+    std::string Think(const std::string&) override {
+        if (++calls == 2 * sub_steps) usleep(50000);  // five timer periods
+        return "(a)";
+    }
+};
+
+TEST_F(LinkTest, TimerLoopEndsCleanlyWithExpiriesPending) {
+    ASSERT_TRUE(server.send("(m1)") && server.send("(m2)"));
+    server.finish_sending();
+    // In a child process: a fault ends that process, not the test program.
+    EXPECT_EXIT(
+        {
+            SlowLastAgent agent;
+            reset_timer_loop();
+            run_timer_loop(agent);
+            std::exit(agent.calls == 4 ? 0 : 3);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(server.receive_n(5, 2000).size(), 5u);
+}
+
+}  // namespace
+
+namespace {
+
+bool timer_signal_pending() {
+    sigset_t pending;
+    sigpending(&pending);
+    return sigismember(&pending, SIGRTMIN) == 1;
+}
+
+// The wait of a sub-step counts from the message's arrival: expiries that
+// queued up while the loop waited for the message are dropped at re-arming.
+TEST(TimerLoop, RearmingDropsExpiriesQueuedWhileWaiting) {
+    EXPECT_EXIT(
+        {
+            reset_timer_loop();
+            if (!timer_loop_set_up(1000)) std::exit(3);
+            timer_loop_rearm();
+            usleep(5000);  // five periods without a wait
+            const bool queued = timer_signal_pending();
+            timer_loop_rearm();
+            const bool after = timer_signal_pending();
+            timer_loop_tear_down();
+            std::exit(queued && !after && !timer_signal_pending() ? 0 : 4);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

@@ -9,16 +9,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <limits>
+#include <memory>
 #include <new>
 #include <regex>
 #include <string>
 #include <utility>
 #include <vector>
 
-namespace fs = std::filesystem;
+#include "support/test_files.h"
 
 namespace {
 
@@ -74,52 +74,23 @@ std::vector<std::string> concat(std::vector<std::string> a, const std::vector<st
     return a;
 }
 
-// Every test runs in a private directory with the parameter files of the
-// source tree, because constructing the motion interface rewrites
-// "dataWalk/stand3.dat" and tests may run in parallel.
-class ScratchWorkDir {
-public:
-    ScratchWorkDir()
-    {
-        char tmpl[] = "/tmp/brevane-naomove-XXXXXX";
-        const char* made = mkdtemp(tmpl);
-        if (made == nullptr)
-            return;
-        m_dir = made;
-        for (const char* d : {"walk_inputs", "rsg_inputs", "strategies"})
-            fs::create_directory_symlink(fs::path(BREVANE_SOURCE_DIR) / d, m_dir / d);
-        fs::create_directory(m_dir / "dataWalk");
-        m_old = fs::current_path();
-        fs::current_path(m_dir);
-    }
-    ~ScratchWorkDir()
-    {
-        if (m_dir.empty())
-            return;
-        fs::current_path(m_old);
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
-    bool ok() const { return !m_dir.empty(); }
-
-private:
-    fs::path m_dir;
-    fs::path m_old;
-};
-
 class NaoMoveTest : public ::testing::Test {
 protected:
     static const int kSubSteps = 2;
     // 15 n cycles of interpolation and the cycle that commands the target.
     static const int kStandPoseCycles = 15 * kSubSteps + 1;
 
+    // Constructing the motion interface rewrites "dataWalk/stand3.dat", and
+    // tests may run in parallel: each works in a private directory.
     ScratchWorkDir scratch;
+    std::unique_ptr<InWorkDir> in_scratch;
     NaoParse parse{"brevane"};
     NaoMove* move = nullptr;
 
     void SetUp() override
     {
         ASSERT_TRUE(scratch.ok());
+        in_scratch.reset(new InWorkDir(scratch.path()));
         NaoParse::reset_static_state();
         NaoMove::reset_motion_state();
         naosimplemove_t::reset_interpolation();
@@ -129,7 +100,11 @@ protected:
         testing::internal::GetCapturedStderr();
     }
 
-    void TearDown() override { delete move; }
+    void TearDown() override
+    {
+        delete move;
+        in_scratch.reset();
+    }
 
     // One cycle; the stream starts with a command of the state machine that
     // an active motion must discard.
@@ -510,6 +485,72 @@ TEST_F(NaoMoveTest, FallOnTheFrontPlaysTheFrontStandUp)
     EXPECT_FALSE(NaoParse::fall_down_detected);
     EXPECT_FALSE(NaoParse::front_fall_down_detected);
     EXPECT_EQ(cycle("(beam 1.0 2.0 0.0)"), "(beam 1.0 2.0 0.0)");
+}
+
+// A fall cuts the stand-pose interpolation of a translation short; after
+// the stand-up the translation interpolates again from the angles it then
+// reads, over the whole 15 n + 1 cycles.
+TEST_F(NaoMoveTest, FallDuringTheStandPoseInterpolationRestartsIt)
+{
+    move->new_trans2013(0.3, 0);
+    for (int c = 0; c < 10; ++c)
+        cycle();
+    NaoParse::fall_down_detected = true;
+    NaoParse::back_fall_down_detected = true;
+    for (int c = 0; c < 5000 && NaoParse::fall_down_detected; ++c)
+        cycle();
+    ASSERT_FALSE(NaoParse::fall_down_detected);
+    ASSERT_TRUE(move->trans);
+    ASSERT_FALSE(move->walking);
+
+    // Standing up left every joint somewhere else: a restarted interpolation
+    // sets its first set-point at the angles read, so it commands no speed.
+    for (int id = 2; id < NaoParse::NB_JOINTS; ++id)
+        set_angle(static_cast<NaoParse::JointID>(id), 7.5);
+    std::vector<Command> first = speed_commands(cycle());
+    ASSERT_EQ(names_of(first), kStandPoseOrder);
+    for (const Command& c : first)
+        EXPECT_EQ(c.speed, 0.0) << c.name;
+    for (int c = 2; c <= kStandPoseCycles; ++c)
+        ASSERT_EQ(names_of(speed_commands(cycle())), kStandPoseOrder) << "cycle " << c;
+    EXPECT_EQ(cycle(), kClear);
+}
+
+// With the joints already in the stand pose, the first kick sample and the
+// last stand-up sample are close to it: every commanded angle reaches the
+// simulator in its own sense (hip pitch, knee, ankle pitch and shoulder
+// pitch inverted), so no speed comes out large.
+TEST_F(NaoMoveTest, KickAndStandUpCommandsMatchTheSimulatorSenses)
+{
+    for (const auto& [perceptor, value] : stand_pose_targets()) {
+        NaoParse::JointID j = parse.mJointIDMap.at(perceptor);
+        set_angle(j, NaoParse::inverted_joint[j] ? -value : value);
+    }
+    for (NaoMove::eKick k : {NaoMove::KICK_LEFT, NaoMove::KICK_RIGHT}) {
+        SCOPED_TRACE(k);
+        move->new_kick2012(k);
+        for (int c = 1; c <= kStandPoseCycles; ++c)
+            cycle();
+        ASSERT_EQ(cycle(), kClear);
+        std::vector<Command> first = speed_commands(cycle());
+        ASSERT_EQ(names_of(first), kLegOrder);
+        for (const Command& c : first)
+            EXPECT_LT(std::fabs(c.speed), 1.0) << c.name;
+        while (move->kick)
+            cycle();
+    }
+
+    NaoParse::fall_down_detected = true;
+    NaoParse::front_fall_down_detected = true;
+    std::string last, s;
+    for (int c = 0; c < 5000 && ((s = cycle()) != kClear || last.empty()); ++c) {
+        if (s != kClear)
+            last = s;
+    }
+    std::vector<Command> end = speed_commands(last);
+    ASSERT_EQ(names_of(end), concat(kLegOrder, kArmOrder));
+    for (const Command& c : end)
+        EXPECT_LT(std::fabs(c.speed), 0.05) << c.name;
 }
 
 TEST_F(NaoMoveTest, FallWithoutDirectionFallsThrough)

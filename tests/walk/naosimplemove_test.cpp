@@ -276,6 +276,8 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedCase{"Crlf", names(22, " \r\n") + values(22, " \r\n") + values(22, "\r\n"), true, 22, 2, ""},
         MalformedCase{"TooManyNames", names(25, " \n") + values(25, " \n"), true, 22, 1,
                       "(log line_width != head_size in %s line 0)\n"},
+        MalformedCase{"TooManyNamesHeaderOnly", names(30, "\n"), true, 22, 0,
+                      "(log line_width != head_size in %s line -1)\n"},
         MalformedCase{"MissingValue", names(22, " \n") + values(21, " \n"), true, 22, 1,
                       "(log line_width != head_size in %s line 0)\n"},
         MalformedCase{"TooManyValues", names(3, " \n") + values(30, " \n") + values(3, " \n"), true, 3, 2,

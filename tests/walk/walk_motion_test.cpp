@@ -143,15 +143,18 @@ TEST(WalkMotion, RotationAboutACentreBehindTheRobot) {
 TEST(WalkMotion, OdometryFollowsTheWalks) {
     auto w = make_walk();
     double x, y, t;
-    // Anchored before the first walk: walking 0.05 m ahead (heading pi/2 on
-    // the field) adds 0.05 along the field's y.
+    // Anchored before the first walk: walking 0.5 m ahead (heading pi/2 on
+    // the field) adds 0.5 along the field's y.
     w->setOdo(1.0, 2.0, kPi / 2);
-    ASSERT_TRUE(w->init_walk_translate(0.05, 0.0, 0.24));
+    ASSERT_TRUE(w->init_walk_translate(0.5, 0.0, 0.24));
     WalkResult r1 = drive(*w);
     w->getOdo(x, y, t);
+    // The odometry follows the COM, which comes to rest about a millimetre
+    // behind the middle of the feet.
     EXPECT_NEAR(x, 1.0, 1e-3);
-    EXPECT_NEAR(y, 2.05, 1e-3);
+    EXPECT_NEAR(y, 2.5, 2e-3);
     EXPECT_NEAR(t, kPi / 2, 1e-9);
+    EXPECT_NEAR(y - 2.0, sole_midpoint(r1)[0] - (-0.0108), 2e-3);
     // A second walk adds to the first, anchored twice without walking.
     w->setOdo(0.0, 0.0, 0.0);
     w->setOdo(0.5, -0.5, 0.0);
@@ -167,7 +170,23 @@ TEST(WalkMotion, OdometryFollowsTheWalks) {
     EXPECT_NEAR(x, 0.5 - 0.1, 2e-3);
     EXPECT_NEAR(y, -0.5, 2e-3);
     EXPECT_NEAR(t, kPi / 2, 1e-6);
-    (void)r1;
+
+    // After a reset (a kick or a stand-up) and before the next anchor, the
+    // pose is the walk since the reset, from (0, 0, 0).
+    w->ResetWalk();
+    w->getOdo(x, y, t);
+    EXPECT_DOUBLE_EQ(x, 0.0);
+    EXPECT_DOUBLE_EQ(y, 0.0);
+    EXPECT_DOUBLE_EQ(t, 0.0);
+    ASSERT_TRUE(w->init_walk_translate(0.1, 0.0, 0.24));
+    ASSERT_TRUE(w->update_walk());
+    w->getOdo(x, y, t);
+    EXPECT_NEAR(x, 0.0, 1e-3);  // the first cycle does not move the robot
+    drive(*w);
+    w->getOdo(x, y, t);
+    EXPECT_NEAR(x, 0.1, 1e-3);
+    EXPECT_NEAR(y, 0.0, 1e-3);
+    EXPECT_NEAR(t, 0.0, 1e-9);
 }
 
 TEST(WalkMotion, LongWalkStaysWithinTheJointLimits) {
@@ -290,5 +309,54 @@ TEST(WalkMotion, TurnAskedForLessThanItHasTurnedStopsAtRest) {
         EXPECT_NEAR(w->foot_right[1], -0.055, 1e-3) << c.first;
         EXPECT_NEAR(std::remainder(yaw_of(tr.left().R) - yaw_of(tr.right().R), 2 * kPi), 0.0, 1e-6) << c.first;
         EXPECT_LT(tr.max_slip, 1e-6) << c.first;
+    }
+}
+
+TEST(WalkMotion, ReversedTurnStoppedAfterItsStepOnTheSpotClosesAsUsual) {
+    // A turn reversed on the spot has one step more in its way-point than
+    // cruise steps done; stopping it afterwards still runs the last two
+    // phases in full, without a jump of the legs.
+    struct Case {
+        double first, reversed, stop;
+    } cases[] = {{-1.0, 1.5, 0.0001}, {1.2, -1.6, -0.0001}, {-1.0, 1.5, 0.01}};
+    for (const auto& c : cases) {
+        auto w = make_walk();
+        ASSERT_TRUE(w->init_walk_rotate(c.first, 0.0, 0.18));
+        while (!(w->k > w->nbp[1] + 3)) ASSERT_TRUE(w->update_walk());
+        ASSERT_TRUE(w->init_walk_rotate(c.reversed, 0.0, 0.18));
+        int guard = 0;
+        while (!w->dir_change_on_place && guard++ < 200) ASSERT_TRUE(w->update_walk());
+        ASSERT_TRUE(w->dir_change_on_place) << c.first;
+        // Past the step on the spot, then a request already turned beyond.
+        while (w->dir_change_on_place && guard++ < 400) ASSERT_TRUE(w->update_walk());
+        for (int i = 0; i < 3; i++) ASSERT_TRUE(w->update_walk());
+        ASSERT_TRUE(w->init_walk_rotate(c.stop, 0.0, 0.18));
+        double qL[6], qR[6], prev[12];
+        w->getLegAnglesForCommand(qL, qR);
+        for (int j = 0; j < 6; j++) {
+            prev[j] = qL[j];
+            prev[6 + j] = qR[j];
+        }
+        bool saw_start_p4 = false, saw_end_p4 = false;
+        double worst = 0.0;
+        int cycles = 0;
+        while (w->update_walk() && cycles++ < 2000) {
+            saw_start_p4 |= w->start_p4 && !w->in_p3;
+            saw_end_p4 |= w->end_p4;
+            w->getLegAnglesForCommand(qL, qR);
+            for (int j = 0; j < 6; j++) {
+                worst = std::fmax(worst, std::fabs(qL[j] - prev[j]) * kDeg);
+                worst = std::fmax(worst, std::fabs(qR[j] - prev[6 + j]) * kDeg);
+                prev[j] = qL[j];
+                prev[6 + j] = qR[j];
+            }
+        }
+        EXPECT_TRUE(w->stopped) << c.first;
+        EXPECT_TRUE(saw_start_p4) << c.first;
+        EXPECT_TRUE(saw_end_p4) << c.first;
+        EXPECT_LT(worst, 12.0) << c.first;
+        EXPECT_NEAR(w->foot_left[0], -0.0108, 1e-3) << c.first;
+        EXPECT_NEAR(w->foot_right[0], -0.0108, 1e-3) << c.first;
+        EXPECT_NEAR(w->yaw_left - w->yaw_right, 0.0, 1e-9) << c.first;
     }
 }

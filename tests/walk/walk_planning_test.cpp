@@ -127,6 +127,9 @@ TEST(WalkPlanning, PhasesOfAShortTranslation) {
     auto w = make_walk(0.02);
     ASSERT_TRUE(w->init_walk_translate(0.1, 0.0, 0.24));
     EXPECT_EQ(w->nb_cruise_wp, 3);
+    // Phase 4 keeps the length planned with the walk.
+    const long planned_phase4 = w->nbp[3] - w->nbp[2];
+    EXPECT_EQ(planned_phase4, w->n_t1 + 1);
     int count[5] = {0, 0, 0, 0, 0};
     int calls = 0;
     bool last = true;
@@ -141,8 +144,7 @@ TEST(WalkPlanning, PhasesOfAShortTranslation) {
     EXPECT_EQ(count[0], 10);
     EXPECT_EQ(count[1], w->n_t1 + 1);
     EXPECT_EQ(count[2], 3 * 12);
-    EXPECT_EQ(count[3], w->n_phase4);
-    EXPECT_GE(w->n_phase4, 1);
+    EXPECT_EQ(count[3], planned_phase4);
     EXPECT_EQ(count[4], 10);
     EXPECT_EQ(calls, w->nbp[4]);
     // The call that ran the last cycle reported the end, and so do later ones.
@@ -303,9 +305,37 @@ TEST(WalkPlanning, TranslationRequestInTheLastCruiseStepIsNotLost) {
     while (!(w->k > w->nbp[2] - 3)) w->update_walk();  // inside the last cruise step
     ASSERT_TRUE(w->init_walk_translate(0.0, 0.08, 0.18));
     ASSERT_TRUE(w->reentrant);
-    run_to_end(*w);
+    // No step start is left to take it over: when the last phase begins it
+    // waits for the end of the walk instead, and no stale take-over remains.
+    while (!(w->k > w->nbp[2])) ASSERT_TRUE(w->update_walk());
+    EXPECT_FALSE(w->reentrant);
+    EXPECT_TRUE(w->pending);
+    bool restarted = false;
+    while (w->update_walk())
+        if (w->in_p1) restarted = true;
+    EXPECT_TRUE(restarted);
+    EXPECT_FALSE(w->reentrant);
     // The lateral request was carried out after all.
     double x, y, t;
     w->getOdo(x, y, t);
-    EXPECT_NEAR(y, 0.08, 0.01);
+    EXPECT_NEAR(y, 0.08, 2e-3);
+    EXPECT_NEAR(t, 0.0, 1e-9);
+}
+
+TEST(WalkPlanning, TurnTakeOverAtTheLastPhaseKeepsTurning) {
+    // A turn asked for during the last step of a turn (after an even number
+    // of steps) is taken over by the same walk: the cruise goes on.
+    auto w = make_walk();
+    ASSERT_TRUE(w->init_walk_rotate(0.8, 0.0, 0.18));
+    ASSERT_EQ(w->nb_cruise_wp % 2, 0);
+    while (!(w->k > w->nbp[2] - 3)) ASSERT_TRUE(w->update_walk());
+    double heading = w->thetaG();
+    ASSERT_TRUE(w->init_walk_rotate(0.6, 0.0, 0.18));
+    ASSERT_TRUE(w->reentrant);
+    int phase1_cycles = 0;
+    while (w->update_walk())
+        if (w->in_p1) phase1_cycles++;
+    EXPECT_EQ(phase1_cycles, 0);
+    EXPECT_FALSE(w->reentrant);
+    EXPECT_NEAR(w->thetaG(), heading + 0.6, 2e-3);
 }

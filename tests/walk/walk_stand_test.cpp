@@ -284,3 +284,35 @@ TEST(WalkSetUp, TimeStepTooLargeForAWalkIsRefused) {
     EXPECT_TRUE(w->stopped);
     delete w;
 }
+
+TEST(WalkSetUp, InclinationMatrixTurnsTheInclinedNormalUpright) {
+    // A proper rotation that carries the torso normal of the given forward
+    // and lateral inclination onto the vertical; none without inclination.
+    struct Case {
+        double fwd, lat;
+    } cases[] = {{0.0, 0.0}, {0.1, 0.0}, {0.0, 0.08}, {0.12, -0.05}, {-0.2, 0.1}};
+    walk* w = make_walk();
+    for (const auto& c : cases) {
+        w->eta_torso_incline = c.fwd;
+        w->eta_torso_incline_lateral = c.lat;
+        Matrix_<double> R;
+        w->getMatrixForInclinationFwdLat(R);
+        Vector_<double> n(std::tan(c.fwd), std::tan(-c.lat), 1.0);
+        n = n * (1.0 / n.norm());
+        Vector_<double> up = R * n;
+        double tiny = std::tan(c.fwd) * std::tan(c.fwd) + std::tan(c.lat) * std::tan(c.lat);
+        // Below the matrix's own threshold the identity stands in.
+        double tol_up = tiny < 1e-4 ? 1e-2 : 1e-12;
+        EXPECT_NEAR(up[0], 0.0, tol_up) << c.fwd << " " << c.lat;
+        EXPECT_NEAR(up[1], 0.0, tol_up) << c.fwd << " " << c.lat;
+        EXPECT_NEAR(up[2], 1.0, tol_up) << c.fwd << " " << c.lat;
+        Matrix_<double> RtR = transpose(R) * R;
+        for (int i = 0; i < 3; i++)
+            for (int j = 0; j < 3; j++) EXPECT_NEAR(RtR[i][j], i == j ? 1.0 : 0.0, 1e-12);
+        double fwd, lat;
+        w->getTorsoInclineFwdLateral(fwd, lat);
+        EXPECT_DOUBLE_EQ(fwd, c.fwd);
+        EXPECT_DOUBLE_EQ(lat, c.lat);
+    }
+    delete w;
+}

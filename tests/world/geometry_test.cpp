@@ -50,8 +50,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Centres (1, 1) and (1, 9), radii 5: points (1 +- 3, 5); to the left
         // of the upward line is x = 1 - 3.
         CircleCase{"two_points_rotated", 1, 1, 5, 1, 9, 5, 2, -2, 5},
-        // Radii 5 and sqrt(20) = 4.472..., centres 5 apart on a diagonal:
-        // points (0, 5)-like after rotation, hand-computed as below.
+        // Centres (0, 0) and (3, 4), radii 5 and sqrt(10): the circles meet
+        // where 3x + 4y = 20, at (0, 5) (left of the line) and (4.8, 1.4).
         CircleCase{"two_points_diagonal", 0, 0, 5, 3, 4, std::sqrt(10.0), 2, 0, 5},
         CircleCase{"identical", 1, 2, 3, 1, 2, 3, 3, 4, 2},
         CircleCase{"disjoint", 0, 0, 1, 5, 0, 1, 0, 0, 0},

@@ -45,6 +45,44 @@ void arc(Effector<double>& e, const Vector_<double>& centre, const Vector_<doubl
   arc(e, centre, axis, angle, angle, 1.0);
 }
 
+// Both stand-ups end alike: the feet drawn up in front of the hips, ...
+void draw_feet_up(const NaoMoveSuperClass& s, Effector<double>& lf, Effector<double>& rf, double L) {
+  set_pose(lf,
+           Vector_<double>(s.init_pos_foot_left[0] + 0.55 * L, s.init_pos_foot_left[1] + 0.1,
+                           s.left_hip[2] + 0.15 * L),
+           Ry(deg(-60)) * Rz(deg(20)));
+  set_pose(rf,
+           Vector_<double>(s.init_pos_foot_right[0] + 0.55 * L, s.init_pos_foot_right[1] - 0.1,
+                           s.right_hip[2] + 0.15 * L),
+           Ry(deg(-60)) * Rz(deg(-20)));
+}
+
+// ... then the body rolled forward over them, back to the inclined stand
+// pose, and held there for hold_time.
+template <int N>
+void rise_to_stand(const NaoMoveSuperClass& s, motionType<double, N>* mo, Effector<double>& lf,
+                   Effector<double>& rf, Effector<double>& lh, Effector<double>& rh, double time_factor,
+                   double hold_time) {
+  const Vector_<double> Y(0, 1, 0);
+  arc(lf, s.left_hip, Y, deg(25));
+  arc(rf, s.right_hip, Y, deg(25));
+  arc(lh, s.left_shoulder, Y, deg(-30));
+  arc(rh, s.right_shoulder, Y, deg(-30));
+  mo->setNextPos(0.3 * time_factor, lf, rf, lh, rh);
+
+  set_pose(lf, s.incl_pos_foot_left, s.incl_rotM_foot_left);
+  set_pose(rf, s.incl_pos_foot_right, s.incl_rotM_foot_right);
+  set_pose(lh, s.init_pos_hand_left, s.init_rotM_hand_left);
+  set_pose(rh, s.init_pos_hand_right, s.init_rotM_hand_right);
+  mo->setNextPos(0.5 * time_factor, lf, rf, lh, rh);
+
+  hold(lf);
+  hold(rf);
+  hold(lh);
+  hold(rh);
+  mo->setNextPos(hold_time, lf, rf, lh, rh);
+}
+
 }  // namespace
 
 NaoMoveSuperClass::NaoMoveSuperClass(double dt_, int version, int Ptype, int Stype, const char* dir)
@@ -468,30 +506,10 @@ void NaoMoveSuperClass::prepareStandUpBack() {
   mo->setNextPos(0.5 * time_factor, lf, rf, lh, rh);
 
   // Feet drawn up in front of the hips.
-  set_pose(lf, Vector_<double>(init_pos_foot_left[0] + 0.55 * L, init_pos_foot_left[1] + 0.1, left_hip[2] + 0.15 * L),
-           Ry(deg(-60)) * Rz(deg(20)));
-  set_pose(rf,
-           Vector_<double>(init_pos_foot_right[0] + 0.55 * L, init_pos_foot_right[1] - 0.1, right_hip[2] + 0.15 * L),
-           Ry(deg(-60)) * Rz(deg(-20)));
+  draw_feet_up(*this, lf, rf, L);
   mo->setNextPos(0.5 * time_factor, lf, rf, lh, rh);
 
-  arc(lf, left_hip, Y, deg(25));
-  arc(rf, right_hip, Y, deg(25));
-  arc(lh, left_shoulder, Y, deg(-30));
-  arc(rh, right_shoulder, Y, deg(-30));
-  mo->setNextPos(0.3 * time_factor, lf, rf, lh, rh);
-
-  set_pose(lf, incl_pos_foot_left, incl_rotM_foot_left);
-  set_pose(rf, incl_pos_foot_right, incl_rotM_foot_right);
-  set_pose(lh, init_pos_hand_left, init_rotM_hand_left);
-  set_pose(rh, init_pos_hand_right, init_rotM_hand_right);
-  mo->setNextPos(0.5 * time_factor, lf, rf, lh, rh);
-
-  hold(lf);
-  hold(rf);
-  hold(lh);
-  hold(rh);
-  mo->setNextPos(1 * 0.15 * time_factor, lf, rf, lh, rh);
+  rise_to_stand(*this, mo, lf, rf, lh, rh, time_factor, 1 * 0.15 * time_factor);
 }
 
 void NaoMoveSuperClass::prepareStandUpFront() {
@@ -535,34 +553,14 @@ void NaoMoveSuperClass::prepareStandUpFront() {
   arc(rh, right_shoulder, Y, deg(-90));
   mo->setNextPos(0.2 * time_factor, lf, rf, lh, rh);
 
-  set_pose(lf, Vector_<double>(init_pos_foot_left[0] + 0.55 * L, init_pos_foot_left[1] + 0.1, left_hip[2] + 0.15 * L),
-           Ry(deg(-60)) * Rz(deg(20)));
-  set_pose(rf,
-           Vector_<double>(init_pos_foot_right[0] + 0.55 * L, init_pos_foot_right[1] - 0.1, right_hip[2] + 0.15 * L),
-           Ry(deg(-60)) * Rz(deg(-20)));
+  draw_feet_up(*this, lf, rf, L);
   const Vector_<double> u0(0.7, 0, 1);
   const Vector_<double> u = u0 * (1.0 / u0.norm());
   arc(lh, left_shoulder, u, deg(-70));
   arc(rh, right_shoulder, u, deg(70));
   mo->setNextPos(0.5 * time_factor, lf, rf, lh, rh);
 
-  arc(lf, left_hip, Y, deg(25));
-  arc(rf, right_hip, Y, deg(25));
-  arc(lh, left_shoulder, Y, deg(-30));
-  arc(rh, right_shoulder, Y, deg(-30));
-  mo->setNextPos(0.3 * time_factor, lf, rf, lh, rh);
-
-  set_pose(lf, incl_pos_foot_left, incl_rotM_foot_left);
-  set_pose(rf, incl_pos_foot_right, incl_rotM_foot_right);
-  set_pose(lh, init_pos_hand_left, init_rotM_hand_left);
-  set_pose(rh, init_pos_hand_right, init_rotM_hand_right);
-  mo->setNextPos(0.5 * time_factor, lf, rf, lh, rh);
-
-  hold(lf);
-  hold(rf);
-  hold(lh);
-  hold(rh);
-  mo->setNextPos(3 * 0.15 * time_factor, lf, rf, lh, rh);
+  rise_to_stand(*this, mo, lf, rf, lh, rh, time_factor, 3 * 0.15 * time_factor);
 }
 
 void NaoMoveSuperClass::prepareFrontBackMove() {

@@ -90,6 +90,36 @@ void sweep(std::stringstream& out, char* buf, double angle, double amplitude, do
     direction = towards_negative ? 1 : 0;
 }
 
+// One leg of a multi-leg pattern: the neck joint it moves, the direction,
+// and where it ends, as a multiple of that joint's amplitude.
+struct scan_leg {
+    bool yaw;
+    int sign;
+    double limit_scale;
+};
+
+// One step of a multi-leg pattern; the cycle that ends a leg writes the next
+// leg's command at once.
+void run_legs(std::stringstream& out, char* buf, double speed, const scan_leg* legs, int nlegs, int& state,
+              const head_scan_t& hs)
+{
+    auto command = [&](const scan_leg& l) {
+        if (l.yaw)
+            (l.sign > 0 ? yaw_plus : yaw_minus)(out, buf, speed);
+        else
+            (l.sign > 0 ? pitch_plus : pitch_minus)(out, buf, speed);
+    };
+    const scan_leg& leg = legs[state];
+    const double angle = leg.yaw ? yaw_deg() : pitch_deg();
+    const double limit = leg.limit_scale * (leg.yaw ? hs.yaw_amplitude : hs.pitch_amplitude);
+    if (leg.sign > 0 ? angle < limit : angle > limit) {
+        command(leg);
+        return;
+    }
+    state = (state + 1) % nlegs;
+    command(legs[state]);
+}
+
 }  // namespace
 
 head_scan_t::head_scan_t(seq_id id, double yaw_amp, double pitch_amp)
@@ -160,42 +190,8 @@ void head_scan_t::headScan_56974(std::stringstream& out, double speed, NaoParse*
         head_scan_state = 0;
     if (track_ball(out, buf, p))
         return;
-    double y = yaw_deg();
-    double q = pitch_deg();
-    switch (head_scan_state) {
-    case 0:
-        if (y < yaw_amplitude) {
-            yaw_plus(out, buf, speed);
-        } else {
-            head_scan_state = 1;
-            pitch_minus(out, buf, speed);
-        }
-        break;
-    case 1:
-        if (q > -pitch_amplitude) {
-            pitch_minus(out, buf, speed);
-        } else {
-            head_scan_state = 2;
-            yaw_minus(out, buf, speed);
-        }
-        break;
-    case 2:
-        if (y > -yaw_amplitude) {
-            yaw_minus(out, buf, speed);
-        } else {
-            head_scan_state = 3;
-            pitch_plus(out, buf, speed);
-        }
-        break;
-    case 3:
-        if (q < pitch_amplitude) {
-            pitch_plus(out, buf, speed);
-        } else {
-            head_scan_state = 0;
-            yaw_plus(out, buf, speed);
-        }
-        break;
-    }
+    static const scan_leg legs[] = {{true, +1, 1.0}, {false, -1, -1.0}, {true, -1, -1.0}, {false, +1, 1.0}};
+    run_legs(out, buf, speed, legs, 4, head_scan_state, *this);
 }
 
 // Five legs through the centre: out to +A and back, down to -B and back,
@@ -209,48 +205,7 @@ void head_scan_t::headScan_565854(std::stringstream& out, double speed, NaoParse
         head_scan_state = 0;
     if (track_ball(out, buf, p))
         return;
-    double y = yaw_deg();
-    double q = pitch_deg();
-    switch (head_scan_state) {
-    case 0:
-        if (y < yaw_amplitude) {
-            yaw_plus(out, buf, speed);
-        } else {
-            head_scan_state = 1;
-            yaw_minus(out, buf, speed);
-        }
-        break;
-    case 1:
-        if (y > 0) {
-            yaw_minus(out, buf, speed);
-        } else {
-            head_scan_state = 2;
-            pitch_minus(out, buf, speed);
-        }
-        break;
-    case 2:
-        if (q > -pitch_amplitude) {
-            pitch_minus(out, buf, speed);
-        } else {
-            head_scan_state = 3;
-            pitch_plus(out, buf, speed);
-        }
-        break;
-    case 3:
-        if (q < 0) {
-            pitch_plus(out, buf, speed);
-        } else {
-            head_scan_state = 4;
-            yaw_minus(out, buf, speed);
-        }
-        break;
-    case 4:
-        if (y > -yaw_amplitude) {
-            yaw_minus(out, buf, speed);
-        } else {
-            head_scan_state = 0;
-            yaw_plus(out, buf, speed);
-        }
-        break;
-    }
+    static const scan_leg legs[] = {
+        {true, +1, 1.0}, {true, -1, 0.0}, {false, -1, -1.0}, {false, +1, 0.0}, {true, -1, -1.0}};
+    run_legs(out, buf, speed, legs, 5, head_scan_state, *this);
 }

@@ -731,20 +731,28 @@ static bool rotation_via_line(double Tc, double C, double S, double x0, double x
     return true;
 }
 
-void walk::calculate_for_1st_last_wp() {
-    double d = dist_between_feet_p_points;
-    double x0 = x_pApZMP_Init;
+// The pendulum constants of the step period and the step vectors of the
+// first (or on-the-spot) way-point; returns the signed forward step.
+double walk::set_pendulum_and_step_vectors() {
+    const double d = dist_between_feet_p_points;
     Tc = std::sqrt(zC / g);
     C = std::cosh(step_period / Tc);
     S = std::sinh(step_period / Tc);
 
-    double sx = x_total < 0 ? -step_x : step_x;
+    const double sx = x_total < 0 ? -step_x : step_x;
     step_vec_prev[0] = 0.0;
     step_vec_prev[1] = d;
     step_vec_prev[2] = 0.0;
     step_vec_next[0] = sx;
     step_vec_next[1] = d;
     step_vec_next[2] = step_theta;
+    return sx;
+}
+
+void walk::calculate_for_1st_last_wp() {
+    const double d = dist_between_feet_p_points;
+    const double x0 = x_pApZMP_Init;
+    const double sx = set_pendulum_and_step_vectors();
 
     set_vec(p1, x0, support_left ? d / 2.0 : -d / 2.0);
     set_vec(p2, x0, -p1[1]);
@@ -796,19 +804,9 @@ void walk::calculate_for_1st_last_wp() {
 }
 
 void walk::calculate_for_1st_specific_wp_on_place_step_rot_dir_chge() {
-    double d = dist_between_feet_p_points;
-    double x0 = x_pApZMP_Init;
-    Tc = std::sqrt(zC / g);
-    C = std::cosh(step_period / Tc);
-    S = std::sinh(step_period / Tc);
-
-    double sx = x_total < 0 ? -step_x : step_x;
-    step_vec_prev[0] = 0.0;
-    step_vec_prev[1] = d;
-    step_vec_prev[2] = 0.0;
-    step_vec_next[0] = sx;
-    step_vec_next[1] = d;
-    step_vec_next[2] = step_theta;
+    const double d = dist_between_feet_p_points;
+    const double x0 = x_pApZMP_Init;
+    set_pendulum_and_step_vectors();
 
     set_vec(p1, x0, support_left ? -d / 2.0 : d / 2.0);
     set_vec(p2, x0, -p1[1]);

@@ -207,6 +207,7 @@ public:
     void calculate_steps();
     void get_support_foot();
     void update_exp_for_side_with_support_foot();
+    double set_pendulum_and_step_vectors();
     void calculate_for_1st_last_wp();
     void calculate_for_1st_specific_wp_on_place_step_rot_dir_chge();
     void set_N_prepare();

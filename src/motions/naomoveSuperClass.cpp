@@ -45,6 +45,25 @@ void arc(Effector<double>& e, const Vector_<double>& centre, const Vector_<doubl
   arc(e, centre, axis, angle, angle, 1.0);
 }
 
+// Every effector keeps its pose through the next key pose.
+void hold_all(Effector<double>& lf, Effector<double>& rf, Effector<double>& lh, Effector<double>& rh) {
+  hold(lf);
+  hold(rf);
+  hold(lh);
+  hold(rh);
+}
+
+// Back to the poses the motion object started from.
+void feet_to_init(const NaoMoveSuperClass& s, Effector<double>& lf, Effector<double>& rf) {
+  set_pose(lf, s.init_pos_foot_left, s.init_rotM_foot_left);
+  set_pose(rf, s.init_pos_foot_right, s.init_rotM_foot_right);
+}
+
+void hands_to_init(const NaoMoveSuperClass& s, Effector<double>& lh, Effector<double>& rh) {
+  set_pose(lh, s.init_pos_hand_left, s.init_rotM_hand_left);
+  set_pose(rh, s.init_pos_hand_right, s.init_rotM_hand_right);
+}
+
 // Both stand-ups end alike: the feet drawn up in front of the hips, ...
 void draw_feet_up(const NaoMoveSuperClass& s, Effector<double>& lf, Effector<double>& rf, double L) {
   set_pose(lf,
@@ -72,14 +91,10 @@ void rise_to_stand(const NaoMoveSuperClass& s, motionType<double, N>* mo, Effect
 
   set_pose(lf, s.incl_pos_foot_left, s.incl_rotM_foot_left);
   set_pose(rf, s.incl_pos_foot_right, s.incl_rotM_foot_right);
-  set_pose(lh, s.init_pos_hand_left, s.init_rotM_hand_left);
-  set_pose(rh, s.init_pos_hand_right, s.init_rotM_hand_right);
+  hands_to_init(s, lh, rh);
   mo->setNextPos(0.5 * time_factor, lf, rf, lh, rh);
 
-  hold(lf);
-  hold(rf);
-  hold(lh);
-  hold(rh);
+  hold_all(lf, rf, lh, rh);
   mo->setNextPos(hold_time, lf, rf, lh, rh);
 }
 
@@ -235,16 +250,11 @@ void NaoMoveSuperClass::prepare_Kick_Little(int side) {
   K.setTrajProfileLinear();
   mo->setNextPos(0.08 * time_factor, lf, rf, lh, rh);
 
-  hold(lf);
-  hold(rf);
-  hold(lh);
-  hold(rh);
+  hold_all(lf, rf, lh, rh);
   mo->setNextPos(0.2 * time_factor, lf, rf, lh, rh);
 
-  set_pose(lf, init_pos_foot_left, init_rotM_foot_left);
-  set_pose(rf, init_pos_foot_right, init_rotM_foot_right);
-  set_pose(lh, init_pos_hand_left, init_rotM_hand_left);
-  set_pose(rh, init_pos_hand_right, init_rotM_hand_right);
+  feet_to_init(*this, lf, rf);
+  hands_to_init(*this, lh, rh);
   mo->setNextPos(0.6 * time_factor, lf, rf, lh, rh);
 }
 
@@ -304,22 +314,14 @@ void NaoMoveSuperClass::prepare_Kick_HipSway(int side) {
 
   lf.setTrajProfileCubic();
   rf.setTrajProfileCubic();
-  hold(lf);
-  hold(rf);
-  hold(lh);
-  hold(rh);
+  hold_all(lf, rf, lh, rh);
   mo->setNextPos(0.1, lf, rf, lh, rh);
 
-  set_pose(lf, init_pos_foot_left, init_rotM_foot_left);
-  set_pose(rf, init_pos_foot_right, init_rotM_foot_right);
-  set_pose(lh, init_pos_hand_left, init_rotM_hand_left);
-  set_pose(rh, init_pos_hand_right, init_rotM_hand_right);
+  feet_to_init(*this, lf, rf);
+  hands_to_init(*this, lh, rh);
   mo->setNextPos(0.3, lf, rf, lh, rh);
 
-  hold(lf);
-  hold(rf);
-  hold(lh);
-  hold(rh);
+  hold_all(lf, rf, lh, rh);
   mo->setNextPos(0.1, lf, rf, lh, rh);
 }
 
@@ -405,8 +407,7 @@ void NaoMoveSuperClass::prepare_Kick_HipSway2_Generic_NewTrackingToeTip(int side
   S.setPos(S0);
   K.setRotM(RK0);
   S.setRotM(RS0);
-  set_pose(lh, init_pos_hand_left, init_rotM_hand_left);
-  set_pose(rh, init_pos_hand_right, init_rotM_hand_right);
+  hands_to_init(*this, lh, rh);
   mo->setNextPos(0.3, lf, rf, lh, rh);
 
   K.setPos(K0);
@@ -415,10 +416,7 @@ void NaoMoveSuperClass::prepare_Kick_HipSway2_Generic_NewTrackingToeTip(int side
   S.setRotM(RS0);
   mo->setNextPos(0.1, lf, rf, lh, rh);
 
-  hold(lf);
-  hold(rf);
-  hold(lh);
-  hold(rh);
+  hold_all(lf, rf, lh, rh);
   mo->setNextPos(0.2, lf, rf, lh, rh);
 }
 
@@ -574,12 +572,10 @@ void NaoMoveSuperClass::prepareFrontBackMove() {
 
   set_pose(lf, init_pos_foot_left - Vector_<double>(shift, 0, 0), init_rotM_foot_left);
   set_pose(rf, init_pos_foot_right - Vector_<double>(shift, 0, 0), init_rotM_foot_right);
-  set_pose(lh, init_pos_hand_left, init_rotM_hand_left);
-  set_pose(rh, init_pos_hand_right, init_rotM_hand_right);
+  hands_to_init(*this, lh, rh);
   front_back_move->setNextPos(T, lf, rf, lh, rh);
 
-  set_pose(lf, init_pos_foot_left, init_rotM_foot_left);
-  set_pose(rf, init_pos_foot_right, init_rotM_foot_right);
+  feet_to_init(*this, lf, rf);
   front_back_move->setNextPos(2 * T, lf, rf, lh, rh);
 }
 

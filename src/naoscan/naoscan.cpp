@@ -74,6 +74,16 @@ bool pattern_restarted(unsigned& seen)
     return true;
 }
 
+// Common start of every pattern's step: its progress starts over after
+// reset_pattern_state, and a ball in view is tracked instead (true: the
+// pattern waits this cycle).
+bool start_step(std::stringstream& out, char* buf, NaoParse* p, unsigned& generation, int& progress)
+{
+    if (pattern_restarted(generation))
+        progress = 0;
+    return track_ball(out, buf, p);
+}
+
 // One step of a sweep of `angle` between -amplitude and +amplitude
 // (direction 0 towards the negative limit); the cycle that reaches a limit
 // writes nothing, counts the reversal and turns round.
@@ -159,9 +169,7 @@ void head_scan_t::headScan_546(std::stringstream& out, double speed, NaoParse* p
     static char buf[CMD_SIZE];
     static int head_angle_dir = 0;  // 0: towards negative yaw
     static unsigned generation = 0;
-    if (pattern_restarted(generation))
-        head_angle_dir = 0;
-    if (track_ball(out, buf, p))
+    if (start_step(out, buf, p, generation, head_angle_dir))
         return;
     sweep(out, buf, yaw_deg(), yaw_amplitude, speed, head_angle_dir, yaw_minus, yaw_plus, *this);
 }
@@ -172,9 +180,7 @@ void head_scan_t::headScan_528(std::stringstream& out, double speed, NaoParse* p
     static char buf[CMD_SIZE];
     static int head_angle_dir = 0;  // 0: towards negative pitch
     static unsigned generation = 0;
-    if (pattern_restarted(generation))
-        head_angle_dir = 0;
-    if (track_ball(out, buf, p))
+    if (start_step(out, buf, p, generation, head_angle_dir))
         return;
     sweep(out, buf, pitch_deg(), pitch_amplitude, speed, head_angle_dir, pitch_minus, pitch_plus, *this);
 }
@@ -186,9 +192,7 @@ void head_scan_t::headScan_56974(std::stringstream& out, double speed, NaoParse*
     static char buf[CMD_SIZE];
     static int head_scan_state = 0;
     static unsigned generation = 0;
-    if (pattern_restarted(generation))
-        head_scan_state = 0;
-    if (track_ball(out, buf, p))
+    if (start_step(out, buf, p, generation, head_scan_state))
         return;
     static const scan_leg legs[] = {{true, +1, 1.0}, {false, -1, -1.0}, {true, -1, -1.0}, {false, +1, 1.0}};
     run_legs(out, buf, speed, legs, 4, head_scan_state, *this);
@@ -201,9 +205,7 @@ void head_scan_t::headScan_565854(std::stringstream& out, double speed, NaoParse
     static char buf[CMD_SIZE];
     static int head_scan_state = 0;
     static unsigned generation = 0;
-    if (pattern_restarted(generation))
-        head_scan_state = 0;
-    if (track_ball(out, buf, p))
+    if (start_step(out, buf, p, generation, head_scan_state))
         return;
     static const scan_leg legs[] = {
         {true, +1, 1.0}, {true, -1, 0.0}, {false, -1, -1.0}, {false, +1, 0.0}, {true, -1, -1.0}};

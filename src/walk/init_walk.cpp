@@ -553,7 +553,15 @@ bool walk::init_walk_translate(double x, double y, double T) {
         init_var_translate(x, y, T);
         return init_walk();
     }
-    if (translating && k <= nbp[2]) {
+    take_over_or_queue(translating, T, x, y, 0.0, 0.0);
+    return true;
+}
+
+// A request while walking: a walk of the same kind still before its last
+// phase takes it over at the current step; otherwise it waits for the end
+// of the walk.
+void walk::take_over_or_queue(bool same_kind, double T, double x, double y, double theta, double xc_) {
+    if (same_kind && k <= nbp[2]) {
         reentrant = 1;
         pending = 0;
         long done = (k > nbp[1] && N > 0) ? c : 0;
@@ -564,14 +572,13 @@ bool walk::init_walk_translate(double x, double y, double T) {
         reentry_fraction = 0.0;
     }
     pending_period = T;
-    pending_theta = 0.0;
-    pending_xc = 0.0;
+    pending_theta = theta;
+    pending_xc = xc_;
     pending_x = x;
     pending_y = y;
     xG_at_request = getxG();
     yG_at_request = getyG();
     theta_at_request = thetaG();
-    return true;
 }
 
 bool walk::init_walk_rotate(double theta, double xc_, double T) {
@@ -589,24 +596,7 @@ bool walk::init_walk_rotate(double theta, double xc_, double T) {
         init_var_rotate(theta, xc_, 0.14);
         return init_walk();
     }
-    if (rotating && k <= nbp[2]) {
-        reentrant = 1;
-        pending = 0;
-        long done = (k > nbp[1] && N > 0) ? c : 0;
-        reentry_fraction = 1.0 - (double)done / (double)N;
-    } else {
-        reentrant = 0;
-        pending = 1;
-        reentry_fraction = 0.0;
-    }
-    pending_period = 0.14;
-    pending_theta = theta;
-    pending_xc = xc_;
-    pending_x = 0.0;
-    pending_y = 0.0;
-    xG_at_request = getxG();
-    yG_at_request = getyG();
-    theta_at_request = thetaG();
+    take_over_or_queue(rotating, 0.14, 0.0, 0.0, theta, xc_);
     return true;
 }
 

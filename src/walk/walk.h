@@ -199,6 +199,7 @@ public:
 
     // ---- requests and step planning ----------------------------------------------------------
     bool init_walk_translate(double x, double y, double T);
+    void take_over_or_queue(bool same_kind, double T, double x, double y, double theta, double xc);
     bool init_walk_rotate(double theta, double xc, double T);
     void init_var_translate(double x, double y, double T);
     void init_var_rotate(double theta, double xc, double T);

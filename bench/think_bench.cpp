@@ -22,9 +22,9 @@
 #include <string>
 #include <vector>
 
-#include "runtime/NaoBehavior.h"
+#include "skills/NaoBehavior.h"
 #include "support/test_files.h"
-#include "walk/naomove.h"
+#include "motioninterface/naomove.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "runtime/NaoBehavior.h"
+#include "skills/NaoBehavior.h"
 
 #include <cmath>
 #include <cstdio>
 #include <iostream>
 
-#include "naoscan/naoscan.h"
-#include "walk/naomove.h"
+#include "headscan/naoscan.h"
+#include "motioninterface/naomove.h"
 
 NaoBehavior::NaoBehavior(int unum_, int team_size_, std::string team_name)
     : game_phase(3),

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <iostream>
 
-#include "runtime/NaoBehavior.h"
+#include "skills/NaoBehavior.h"
 
 namespace {
 

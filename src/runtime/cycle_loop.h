@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "runtime/SimBehavior.h"
+#include "perception/SimBehavior.h"
 #include "runtime/server_link.h"
 
 // The match agent's loop (sleeps between sub-steps).

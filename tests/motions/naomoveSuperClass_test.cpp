@@ -11,8 +11,8 @@
 
 #include "kinematics/get_rotation_matrix_from_rotation_vector.h"
 #include "motions/motion_env.h"
-#include "runtime/naoparse.h"
-#include "walk/naosimplemove.h"
+#include "perception/naoparse.h"
+#include "keyframe/naosimplemove.h"
 
 namespace {
 

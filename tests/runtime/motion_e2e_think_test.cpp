@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "naoscan/naoscan.h"
-#include "runtime/NaoBehavior.h"
+#include "headscan/naoscan.h"
+#include "skills/NaoBehavior.h"
 #include "support/test_files.h"
-#include "walk/naomove.h"
-#include "walk/naosimplemove.h"
+#include "motioninterface/naomove.h"
+#include "keyframe/naosimplemove.h"
 
 namespace {
 

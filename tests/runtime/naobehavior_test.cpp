@@ -1,4 +1,4 @@
-#include "runtime/NaoBehavior.h"
+#include "skills/NaoBehavior.h"
 
 #include <gtest/gtest.h>
 

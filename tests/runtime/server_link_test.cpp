@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/SimBehavior.h"
+#include "perception/SimBehavior.h"
 #include "runtime/cycle_loop.h"
 #include "support/scripted_server.h"
 

@@ -1,4 +1,4 @@
-#include "runtime/naoparse.h"
+#include "perception/naoparse.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,12 +1,12 @@
 // Head scanner: turns the head towards the ball while it is in view and
 // otherwise sweeps it through a fixed pattern so that the camera keeps
 // finding the landmarks. One call writes one neck command.
-#ifndef BREVANE_NAOSCAN_NAOSCAN_H
-#define BREVANE_NAOSCAN_NAOSCAN_H
+#ifndef BREVANE_HEADSCAN_NAOSCAN_H
+#define BREVANE_HEADSCAN_NAOSCAN_H
 
 #include <sstream>
 
-#include "runtime/naoparse.h"
+#include "perception/naoparse.h"
 
 class head_scan_t {
 public:

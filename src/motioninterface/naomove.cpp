@@ -1,4 +1,4 @@
-#include "walk/naomove.h"
+#include "motioninterface/naomove.h"
 
 #include <cmath>
 #include <cstdio>

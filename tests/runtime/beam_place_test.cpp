@@ -10,7 +10,7 @@
 #include <string>
 
 #include "qorvexlib/temp_dir.h"
-#include "runtime/NaoBehavior.h"
+#include "skills/NaoBehavior.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "naoscan/naoscan.h"
+#include "headscan/naoscan.h"
 
 #include <cmath>
 #include <cstdarg>

@@ -1,11 +1,11 @@
-#ifndef BREVANE_WALK_NAOSIMPLEMOVE_H
-#define BREVANE_WALK_NAOSIMPLEMOVE_H
+#ifndef BREVANE_KEYFRAME_NAOSIMPLEMOVE_H
+#define BREVANE_KEYFRAME_NAOSIMPLEMOVE_H
 
 #include <map>
 #include <sstream>
 #include <string>
 
-#include "runtime/naoparse.h"
+#include "perception/naoparse.h"
 
 // Number of data lines a key-frame file may hold.
 constexpr int MAX_JID_LINES = 512;

@@ -1,8 +1,8 @@
 // The perception record of one robot: what the last server message said
 // about the joints, the fall state, the game state, vision and hearing,
 // plus the program-wide joint-name tables and the field dimensions.
-#ifndef BREVANE_RUNTIME_NAOPARSE_H
-#define BREVANE_RUNTIME_NAOPARSE_H
+#ifndef BREVANE_PERCEPTION_NAOPARSE_H
+#define BREVANE_PERCEPTION_NAOPARSE_H
 
 #include <map>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "walk/naosimplemove.h"
+#include "keyframe/naosimplemove.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/naoparse.h"
+#include "perception/naoparse.h"
 
 namespace {
 

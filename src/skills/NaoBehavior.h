@@ -1,14 +1,17 @@
 // The match agent: owns the robot's perception record and the parts of its
-// mind, and turns each server message into one string of commands.
-#ifndef BREVANE_RUNTIME_NAOBEHAVIOR_H
-#define BREVANE_RUNTIME_NAOBEHAVIOR_H
+// mind, and turns each server message into one string of commands. It is
+// declared here, below the state machines, because they act through its
+// skills; its construction, Init and Think live with the program in
+// runtime/NaoBehavior.cpp.
+#ifndef BREVANE_SKILLS_NAOBEHAVIOR_H
+#define BREVANE_SKILLS_NAOBEHAVIOR_H
 
 #include <sstream>
 #include <string>
 
 #include "qorvexlib/Strategy.h"
-#include "runtime/SimBehavior.h"
-#include "runtime/naoparse.h"
+#include "perception/SimBehavior.h"
+#include "perception/naoparse.h"
 #include "world/teamformation.h"
 
 class NaoMove;

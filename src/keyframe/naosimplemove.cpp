@@ -1,4 +1,4 @@
-#include "walk/naosimplemove.h"
+#include "keyframe/naosimplemove.h"
 
 #include <cmath>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // does (twice per message, once per sub-step): nothing breaks, and the
 // record says what the text says. The expected values are read from the
 // text with regular expressions, independently of the S-expression reader.
-#include "runtime/naoparse.h"
+#include "perception/naoparse.h"
 
 #include <gtest/gtest.h>
 

@@ -4,16 +4,16 @@
 // Every cycle `update` picks one motion by a fixed priority (kick, stand-up
 // after a fall, translation, rotation), runs it one step and writes the
 // joint speed commands "(effector speed)" into the agent's command stream.
-#ifndef BREVANE_WALK_NAOMOVE_H
-#define BREVANE_WALK_NAOMOVE_H
+#ifndef BREVANE_MOTIONINTERFACE_NAOMOVE_H
+#define BREVANE_MOTIONINTERFACE_NAOMOVE_H
 
 #include <map>
 #include <sstream>
 #include <string>
 
 #include "motions/naomoveSuperClass.h"
-#include "runtime/naoparse.h"
-#include "walk/naosimplemove.h"
+#include "perception/naoparse.h"
+#include "keyframe/naosimplemove.h"
 
 class NaoMove : public NaoMoveSuperClass {
 public:

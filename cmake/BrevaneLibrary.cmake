@@ -14,6 +14,13 @@ function(brevane_layer_target layer out)
   endif()
 endfunction()
 
+# The second match agent, brevane-b, is built from the same sources with
+# the walk-request rate limiter of the localiser switched off at compile
+# time. Every layer from the first that the switch changes up to the
+# program is therefore built twice: <target> and <target>_b, the latter
+# with BREVANE_NO_RATE_LIMITER defined and linking the _b layers below it.
+set(BREVANE_VARIANT_FROM world)
+
 # brevane_library([DEPS layer ...]): the static library of every .cpp file in
 # the calling directory (a layer of BREVANE_LAYERS), linking the layers it
 # names, each of which must lie below it. Nothing is declared when the
@@ -25,8 +32,10 @@ function(brevane_library)
   if(self LESS 0)
     message(FATAL_ERROR "src/${layer} is not a layer of BREVANE_LAYERS")
   endif()
+  brevane_layer_index(${BREVANE_VARIANT_FROM} variant_from)
   brevane_layer_target(${layer} name)
   set(deps)
+  set(deps_b)
   foreach(dep ${ARG_DEPS})
     brevane_layer_index(${dep} i)
     if(i LESS 0 OR NOT i LESS self)
@@ -35,46 +44,87 @@ function(brevane_library)
     brevane_layer_target(${dep} t)
     if(TARGET ${t})
       list(APPEND deps ${t})
+      if(TARGET ${t}_b)
+        list(APPEND deps_b ${t}_b)
+      else()
+        list(APPEND deps_b ${t})
+      endif()
     endif()
   endforeach()
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   list(FILTER srcs EXCLUDE REGEX "/main[^/]*\\.cpp$")
-  if(srcs)
-    add_library(${name} STATIC ${srcs})
-    target_include_directories(${name} PUBLIC ${BREVANE_SRC})
-    target_link_libraries(${name} PUBLIC ${deps})
-  else()
-    # Headers only so far: an interface target carries the dependencies.
-    add_library(${name} INTERFACE)
-    target_include_directories(${name} INTERFACE ${BREVANE_SRC})
-    target_link_libraries(${name} INTERFACE ${deps})
+  set(variants "")
+  if(NOT self LESS variant_from)
+    set(variants "_b")
   endif()
+  foreach(suffix "" ${variants})
+    if(suffix STREQUAL "_b")
+      set(d ${deps_b})
+    else()
+      set(d ${deps})
+    endif()
+    if(srcs)
+      add_library(${name}${suffix} STATIC ${srcs})
+      target_include_directories(${name}${suffix} PUBLIC ${BREVANE_SRC})
+      target_link_libraries(${name}${suffix} PUBLIC ${d})
+      set(scope PUBLIC)
+    else()
+      # Headers only so far: an interface target carries the dependencies.
+      add_library(${name}${suffix} INTERFACE)
+      target_include_directories(${name}${suffix} INTERFACE ${BREVANE_SRC})
+      target_link_libraries(${name}${suffix} INTERFACE ${d})
+      set(scope INTERFACE)
+    endif()
+    if(suffix STREQUAL "_b")
+      target_compile_definitions(${name}${suffix} ${scope} BREVANE_NO_RATE_LIMITER=1)
+    endif()
+  endforeach()
 endfunction()
 
-# brevane_tests([LIBS target ...]): one test program per *_test.cpp of the
-# calling directory, linked with the library of the layer it mirrors (or
-# LIBS) and the shared test support; the tests run in the source root,
-# where the data files live.
+# brevane_tests([LIBS target ...] [B_VARIANT]): one test program per
+# *_test.cpp of the calling directory, linked with the library of the layer
+# it mirrors (or LIBS) and the shared test support; the tests run in the
+# source root, where the data files live. With B_VARIANT every program is
+# built a second time (test_..._b) against the brevane-b libraries, with
+# BREVANE_NO_RATE_LIMITER defined.
 function(brevane_tests)
-  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "B_VARIANT" "" "LIBS" ${ARGN})
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
   get_filename_component(dir ${CMAKE_CURRENT_SOURCE_DIR} NAME)
   set(libs ${ARG_LIBS})
   if(NOT libs)
     brevane_layer_target(${dir} libs)
   endif()
+  set(variants "")
+  if(ARG_B_VARIANT)
+    set(variants "_b")
+  endif()
   foreach(t ${tests})
     get_filename_component(base ${t} NAME_WE)
-    set(target test_${dir}_${base})
-    add_executable(${target} ${t})
-    target_include_directories(${target} PRIVATE ${BREVANE_SRC} ${CMAKE_SOURCE_DIR}/tests)
-    target_link_libraries(${target} PRIVATE ${libs} brevane_test_support GTest::gtest GTest::gtest_main)
-    target_compile_definitions(${target} PRIVATE
-      BREVANE_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
-      BREVANE_BINARY_DIR="${CMAKE_BINARY_DIR}")
-    gtest_discover_tests(${target}
-      WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
-      DISCOVERY_TIMEOUT 60
-      PROPERTIES TIMEOUT 120)
+    foreach(suffix "" ${variants})
+      set(target test_${dir}_${base}${suffix})
+      set(l)
+      foreach(lib ${libs})
+        if(suffix STREQUAL "_b" AND TARGET ${lib}_b)
+          list(APPEND l ${lib}_b)
+        else()
+          list(APPEND l ${lib})
+        endif()
+      endforeach()
+      add_executable(${target} ${t})
+      target_include_directories(${target} PRIVATE ${BREVANE_SRC} ${CMAKE_SOURCE_DIR}/tests)
+      target_link_libraries(${target} PRIVATE ${l} brevane_test_support GTest::gtest GTest::gtest_main)
+      target_compile_definitions(${target} PRIVATE
+        BREVANE_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+        BREVANE_BINARY_DIR="${CMAKE_BINARY_DIR}")
+      if(suffix STREQUAL "_b")
+        target_compile_definitions(${target} PRIVATE BREVANE_NO_RATE_LIMITER=1)
+      endif()
+      gtest_discover_tests(${target}
+        WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
+        TEST_SUFFIX "${suffix}"
+        DISCOVERY_TIMEOUT 60
+        PROPERTIES TIMEOUT 120)
+    endforeach()
   endforeach()
 endfunction()

@@ -1,0 +1,196 @@
+#!/usr/bin/env python3
+"""Relay between one agent and a soccer server, for experiments and
+measurements against the real server (not used by the programs).
+
+The agent's server port is fixed at 3100, so a relay on another loopback
+address (127.0.0.2 ... 127.0.0.254, port 3100) lets several experiments run
+side by side, each against its own server instance on 127.0.0.1:PORT:
+
+    tools/relay.py --listen 127.0.0.7 --server-port 3107 --log run.jsonl &
+    build/brevane --host=127.0.0.7 --num=2
+
+Every frame (4-byte big-endian length + S-expression text) is forwarded as
+it is, and, with --log, written as one JSON line
+{"t": wall seconds, "dir": "s2a" | "a2s", "msg": text}.
+
+Agent-to-server frames can be changed by an override hook: with
+--hook FILE, FILE is a Python file that defines
+    hook(msg: str, state: dict) -> str
+called for every agent-to-server frame; state["now"] is the game-state time
+of the last server frame (`(time (now T))`), state["t"] the last `(GS (t T))`
+game time, state["pm"] the last play mode, state["gt"] the last ground-truth
+dict ({"mypos": (x, y, z), "myorien": deg, "ballpos": (x, y, z)} as far as
+seen), state["frames"] the count of server frames. The hook returns the
+text to send instead. tools/relay_hooks/ holds hooks that earlier
+experiments used.
+
+The relay serves one agent connection and ends when either side closes.
+"""
+import argparse
+import importlib.util
+import json
+import re
+import socket
+import struct
+import sys
+import threading
+import time
+
+HEADER = struct.Struct("!I")
+
+NOW_RE = re.compile(r"\(time \(now ([-0-9.eE]+)\)\)")
+GS_T_RE = re.compile(r"\(GS [^()]*(?:\([^()]*\))*?\(t ([-0-9.eE]+)\)")
+PM_RE = re.compile(r"\(pm ([A-Za-z_]+)\)")
+MYPOS_RE = re.compile(r"\(mypos ([-0-9.eE]+) ([-0-9.eE]+) ([-0-9.eE]+)\)")
+MYORIEN_RE = re.compile(r"\(myorien ([-0-9.eE]+)\)")
+BALLPOS_RE = re.compile(r"\(ballpos ([-0-9.eE]+) ([-0-9.eE]+) ([-0-9.eE]+)\)")
+
+
+def recv_exact(sock, n):
+    buf = bytearray()
+    while len(buf) < n:
+        chunk = sock.recv(n - len(buf))
+        if not chunk:
+            return None
+        buf += chunk
+    return bytes(buf)
+
+
+def recv_frame(sock):
+    head = recv_exact(sock, 4)
+    if head is None:
+        return None
+    (n,) = HEADER.unpack(head)
+    body = recv_exact(sock, n)
+    if body is None:
+        return None
+    return body.decode("ascii", "replace")
+
+
+def send_frame(sock, text):
+    data = text.encode("ascii", "replace")
+    sock.sendall(HEADER.pack(len(data)) + data)
+
+
+class Relay:
+    def __init__(self, agent, server, log, hook):
+        self.agent = agent
+        self.server = server
+        self.log = log
+        self.hook = hook
+        self.lock = threading.Lock()
+        self.state = {"now": None, "t": None, "pm": None, "gt": {}, "frames": 0}
+        self.done = threading.Event()
+
+    def write_log(self, direction, msg):
+        if self.log is None:
+            return
+        line = json.dumps({"t": time.time(), "dir": direction, "msg": msg})
+        with self.lock:
+            self.log.write(line + "\n")
+
+    def observe(self, msg):
+        m = NOW_RE.search(msg)
+        if m:
+            self.state["now"] = float(m.group(1))
+        m = GS_T_RE.search(msg)
+        if m:
+            self.state["t"] = float(m.group(1))
+        m = PM_RE.search(msg)
+        if m:
+            self.state["pm"] = m.group(1)
+        gt = self.state["gt"]
+        m = MYPOS_RE.search(msg)
+        if m:
+            gt["mypos"] = tuple(float(v) for v in m.groups())
+        m = MYORIEN_RE.search(msg)
+        if m:
+            gt["myorien"] = float(m.group(1))
+        m = BALLPOS_RE.search(msg)
+        if m:
+            gt["ballpos"] = tuple(float(v) for v in m.groups())
+        self.state["frames"] += 1
+
+    def server_to_agent(self):
+        try:
+            while True:
+                msg = recv_frame(self.server)
+                if msg is None:
+                    break
+                self.observe(msg)
+                self.write_log("s2a", msg)
+                send_frame(self.agent, msg)
+        except OSError:
+            pass
+        self.done.set()
+
+    def agent_to_server(self):
+        try:
+            while True:
+                msg = recv_frame(self.agent)
+                if msg is None:
+                    break
+                if self.hook is not None:
+                    msg = self.hook(msg, self.state)
+                self.write_log("a2s", msg)
+                send_frame(self.server, msg)
+        except OSError:
+            pass
+        self.done.set()
+
+
+def load_hook(path):
+    spec = importlib.util.spec_from_file_location("relay_hook", path)
+    mod = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(mod)
+    return mod.hook
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    ap.add_argument("--listen", default="127.0.0.2", help="address to listen on (port 3100)")
+    ap.add_argument("--listen-port", type=int, default=3100)
+    ap.add_argument("--server-host", default="127.0.0.1")
+    ap.add_argument("--server-port", type=int, default=3100)
+    ap.add_argument("--log", help="JSON-lines file of every frame")
+    ap.add_argument("--hook", help="Python file defining hook(msg, state) -> msg")
+    ap.add_argument("--timeout", type=float, default=60.0,
+                    help="seconds to wait for the agent to connect")
+    args = ap.parse_args()
+
+    lsock = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    lsock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    lsock.bind((args.listen, args.listen_port))
+    lsock.listen(1)
+    lsock.settimeout(args.timeout)
+    print(f"relay listening on {args.listen}:{args.listen_port}", file=sys.stderr, flush=True)
+    try:
+        agent, _ = lsock.accept()
+    except socket.timeout:
+        print("relay: no agent connected", file=sys.stderr)
+        return 1
+    lsock.close()
+    server = socket.create_connection((args.server_host, args.server_port))
+    for s in (agent, server):
+        s.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+    log = open(args.log, "w") if args.log else None
+    hook = load_hook(args.hook) if args.hook else None
+    relay = Relay(agent, server, log, hook)
+    threads = [threading.Thread(target=relay.server_to_agent, daemon=True),
+               threading.Thread(target=relay.agent_to_server, daemon=True)]
+    for t in threads:
+        t.start()
+    relay.done.wait()
+    for s in (agent, server):
+        try:
+            s.shutdown(socket.SHUT_RDWR)
+        except OSError:
+            pass
+        s.close()
+    if log:
+        log.close()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

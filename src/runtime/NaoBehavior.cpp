@@ -10,6 +10,10 @@
 NaoBehavior::NaoBehavior(int unum_, int team_size_, std::string team_name)
     : game_phase(3),
       sub_steps(2),
+      crowding_stop(false),
+      collision_detour(false),
+      crowding_back(false),
+      crowding_spare(false),
       initialized(false),
       think_count(0),
       unum(unum_),
@@ -54,6 +58,15 @@ NaoBehavior::NaoBehavior(int unum_, int team_size_, std::string team_name)
     // State machine, localiser and debug drawer are created here.
 
     out.str("");
+}
+
+// The agent owns what it creates; a process has one agent, which lives
+// until the program ends.
+NaoBehavior::~NaoBehavior() {
+    delete move;
+    delete head_scan;
+    delete form;
+    delete parse;
 }
 
 std::string NaoBehavior::Init() {

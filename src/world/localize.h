@@ -1,0 +1,164 @@
+// The robot's world model: where it stands on the field (landmark fixes,
+// else walk odometry), where the ball is in the torso and field frames,
+// which team-mates it sees this cycle, how many of them are better placed
+// to play the ball, the kick points, and the forwarding of walk and turn
+// requests to the motion interface (with a rate limiter on the walk speed
+// of players that are not first at the ball, except in brevane-b).
+//
+// Field frame: metres, origin at the centre spot, x towards the right-hand
+// goal, y to its left, the same for both teams; headings in radians, 0
+// along +x, counter-clockwise. Torso frame: x forward, y left.
+#ifndef BREVANE_WORLD_LOCALIZE_H
+#define BREVANE_WORLD_LOCALIZE_H
+
+#include <list>
+
+#include "motioninterface/naomove.h"
+#include "perception/naoparse.h"
+
+// Switches of the averaging localisation (which does not run: see
+// Localize_t::use_all_obj_to_locate).
+extern bool avg_1;
+extern bool avg_2;
+
+class Localize_t {
+public:
+    // Validity thresholds of the skills, in update counts.
+    static const int MAX_BALL_SEEN_CNT = 1000;
+    static const int VALID_BALL_SEEN_CNT = 500;
+    static const int VALID_COORD_CNT = 500;
+
+    // Constants of the update.
+    static constexpr double GAMETIME_INC = 1.0;  // s between ball-history samples
+    static const int PREV_LIST_SIZE = 2;         // ball-history length
+    static const bool use_all_obj_to_locate = false;
+
+    // One row of the team-mate tables.
+    struct mate_t {
+        int id;            // uniform number, -1 unknown
+        double x, y;       // m, field frame
+        double direction;  // rad
+    };
+    static const int NB_MATES = 12;  // rows indexed by uniform number 0..11
+
+    // One cell of the player grid.
+    struct grid_elt {
+        double x, y;    // m: the cell centre, later the last player placed in it
+        double heading; // rad
+        int occupied;   // 1 once a player was placed in it
+        int id;         // uniform number of the player placed this update, -1 none
+    };
+
+#ifndef BREVANE_NO_RATE_LIMITER
+    int speed_filter;  // 1: walk requests pass through the rate limiter
+#endif
+    int side;          // +1 left team, -1 right team, 0 unknown
+    int no_fix_count;  // consecutive updates without a landmark fix
+
+    // Vision pose (the last landmark fix).
+    double x, y;           // m
+    double head_heading;   // rad: global direction in which the camera looks
+    double torso_heading;  // rad
+
+    // Odometry pose (carried on by the walk since the last fix).
+    double odo_x, odo_y;       // m
+    double odo_torso_heading;  // rad
+    double odo_head_heading;   // rad
+
+    mate_t mates[NB_MATES];   // team-mates seen this update, and the own row
+    mate_t mates2[NB_MATES];  // second table: ids cleared every update, nothing else
+
+    int ball_unseen_count;  // consecutive updates without the ball in view
+    double ball_bearing;    // rad, torso frame
+    double ball_ground_dist;  // m
+    double ball_lx, ball_ly;  // m, torso frame
+
+    // Ball history, newest first: game time, local x, local y.
+    std::list<double> prev_ball_time;
+    std::list<double> prev_ball_lx;
+    std::list<double> prev_ball_ly;
+
+    double ball_gdir;        // rad: global direction from the robot to the ball
+    double ball_gx, ball_gy; // m, field frame
+    double ball_dist;        // m: from the robot to the ball's global position
+
+    double own_goal_x, own_goal_y;  // m
+    double opp_goal_x, opp_goal_y;  // m
+
+    // Goal kick point: 0.5 m behind the ball on the line from the opponent
+    // goal through the ball.
+    double gkp_angle;      // rad, torso frame
+    double gkp_lx, gkp_ly; // m, torso frame
+    double gkp_dist;       // m
+    double gkp_gdir;       // rad, global direction from the robot
+    double gkp_gx, gkp_gy; // m, field frame
+    double gkp_dist2;      // m, second copy of the distance
+
+    // Local kick point: where the robot stands to kick the ball it sees.
+    double lkp_angle;      // rad
+    double lkp_lx, lkp_ly; // m
+    double lkp_dist;       // m
+
+    bool fix;  // this update found a landmark fix
+
+    // Player grid (off in the match agent).
+    bool grid;
+    int nx, ny;             // columns, rows
+    double cell_L, cell_W;  // m
+    grid_elt* cells;        // nx * ny cells, index k * ny + l, owned
+
+    Localize_t(double x0, double y0, double a0, int nx, int ny, bool grid_on);
+    ~Localize_t();
+    Localize_t(const Localize_t&) = delete;
+    Localize_t& operator=(const Localize_t&) = delete;
+
+    // Once per think call, right after parsing.
+    void update(NaoParse& parse, NaoMove& move);
+
+    // Self-localisation.
+    void vision_localize_break_first_2_obj(NaoParse::NaoVis& vis, NaoMove& move);
+    void vision_localize_all_obj(NaoParse::NaoVis& vis, NaoMove& move);
+    void vision_to_xy(NaoParse::NaoVis& vis, NaoMove& move, int id0, int id1);
+    void vision_to_angle(int id, double lx, double ly);
+
+    // A seen object in the torso and field frames.
+    void vision_to_local_object(NaoParse::NaoVis& vis, int id, double& dist, double& bearing);
+    void vision_to_local_coord(NaoParse::NaoVis& vis, double dist, double bearing, double& x,
+                               double& y);
+    void vision_to_global_object(double x, double y, double head_heading, NaoParse::NaoVis& vis,
+                                 int id, double& gx, double& gy, double& gdir);
+
+    // A seen player (record k of the vision) in the field and torso frames.
+    void player_to_global_coord(NaoParse::NaoVis& vis, int k, double& x, double& y,
+                                double& heading);
+    void player_to_local_coord(NaoParse::NaoVis& vis, int k, double& x, double& y,
+                               double& heading);
+
+    void updateGrid(NaoParse::NaoVis& vis);
+
+    // Not called by the agent.
+    int seenSize(NaoParse::NaoVis& vis, int from, int to);
+    void local_coord_to_global_coord(double lx, double ly, double& gx, double& gy);
+
+    // Team-mates and the ball priority: how many known team-mates are
+    // better placed to play the ball (0: this player goes to it).
+    void update_mates(NaoParse& parse);
+    int get_ball_priority(NaoParse& parse);
+    int get_ball_proximity(NaoParse& parse);
+
+    // Field side (+1 / -1) and the goal centres that follow from it.
+    void set_side(int side);
+
+    bool set_goal_kick_point(double x, double y, int n);
+    bool set_kick_point(int n);
+
+    // Every walk and turn request of the behaviour passes here.
+    void new_trans2013(NaoMove& move, double fwd, double side);
+    void new_rot2013(NaoMove& move, double theta, double xc);
+
+    // Tests: the process-wide priority hold and rate-limiter values back to
+    // their start.
+    static void reset_process_state();
+};
+
+#endif

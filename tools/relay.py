@@ -24,7 +24,10 @@ seen), state["frames"] the count of server frames. The hook returns the
 text to send instead. tools/relay_hooks/ holds hooks that earlier
 experiments used.
 
-The relay serves one agent connection and ends when either side closes.
+The relay serves --conns agent connections (default 1; 11 for a team),
+each with its own server connection, and ends when all of them have ended.
+Log lines then carry "conn": the connection's number from 0, in the order
+the agents connected.
 """
 import argparse
 import importlib.util
@@ -73,19 +76,21 @@ def send_frame(sock, text):
 
 
 class Relay:
-    def __init__(self, agent, server, log, hook):
+    def __init__(self, agent, server, log, hook, conn, lock):
+        self.conn = conn
         self.agent = agent
         self.server = server
         self.log = log
         self.hook = hook
-        self.lock = threading.Lock()
+        self.lock = lock
         self.state = {"now": None, "t": None, "pm": None, "gt": {}, "frames": 0}
         self.done = threading.Event()
 
     def write_log(self, direction, msg):
         if self.log is None:
             return
-        line = json.dumps({"t": time.time(), "dir": direction, "msg": msg})
+        line = json.dumps({"t": time.time(), "conn": self.conn, "dir": direction,
+                           "msg": msg})
         with self.lock:
             self.log.write(line + "\n")
 
@@ -146,6 +151,20 @@ def load_hook(path):
     return mod.hook
 
 
+def serve(relay):
+    threads = [threading.Thread(target=relay.server_to_agent, daemon=True),
+               threading.Thread(target=relay.agent_to_server, daemon=True)]
+    for t in threads:
+        t.start()
+    relay.done.wait()
+    for s in (relay.agent, relay.server):
+        try:
+            s.shutdown(socket.SHUT_RDWR)
+        except OSError:
+            pass
+        s.close()
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     ap.add_argument("--listen", default="127.0.0.2", help="address to listen on (port 3100)")
@@ -154,39 +173,37 @@ def main():
     ap.add_argument("--server-port", type=int, default=3100)
     ap.add_argument("--log", help="JSON-lines file of every frame")
     ap.add_argument("--hook", help="Python file defining hook(msg, state) -> msg")
+    ap.add_argument("--conns", type=int, default=1, help="agent connections to serve")
     ap.add_argument("--timeout", type=float, default=60.0,
-                    help="seconds to wait for the agent to connect")
+                    help="seconds to wait for each agent to connect")
     args = ap.parse_args()
 
     lsock = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
     lsock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
     lsock.bind((args.listen, args.listen_port))
-    lsock.listen(1)
+    lsock.listen(16)
     lsock.settimeout(args.timeout)
     print(f"relay listening on {args.listen}:{args.listen_port}", file=sys.stderr, flush=True)
-    try:
-        agent, _ = lsock.accept()
-    except socket.timeout:
-        print("relay: no agent connected", file=sys.stderr)
-        return 1
-    lsock.close()
-    server = socket.create_connection((args.server_host, args.server_port))
-    for s in (agent, server):
-        s.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
     log = open(args.log, "w") if args.log else None
     hook = load_hook(args.hook) if args.hook else None
-    relay = Relay(agent, server, log, hook)
-    threads = [threading.Thread(target=relay.server_to_agent, daemon=True),
-               threading.Thread(target=relay.agent_to_server, daemon=True)]
-    for t in threads:
-        t.start()
-    relay.done.wait()
-    for s in (agent, server):
+    lock = threading.Lock()
+    workers = []
+    for conn in range(args.conns):
         try:
-            s.shutdown(socket.SHUT_RDWR)
-        except OSError:
-            pass
-        s.close()
+            agent, _ = lsock.accept()
+        except socket.timeout:
+            print(f"relay: agent {conn} did not connect", file=sys.stderr)
+            break
+        server = socket.create_connection((args.server_host, args.server_port))
+        for s in (agent, server):
+            s.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+        relay = Relay(agent, server, log, hook, conn, lock)
+        w = threading.Thread(target=serve, args=(relay,), daemon=True)
+        w.start()
+        workers.append(w)
+    lsock.close()
+    for w in workers:
+        w.join()
     if log:
         log.close()
     return 0

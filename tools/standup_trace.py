@@ -4,7 +4,7 @@ reports each stand-up it played: when it started, whether it stood the
 robot up, and the perceived joint angles, accelerometer and commands at
 its start and at each key pose.
 
-    tools/standup_trace.py run.jsonl [--poses back|front] [--quiet]
+    tools/standup_trace.py run.jsonl [--conn N] [--poses back|front] [--quiet]
 
 A stand-up call is an agent frame carrying leg and arm speeds with
 decimals ("(lle1 0.03)...(lae1 -0.12)"); a run of them is one try. Lying means the head
@@ -17,10 +17,10 @@ import argparse
 import json
 import re
 
-NOW_RE = re.compile(r"\(time \(now ([-0-9.eE]+)\)\)")
+from relay import MYPOS_RE, NOW_RE
+
 ACC_RE = re.compile(r"\(ACC \(n torso\) \(a ([-0-9.eE]+) ([-0-9.eE]+) ([-0-9.eE]+)\)\)")
 HJ_RE = re.compile(r"\(HJ \(n (\w+)\) \(ax ([-0-9.eE]+)\)\)")
-MYPOS_RE = re.compile(r"\(mypos ([-0-9.eE]+) ([-0-9.eE]+) ([-0-9.eE]+)\)")
 CMD_RE = re.compile(r"\(([lr][al]e\d) ([-0-9.eE]+)\)")
 STANDUP_RE = re.compile(r"\(lle1 -?\d+\.\d+\).*\(lae1 -?\d+\.\d+\)")
 

@@ -311,6 +311,43 @@ TEST_F(LocalizeTest, BallOutOfViewKeepsItsPlaceWhileTheRobotWalks) {
     EXPECT_EQ(loc.ball_unseen_count, 2);
 }
 
+// The vision record stays through the messages without vision while the
+// head goes on moving: it must be read with the head joints it came with.
+TEST_F(LocalizeTest, BetweenVisionsTheHeadMayMoveWithoutMovingTheWorld) {
+    const Camera at_vision{2, -1, 0.6, 10, -20};
+    Camera moved = at_vision;
+    moved.yaw_deg = -35;
+    moved.pitch_deg = 5;
+    for (bool landmarks : {true, false}) {
+        SCOPED_TRACE(landmarks ? "fix" : "odometry");
+        Localize_t loc(at_vision.x, at_vision.y, at_vision.torso_heading, 60, 40, false);
+        Message m(at_vision);
+        m.game_state(3, "left").ball(2.5, 1.0).player("brevane", 4, 3, -1);
+        if (landmarks) m.sees("F2R").sees("G2R");
+        feed(loc, m.str());
+        ASSERT_EQ(loc.fix, landmarks);
+        for (const Camera& c : {moved, moved}) {  // two messages without vision
+            feed(loc, Message(c).str());
+            EXPECT_EQ(loc.fix, landmarks);
+            double x, y, head, torso;
+            loc.current_pose(x, y, head, torso);
+            EXPECT_NEAR(x, at_vision.x, kPosTol);
+            EXPECT_NEAR(y, at_vision.y, kPosTol);
+            EXPECT_ANGLE_NEAR(torso, at_vision.torso_heading, kAngleTol);
+            // The camera's heading: when the vision came (the fix), or now.
+            EXPECT_ANGLE_NEAR(head, (landmarks ? at_vision : moved).head_heading(), kAngleTol);
+            const double dx = 2.5 - at_vision.x, dy = 1.0 - at_vision.y, h = at_vision.torso_heading;
+            EXPECT_NEAR(loc.ball_lx, std::cos(h) * dx + std::sin(h) * dy, kPosTol);
+            EXPECT_NEAR(loc.ball_ly, -std::sin(h) * dx + std::cos(h) * dy, kPosTol);
+            EXPECT_NEAR(loc.ball_ground_dist, std::hypot(dx, dy), kPosTol);
+            EXPECT_NEAR(loc.ball_gx, 2.5, kPosTol);
+            EXPECT_NEAR(loc.ball_gy, 1.0, kPosTol);
+            EXPECT_NEAR(loc.mates[4].x, 3, kPosTol);
+            EXPECT_NEAR(loc.mates[4].y, -1, kPosTol);
+        }
+    }
+}
+
 // The recording with the server's ground truth: the camera position
 // ("mypos"), the robot's heading ("myorien", degrees) and the ball
 // ("ballpos"), against what the localiser makes of the same message.

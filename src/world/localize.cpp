@@ -51,18 +51,24 @@ const int kPrioHold = 399;  // a held priority is refreshed after 400 more calls
 double f_filtered = 0.0;
 double s_filtered = 0.0;
 
+// The limited values are sums of steps: closer to the request than this,
+// they are the request, which rounding would otherwise step over.
+const double kRounding = 1e-9;
+
+void settle(double request, double& filtered) {
+    if (std::fabs(filtered - request) < kRounding) filtered = request;
+}
+
 // One step of the rate limiter toward the request: the small step near the
 // request's sign change or for requests under 1 m, else the large one.
 void rate_limit(double request, double& filtered, double small_step, double large_step) {
     const bool reversal = (request > 0 && filtered < 0) || (request < 0 && filtered > 0);
     const double step = (reversal || std::fabs(request) < 1.0) ? small_step : large_step;
+    settle(request, filtered);
     if (request < filtered) filtered -= step;
+    settle(request, filtered);
     if (request > filtered) filtered += step;
 }
-
-// The limiter's values are sums of its steps; what is left of them after
-// they come back to zero is rounding, not a request.
-bool is_zero_request(double v) { return std::fabs(v) < 1e-9; }
 #endif
 
 // Field position of a point seen at polar (d, azimuth, elevation) degrees
@@ -557,7 +563,7 @@ void Localize_t::new_trans2013(NaoMove& move, double fwd, double sideways) {
         fwd = f_filtered;
         sideways = s_filtered;
         // A limited request that came back to zero asks for no walk.
-        if (is_zero_request(fwd) && is_zero_request(sideways)) return;
+        if (fwd == 0.0 && sideways == 0.0) return;
     }
 #endif
     // A translation that waits for its start keeps its request.

@@ -774,6 +774,9 @@ TEST_F(LocalizeTest, RateLimiterMovesOneStepPerRequestTowardIt) {
          {{0.5, 0.3, 0.01, 0.0025}, {0.5, 0.3, 0.02, 0.005}, {0.5, 1.5, 0.03, 0.01}, {0.5, -1.5, 0.04, 0.0075}}},
         {"within a step of the request",
          {{0.025, 0, 0.01, 0}, {0.025, 0, 0.02, 0}, {0.025, 0, 0.03, 0}, {0.025, 0, 0.03, 0}}},
+        {"a request some steps away is reached and held, whatever the rounding",
+         {{0.03, 0.0075, 0.01, 0.0025}, {0.03, 0.0075, 0.02, 0.005}, {0.03, 0.0075, 0.03, 0.0075},
+          {0.03, 0.0075, 0.03, 0.0075}, {0.07, 0.0075, 0.04, 0.0075}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.first);
@@ -821,14 +824,17 @@ TEST_F(LocalizeTest, ALimitedRequestBackAtZeroIsNoWalkRequest) {
     Localize_t loc(0, 0, 0, 60, 40, false);
     loc.speed_filter = 1;
     move->walking = true;
-    loc.new_trans2013(*move, 0.5, 0);
-    loc.new_trans2013(*move, 0.5, 0);
-    ASSERT_NEAR(move->trans_fwd, 0.02, 1e-12);
+    for (int i = 0; i < 3; ++i) loc.new_trans2013(*move, 0.5, 0);
+    ASSERT_NEAR(move->trans_fwd, 0.03, 1e-12);
     testing::internal::CaptureStderr();
-    for (int i = 0; i < 4; ++i) loc.new_trans2013(*move, 0, 0);
-    // Down to 0.01, then zero: dropped, not a walk request of zero.
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    for (int i = 0; i < 2; ++i) loc.new_trans2013(*move, 0, 0);
     EXPECT_NEAR(move->trans_fwd, 0.01, 1e-12);
+    // Then zero (0.01 three times up and down leaves 3e-18 in doubles):
+    // dropped, not a walk request of (almost) nothing.
+    move->trans_fwd = -7;
+    for (int i = 0; i < 3; ++i) loc.new_trans2013(*move, 0, 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(move->trans_fwd, -7);
     // Unlimited, a zero request reaches the motion interface, which refuses it.
     loc.speed_filter = 0;
     testing::internal::CaptureStderr();

@@ -141,6 +141,7 @@ Localize_t::Localize_t(double x0, double y0, double a0, int nx_, int ny_, bool g
       start_heading(a0),
       ever_fixed(false),
       start_anchored(false),
+      taken_vis(),
       vis_yaw(0.0),
       vis_pitch(0.0),
       grid(grid_on),
@@ -150,7 +151,6 @@ Localize_t::Localize_t(double x0, double y0, double a0, int nx_, int ny_, bool g
       cell_W(ny_ > 0 ? NaoParse::DIM_FIELD_WIDTH / ny_ : 0.0),
       cells(nullptr),
       grid_pass(0) {
-    taken_vis.reset();
     for (int i = 0; i < NB_MATES; ++i) {
         mates[i] = mate_t{-1, 0.0, 0.0, 0.0};
         mates2[i] = mate_t{-1, 0.0, 0.0, 0.0};
@@ -217,7 +217,6 @@ double Localize_t::record_heading() const {
 void Localize_t::update(NaoParse& parse, NaoMove& move) {
     NaoParse::NaoVis& vis = parse.nv;
     const double yaw = NaoParse::GetJointAngleRad(NaoParse::JID_HEAD_1);
-    take_vision(vis);
 
     fix = false;
     if (use_all_obj_to_locate)

@@ -221,6 +221,13 @@ TEST_F(LocalizeTest, BeforeTheFirstFixTheRobotStandsOnItsStartPlace) {
         walked.y += std::sin(c.expected.torso_heading);
         expect_pose(loc, walked);
     }
+    // The side told only after the first updates: the start place moves
+    // to the right team's half then.
+    Localize_t loc(-4, 2, 0.3, 60, 40, false);
+    feed(loc, Message(Camera{}).str());
+    expect_pose(loc, Camera{-4, 2, 0.3});
+    feed(loc, Message(Camera{}).game_state(5, "right").str());
+    expect_pose(loc, Camera{4, -2, 0.3 - kPi});
 }
 
 TEST_F(LocalizeTest, TooFewLandmarksCarryTheLastFixOnByOdometry) {

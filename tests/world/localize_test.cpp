@@ -221,8 +221,9 @@ TEST_F(LocalizeTest, BeforeTheFirstFixTheRobotStandsOnItsStartPlace) {
         walked.y += std::sin(c.expected.torso_heading);
         expect_pose(loc, walked);
     }
-    // The side told only after the first updates: the start place moves
-    // to the right team's half then.
+}
+
+TEST_F(LocalizeTest, TheStartPlaceMovesToTheRightTeamsHalfWhenTheSideComesLate) {
     Localize_t loc(-4, 2, 0.3, 60, 40, false);
     feed(loc, Message(Camera{}).str());
     expect_pose(loc, Camera{-4, 2, 0.3});

@@ -6,6 +6,7 @@
 
 #include "headscan/naoscan.h"
 #include "motioninterface/naomove.h"
+#include "rvdraw/robovizdraw.h"
 
 NaoBehavior::NaoBehavior(int unum_, int team_size_, std::string team_name)
     : game_phase(3),
@@ -58,11 +59,14 @@ NaoBehavior::NaoBehavior(int unum_, int team_size_, std::string team_name)
     // State machine, localiser and debug drawer are created here.
 
     out.str("");
+
+    draw = new RobovizDraw_t("test");
 }
 
 // The agent owns what it creates; a process has one agent, which lives
 // until the program ends.
 NaoBehavior::~NaoBehavior() {
+    delete draw;
     delete move;
     delete head_scan;
     delete form;
@@ -124,8 +128,10 @@ std::string NaoBehavior::Think(const std::string& msg) {
     return out.str();
 }
 
+// The set "test" is shown anew every think call: its buffer swap is the one
+// datagram the agent sends per call.
 void NaoBehavior::Think_draw() {
-    // The drawer's buffer swap goes here.
+    if (draw) draw->update();
 }
 
 bool NaoBehavior::say_ball_position(double x, double y) {

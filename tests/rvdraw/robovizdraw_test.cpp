@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "rvdraw/udp_listener.h"
+#include "support/udp_listener.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-// A UDP socket that receives the drawer's datagrams in a test, and readers
+// A UDP socket that receives the debug drawer's datagrams in a test, and readers
 // of their fields.
-#ifndef BREVANE_TESTS_RVDRAW_UDP_LISTENER_H
-#define BREVANE_TESTS_RVDRAW_UDP_LISTENER_H
+#ifndef BREVANE_TESTS_SUPPORT_UDP_LISTENER_H
+#define BREVANE_TESTS_SUPPORT_UDP_LISTENER_H
 
 #include <arpa/inet.h>
 #include <netdb.h>
@@ -32,7 +32,8 @@ public:
 
     // Binds to addr; false with errno kept on failure.
     bool bind(const sockaddr* addr, socklen_t len) {
-        m_fd = ::socket(addr->sa_family, SOCK_DGRAM, 0);
+        // Not inherited by the programs a test starts.
+        m_fd = ::socket(addr->sa_family, SOCK_DGRAM | SOCK_CLOEXEC, 0);
         if (m_fd < 0) return false;
         if (::bind(m_fd, addr, len) != 0) {
             int e = errno;

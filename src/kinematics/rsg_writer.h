@@ -1,0 +1,43 @@
+// Pieces shared by the writers of the simulator's robot-description (RSG)
+// files, which the leg, arm and neck body parameters write themselves back
+// out as: a block is a list of lines, each written as it is or, with a
+// value, as the format it holds.
+#ifndef BREVANE_KINEMATICS_RSG_WRITER_H
+#define BREVANE_KINEMATICS_RSG_WRITER_H
+
+#include <cstdio>
+
+// Where the writers put their files unless told otherwise: the Nao
+// descriptions of the simulator's installation.
+#define NAO_RSG_INSTALL_DIR "/opt/rcssserver3d/share/rcssserver3d/rsg/agent/nao/"
+
+struct rsg_line_t {
+    const char* text;    // the line, or its format when value is set
+    const float* value;  // null: the text is written as it is
+};
+
+void write_rsg_lines(FILE* f, const rsg_line_t* lines, int n);
+void write_rsg_text(FILE* f, const char* const* lines, int n);
+
+template <int N>
+void write_rsg_lines(FILE* f, const rsg_line_t (&lines)[N]) {
+    write_rsg_lines(f, lines, N);
+}
+template <int N>
+void write_rsg_text(FILE* f, const char* const (&lines)[N]) {
+    write_rsg_text(f, lines, N);
+}
+
+// dir + "/" + name opened for writing (truncated); null when it cannot be.
+FILE* open_rsg_output(const char* dir, const char* name);
+
+// Copies the tail file (relative to the working directory) to the end of
+// out, line by line; when it cannot be opened, says so as
+// "<who>::write_end fopen <tail> FAILED" and leaves out as it is.
+void copy_rsg_tail(FILE* out, const char* tail, const char* who);
+
+// The header of the leg and arm templates: one file serves both sides,
+// $LRFactor -1 for the left limb and 1 for the right.
+void write_limb_rsg_begin(FILE* f);
+
+#endif

@@ -44,18 +44,7 @@ int NaoArm::init(const char* path) {
 // ---- Robot-description file ----
 
 void NaoArm::write_file(const char* dir) {
-    FILE* f = open_rsg_output(dir, "naoarm.rsg");
-    if (f == nullptr) {
-        fprintf(stderr, "NaoArm write_file FAILED\n");
-        return;
-    }
-    write_begin(f);
-    write_names(f);
-    write_position_param(f);
-    write_size_mass(f);
-    write_joint(f);
-    write_end(f);
-    fclose(f);
+    write_limb_rsg_file(*this, dir, "naoarm.rsg", "NaoArm write_file FAILED\n");
 }
 
 void NaoArm::write_begin(FILE* f) { write_limb_rsg_begin(f); }
@@ -162,13 +151,8 @@ void NaoArm_size_mass::write_size_mass(FILE* f) {
 }
 
 void NaoArm::write_joint(FILE* f) {
+    write_limb_rsg_joint_head(f);
     static const char* const lines[] = {
-        "    ;\n",
-        "    ;Joint Parameters\n",
-        "    ;\n",
-        "    (def $PI 3.14159265)\n",
-        "    (def $MaxAbsJointSpeed (eval $PI * (eval 351.77 / 180.0)))\n",
-        "    \n",
         "    (def $aj1_min -120)\n",
         "    (def $aj1_max 120)\n",
         "    (def $aj1_max_abs_speed $MaxAbsJointSpeed)\n",

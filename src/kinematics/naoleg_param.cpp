@@ -50,18 +50,7 @@ int NaoLeg::init(const char* path) {
 // ---- Robot-description file ----
 
 void NaoLeg::write_file(const char* dir) {
-    FILE* f = open_rsg_output(dir, "naoleg.rsg");
-    if (f == nullptr) {
-        fprintf(stderr, "NaoLeg wirte_file FAILED\n");
-        return;
-    }
-    write_begin(f);
-    write_names(f);
-    write_position_param(f);
-    write_size_mass(f);
-    write_joint(f);
-    write_end(f);
-    fclose(f);
+    write_limb_rsg_file(*this, dir, "naoleg.rsg", "NaoLeg wirte_file FAILED\n");
 }
 
 void NaoLeg::write_begin(FILE* f) { write_limb_rsg_begin(f); }
@@ -199,13 +188,8 @@ void NaoLeg_size_mass::write_size_mass(FILE* f) {
 }
 
 void NaoLeg::write_joint(FILE* f) {
+    write_limb_rsg_joint_head(f);
     static const char* const lines[] = {
-        "    ;\n",
-        "    ;Joint Parameters\n",
-        "    ;\n",
-        "    (def $PI 3.14159265)\n",
-        "    (def $MaxAbsJointSpeed (eval $PI * (eval 351.77 / 180.0)))\n",
-        "    \n",
         "    (def $lj1_min    -90)\n",
         "    (def $lj1_max    1)\n",
         "    (def $lj1_max_abs_speed $MaxAbsJointSpeed)\n",

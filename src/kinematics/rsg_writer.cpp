@@ -50,3 +50,15 @@ void write_limb_rsg_begin(FILE* f) {
     };
     write_rsg_text(f, lines);
 }
+
+void write_limb_rsg_joint_head(FILE* f) {
+    static const char* const lines[] = {
+        "    ;\n",
+        "    ;Joint Parameters\n",
+        "    ;\n",
+        "    (def $PI 3.14159265)\n",
+        "    (def $MaxAbsJointSpeed (eval $PI * (eval 351.77 / 180.0)))\n",
+        "    \n",
+    };
+    write_rsg_text(f, lines);
+}

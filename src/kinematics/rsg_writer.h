@@ -36,8 +36,28 @@ FILE* open_rsg_output(const char* dir, const char* name);
 // "<who>::write_end fopen <tail> FAILED" and leaves out as it is.
 void copy_rsg_tail(FILE* out, const char* tail, const char* who);
 
+// A leg's or arm's description file: its blocks in order, then its tail.
+// When the file cannot be opened, failure is said and nothing written.
+template <class Limb>
+void write_limb_rsg_file(Limb& limb, const char* dir, const char* name, const char* failure) {
+    FILE* f = open_rsg_output(dir, name);
+    if (f == nullptr) {
+        fputs(failure, stderr);
+        return;
+    }
+    limb.write_begin(f);
+    limb.write_names(f);
+    limb.write_position_param(f);
+    limb.write_size_mass(f);
+    limb.write_joint(f);
+    limb.write_end(f);
+    fclose(f);
+}
+
 // The header of the leg and arm templates: one file serves both sides,
 // $LRFactor -1 for the left limb and 1 for the right.
 void write_limb_rsg_begin(FILE* f);
+// The start of their joint blocks: the joints' common top speed.
+void write_limb_rsg_joint_head(FILE* f);
 
 #endif

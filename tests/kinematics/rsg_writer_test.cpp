@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <regex>
 #include <set>
@@ -126,7 +127,8 @@ void expect_well_formed(const std::string& text, const std::string& what) {
     EXPECT_EQ(closed_at_zero, 2) << what;
 }
 
-// The limbs as the program reads them from the shipped body files.
+// The limbs as the program reads them from the shipped body files, and
+// each description file they write.
 class DescriptionFiles : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -139,7 +141,41 @@ protected:
         ASSERT_EQ(neck.init("rsg_inputs/naoneck_input.txt"), 1);
     }
     void TearDown() override { NaoBase::reset(); }
-    std::string written(const char* file) const { return read_text(out.path + file); }
+    std::string written(const std::string& file) const { return read_text(out.path + file); }
+
+    struct Description {
+        std::string what;
+        std::function<void(const char*)> write;  // into a folder
+        std::string body_file, output, tail;
+        std::string header;  // how the file begins
+        std::string open_failure, tail_failure;
+    };
+    std::vector<Description> descriptions() {
+        const std::string limb_header = "; -*- mode: lisp; -*-\n\n(RSG 0 1)\n(\n    ;\n    ;Template\n";
+        const std::string leg_failures[] = {"NaoLeg wirte_file FAILED\n",
+                                            "NaoLeg::write_end fopen data-rsg/naoleg_end_model.rsg FAILED\n"};
+        const std::string arm_failures[] = {"NaoArm write_file FAILED\n",
+                                            "NaoArm::write_end fopen data-rsg/naoarm_end_model.rsg FAILED\n"};
+        return {
+            {"left leg", [this](const char* d) { left_leg.write_file(d); },
+             "rsg_inputs/naoleg_input_left.txt", "naoleg.rsg", "data-rsg/naoleg_end_model.rsg",
+             limb_header, leg_failures[0], leg_failures[1]},
+            {"right leg", [this](const char* d) { right_leg.write_file(d); },
+             "rsg_inputs/naoleg_input_right.txt", "naoleg.rsg", "data-rsg/naoleg_end_model.rsg",
+             limb_header, leg_failures[0], leg_failures[1]},
+            {"left arm", [this](const char* d) { left_arm.write_file(d); },
+             "rsg_inputs/naoarm_input_left.txt", "naoarm.rsg", "data-rsg/naoarm_end_model.rsg",
+             limb_header, arm_failures[0], arm_failures[1]},
+            {"right arm", [this](const char* d) { right_arm.write_file(d); },
+             "rsg_inputs/naoarm_input_right.txt", "naoarm.rsg", "data-rsg/naoarm_end_model.rsg",
+             limb_header, arm_failures[0], arm_failures[1]},
+            {"neck", [this](const char* d) { neck.write_file(d); }, "rsg_inputs/naoneck_input.txt",
+             "naoneckhead.rsg", "data-rsg/naoneck_end_model.rsg",
+             "; -*- mode: lisp; -*-\n\n(RSG 0 1)\n(\n    (templ  $Torso_X $Torso_Y $Torso_Z $loadObj\n",
+             "NaoNeck write_file FAILED\n",
+             "NaoNeck::write_end fopen data-rsg/naoneck_end_model.rsg FAILED\n"},
+        };
+    }
 
     NaoLeg left_leg, right_leg;
     NaoArm left_arm, right_arm;
@@ -178,21 +214,17 @@ void expect_numbers(const std::string& text, const BodyFile& body, const std::st
     EXPECT_EQ(keys, body.keys) << what;
 }
 
-TEST_F(DescriptionFiles, LegFileCarriesEveryLegNumberThenTheTail) {
-    const std::string tail = read_text("data-rsg/naoleg_end_model.rsg");
-    ASSERT_FALSE(tail.empty());
-    for (NaoLeg* leg : {&left_leg, &right_leg}) {
-        const bool left = leg == &left_leg;
-        leg->write_file(out.path.c_str());
-        const std::string text = written("naoleg.rsg");
-        const std::string what = left ? "left leg" : "right leg";
-        expect_numbers(text, read_body_file(left ? "rsg_inputs/naoleg_input_left.txt"
-                                                  : "rsg_inputs/naoleg_input_right.txt"),
-                       what);
-        ASSERT_GT(text.size(), tail.size());
-        EXPECT_EQ(text.substr(text.size() - tail.size()), tail) << what;
-        EXPECT_EQ(text.rfind("; -*- mode: lisp; -*-\n\n(RSG 0 1)\n(\n    ;\n    ;Template\n", 0), 0u);
-        expect_well_formed(text, what);
+TEST_F(DescriptionFiles, EveryNumberOfTheBodyFileThenTheTail) {
+    for (const Description& d : descriptions()) {
+        d.write(out.path.c_str());
+        const std::string text = written(d.output);
+        expect_numbers(text, read_body_file(d.body_file), d.what);
+        const std::string tail = read_text(d.tail);
+        ASSERT_FALSE(tail.empty()) << d.tail;
+        ASSERT_GT(text.size(), tail.size()) << d.what;
+        EXPECT_EQ(text.substr(text.size() - tail.size()), tail) << d.what;
+        EXPECT_EQ(text.rfind(d.header, 0), 0u) << d.what;
+        expect_well_formed(text, d.what);
     }
 }
 
@@ -208,41 +240,22 @@ TEST_F(DescriptionFiles, BothLegsWriteTheSameFile) {
     EXPECT_NE(left.find("    (def $Hip1RelTorso_X (eval $LRFactor * 0.055000))\n"), std::string::npos);
 }
 
-TEST_F(DescriptionFiles, ArmFileCarriesEveryArmNumberThenTheTail) {
-    const std::string tail = read_text("data-rsg/naoarm_end_model.rsg");
-    ASSERT_FALSE(tail.empty());
+TEST_F(DescriptionFiles, ArmOffsetsAndTheJointBlocksBareLine) {
     for (NaoArm* arm : {&left_arm, &right_arm}) {
-        const bool left = arm == &left_arm;
         arm->write_file(out.path.c_str());
         const std::string text = written("naoarm.rsg");
-        const std::string what = left ? "left arm" : "right arm";
-        expect_numbers(text, read_body_file(left ? "rsg_inputs/naoarm_input_left.txt"
-                                                  : "rsg_inputs/naoarm_input_right.txt"),
-                       what);
-        EXPECT_EQ(text.substr(text.size() - tail.size()), tail) << what;
-        // The elbow's offset inwards, whatever the file's sign.
-        EXPECT_NE(text.find("    (def $ElbowRelUpperArm_X (eval $LRFactor * -0.010))\n"), std::string::npos)
-            << what;
+        // The elbow's offset inwards, whatever the file's sign; the upper
+        // arm's with six decimals.
+        EXPECT_NE(text.find("    (def $ElbowRelUpperArm_X (eval $LRFactor * -0.010))\n"), std::string::npos);
+        EXPECT_NE(text.find("    (def $UpperarmRelShoulderX (eval $LRFactor * 0.010000))\n"), std::string::npos);
         // The group after $aj4_min ends with a bare line break.
         std::vector<std::string> lines = lines_of(text);
         size_t i = 0;
         while (i < lines.size() && lines[i].find("(def $aj4_min ") == std::string::npos) ++i;
         ASSERT_LT(i + 1, lines.size());
-        EXPECT_EQ(lines[i + 1], "") << what;
+        EXPECT_EQ(lines[i + 1], "");
         EXPECT_EQ(lines[i - 1], "    (def $aj4_min_c2        (eval (eval $right_aj4_min - $left_aj4_min) * 0.5))");
-        expect_well_formed(text, what);
     }
-}
-
-TEST_F(DescriptionFiles, NeckFileCarriesNeckAndHeadThenTheTail) {
-    const std::string tail = read_text("data-rsg/naoneck_end_model.rsg");
-    ASSERT_FALSE(tail.empty());
-    neck.write_file(out.path.c_str());
-    const std::string text = written("naoneckhead.rsg");
-    expect_numbers(text, read_body_file("rsg_inputs/naoneck_input.txt"), "neck");
-    EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
-    EXPECT_EQ(text.rfind("; -*- mode: lisp; -*-\n\n(RSG 0 1)\n(\n    (templ  $Torso_X $Torso_Y $Torso_Z $loadObj\n", 0), 0u);
-    expect_well_formed(text, "neck");
 }
 
 // The description of a heterogeneous type carries the dimensions of the
@@ -264,58 +277,28 @@ TEST_F(DescriptionFiles, TypeDimensionsComeFromTheWalkFile) {
 
 TEST_F(DescriptionFiles, UnwritableFileIsReportedAndNothingWritten) {
     const std::string missing = out.path + "no/such/folder/";
-    struct Row {
-        const char* file;
-        const char* message;
-    } rows[] = {
-        {"naoleg.rsg", "NaoLeg wirte_file FAILED\n"},
-        {"naoarm.rsg", "NaoArm write_file FAILED\n"},
-        {"naoneckhead.rsg", "NaoNeck write_file FAILED\n"},
-    };
-    for (const Row& r : rows) {
+    for (const Description& d : descriptions()) {
         ::testing::internal::CaptureStderr();
-        const std::string f = r.file;
-        if (f == "naoleg.rsg") left_leg.write_file(missing.c_str());
-        if (f == "naoarm.rsg") left_arm.write_file(missing.c_str());
-        if (f == "naoneckhead.rsg") neck.write_file(missing.c_str());
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(), r.message);
-        EXPECT_FALSE(std::filesystem::exists(missing + r.file));
+        d.write(missing.c_str());
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), d.open_failure) << d.what;
+        EXPECT_FALSE(std::filesystem::exists(missing + d.output)) << d.what;
     }
 }
 
 TEST_F(DescriptionFiles, WithoutTheTailTheFileHoldsTheGeneratedBlocks) {
-    // The complete files first, from the source root.
-    left_leg.write_file(out.path.c_str());
-    left_arm.write_file(out.path.c_str());
-    neck.write_file(out.path.c_str());
-    struct Row {
-        const char* file;
-        const char* tail;
-        const char* message;
-        std::string full;
-    } rows[] = {
-        {"naoleg.rsg", "data-rsg/naoleg_end_model.rsg",
-         "NaoLeg::write_end fopen data-rsg/naoleg_end_model.rsg FAILED\n", written("naoleg.rsg")},
-        {"naoarm.rsg", "data-rsg/naoarm_end_model.rsg",
-         "NaoArm::write_end fopen data-rsg/naoarm_end_model.rsg FAILED\n", written("naoarm.rsg")},
-        {"naoneckhead.rsg", "data-rsg/naoneck_end_model.rsg",
-         "NaoNeck::write_end fopen data-rsg/naoneck_end_model.rsg FAILED\n",
-         written("naoneckhead.rsg")},
-    };
-    TempDir elsewhere;  // a working directory without data-rsg/
-    TempDir partial;
-    ScopedChdir in(elsewhere.path);
-    for (const Row& r : rows) {
-        const std::string f = r.file;
-        ::testing::internal::CaptureStderr();
-        if (f == "naoleg.rsg") left_leg.write_file(partial.path.c_str());
-        if (f == "naoarm.rsg") left_arm.write_file(partial.path.c_str());
-        if (f == "naoneckhead.rsg") neck.write_file(partial.path.c_str());
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(), r.message);
-        const std::string tail = read_text(std::string(BREVANE_SOURCE_DIR "/") + r.tail);
+    for (const Description& d : descriptions()) {
+        // The complete file first, from the source root.
+        d.write(out.path.c_str());
+        const std::string full = written(d.output);
+        const std::string tail = read_text(d.tail);
         ASSERT_FALSE(tail.empty());
-        EXPECT_EQ(read_text(partial.path + r.file), r.full.substr(0, r.full.size() - tail.size()))
-            << r.file;
+        TempDir elsewhere;  // a working directory without data-rsg/
+        ScopedChdir in(elsewhere.path);
+        ::testing::internal::CaptureStderr();
+        d.write(elsewhere.path.c_str());
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), d.tail_failure) << d.what;
+        EXPECT_EQ(read_text(elsewhere.path + d.output), full.substr(0, full.size() - tail.size()))
+            << d.what;
     }
 }
 

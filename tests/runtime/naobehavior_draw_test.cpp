@@ -5,7 +5,7 @@
 
 #include "rvdraw/robovizdraw.h"
 #include "skills/NaoBehavior.h"
-#include "support/udp_listener.h"
+#include "support/debug_endpoint.h"
 
 namespace {
 
@@ -13,19 +13,10 @@ class AgentDrawTest : public ::testing::Test {
 protected:
     void SetUp() override {
         NaoParse::reset_static_state();
-        ASSERT_TRUE(listener.bind_loopback());
-        sender = ::socket(AF_INET, SOCK_DGRAM, 0);
-        ASSERT_GE(sender, 0);
-        roboviz_sockfd = sender;
-        roboviz_p = listener.entry();
+        ASSERT_TRUE(endpoint.ok());
     }
-    void TearDown() override {
-        roboviz_sockfd = -1;
-        roboviz_p = nullptr;
-        if (sender >= 0) ::close(sender);
-    }
-    UdpListener listener;
-    int sender = -1;
+    ScopedDebugEndpoint endpoint;
+    UdpListener& listener = endpoint.listener;
 };
 
 TEST_F(AgentDrawTest, TheAgentDrawsUnderTheSetTest) {

@@ -6,24 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "support/udp_listener.h"
+#include "support/debug_endpoint.h"
 
 namespace {
 
 class DrawerTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(listener.bind_loopback());
-        sender = ::socket(AF_INET, SOCK_DGRAM, 0);
-        ASSERT_GE(sender, 0);
-        roboviz_sockfd = sender;
-        roboviz_p = listener.entry();
-    }
-    void TearDown() override {
-        roboviz_sockfd = -1;
-        roboviz_p = nullptr;
-        if (sender >= 0) ::close(sender);
-    }
+    void SetUp() override { ASSERT_TRUE(endpoint.ok()); }
     // Every datagram sent so far, in order, up to the drawer's next swap
     // (sent here as the end mark).
     std::vector<Datagram> sent(RobovizDraw_t& d) {
@@ -37,8 +26,8 @@ protected:
         ADD_FAILURE() << "the end mark did not arrive";
         return all;
     }
-    UdpListener listener;
-    int sender = -1;
+    ScopedDebugEndpoint endpoint;
+    UdpListener& listener = endpoint.listener;
 };
 
 // A line's end points, thickness and colour as read back from its datagram.

@@ -73,6 +73,8 @@ void NaoBehavior::reset_skill_state() { ++g_skill_generation; }
 
 // ---- Table of the players near the ball ----
 
+const int tab_id_dist_t::CAPACITY;
+
 bool tab_id_dist_t::add(int id, double x, double y, double dist)
 {
     if (size < 0 || size >= CAPACITY) return false;

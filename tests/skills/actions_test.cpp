@@ -30,6 +30,23 @@ protected:
     {
         return reached([&] { agent->new_trans(fwd, side); });
     }
+
+    Reached move_step()
+    {
+        return reached([&] { agent->new_move(500); });
+    }
+
+    // A move target at (lx, ly) in the torso frame, taken while the robot
+    // walks; what the first move step sends.
+    Reached first_move_step(double lx, double ly, bool face_ball)
+    {
+        double tx, ty;
+        scene_local_to_field(scene, lx, ly, tx, ty);
+        perceive();
+        agent->new_move_target(tx, ty, face_ball);
+        start_walking();
+        return move_step();
+    }
 };
 
 // The pose transform and its inverse: the target seen from the pose, put
@@ -140,12 +157,7 @@ TEST_F(Actions, MoveTargetIsTakenAtOnceAfterTheBallPriorityWas0)
 // last walk, then nothing.
 TEST_F(Actions, MoveStopsOnceAtANearTarget)
 {
-    double tx, ty;
-    scene_local_to_field(scene, 3.0, 0.0, tx, ty);
-    perceive();
-    agent->new_move_target(tx, ty, false);
-    start_walking();
-    Reached r = reached([&] { agent->new_move(500); });
+    Reached r = first_move_step(3.0, 0.0, false);
     ASSERT_TRUE(r.trans);
     EXPECT_NEAR(r.fwd, 3.0, kTol);
     EXPECT_NEAR(r.side, 0.0, kTol);
@@ -155,47 +167,37 @@ TEST_F(Actions, MoveStopsOnceAtANearTarget)
     scene.x = nx;
     scene.y = ny;
     perceive();
-    r = reached([&] { agent->new_move(500); });
+    r = move_step();
     ASSERT_TRUE(r.trans);
     EXPECT_DOUBLE_EQ(r.fwd, 0.001);
     EXPECT_DOUBLE_EQ(r.side, 0.0);
     for (int i = 0; i < 5; ++i) {
         perceive();
-        r = reached([&] { agent->new_move(500); });
+        r = move_step();
         EXPECT_FALSE(r.trans || r.rot) << i;
     }
 }
 
 TEST_F(Actions, MoveTurnsTowardsTheBallAtATargetWithTheFaceBallFlag)
 {
-    double tx, ty;
-    scene_local_to_field(scene, 0.2, 0.0, tx, ty);
     ball_at_local(2.0, 2.0 * std::tan(0.5));
-    perceive();
-    agent->new_move_target(tx, ty, true);
-    start_walking();
-    Reached r = reached([&] { agent->new_move(500); });
+    Reached r = first_move_step(0.2, 0.0, true);
     ASSERT_TRUE(r.rot);
     EXPECT_NEAR(r.angle, 0.6 * 0.5, kTol);
 
     // Facing the ball within 0.1 / 0.6 rad: nothing more, and no stop.
     ball_at_local(2.0, 2.0 * std::tan(0.15));
     perceive();
-    r = reached([&] { agent->new_move(500); });
+    r = move_step();
     EXPECT_FALSE(r.trans || r.rot);
     agent->move_target_face_ball = false;
-    r = reached([&] { agent->new_move(500); });
+    r = move_step();
     EXPECT_FALSE(r.trans || r.rot);
 }
 
 TEST_F(Actions, MoveTurnsTowardsAFarTargetOutOfLine)
 {
-    double tx, ty;
-    scene_local_to_field(scene, 5.0 * std::cos(1.0), 5.0 * std::sin(1.0), tx, ty);
-    perceive();
-    agent->new_move_target(tx, ty, false);
-    start_walking();
-    Reached r = reached([&] { agent->new_move(500); });
+    Reached r = first_move_step(5.0 * std::cos(1.0), 5.0 * std::sin(1.0), false);
     ASSERT_TRUE(r.rot);
     EXPECT_NEAR(r.angle, 0.4, kTol);
 }
@@ -475,50 +477,54 @@ TEST_F(Actions, PushWalksOneMetrePastTheBall)
     EXPECT_NEAR(r.side, 3.0 * std::sin(0.3), kTol);
 }
 
-// A phase that ends with one extra motion step whose commands are not sent.
+// A phase, and whether it ends with one extra motion step whose commands
+// are not sent.
 struct PhaseOps {
     const char* name;
-    void (NaoBehavior::*start)();
-    bool (NaoBehavior::*started)();
-    bool (NaoBehavior::*done)(float);
+    void (*start)(NaoBehavior&);
+    bool (*started)(NaoBehavior&);
+    bool (*done)(NaoBehavior&, float);
     bool extra_motion_step;
 };
 
 TEST_F(Actions, TimedPhasesEndAfterTheirTimeAndRestartAfter300s)
 {
     const PhaseOps phases[] = {
-        {"push", &NaoBehavior::startPush, &NaoBehavior::pushStarted, &NaoBehavior::pushDone, true},
-        {"diagonal", &NaoBehavior::startDiag, &NaoBehavior::diagStarted, &NaoBehavior::diagDone, true},
-        {"goal-alignment avoidance", &NaoBehavior::startGoalAlignAvoidance,
-         &NaoBehavior::goalAlignAvoidanceStarted, &NaoBehavior::goalAlignAvoidanceDone, false},
+        {"push", [](NaoBehavior& b) { b.startPush(); }, [](NaoBehavior& b) { return b.pushStarted(); },
+         [](NaoBehavior& b, float s) { return b.pushDone(s); }, true},
+        {"diagonal", [](NaoBehavior& b) { b.startDiag(); }, [](NaoBehavior& b) { return b.diagStarted(); },
+         [](NaoBehavior& b, float s) { return b.diagDone(s); }, true},
+        {"goal-alignment avoidance", [](NaoBehavior& b) { b.startGoalAlignAvoidance(); },
+         [](NaoBehavior& b) { return b.goalAlignAvoidanceStarted(); },
+         [](NaoBehavior& b, float s) { return b.goalAlignAvoidanceDone(s); }, false},
     };
     for (const PhaseOps& p : phases) {
         SCOPED_TRACE(p.name);
         restart();
         perceive();
         set_time(1000, 900000);
-        (agent->*p.start)();
-        EXPECT_TRUE((agent->*p.started)());
+        p.start(*agent);
+        EXPECT_TRUE(p.started(*agent));
         const int cycles = agent->move->cycle_count;
 
         set_time(1006, 800000);  // 5.9 s
-        EXPECT_FALSE((agent->*p.done)(6));
+        EXPECT_FALSE(p.done(*agent, 6));
         set_time(1007, 900000);  // 7 s
         agent->out << "(kept)";
-        EXPECT_TRUE((agent->*p.done)(6));
-        EXPECT_FALSE((agent->*p.started)());
+        EXPECT_TRUE(p.done(*agent, 6));
+        EXPECT_FALSE(p.started(*agent));
         EXPECT_EQ(agent->move->cycle_count, cycles + (p.extra_motion_step ? 1 : 0));
         EXPECT_EQ(agent->out.str(), "(kept)");
 
         set_time(2000, 0);
-        (agent->*p.start)();
+        p.start(*agent);
         set_time(2301, 1);  // 301 s: the phase starts over
-        EXPECT_FALSE((agent->*p.done)(6));
-        EXPECT_TRUE((agent->*p.started)());
+        EXPECT_FALSE(p.done(*agent, 6));
+        EXPECT_TRUE(p.started(*agent));
         set_time(2307, 0);
-        EXPECT_FALSE((agent->*p.done)(6));
+        EXPECT_FALSE(p.done(*agent, 6));
         set_time(2308, 0);
-        EXPECT_TRUE((agent->*p.done)(6));
+        EXPECT_TRUE(p.done(*agent, 6));
     }
 }
 

@@ -69,13 +69,9 @@ TEST_F(Predicates, BallAngleAndDistanceFollowFromThePlacesOfRobotAndBall)
     };
     for (const BallCase& c : cases) {
         SCOPED_TRACE(testing::Message() << c.side << " robot " << c.x << "," << c.y);
-        scene.team_side = c.side;
-        scene.x = c.x;
-        scene.y = c.y;
-        scene.heading = c.heading;
+        place(c.side, c.x, c.y, c.heading);
         scene.head_yaw = c.head_yaw;
-        scene.ball_x = c.ball_x;
-        scene.ball_y = c.ball_y;
+        ball_at(c.ball_x, c.ball_y);
         perceive();
         const double d = std::hypot(c.ball_x - c.x, c.ball_y - c.y);
         const double a = wrap(std::atan2(c.ball_y - c.y, c.ball_x - c.x) - c.heading);
@@ -158,13 +154,9 @@ TEST_F(Predicates, GoalMeasuresOnBothSides)
     };
     for (const GoalCase& c : cases) {
         SCOPED_TRACE(c.side);
-        scene.team_side = c.side;
+        place(c.side, c.x, c.y, c.heading);
+        ball_at(c.ball_x, c.ball_y);
         restart();
-        scene.x = c.x;
-        scene.y = c.y;
-        scene.heading = c.heading;
-        scene.ball_x = c.ball_x;
-        scene.ball_y = c.ball_y;
         perceive();
         EXPECT_NEAR(agent->ownGoalAngle(), c.own_goal_angle, kTol);
         EXPECT_NEAR(agent->ownGoalDistance(), c.own_goal_dist, kTol);
@@ -291,11 +283,8 @@ TEST_F(Predicates, PushPointBehindOrBesideTheBallOnBothSides)
     for (const PushCase& c : cases) {
         SCOPED_TRACE(testing::Message() << c.side << " robot " << c.x << "," << c.y << " ball "
                                         << c.ball_x << "," << c.ball_y);
-        scene.team_side = c.side;
-        scene.x = c.x;
-        scene.y = c.y;
-        scene.ball_x = c.ball_x;
-        scene.ball_y = c.ball_y;
+        place(c.side, c.x, c.y, 0.0);
+        ball_at(c.ball_x, c.ball_y);
         perceive();
         double px = -99, py = -99;
         ASSERT_TRUE(agent->pushPoint(px, py, 0.3, 500));
@@ -364,10 +353,7 @@ TEST_F(Predicates, BallBetweenPlayerAndPushPointInOneFrame)
     };
     for (const BetweenCase& c : cases) {
         SCOPED_TRACE(testing::Message() << c.side << " push " << c.push_lx << "," << c.push_ly);
-        scene.team_side = c.side;
-        scene.x = c.x;
-        scene.y = c.y;
-        scene.heading = c.heading;
+        place(c.side, c.x, c.y, c.heading);
         ball_at_local(c.ball_lx, 0.0);
         perceive();
         double px, py;

@@ -111,6 +111,22 @@ protected:
         for (int i = 0; i < n; ++i) perceive();
     }
 
+    // The robot of the team playing from `side` at (x, y), facing `heading`.
+    void place(const char* side, double x, double y, double heading)
+    {
+        scene.team_side = side;
+        scene.x = x;
+        scene.y = y;
+        scene.heading = heading;
+    }
+
+    void ball_at(double x, double y)
+    {
+        scene.ball = true;
+        scene.ball_x = x;
+        scene.ball_y = y;
+    }
+
     // Places the ball at (lx, ly) in the robot's torso frame.
     void ball_at_local(double lx, double ly)
     {

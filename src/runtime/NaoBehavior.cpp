@@ -6,6 +6,7 @@
 
 #include "headscan/naoscan.h"
 #include "motioninterface/naomove.h"
+#include "rvdraw/robovizdraw.h"
 
 NaoBehavior::NaoBehavior(int unum_, int team_size_, std::string team_name)
     : game_phase(3),
@@ -55,14 +56,24 @@ NaoBehavior::NaoBehavior(int unum_, int team_size_, std::string team_name)
         }
     }
 
-    // State machine, localiser and debug drawer are created here.
+    // The state machine is created here.
 
     out.str("");
+
+    // The localiser starts on the beam place; its player grid (two cells
+    // per metre) stays off.
+    localize = new Localize_t(form->x, form->y, form->theta,
+                              2 * static_cast<int>(NaoParse::DIM_FIELD_LENGTH),
+                              2 * static_cast<int>(NaoParse::DIM_FIELD_WIDTH), false);
+
+    draw = new RobovizDraw_t("test");
 }
 
 // The agent owns what it creates; a process has one agent, which lives
 // until the program ends.
 NaoBehavior::~NaoBehavior() {
+    delete draw;
+    delete localize;
     delete move;
     delete head_scan;
     delete form;
@@ -99,6 +110,11 @@ std::string NaoBehavior::Think(const std::string& msg) {
 
     // The localiser learns the field side once, then is updated from the
     // perception and the odometry, followed by crowding avoidance.
+    if (localize && localize->side == 0 && parse->side != 0) localize->set_side(parse->side);
+    if (localize && move) {
+        localize->update(*parse, *move);
+        avoid_crowding_ball();
+    }
 
     out.str("");
     out.clear();
@@ -124,8 +140,10 @@ std::string NaoBehavior::Think(const std::string& msg) {
     return out.str();
 }
 
+// The set "test" is shown anew every think call: its buffer swap is the one
+// datagram the agent sends per call.
 void NaoBehavior::Think_draw() {
-    // The drawer's buffer swap goes here.
+    if (draw) draw->update();
 }
 
 bool NaoBehavior::say_ball_position(double x, double y) {

@@ -101,11 +101,28 @@ public:
 
     bool fix;  // this update found a landmark fix
 
+    // Before the first fix the robot is taken to stand on its start place
+    // (the constructor's pose, in the frame of a team playing from the
+    // left; mirrored through the centre spot once the team is known to play
+    // from the right), carried on by the walk odometry.
+    double start_x, start_y, start_heading;
+    bool ever_fixed;      // a landmark fix was found since construction
+    bool start_anchored;  // the walk odometry was anchored at the start place
+
+    // The vision record stays as it was through the messages without
+    // vision while the head moves on, so it is read with the head joints of
+    // the message that brought it. A record equal to the last one taken is
+    // that same vision (a new one differs at least by its noise, or by the
+    // head's motion).
+    NaoParse::NaoVis taken_vis;  // the record last taken
+    double vis_yaw, vis_pitch;   // rad: the head joints when it came
+
     // Player grid (off in the match agent).
     bool grid;
     int nx, ny;             // columns, rows
     double cell_L, cell_W;  // m
     grid_elt* cells;        // nx * ny cells, index k * ny + l, owned
+    int grid_pass;          // grid updates modulo 100
 
     Localize_t(double x0, double y0, double a0, int nx, int ny, bool grid_on);
     ~Localize_t();
@@ -114,6 +131,14 @@ public:
 
     // Once per think call, right after parsing.
     void update(NaoParse& parse, NaoMove& move);
+
+    // The pose of the current update: the landmark fix if it found one,
+    // else the odometry pose.
+    void current_pose(double& px, double& py, double& head, double& torso) const;
+    // Takes the head joints of a vision record that differs from the last.
+    void take_vision(const NaoParse::NaoVis& vis);
+    // The camera's global heading when the vision record was taken.
+    double record_heading() const;
 
     // Self-localisation.
     void vision_localize_break_first_2_obj(NaoParse::NaoVis& vis, NaoMove& move);

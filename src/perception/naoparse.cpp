@@ -277,8 +277,11 @@ void NaoParse::ParseAccelerometer(const sexp::Node& pred) {
     static double hx[4] = {0, 0, 0, 0};
     static double hy[4] = {0, 0, 0, 0};
     static double hz[4] = {0, 0, 0, 0};
+    // Consecutive readings of a torso turned over (see below).
+    static int inverted_readings = 0;
     if (accel_filter_reset_pending) {
         for (int i = 0; i < 4; ++i) hx[i] = hy[i] = hz[i] = 0.0;
+        inverted_readings = 0;
         accel_filter_reset_pending = false;
     }
 
@@ -304,6 +307,15 @@ void NaoParse::ParseAccelerometer(const sexp::Node& pred) {
     double az = (hz[0] + hz[1] + hz[2] + hz[3]) / 4.0;
     float m = static_cast<float>(std::sqrt(ax * ax + ay * ay + az * az));
     bool lies = m > 9.0f && m < 11.0f && std::fabs(az) < 4.0;
+    // A torso turned further over, its up axis pointing down (a robot on
+    // its front with the head below the hips reads about (2, -5.3, -8.1)),
+    // lies too, or it would never stand up again. A landing's impact gives
+    // such averages for a moment, so it counts only once it has lasted
+    // kInvertedReadings readings.
+    const int kInvertedReadings = 50;  // half a second: two readings a message
+    const bool inverted = m > 9.0f && m < 11.0f && az <= -4.0;
+    inverted_readings = inverted ? inverted_readings + 1 : 0;
+    if (inverted_readings >= kInvertedReadings) lies = true;
     bool front = false;
     bool back = false;
     if (lies) {

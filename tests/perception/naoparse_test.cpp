@@ -212,11 +212,52 @@ INSTANTIATE_TEST_SUITE_P(
                       FallCase{"standing", 0, 0, 9.8, false, false, false},
                       FallCase{"tilted_back", 0, 9.0, 3.9, true, true, false},
                       FallCase{"too_upright", 0, 9.0, 4.1, false, false, false},
+                      // Turned over: only once it lasts (below).
+                      FallCase{"front_head_below_hips", 2.0, -5.3, -8.1, false, false, false},
                       FallCase{"too_weak", 0, 8.9, 0, false, false, false},
                       // 12 is clamped to 10: a magnitude of exactly 10 counts.
                       FallCase{"clamped", 0, 12.0, 0, true, true, false},
                       FallCase{"weightless", 0, 0, 0, false, false, false}),
     [](const ::testing::TestParamInfo<FallCase>& i) { return std::string(i.param.name); });
+
+// A torso turned over, its up axis pointing down, lies once it has stayed
+// so for half a second (50 readings); a landing's impact, a few such
+// readings, does not decide the direction of the fall.
+struct InvertedCase {
+    const char* name;
+    double x, y, z;
+    bool back, front;
+};
+
+class InvertedTorso : public NaoParseTest, public ::testing::WithParamInterface<InvertedCase> {};
+
+TEST_P(InvertedTorso, LiesOnceItLasts) {
+    const InvertedCase& c = GetParam();
+    // The first three readings are averaged with the empty history's zeros.
+    for (int i = 0; i < 3 + 49; ++i) p.Parse(acc(c.x, c.y, c.z), i);
+    EXPECT_FALSE(NaoParse::fall_down_detected);
+    p.Parse(acc(c.x, c.y, c.z), 52);
+    EXPECT_TRUE(NaoParse::fall_down_detected);
+    EXPECT_EQ(NaoParse::back_fall_down_detected, c.back);
+    EXPECT_EQ(NaoParse::front_fall_down_detected, c.front);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, InvertedTorso,
+    ::testing::Values(InvertedCase{"front_head_below_hips", 2.0, -5.3, -8.1, false, true},
+                      InvertedCase{"back_head_below_hips", 1.0, 5.0, -8.4, true, false},
+                      InvertedCase{"upside_down", 0, 0, -9.8, true, false}),
+    [](const ::testing::TestParamInfo<InvertedCase>& i) { return std::string(i.param.name); });
+
+TEST_F(NaoParseTest, ImpactOfALandingOnTheBackIsNotAFrontFall) {
+    // The impact reads turned over and towards the front for a moment...
+    for (int i = 0; i < 6; ++i) p.Parse(acc(0.4, -10, -10), i);
+    EXPECT_FALSE(NaoParse::fall_down_detected);
+    // ... then the robot lies on its back.
+    for (int i = 0; i < 4; ++i) p.Parse(acc(0, 9.8, 0.5), i);
+    EXPECT_TRUE(NaoParse::back_fall_down_detected);
+    EXPECT_FALSE(NaoParse::front_fall_down_detected);
+}
 
 TEST_F(NaoParseTest, FirstReadingsAreAveragedWithZeros) {
     for (int i = 0; i < 3; ++i) {

@@ -55,14 +55,23 @@ NaoBehavior::NaoBehavior(int unum_, int team_size_, std::string team_name)
         }
     }
 
-    // State machine, localiser and debug drawer are created here.
+    // The state machine is created here.
 
     out.str("");
+
+    // The localiser starts on the beam place; its player grid (two cells
+    // per metre) stays off.
+    localize = new Localize_t(form->x, form->y, form->theta,
+                              2 * static_cast<int>(NaoParse::DIM_FIELD_LENGTH),
+                              2 * static_cast<int>(NaoParse::DIM_FIELD_WIDTH), false);
+
+    // The debug drawer is created here.
 }
 
 // The agent owns what it creates; a process has one agent, which lives
 // until the program ends.
 NaoBehavior::~NaoBehavior() {
+    delete localize;
     delete move;
     delete head_scan;
     delete form;
@@ -99,6 +108,10 @@ std::string NaoBehavior::Think(const std::string& msg) {
 
     // The localiser learns the field side once, then is updated from the
     // perception and the odometry, followed by crowding avoidance.
+    if (localize && localize->side == 0 && parse->side != 0) localize->set_side(parse->side);
+    if (localize && move) {
+        localize->update(*parse, *move);
+    }
 
     out.str("");
     out.clear();

@@ -115,6 +115,7 @@ std::string NaoBehavior::Think(const std::string& msg) {
     if (localize && localize->side == 0 && parse->side != 0) localize->set_side(parse->side);
     if (localize && move) {
         localize->update(*parse, *move);
+        avoid_crowding_ball();
     }
 
     out.str("");

@@ -16,10 +16,10 @@ import json
 import re
 import sys
 
-T_RE = re.compile(r"\(t ([-0-9.eE]+)\)")  # only the game state has a (t ...)
-PM_RE = re.compile(r"\(pm ([A-Za-z_]+)\)")
-MYPOS_RE = re.compile(r"\(mypos ([-0-9.eE]+) ([-0-9.eE]+) ([-0-9.eE]+)\)")
-BALL_RE = re.compile(r"\(ballpos ([-0-9.eE]+) ([-0-9.eE]+) ([-0-9.eE]+)\)")
+from relay import BALLPOS_RE as BALL_RE
+from relay import GS_T_RE as T_RE
+from relay import MYPOS_RE, PM_RE
+
 BEAM_RE = re.compile(r"\(beam ([-0-9.]+) ([-0-9.]+) ([-0-9.]+)\)")
 SAY_RE = re.compile(r"\(say ([^)]*)\)")
 UNUM_RE = re.compile(r"\(init \(unum (\d+)\)")

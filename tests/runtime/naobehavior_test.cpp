@@ -99,22 +99,23 @@ TEST_F(NaoBehaviorTest, TheLocaliserStartsOnTheBeamPlaceWithoutItsGrid) {
 TEST_F(NaoBehaviorTest, ThinkTellsTheLocaliserTheSideOnceAndUpdatesIt) {
     NaoBehavior b(7, 0, "Probe");
     b.Init();
-    b.Think("");
-    b.Think("(GS (t 3.0) (pm PlayOn))");
-    EXPECT_EQ(b.localize->side, 0);
-    EXPECT_EQ(b.localize->no_fix_count, 1);
-    b.Think("(GS (unum 7) (team right) (t 3.02) (pm PlayOn))");
-    EXPECT_EQ(b.localize->side, -1);
-    EXPECT_DOUBLE_EQ(b.localize->own_goal_x, 15.0);
+    b.Think("");  // answered with the init message, not parsed
+    EXPECT_EQ(b.localize->no_fix_count, 0);
     vision_scene::Camera cam;
     cam.x = 6;
     cam.y = -2;
     cam.torso_heading = 3.0;
-    b.Think(vision_scene::Message(cam).sees("G1L").sees("G2L").str());
+    // The side comes with the uniform number; the same message has vision.
+    b.Think(vision_scene::Message(cam).game_state(7, "right").sees("G1L").sees("G2L").str());
+    EXPECT_EQ(b.localize->side, -1);
+    EXPECT_DOUBLE_EQ(b.localize->own_goal_x, 15.0);
     EXPECT_TRUE(b.localize->fix);
     EXPECT_NEAR(b.localize->x, 6, 1e-4);
     EXPECT_NEAR(b.localize->y, -2, 1e-4);
     EXPECT_NEAR(b.localize->torso_heading, 3.0, 1e-5);
+    // Told once: a later game state does not change it.
+    b.Think("(GS (unum 7) (team left) (t 3.04) (pm PlayOn))");
+    EXPECT_EQ(b.parse->side, 1);
     EXPECT_EQ(b.localize->side, -1);
 }
 

@@ -223,6 +223,14 @@ TEST_F(LocalizeTest, BeforeTheFirstFixTheRobotStandsOnItsStartPlace) {
     }
 }
 
+TEST_F(LocalizeTest, TheStartPlaceMovesToTheRightTeamsHalfWhenTheSideComesLate) {
+    Localize_t loc(-4, 2, 0.3, 60, 40, false);
+    feed(loc, Message(Camera{}).str());
+    expect_pose(loc, Camera{-4, 2, 0.3});
+    feed(loc, Message(Camera{}).game_state(5, "right").str());
+    expect_pose(loc, Camera{4, -2, 0.3 - kPi});
+}
+
 TEST_F(LocalizeTest, TooFewLandmarksCarryTheLastFixOnByOdometry) {
     const Camera cam{-6, 2, 0.5, 0};
     const std::vector<std::vector<std::string>> too_few = {
@@ -309,6 +317,43 @@ TEST_F(LocalizeTest, BallOutOfViewKeepsItsPlaceWhileTheRobotWalks) {
     EXPECT_NEAR(loc.ball_dist, 1.5, kPosTol);
     feed(loc, Message(cam).empty_vision().str());
     EXPECT_EQ(loc.ball_unseen_count, 2);
+}
+
+// The vision record stays through the messages without vision while the
+// head goes on moving: it must be read with the head joints it came with.
+TEST_F(LocalizeTest, BetweenVisionsTheHeadMayMoveWithoutMovingTheWorld) {
+    const Camera at_vision{2, -1, 0.6, 10, -20};
+    Camera moved = at_vision;
+    moved.yaw_deg = -35;
+    moved.pitch_deg = 5;
+    for (bool landmarks : {true, false}) {
+        SCOPED_TRACE(landmarks ? "fix" : "odometry");
+        Localize_t loc(at_vision.x, at_vision.y, at_vision.torso_heading, 60, 40, false);
+        Message m(at_vision);
+        m.game_state(3, "left").ball(2.5, 1.0).player("brevane", 4, 3, -1);
+        if (landmarks) m.sees("F2R").sees("G2R");
+        feed(loc, m.str());
+        ASSERT_EQ(loc.fix, landmarks);
+        for (const Camera& c : {moved, moved}) {  // two messages without vision
+            feed(loc, Message(c).str());
+            EXPECT_EQ(loc.fix, landmarks);
+            double x, y, head, torso;
+            loc.current_pose(x, y, head, torso);
+            EXPECT_NEAR(x, at_vision.x, kPosTol);
+            EXPECT_NEAR(y, at_vision.y, kPosTol);
+            EXPECT_ANGLE_NEAR(torso, at_vision.torso_heading, kAngleTol);
+            // The camera's heading: when the vision came (the fix), or now.
+            EXPECT_ANGLE_NEAR(head, (landmarks ? at_vision : moved).head_heading(), kAngleTol);
+            const double dx = 2.5 - at_vision.x, dy = 1.0 - at_vision.y, h = at_vision.torso_heading;
+            EXPECT_NEAR(loc.ball_lx, std::cos(h) * dx + std::sin(h) * dy, kPosTol);
+            EXPECT_NEAR(loc.ball_ly, -std::sin(h) * dx + std::cos(h) * dy, kPosTol);
+            EXPECT_NEAR(loc.ball_ground_dist, std::hypot(dx, dy), kPosTol);
+            EXPECT_NEAR(loc.ball_gx, 2.5, kPosTol);
+            EXPECT_NEAR(loc.ball_gy, 1.0, kPosTol);
+            EXPECT_NEAR(loc.mates[4].x, 3, kPosTol);
+            EXPECT_NEAR(loc.mates[4].y, -1, kPosTol);
+        }
+    }
 }
 
 // The recording with the server's ground truth: the camera position
@@ -737,6 +782,9 @@ TEST_F(LocalizeTest, RateLimiterMovesOneStepPerRequestTowardIt) {
          {{0.5, 0.3, 0.01, 0.0025}, {0.5, 0.3, 0.02, 0.005}, {0.5, 1.5, 0.03, 0.01}, {0.5, -1.5, 0.04, 0.0075}}},
         {"within a step of the request",
          {{0.025, 0, 0.01, 0}, {0.025, 0, 0.02, 0}, {0.025, 0, 0.03, 0}, {0.025, 0, 0.03, 0}}},
+        {"a request some steps away is reached and held, whatever the rounding",
+         {{0.03, 0.0075, 0.01, 0.0025}, {0.03, 0.0075, 0.02, 0.005}, {0.03, 0.0075, 0.03, 0.0075},
+          {0.03, 0.0075, 0.03, 0.0075}, {0.07, 0.0075, 0.04, 0.0075}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.first);
@@ -784,14 +832,17 @@ TEST_F(LocalizeTest, ALimitedRequestBackAtZeroIsNoWalkRequest) {
     Localize_t loc(0, 0, 0, 60, 40, false);
     loc.speed_filter = 1;
     move->walking = true;
-    loc.new_trans2013(*move, 0.5, 0);
-    loc.new_trans2013(*move, 0.5, 0);
-    ASSERT_NEAR(move->trans_fwd, 0.02, 1e-12);
+    for (int i = 0; i < 3; ++i) loc.new_trans2013(*move, 0.5, 0);
+    ASSERT_NEAR(move->trans_fwd, 0.03, 1e-12);
     testing::internal::CaptureStderr();
-    for (int i = 0; i < 4; ++i) loc.new_trans2013(*move, 0, 0);
-    // Down to 0.01, then zero: dropped, not a walk request of zero.
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    for (int i = 0; i < 2; ++i) loc.new_trans2013(*move, 0, 0);
     EXPECT_NEAR(move->trans_fwd, 0.01, 1e-12);
+    // Then zero (0.01 three times up and down leaves 3e-18 in doubles):
+    // dropped, not a walk request of (almost) nothing.
+    move->trans_fwd = -7;
+    for (int i = 0; i < 3; ++i) loc.new_trans2013(*move, 0, 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(move->trans_fwd, -7);
     // Unlimited, a zero request reaches the motion interface, which refuses it.
     loc.speed_filter = 0;
     testing::internal::CaptureStderr();

@@ -287,6 +287,9 @@ void Localize_t::vision_localize_all_obj(NaoParse::NaoVis& vis, NaoMove& move) {
     // Mean of the fixes of every pair in view; the second pass, when on,
     // replaces the first.
     auto average = [&](const int (*pairs)[2], int n) {
+        // A fix of the pass before must not count as a success of this one.
+        const bool earlier = fix;
+        fix = false;
         int found = 0;
         double sx = 0, sy = 0, sh = 0, st = 0;
         for (int i = 0; i < n; ++i) {
@@ -305,6 +308,8 @@ void Localize_t::vision_localize_all_obj(NaoParse::NaoVis& vis, NaoMove& move) {
             head_heading = sh / found;
             torso_heading = st / found;
             fix = true;
+        } else {
+            fix = earlier;
         }
     };
     take_vision(vis);

@@ -81,7 +81,7 @@ int NaoWalkParam::set(int Ptype, int Stype, const char* key, double& value, cons
     return 1;
 }
 
-void NaoParam::init(const char* dir, int Ptype_, int Stype_) {
+void NaoParam::init(const char* dir, int Ptype_, int Stype_, bool separator) {
     Ptype = Ptype_;
     Stype = Stype_;
 
@@ -93,6 +93,7 @@ void NaoParam::init(const char* dir, int Ptype_, int Stype_) {
     left_arm.init((d + "rsg_inputs/naoarm_input_left.txt").c_str());
     right_arm.init((d + "rsg_inputs/naoarm_input_right.txt").c_str());
     neck.init((d + "rsg_inputs/naoneck_input.txt").c_str());
+    if (separator) fprintf(stderr, "////////////////////////////\n");
 
     // The four dimensions that differ between robot types come from the
     // type's walk parameter file. Each lookup starts from NaN, so that a key

@@ -14,6 +14,7 @@
 #include <iostream>
 
 #include "runtime/cycle_loop.h"
+#include "rvdraw/robovizdraw.h"
 
 int gPort = 3100;
 std::string gHost = "127.0.0.1";
@@ -22,8 +23,6 @@ int team_size = 0;
 std::string team_name = "Qorvex-SIM";
 volatile bool gLoop = true;
 rcss::net::TCPSocket gSocket;
-int roboviz_sockfd = -1;
-addrinfo* roboviz_p = nullptr;
 LinkStatus gLinkStatus = LINK_OK;
 
 void handler(int sig) {

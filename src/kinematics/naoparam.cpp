@@ -124,3 +124,10 @@ void NaoParam::init(const char* dir, int Ptype_, int Stype_, bool separator) {
         right_arm.ElbowRelUpperArm_Y = static_cast<float>(v);
     }
 }
+
+void NaoParam::write_rsg_files(const char* dir) {
+    NaoBase::write_base_file(dir);
+    left_leg.write_file(dir);
+    left_arm.write_file(dir);
+    neck.write_file(dir);
+}

@@ -76,8 +76,8 @@ NaoBehavior::NaoBehavior(int unum_, int team_size_, std::string team_name)
 // until the program ends.
 NaoBehavior::~NaoBehavior() {
     delete fsm;
-    delete localize;
     delete draw;
+    delete localize;
     delete move;
     delete head_scan;
     delete form;
@@ -117,6 +117,7 @@ std::string NaoBehavior::Think(const std::string& msg) {
     if (localize && localize->side == 0 && parse->side != 0) localize->set_side(parse->side);
     if (localize && move) {
         localize->update(*parse, *move);
+        avoid_crowding_ball();
     }
 
     out.str("");

@@ -412,22 +412,27 @@ void NaoParse::ParseHearInfo(const sexp::Node& pred) {
     hear_y = y;
 }
 
-void NaoParse::ParseHearEcho(const sexp::Node& pred) {
+bool NaoParse::ReadHearEcho(const sexp::Node& pred, double& time, std::string& sender, std::string& message) {
     sexp::ValueCursor c(&pred);
-    double t;
-    std::string sender, message;
-    if (!c.next(t)) {
+    if (!c.next(time)) {
         std::cerr << "could not get hear time \n";
-        return;
+        return false;
     }
     if (!c.next(sender)) {
         std::cerr << "could not get sender \n";
-        return;
+        return false;
     }
     if (!c.next(message)) {
         std::cerr << "could not get message \n";
-        return;
+        return false;
     }
+    return true;
+}
+
+void NaoParse::ParseHearEcho(const sexp::Node& pred) {
+    double t;
+    std::string sender, message;
+    if (!ReadHearEcho(pred, t, sender, message)) return;
     if (sender == "self") std::cout << "I said " << message << " at " << t << std::endl;
 }
 

@@ -193,6 +193,10 @@ public:
     void ParseHearInfo(const sexp::Node& pred);
     // ParseHearInfo of the HEAR_ECHO form.
     void ParseHearEcho(const sexp::Node& pred);
+    // Reads (hear time sender message); the first value missing is reported
+    // ("could not get hear time", "... sender", "... message") and gives
+    // false.
+    static bool ReadHearEcho(const sexp::Node& pred, double& time, std::string& sender, std::string& message);
 
     // Angle of a joint in degrees; a joint never perceived reads 0.
     static double GetJointAngleDeg(JointID id);

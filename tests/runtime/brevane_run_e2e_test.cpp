@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/agent_process.h"
 #include "support/child_process.h"
 #include "support/scripted_server.h"
 #include "support/test_files.h"
@@ -16,13 +17,6 @@ namespace {
 
 const char* const kAgent = BREVANE_BINARY_DIR "/brevane-run";
 const char* const kBeam = "(beam -10.0 0.0 0.0)";
-
-const char* const kUsage =
-    "\nusage: brevane [options]\n"
-    "\noptions:\n"
-    " --help      prints this message.\n"
-    " --host=IP   IP of the server.\n"
-    "\n";
 
 // Recorded messages with another play mode.
 std::string with_play_mode(std::string msg, const std::string& pm) {
@@ -43,16 +37,7 @@ protected:
     }
     void start(const std::vector<std::string>& options, int port = ScriptedServer::kPort) {
         ASSERT_TRUE(server.listen_on_port(port)) << server.error();
-        std::vector<std::string> argv = {kAgent, "--host=" + server.host()};
-        argv.insert(argv.end(), options.begin(), options.end());
-        bool started;
-        {
-            InWorkDir in_scratch(scratch.path());
-            started = agent.start(argv);
-        }
-        ASSERT_TRUE(started);
-        ASSERT_TRUE(server.accept(5000)) << server.error() << agent.stderr_text();
-        ASSERT_TRUE(server.receive(scene, 5000)) << server.error();
+        start_agent(agent, server, kAgent, scratch.path(), options, &scene);
     }
     // Sends the messages, ends the stream and collects every answer; the
     // program then ends by itself with status 0.
@@ -87,16 +72,7 @@ void PrintTo(const UsageCase& c, std::ostream* os) { *os << c.name; }
 
 class RunUsage : public ::testing::TestWithParam<UsageCase> {};
 
-TEST_P(RunUsage, PrintsTheUsageTextAndExitsZero) {
-    ChildProcess p;
-    std::vector<std::string> argv = {kAgent};
-    argv.insert(argv.end(), GetParam().args.begin(), GetParam().args.end());
-    ASSERT_TRUE(p.start(argv));
-    ASSERT_TRUE(p.wait(5000));
-    ASSERT_TRUE(p.exited());
-    EXPECT_EQ(p.exit_status(), 0);
-    EXPECT_EQ(p.stdout_text(), kUsage);
-}
+TEST_P(RunUsage, PrintsTheUsageTextAndExitsZero) { expect_usage_exit(kAgent, GetParam().args); }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, RunUsage,

@@ -14,13 +14,6 @@
 
 namespace {
 
-std::string read_all(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 class TournamentLog : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -55,7 +48,7 @@ TEST_F(TournamentLog, EachEndingWritesItsLine) {
     for (const auto& c : cases) {
         EXPECT_TRUE(c.end(record)) << c.name;
         // A later ending of the same trial replaces the file: one line only.
-        EXPECT_EQ(read_all("log_tournament_3.txt"), c.line) << c.name;
+        EXPECT_EQ(read_text_file("log_tournament_3.txt"), c.line) << c.name;
     }
     EXPECT_NEAR(record.end_angle, 0.0, 1e-12);
 }

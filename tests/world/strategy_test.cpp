@@ -17,13 +17,6 @@
 
 namespace {
 
-std::string read_all(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 void write_all(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
 
 std::vector<std::string> lines_of(const std::string& text) {
@@ -307,7 +300,7 @@ TEST_F(StrategyFile, SavedStrategyLoadsBackUnchanged) {
     std::unique_ptr<strategy> st = sample_strategy(3);
     const std::string f = path("roles.txt");
     ASSERT_TRUE(st->save(f.c_str()));
-    const std::vector<std::string> lines = lines_of(read_all(f));
+    const std::vector<std::string> lines = lines_of(read_text_file(f));
     ASSERT_EQ(lines.size(), 610u);
     EXPECT_EQ(lines[0], "p 0");
     EXPECT_EQ(lines[1].size(), 877u);
@@ -346,7 +339,7 @@ TEST_F(StrategyFile, HalfSetHomeCellLoadsUnsetAndSavesBackUnset) {
     std::unique_ptr<strategy> st(new strategy);
     const std::string f = path("half.txt");
     ASSERT_TRUE(st->save(f.c_str()));
-    std::vector<std::string> lines = lines_of(read_all(f));
+    std::vector<std::string> lines = lines_of(read_text_file(f));
     // Part 0, record 3: lines 1 + 3 * 5 + (s, r, x, y, e).
     ASSERT_EQ(lines[18], "x NOT_SET");
     lines[19] = "y 4";
@@ -361,7 +354,7 @@ TEST_F(StrategyFile, HalfSetHomeCellLoadsUnsetAndSavesBackUnset) {
     EXPECT_EQ(st->part[0].player[3].y, 4);
     st->part[0].player[3].y = NOT_SET;
     ASSERT_TRUE(st->save(f.c_str()));
-    lines = lines_of(read_all(f));
+    lines = lines_of(read_text_file(f));
     EXPECT_EQ(lines[18], "x NOT_SET");
     EXPECT_EQ(lines[19], "y NOT_SET");
 }
@@ -372,7 +365,7 @@ TEST_F(StrategyFile, MalformedFilesChangeNothing) {
     std::unique_ptr<strategy> good = sample_strategy(11);
     const std::string f = path("good.txt");
     ASSERT_TRUE(good->save(f.c_str()));
-    const std::string text = read_all(f);
+    const std::string text = read_text_file(f);
     const std::vector<std::string> lines = lines_of(text);
     const size_t last_s = 610 - 5;  // the last record's 's' line
     const struct {

@@ -109,4 +109,21 @@ TEST_F(StepManagedWalk, SideComponentKeepsItsStepPairs) {
     EXPECT_NEAR(w->getyG(), 0.2, 0.01);
 }
 
+// Without body masses (no body files) the run-challenge walk reports a
+// null mass and keeps the moments undivided; walking stays off in both.
+TEST(StepManagedWalkNullMass, IsReportedAndWalkingStaysOff) {
+    ScopedWorkDir empty(false);
+    for (bool run : {true, false}) {
+        NaoBase::reset();  // the torso's values are process-wide
+        testing::internal::CaptureStderr();
+        walk w(0.01, 1, 0, 0, "./", run ? motion_variant_t::run_challenge() : motion_variant_t());
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(err.find("\n null MASS, be careful !!!\n") != std::string::npos, run) << err;
+        EXPECT_EQ(err.find("walk::set_zc_and_Torso2COM: total body mass") != std::string::npos, !run) << err;
+        EXPECT_EQ(w.total_mass, 0.0);
+        EXPECT_EQ(w.xCOM_RT, 0.0);
+        EXPECT_FALSE(w.can_walk());
+    }
+}
+
 }  // namespace

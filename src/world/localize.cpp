@@ -292,6 +292,9 @@ void Localize_t::vision_localize_all_obj(NaoParse::NaoVis& vis, NaoMove& move) {
     // their unit vectors), so that fixes on both sides of the +-pi seam
     // average to a heading near the seam, not to one near 0.
     auto average = [&](const int (*pairs)[2], int n) {
+        // A fix of the pass before must not count as a success of this one.
+        const bool earlier = fix;
+        fix = false;
         int found = 0;
         double sx = 0, sy = 0, head_c = 0, head_s = 0, torso_c = 0, torso_s = 0;
         for (int i = 0; i < n; ++i) {
@@ -312,6 +315,8 @@ void Localize_t::vision_localize_all_obj(NaoParse::NaoVis& vis, NaoMove& move) {
             head_heading = std::atan2(head_s / found, head_c / found);
             torso_heading = std::atan2(torso_s / found, torso_c / found);
             fix = true;
+        } else {
+            fix = earlier;
         }
     };
     take_vision(vis);

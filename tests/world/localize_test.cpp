@@ -177,6 +177,53 @@ TEST_F(LocalizeTest, TheAveragingLocalisationAgreesWithExactLandmarks) {
     avg_2 = false;
 }
 
+// G1R seen 0.3 m too far: the three pairs among F2R, G1R and G2R give three
+// different fixes. The first pass averages its two pairs, the second its
+// three, and the second's mean replaces the first's; the first pair of the
+// second pass, (G1L, F2L), is not in view and adds nothing.
+TEST_F(LocalizeTest, TheSecondAveragingPassReplacesTheFirst) {
+    const Camera cam{9, -2, 0.4, 15};
+    vision_scene::Polar far_g1r = vision_scene::polar_of(cam, 15, 1, cam.z);
+    far_g1r.d += 0.3;
+    parse.Parse(Message(cam).sees("F2R").sees("G2R").sees_polar("G1R", far_g1r).str(), 0);
+
+    struct Fix {
+        double x, y, head, torso;
+    };
+    auto pair_fix = [&](int id0, int id1) {
+        Localize_t one(0, 0, 0, 60, 40, false);
+        one.take_vision(parse.nv);
+        one.vision_to_xy(parse.nv, *move, id0, id1);
+        EXPECT_TRUE(one.fix) << id0 << "," << id1;
+        return Fix{one.x, one.y, one.head_heading, one.torso_heading};
+    };
+    const Fix f48 = pair_fix(4, 8), f87 = pair_fix(8, 7), f47 = pair_fix(4, 7);
+    ASSERT_GT(std::hypot(f47.x - (f48.x + f87.x) / 2, f47.y - (f48.y + f87.y) / 2), 0.01);
+
+    struct Pass {
+        bool second;
+        Fix mean;
+    };
+    const Pass passes[] = {
+        {false, {(f48.x + f87.x) / 2, (f48.y + f87.y) / 2, (f48.head + f87.head) / 2,
+                 (f48.torso + f87.torso) / 2}},
+        {true, {(f87.x + f47.x + f48.x) / 3, (f87.y + f47.y + f48.y) / 3,
+                (f87.head + f47.head + f48.head) / 3, (f87.torso + f47.torso + f48.torso) / 3}},
+    };
+    for (const Pass& p : passes) {
+        SCOPED_TRACE(p.second ? "second pass" : "first pass");
+        avg_2 = p.second;
+        Localize_t loc(0, 0, 0, 60, 40, false);
+        loc.vision_localize_all_obj(parse.nv, *move);
+        ASSERT_TRUE(loc.fix);
+        EXPECT_NEAR(loc.x, p.mean.x, 1e-9);
+        EXPECT_NEAR(loc.y, p.mean.y, 1e-9);
+        EXPECT_NEAR(loc.head_heading, p.mean.head, 1e-9);
+        EXPECT_NEAR(loc.torso_heading, p.mean.torso, 1e-9);
+    }
+    avg_2 = false;
+}
+
 TEST_F(LocalizeTest, AnIdOutsideTheLandmarksIsRefusedAndTheProgramGoesOn) {
     parse.Parse(Message(Camera{}).sees("G1L").ball(1, 0).str(), 0);
     for (int bad : {-1, 0, 9, 27}) {

@@ -102,6 +102,8 @@ struct FireCase {
     std::vector<bool> results;
 };
 
+void PrintTo(const FireCase& c, std::ostream* os) { *os << c.name; }
+
 class FirstTrueFires : public StepRule, public ::testing::WithParamInterface<FireCase> {};
 
 TEST_P(FirstTrueFires, AllTestsRunAndTheFirstTrueOneFires) {

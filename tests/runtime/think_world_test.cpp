@@ -4,11 +4,9 @@
 
 #include <memory>
 
-#include "headscan/naoscan.h"
-#include "keyframe/naosimplemove.h"
-#include "motioninterface/naomove.h"
 #include "skills/NaoBehavior.h"
 #include "support/perception_scene.h"
+#include "support/process_state.h"
 #include "support/test_files.h"
 #include "world/localize.h"
 
@@ -19,12 +17,7 @@ TEST(ThinkWorld, EveryThinkUpdatesTheLocaliserThenJudgesTheCrowding)
     ScratchWorkDir scratch;
     ASSERT_TRUE(scratch.ok());
     InWorkDir in_scratch(scratch.path());
-    NaoParse::reset_static_state();
-    NaoMove::reset_motion_state();
-    naosimplemove_t::reset_interpolation();
-    head_scan_t::reset_pattern_state();
-    Localize_t::reset_process_state();
-    NaoBehavior::reset_skill_state();
+    reset_agent_process_state();
 
     Scene scene;
     scene.x = -4;

@@ -17,6 +17,7 @@
 #include "motioninterface/naomove.h"
 #include "skills/NaoBehavior.h"
 #include "support/perception_scene.h"
+#include "support/process_state.h"
 #include "support/test_files.h"
 #include "world/localize.h"
 
@@ -70,11 +71,7 @@ protected:
     void restart()
     {
         holder.reset();
-        NaoParse::reset_static_state();
-        NaoMove::reset_motion_state();
-        naosimplemove_t::reset_interpolation();
-        Localize_t::reset_process_state();
-        NaoBehavior::reset_skill_state();
+        reset_agent_process_state();
         set_time(100000, 0);
         testing::internal::CaptureStderr();  // start-up reports
         holder.emplace(scene.unum, 0, scene.team_name);

@@ -26,7 +26,7 @@ namespace run {
 
 class hfsm;
 
-class NaoBehavior : public SimBehavior {
+class NaoBehavior final : public SimBehavior {
 public:
     // The walk of the run.
     static constexpr double run_distance = 200.0;  // m straight ahead

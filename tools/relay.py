@@ -20,8 +20,9 @@ called for every agent-to-server frame; state["now"] is the game-state time
 of the last server frame (`(time (now T))`), state["t"] the last `(GS (t T))`
 game time, state["pm"] the last play mode, state["gt"] the last ground-truth
 dict ({"mypos": (x, y, z), "myorien": deg, "ballpos": (x, y, z)} as far as
-seen), state["frames"] the count of server frames. The hook returns the
-text to send instead. tools/relay_hooks/ holds hooks that earlier
+seen), state["frames"] the count of server frames, state["msg"] the last
+server frame itself, state["conn"] the connection's number (below). The
+hook returns the text to send instead. tools/relay_hooks/ holds hooks that earlier
 experiments used.
 
 The relay serves --conns agent connections (default 1; 11 for a team),
@@ -83,7 +84,7 @@ class Relay:
         self.log = log
         self.hook = hook
         self.lock = lock
-        self.state = {"now": None, "t": None, "pm": None, "gt": {}, "frames": 0}
+        self.state = {"now": None, "t": None, "pm": None, "gt": {}, "frames": 0, "conn": conn}
         self.done = threading.Event()
 
     def write_log(self, direction, msg):
@@ -115,6 +116,7 @@ class Relay:
         if m:
             gt["ballpos"] = tuple(float(v) for v in m.groups())
         self.state["frames"] += 1
+        self.state["msg"] = msg
 
     def server_to_agent(self):
         try:

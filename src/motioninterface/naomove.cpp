@@ -288,10 +288,49 @@ void NaoMove::apply_kick(std::stringstream& out, int n)
 
 namespace {
 
+// How one stand-up is played: whether its first sample waits for the limbs
+// to get there, and the divisor of its speeds.
+struct StandUpPolicy {
+    bool hold_first_sample;
+    double divisor;
+};
+
+// The stand-up's commanded angles (already in the simulator's senses) as
+// speeds, legs then arms.
+void write_stand_up_speeds(NaoMove& m, std::stringstream& out, double divisor)
+{
+    write_leg_speeds(out, m.q_left_leg, m.q_right_leg, divisor);
+    write_arm_speeds(out, m.q_left_arm, m.q_right_arm, divisor);
+}
+
+// Whether every leg and arm joint reads within tolerance (degrees) of the
+// stand-up's commanded angle. A reading that is not a number is never near.
+bool limbs_near_commands(const NaoMove& m, double tolerance)
+{
+    auto near = [tolerance](int id, double q_rad) {
+        double gap = q_rad * kRadToDeg - NaoParse::GetJointAngleDeg(static_cast<NaoParse::JointID>(id));
+        return std::fabs(gap) <= tolerance;
+    };
+    for (int i = 0; i < 6; ++i) {
+        if (!near(NaoParse::JID_LLEG_1 + 2 * i, m.q_left_leg[i]) ||
+            !near(NaoParse::JID_RLEG_1 + 2 * i, m.q_right_leg[i]))
+            return false;
+    }
+    for (int i = 0; i < 4; ++i) {
+        if (!near(NaoParse::JID_LARM_1 + 2 * i, m.q_left_arm[i]) ||
+            !near(NaoParse::JID_RARM_1 + 2 * i, m.q_right_arm[i]))
+            return false;
+    }
+    return true;
+}
+
 // Shared by both stand-ups: the first call after a finished stand-up clears
-// the effectors, every later one plays a sample until the motion ends.
+// the effectors, every later one plays a sample until the motion ends. When
+// the policy says so, the first sample is commanded again, without going
+// on, until the limbs have reached it (held counts those calls).
 template <typename Check>
-void apply_stand_up(NaoMove& m, std::stringstream& out, int& calls, bool& direction_flag, Check check)
+void apply_stand_up(NaoMove& m, std::stringstream& out, int& calls, int& held, const StandUpPolicy& policy,
+                    bool& direction_flag, Check check)
 {
     empty(out);
     if (calls == 0) {
@@ -302,8 +341,15 @@ void apply_stand_up(NaoMove& m, std::stringstream& out, int& calls, bool& direct
         calls++;
         return;
     }
+    if (policy.hold_first_sample && calls == 2 && held < NaoMove::first_pose_hold_cycles &&
+        !limbs_near_commands(m, NaoMove::first_pose_tolerance)) {
+        write_stand_up_speeds(m, out, policy.divisor);
+        held++;
+        return;
+    }
     if (!check()) {
         calls = 0;
+        held = 0;
         naosimplemove_t::clearAllEffector(out);
         NaoParse::fall_down_detected = false;
         direction_flag = false;
@@ -312,8 +358,7 @@ void apply_stand_up(NaoMove& m, std::stringstream& out, int& calls, bool& direct
     negate_inverted_leg_joints(m.q_left_leg, m.q_right_leg);
     m.q_left_arm[0] = -m.q_left_arm[0];
     m.q_right_arm[0] = -m.q_right_arm[0];
-    write_leg_speeds(out, m.q_left_leg, m.q_right_leg, NaoMove::joint_gain);
-    write_arm_speeds(out, m.q_left_arm, m.q_right_arm, NaoMove::joint_gain);
+    write_stand_up_speeds(m, out, policy.divisor);
     calls++;
 }
 
@@ -322,14 +367,18 @@ void apply_stand_up(NaoMove& m, std::stringstream& out, int& calls, bool& direct
 void NaoMove::apply_standUpFromBack(std::stringstream& out, int /*n*/)
 {
     static motion_static<int> counter(0);
-    apply_stand_up(*this, out, counter.get(), NaoParse::back_fall_down_detected,
+    static motion_static<int> held(0);
+    static const StandUpPolicy policy = {true, back_stand_up_gain};
+    apply_stand_up(*this, out, counter.get(), held.get(), policy, NaoParse::back_fall_down_detected,
                    [this] { return check_standUpFromBackLyingPos(); });
 }
 
 void NaoMove::apply_standUpFromFront(std::stringstream& out, int /*n*/)
 {
     static motion_static<int> counter(0);
-    apply_stand_up(*this, out, counter.get(), NaoParse::front_fall_down_detected,
+    static motion_static<int> held(0);
+    static const StandUpPolicy policy = {false, joint_gain};
+    apply_stand_up(*this, out, counter.get(), held.get(), policy, NaoParse::front_fall_down_detected,
                    [this] { return check_standUpFromFrontLyingPos(); });
 }
 

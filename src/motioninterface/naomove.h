@@ -29,8 +29,23 @@ public:
 
     // Step period that every walk request asks of the engine (s).
     static constexpr double request_step_period = 0.18;
-    // Speed divisor of the rotation and stand-up commands.
+    // Speed divisor of the rotation and front stand-up commands.
     static constexpr double joint_gain = 4.0;
+    // The stand-up from the back begins from the standing pose, arms
+    // raised, and its first two key poses last 0.2 s: from where a fall
+    // leaves the limbs (arms along the body) the joints cannot get there in
+    // time, the arms reach the floor late and the body falls back. Its first
+    // sample is therefore held until every limb joint reads within
+    // first_pose_tolerance (degrees) of it, for at most
+    // first_pose_hold_cycles calls.
+    static constexpr double first_pose_tolerance = 5.0;
+    static constexpr int first_pose_hold_cycles = 60;
+    // Speed divisor of the stand-up from the back. Even from its first pose,
+    // with the divisor 4 of the other motions it sits the robot up too
+    // little to roll it over its feet about one try in three in the server;
+    // with 6 (and 7 and 8) it stood up in every try measured. 5 failed every
+    // time: the outcome does not change smoothly with the divisor.
+    static constexpr double back_stand_up_gain = 6.0;
 
     bool debug;        // prints two diagnostic lines when set
     int cycle_count;   // calls of update since construction

@@ -453,9 +453,10 @@ TEST_F(NaoMoveTest, FallOnTheBackOverridesTheTranslation)
         ASSERT_EQ(names_of(cmds), concat(kLegOrder, kArmOrder)) << "stand-up cycle " << standing_up;
         ++standing_up;
     }
-    // 2.75 s of key poses at 0.01 s.
-    EXPECT_GT(standing_up, 250);
-    EXPECT_LT(standing_up, 300);
+    // 2.75 s of key poses at 0.01 s, after the longest wait for the limbs
+    // at the first pose: the angles read here never get there.
+    EXPECT_GT(standing_up, 250 + NaoMove::first_pose_hold_cycles);
+    EXPECT_LT(standing_up, 300 + NaoMove::first_pose_hold_cycles);
     EXPECT_FALSE(NaoParse::fall_down_detected);
     EXPECT_FALSE(NaoParse::back_fall_down_detected);
     EXPECT_EQ(move->walk_engine->stopped, 1);
@@ -485,6 +486,155 @@ TEST_F(NaoMoveTest, FallOnTheFrontPlaysTheFrontStandUp)
     EXPECT_FALSE(NaoParse::fall_down_detected);
     EXPECT_FALSE(NaoParse::front_fall_down_detected);
     EXPECT_EQ(cycle("(beam 1.0 2.0 0.0)"), "(beam 1.0 2.0 0.0)");
+}
+
+// Joints of a simulated Nao: each call moves every limb joint at its
+// commanded speed (rad/s, capped at the joints' top speed of 351.77 deg/s)
+// for one think sub-step of 0.01 s.
+void follow_commands(const std::vector<Command>& cmds)
+{
+    const double top_speed = 351.77 * M_PI / 180.0;
+    for (const Command& c : cmds) {
+        for (int id = 2; id < NaoParse::NB_JOINTS; ++id) {
+            if (c.name != NaoParse::joint_to_str[id])
+                continue;
+            NaoParse::JointID j = static_cast<NaoParse::JointID>(id);
+            double speed = std::max(-top_speed, std::min(top_speed, c.speed));
+            double deg = NaoParse::GetJointAngleDeg(j) + speed * 0.01 * 180.0 / M_PI;
+            NaoParse::mHingeJointSenseMap[j] = {static_cast<float>(deg), 0.0f};
+        }
+    }
+}
+
+// The commanded angles (degrees) of one stand-up call, from its speeds and
+// the angles read before it.
+std::vector<double> commanded_angles(const std::vector<Command>& cmds, const std::vector<double>& read, double divisor)
+{
+    std::vector<double> q;
+    for (size_t i = 0; i < cmds.size(); ++i)
+        q.push_back(read[i] + cmds[i].speed * divisor);
+    return q;
+}
+
+// The angles read of the stand-up's joints, in its command order.
+std::vector<double> stand_up_joint_angles(const NaoParse& parse)
+{
+    std::vector<double> read;
+    for (const std::string& name : concat(kLegOrder, kArmOrder)) {
+        std::string perceptor = name;
+        perceptor[2] = 'j';
+        read.push_back(NaoParse::GetJointAngleDeg(parse.mJointIDMap.at(perceptor)));
+    }
+    return read;
+}
+
+// A robot thrown on its back in the server lies with its arms along the
+// body, far from the raised arms the stand-up from the back begins with.
+// Replayed through the parser (which latches the fall) and then moved by
+// its own commands, it holds the first sample until every limb joint is
+// there, and only then plays the key poses.
+TEST_F(NaoMoveTest, BackStandUpWaitsAtItsFirstPoseForTheLimbs)
+{
+    parse.Init();
+    std::vector<std::string> lines = read_data_lines("server_fallen.txt");
+    ASSERT_EQ(lines.size(), 100u);
+    size_t m = 0;
+    for (; m < lines.size() && !NaoParse::fall_down_detected; ++m) {
+        for (int sub = 0; sub < kSubSteps; ++sub) {
+            parse.Parse(lines[m], static_cast<int>(2 * m) + sub);
+            cycle();
+        }
+    }
+    ASSERT_TRUE(NaoParse::fall_down_detected) << "after " << m << " messages";
+    ASSERT_TRUE(NaoParse::back_fall_down_detected);
+    EXPECT_GT(m, 30u);  // the legs are thrown from message 30 on
+
+    const double d = NaoMove::back_stand_up_gain;
+    std::string s = cycle();
+    if (s == kClear)  // the stand-up's first call, when not done above
+        s = cycle();
+    ASSERT_EQ(move->standup_back->current_sample, 2);
+    std::vector<double> read = stand_up_joint_angles(parse);
+    std::vector<Command> cmds = speed_commands(s);
+    ASSERT_EQ(names_of(cmds), concat(kLegOrder, kArmOrder));
+    const std::vector<double> first = commanded_angles(cmds, read, d);
+    // Shoulder pitch: read near 0, the first pose has the arms raised.
+    EXPECT_GT(std::fabs(first[12] - read[12]), 90.0);
+    EXPECT_GT(std::fabs(first[13] - read[13]), 90.0);
+
+    int held = 0;
+    while (move->standup_back->current_sample == 2 && held <= NaoMove::first_pose_hold_cycles) {
+        follow_commands(cmds);
+        read = stand_up_joint_angles(parse);
+        cmds = speed_commands(cycle());
+        ASSERT_EQ(names_of(cmds), concat(kLegOrder, kArmOrder));
+        if (move->standup_back->current_sample == 2) {
+            ++held;
+            std::vector<double> q = commanded_angles(cmds, read, d);
+            for (size_t i = 0; i < q.size(); ++i)
+                ASSERT_NEAR(q[i], first[i], 0.1) << cmds[i].name << " at hold call " << held;
+        }
+    }
+    // The motion went on only with every joint at its first pose, and the
+    // joints got there before the longest wait was over.
+    EXPECT_GT(held, 20);
+    EXPECT_LT(held, NaoMove::first_pose_hold_cycles);
+    for (size_t i = 0; i < read.size(); ++i)
+        EXPECT_LE(std::fabs(read[i] - first[i]), NaoMove::first_pose_tolerance + 0.1) << cmds[i].name;
+
+    // Then all its samples (the first two are played above; the last one
+    // ends the motion and clears the effectors), and the fall flags are
+    // cleared.
+    int samples = 2;
+    std::string t;
+    while ((t = cycle()) != kClear && samples < 1000) {
+        follow_commands(cmds);
+        cmds = speed_commands(t);
+        ++samples;
+    }
+    EXPECT_EQ(samples, move->standup_back->total_samples - 1);
+    EXPECT_FALSE(NaoParse::fall_down_detected);
+    EXPECT_FALSE(NaoParse::back_fall_down_detected);
+}
+
+// Through the held last key pose of each stand-up the commanded angles stay
+// put, so a change of the angles read changes each speed by that change
+// over the stand-up's divisor.
+TEST_F(NaoMoveTest, StandUpSpeedsUseTheirDivisors)
+{
+    struct Case {
+        const char* name;
+        bool* flag;
+        const int* sample;  // the motion's next sample
+        int total;          // and its sample count
+        double divisor;
+    };
+    const Case cases[] = {{"back", &NaoParse::back_fall_down_detected, &move->standup_back->current_sample,
+                           move->standup_back->total_samples, NaoMove::back_stand_up_gain},
+                          {"front", &NaoParse::front_fall_down_detected, &move->standup_front->current_sample,
+                           move->standup_front->total_samples, NaoMove::joint_gain}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        NaoParse::fall_down_detected = true;
+        *c.flag = true;
+        auto sample = [&] { return *c.sample; };
+        const int total = c.total;
+        for (int i = 0; i < 2000 && sample() < total - 4; ++i)
+            cycle();
+        ASSERT_EQ(sample(), total - 4);
+        std::vector<Command> before = speed_commands(cycle());
+        for (int id = 2; id < NaoParse::NB_JOINTS; ++id) {
+            NaoParse::JointID j = static_cast<NaoParse::JointID>(id);
+            set_angle(j, NaoParse::GetJointAngleDeg(j) + 3.0);
+        }
+        std::vector<Command> after = speed_commands(cycle());
+        ASSERT_EQ(names_of(before), concat(kLegOrder, kArmOrder));
+        ASSERT_EQ(names_of(after), names_of(before));
+        for (size_t i = 0; i < before.size(); ++i)
+            EXPECT_NEAR(after[i].speed - before[i].speed, -3.0 / c.divisor, 0.0101) << before[i].name;
+        while (NaoParse::fall_down_detected)
+            cycle();
+    }
 }
 
 // A fall cuts the stand-pose interpolation of a translation short; after

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "behavior/Behavior_robot.h"
+#include "behavior/play_rules.h"
 
 class play_on;
 
@@ -28,9 +29,8 @@ public:
         FREE_KICK_LEFT_OR_RIGHT
     };
 
-    // The team of this name never plays: its root machine leaves play_on in
-    // the step after entering it.
-    static constexpr const char* idle_team_name = "Qorvex-SIe";
+    // The team that never plays (see play_rules).
+    static constexpr const char* idle_team_name = play_rules::idle_team_name;
 
     // Names of the active path by level, for a log; "none" until written.
     char level[10][1024];

@@ -1,4 +1,5 @@
 #include "behavior/hfsm.h"
+#include "behavior/play_rules.h"
 #include "skills/NaoBehavior.h"
 
 namespace {
@@ -9,11 +10,7 @@ bool mode_is(const NaoBehavior* a, int m1, int m2) {
 
 }  // namespace
 
-bool hfsm::transition_from_root_to_play_on_1_test() {
-    if (agent->parse->play_mode != NaoParse::PM_PLAY_ON) return false;
-    agent->game_phase = 2;
-    return true;
-}
+bool hfsm::transition_from_root_to_play_on_1_test() { return play_rules::play_begins(*agent); }
 
 bool hfsm::transition_from_root_to_beforekick_off_2_test() {
     return agent->parse->play_mode == NaoParse::PM_BEFORE_KICK_OFF;
@@ -51,9 +48,7 @@ bool hfsm::transition_from_root_to_free_kick_left_or_right_10_test() {
     return mode_is(agent, NaoParse::PM_FREE_KICK_LEFT, NaoParse::PM_FREE_KICK_RIGHT);
 }
 
-bool hfsm::transition_from_play_on_to_root_1_test() {
-    return agent->parse->team_name == idle_team_name || agent->game_phase != 2;
-}
+bool hfsm::transition_from_play_on_to_root_1_test() { return play_rules::play_is_over(*agent); }
 
 bool hfsm::transition_from_beforekick_off_to_root_1_test() {
     return agent->game_phase == 1 && agent->parse->play_mode != NaoParse::PM_BEFORE_KICK_OFF;

@@ -29,4 +29,27 @@ public:
     bool transition_from_stand_up_to_playing_1_test();
 };
 
+// The table of a play_on machine M: its states and transitions, the ones
+// of the match agent's play_on. The run-challenge program's cut-down
+// play_on (hfsm_run.h) has the same.
+template <class M>
+const machine_table_t<M>& play_on_table() {
+    static const machine_table_t<M> t = {
+        M::INIT,
+        {
+            {"playing", nullptr},
+            {"init", nullptr},
+            // The motion interface runs the stand-up from the fall flags.
+            {"stand_up", nullptr},
+        },
+        {
+            {M::INIT, M::PLAYING, 1, &M::transition_from_init_to_playing_1_test, nullptr},
+            {M::PLAYING, M::STAND_UP, 1, &M::transition_from_playing_to_stand_up_1_test,
+             &M::transition_from_playing_to_stand_up_1_do},
+            {M::PLAYING, M::INIT, 2, &M::transition_from_playing_to_init_2_test, nullptr},
+            {M::STAND_UP, M::PLAYING, 1, &M::transition_from_stand_up_to_playing_1_test, nullptr},
+        }};
+    return t;
+}
+
 #endif

@@ -91,7 +91,8 @@ void eval_table(const DHKKTable<N>& T, int first, int last, const double* q, dou
 
 }  // namespace
 
-Model::Model(int version_, int Ptype, int Stype, const char* dir) {
+Model::Model(int version_, int Ptype, int Stype, const char* dir, const motion_variant_t& variant_)
+    : variant(variant_) {
     version = version_;
     eps = 1e-6;
     Torso2NeckYawCenterZ = 0;
@@ -101,7 +102,7 @@ Model::Model(int version_, int Ptype, int Stype, const char* dir) {
     ShankCenter2KneeY = 0;
 
     if (version == 1) {
-        param.init(dir, Ptype, Stype);
+        param.init(dir, Ptype, Stype, variant.body_files_separator);
         const NaoLeg& leg = param.left_leg;
         const NaoArm& arm = param.left_arm;
         // The body files' axes are X right, Y forward, Z up; the model's x
@@ -572,6 +573,10 @@ double Model::get_yaw_angle_torso_right_foot(const Vector_<double>& DO_R, const 
         const double cp = QC / QA;
         double delta = bp * bp - 4 * cp;
         if (delta < -1e-5) {
+            if (variant.yaw_failure_gives_zero) {
+                fprintf(stderr, "error, there is no solution, delta is too much negative = %f\n", delta);
+                return 0;
+            }
             fprintf(stderr, "error, there is no solution, delta is too much negative = %f, A=%f, B=%f,Bp=%f, C=%f, Cp=%f\n",
                     delta, QA, bp, QB, cp, QC);
             fprintf(stderr, "error(next debug), DO_R=(%f,%f,%f), DO_L=(%f,%f,%f), theta_step=%f\n", DO_R[0], DO_R[1],

@@ -14,6 +14,7 @@
 // elbow roll), neck-head 2 (yaw, pitch).
 
 #include "kinematics/cmat.h"
+#include "kinematics/motion_variant.h"
 #include "kinematics/naoparam.h"
 #include "kinematics/vect.h"
 
@@ -63,10 +64,12 @@ public:
     double ShankCenter2KneeY;  // knee centre from the shank centre, body-file forward axis
     NaoParam param;            // filled with version 1 only
     double Lthigh;             // hip centre to knee centre
+    motion_variant_t variant;  // the program's motion variant (match agent by default)
 
     // version 1 reads the body parameters of robot type (Ptype, Stype) from
     // dir; any other version takes the built-in dimensions.
-    Model(int version, int Ptype, int Stype, const char* dir);
+    Model(int version, int Ptype, int Stype, const char* dir,
+          const motion_variant_t& variant = motion_variant_t());
 
     int getVersion() const;
 
@@ -147,7 +150,8 @@ public:
     // Yaw psi of the right sole (DO_R, R Rz(psi)) such that it and the left
     // sole (DO_L, R Rz(psi + theta_step)) share one hip yaw-pitch angle.
     // -9999 (with two messages) when the equation has no solution, 0 (with
-    // a message) when it is degenerate.
+    // a message) when it is degenerate. With the variant's
+    // yaw_failure_gives_zero the no-solution case gives 0 with one message.
     double get_yaw_angle_torso_right_foot(const Vector_<double>& DO_R, const Vector_<double>& DO_L,
                                           double theta_step, const Matrix_<double>& R) const;
 };

@@ -81,7 +81,7 @@ int NaoWalkParam::set(int Ptype, int Stype, const char* key, double& value, cons
     return 1;
 }
 
-void NaoParam::init(const char* dir, int Ptype_, int Stype_) {
+void NaoParam::init(const char* dir, int Ptype_, int Stype_, bool separator) {
     Ptype = Ptype_;
     Stype = Stype_;
 
@@ -93,6 +93,7 @@ void NaoParam::init(const char* dir, int Ptype_, int Stype_) {
     left_arm.init((d + "rsg_inputs/naoarm_input_left.txt").c_str());
     right_arm.init((d + "rsg_inputs/naoarm_input_right.txt").c_str());
     neck.init((d + "rsg_inputs/naoneck_input.txt").c_str());
+    if (separator) fprintf(stderr, "////////////////////////////\n");
 
     // The four dimensions that differ between robot types come from the
     // type's walk parameter file. Each lookup starts from NaN, so that a key
@@ -122,4 +123,11 @@ void NaoParam::init(const char* dir, int Ptype_, int Stype_) {
         left_arm.ElbowRelUpperArm_Y = static_cast<float>(v);
         right_arm.ElbowRelUpperArm_Y = static_cast<float>(v);
     }
+}
+
+void NaoParam::write_rsg_files(const char* dir) {
+    NaoBase::write_base_file(dir);
+    left_leg.write_file(dir);
+    left_arm.write_file(dir);
+    neck.write_file(dir);
 }

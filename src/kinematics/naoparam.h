@@ -26,8 +26,16 @@ public:
     // the right leg gets its negation), AnkleRelShank_Z and
     // ElbowRelUpperArm_Y from "./walk_inputs/NAO-DE2014-<Ptype>.txt". A key
     // that file lacks leaves both sides as the body files said. Ends the
-    // process (status 0) for a robot type outside 0 to 3.
-    void init(const char* dir, int Ptype, int Stype);
+    // process (status 0) for a robot type outside 0 to 3. With separator,
+    // a line of slashes goes to standard error between the body files and
+    // the walk parameter lookups.
+    void init(const char* dir, int Ptype, int Stype, bool separator = false);
+
+    // Writes the description files of the whole robot into dir: the torso
+    // (NaoBase::write_base_file), then the left leg, the left arm and the
+    // neck, whose files are templates that serve both sides. One writer's
+    // failure does not stop the next. Nothing in the programs calls it.
+    void write_rsg_files(const char* dir = NAO_RSG_INSTALL_DIR);
 };
 
 // Reader of the walk parameter file of a robot type:

@@ -22,15 +22,17 @@ FILE* open_rsg_output(const char* dir, const char* name) {
     return fopen(path.c_str(), "w");
 }
 
-void copy_rsg_tail(FILE* out, const char* tail, const char* who) {
+bool append_rsg_tail(FILE* out, const char* tail) {
     FILE* in = fopen(tail, "r");
-    if (in == nullptr) {
-        fprintf(stderr, "%s::write_end fopen %s FAILED\n", who, tail);
-        return;
-    }
+    if (in == nullptr) return false;
     char piece[1024];
     while (fgets(piece, sizeof(piece), in) != nullptr) fputs(piece, out);
     fclose(in);
+    return true;
+}
+
+void copy_rsg_tail(FILE* out, const char* tail, const char* who) {
+    if (!append_rsg_tail(out, tail)) fprintf(stderr, "%s::write_end fopen %s FAILED\n", who, tail);
 }
 
 void write_limb_rsg_begin(FILE* f) {

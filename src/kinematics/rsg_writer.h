@@ -35,6 +35,8 @@ FILE* open_rsg_output(const char* dir, const char* name);
 // out, line by line; when it cannot be opened, says so as
 // "<who>::write_end fopen <tail> FAILED" and leaves out as it is.
 void copy_rsg_tail(FILE* out, const char* tail, const char* who);
+// The same without the message: false when the tail cannot be opened.
+bool append_rsg_tail(FILE* out, const char* tail);
 
 // A leg's or arm's description file: its blocks in order, then its tail.
 // When the file cannot be opened, failure is said and nothing written.

@@ -8,25 +8,6 @@ namespace {
 const double kRadToDeg = 180.0 / M_PI;
 const double kDegToRad = M_PI / 180.0;
 
-// Bumped by reset_motion_state; each function-level counter compares it
-// with the value it last saw and starts over when they differ.
-unsigned g_motion_generation = 0;
-
-// One stage counter (or call counter) with its reset mark.
-struct ResettableCounter {
-    int value = 0;
-    unsigned generation = 0;
-
-    int& get()
-    {
-        if (generation != g_motion_generation) {
-            generation = g_motion_generation;
-            value = 0;
-        }
-        return value;
-    }
-};
-
 // Speed command of one joint: the gap between the commanded angle (rad) and
 // the perceived one (degrees), over the divisor. A gap that is not a finite
 // number (a broken perception or model output) would reach the server as
@@ -72,8 +53,11 @@ void empty(std::stringstream& out)
 
 }  // namespace
 
-NaoMove::NaoMove(std::map<std::string, NaoParse::JointID>* names, double dt, int Ptype, int Stype)
-    : NaoMoveSuperClass(dt, 1, Ptype, Stype, "./"),
+unsigned NaoMove::generation = 0;
+
+NaoMove::NaoMove(std::map<std::string, NaoParse::JointID>* names, double dt, int Ptype, int Stype,
+                 const motion_variant_t& variant)
+    : NaoMoveSuperClass(dt, 1, Ptype, Stype, "./", variant),
       debug(false),
       cycle_count(0),
       walking(false),
@@ -100,14 +84,14 @@ NaoMove::NaoMove(std::map<std::string, NaoParse::JointID>* names, double dt, int
     stand_pose.load("dataWalk/stand3.dat", names);
 }
 
-void NaoMove::reset_motion_state() { ++g_motion_generation; }
+void NaoMove::reset_motion_state() { ++generation; }
 
-void NaoMove::new_trans2013(double fwd, double side)
+bool NaoMove::new_trans2013(double fwd, double side)
 {
     // While standing the first accepted request holds until its motion ends;
     // while walking the engine takes over or queues every new one.
     if (kick || (!walking && (trans || rot)))
-        return;
+        return false;
     motion_cycles = 0;
     // Every accepted motion begins its stand-pose interpolation afresh.
     naosimplemove_t::reset_interpolation();
@@ -119,22 +103,17 @@ void NaoMove::new_trans2013(double fwd, double side)
     stop_trans = false;
     trans_fwd = fwd;
     trans_side = side;
-    if (fwd == 0 && side == 0)
+    if (fwd == 0 && side == 0) {
         std::fprintf(stderr, "init_walk_translate %f %f ERROR\n", fwd, side);
-    else
-        walk_engine->init_walk_translate(fwd, side, request_step_period);
+        return false;
+    }
+    return walk_engine->init_walk_translate(fwd, side, request_step_period);
 }
 
-void NaoMove::new_rot2013(double angle, double xc)
+bool NaoMove::take_rotation_request(double angle, double xc)
 {
-    static double rand_rot = 0.01;
-    static unsigned generation = 0;
-    if (generation != g_motion_generation) {
-        generation = g_motion_generation;
-        rand_rot = 0.01;
-    }
     if (kick || (!walking && (trans || rot)))
-        return;
+        return false;
     motion_cycles = 0;
     naosimplemove_t::reset_interpolation();
     if (walking) {
@@ -145,6 +124,15 @@ void NaoMove::new_rot2013(double angle, double xc)
     stop_rot = false;
     rot_angle = angle;
     rot_xc = xc;
+    return true;
+}
+
+void NaoMove::new_rot2013(double angle, double xc)
+{
+    static motion_static<double> rand_rot_value(0.01);
+    double& rand_rot = rand_rot_value.get();
+    if (!take_rotation_request(angle, xc))
+        return;
     // The engine plans nothing for a negligible angle; alternate a tiny turn
     // instead so that the request still moves the robot.
     if (std::fabs(angle) <= 0.01) {
@@ -246,14 +234,14 @@ void apply_walk_motion(NaoMove& m, std::stringstream& out, int n, bool walking_n
 
 void NaoMove::apply_trans(std::stringstream& out, int n, bool walking_now)
 {
-    static ResettableCounter counter;
+    static motion_static<int> counter(0);
     apply_walk_motion(*this, out, n, walking_now, counter.get(), trans, stop_trans, true, naosimplemove_t::gain,
                       [] {});
 }
 
 void NaoMove::apply_rot(std::stringstream& out, int n, bool walking_now)
 {
-    static ResettableCounter counter;
+    static motion_static<int> counter(0);
     apply_walk_motion(*this, out, n, walking_now, counter.get(), rot, stop_rot, false, joint_gain, [this] {
         if (debug)
             std::fprintf(stderr, "%d checkwalk %f %f\n", cycle_count, 0.0, 0.0);
@@ -262,7 +250,7 @@ void NaoMove::apply_rot(std::stringstream& out, int n, bool walking_now)
 
 void NaoMove::apply_kick(std::stringstream& out, int n)
 {
-    static ResettableCounter counter;
+    static motion_static<int> counter(0);
     int& stage = counter.get();
     empty(out);
     if (kick_done) {
@@ -378,8 +366,8 @@ void apply_stand_up(NaoMove& m, std::stringstream& out, int& calls, int& held, c
 
 void NaoMove::apply_standUpFromBack(std::stringstream& out, int /*n*/)
 {
-    static ResettableCounter counter;
-    static ResettableCounter held;
+    static motion_static<int> counter(0);
+    static motion_static<int> held(0);
     static const StandUpPolicy policy = {true, back_stand_up_gain};
     apply_stand_up(*this, out, counter.get(), held.get(), policy, NaoParse::back_fall_down_detected,
                    [this] { return check_standUpFromBackLyingPos(); });
@@ -387,8 +375,8 @@ void NaoMove::apply_standUpFromBack(std::stringstream& out, int /*n*/)
 
 void NaoMove::apply_standUpFromFront(std::stringstream& out, int /*n*/)
 {
-    static ResettableCounter counter;
-    static ResettableCounter held;
+    static motion_static<int> counter(0);
+    static motion_static<int> held(0);
     static const StandUpPolicy policy = {false, joint_gain};
     apply_stand_up(*this, out, counter.get(), held.get(), policy, NaoParse::front_fall_down_detected,
                    [this] { return check_standUpFromFrontLyingPos(); });

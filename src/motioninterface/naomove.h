@@ -67,11 +67,21 @@ public:
     double odo_y;
     double odo_theta;
 
-    NaoMove(std::map<std::string, NaoParse::JointID>* names, double dt, int Ptype, int Stype);
+    // variant: the motion variant of the program (the match agent's by
+    // default), handed down to the whole-body motions and the walk.
+    NaoMove(std::map<std::string, NaoParse::JointID>* names, double dt, int Ptype, int Stype,
+            const motion_variant_t& variant = motion_variant_t());
 
-    void new_trans2013(double fwd, double side);
+    // True when the request was taken: not refused, and the walking engine
+    // accepted it (a request of (0, 0) is reported and not passed on).
+    bool new_trans2013(double fwd, double side);
     void new_rot2013(double angle, double xc);
     void new_kick2012(eKick k);
+
+    // The part shared by the rotation requests: false (nothing changed)
+    // when refused; otherwise the flags and the stored request are set as
+    // for a new rotation and the caller passes it on to the walk.
+    bool take_rotation_request(double angle, double xc);
 
     // One control cycle; n is the number of think sub-steps, which stretches
     // the stand-pose interpolation to 15 n cycles. Always 0.
@@ -91,6 +101,27 @@ public:
     // The stage counters and the small-rotation alternation are kept per
     // process; tests put them back to their start values.
     static void reset_motion_state();
+    // Bumped by reset_motion_state (see motion_static).
+    static unsigned generation;
+};
+
+// A per-process value of the motion interface (a function-level static)
+// that NaoMove::reset_motion_state puts back to its start value.
+template <class T>
+struct motion_static {
+    T start;
+    T value;
+    unsigned generation;
+
+    explicit motion_static(T s) : start(s), value(s), generation(NaoMove::generation) {}
+    T& get()
+    {
+        if (generation != NaoMove::generation) {
+            generation = NaoMove::generation;
+            value = start;
+        }
+        return value;
+    }
 };
 
 #endif

@@ -100,7 +100,8 @@ void rise_to_stand(const NaoMoveSuperClass& s, motionType<double, N>* mo, Effect
 
 }  // namespace
 
-NaoMoveSuperClass::NaoMoveSuperClass(double dt_, int version, int Ptype, int Stype, const char* dir)
+NaoMoveSuperClass::NaoMoveSuperClass(double dt_, int version, int Ptype, int Stype, const char* dir,
+                                     const motion_variant_t& variant)
     : init_pos_foot_left(0, 0, 0),
       init_pos_foot_right(0, 0, 0),
       init_pos_hand_left(0, 0, 0),
@@ -128,7 +129,7 @@ NaoMoveSuperClass::NaoMoveSuperClass(double dt_, int version, int Ptype, int Sty
   for (int i = 0; i < 6; i++) q_left_leg[i] = q_right_leg[i] = 0;
   for (int i = 0; i < 4; i++) q_left_arm[i] = q_right_arm[i] = 0;
 
-  walk_engine = new walk(dt, version, Ptype, Stype, const_cast<char*>(dir));
+  walk_engine = new walk(dt, version, Ptype, Stype, const_cast<char*>(dir), variant);
   getInitPos();
 
   prepare_Kick_Little(-1);
@@ -507,7 +508,8 @@ void NaoMoveSuperClass::prepareStandUpBack() {
   draw_feet_up(*this, lf, rf, L);
   mo->setNextPos(0.5 * time_factor, lf, rf, lh, rh);
 
-  rise_to_stand(*this, mo, lf, rf, lh, rh, time_factor, 1 * 0.15 * time_factor);
+  rise_to_stand(*this, mo, lf, rf, lh, rh, time_factor,
+                walk_engine->model->variant.standup_back_final_hold_periods * 0.15 * time_factor);
 }
 
 void NaoMoveSuperClass::prepareStandUpFront() {
@@ -595,8 +597,8 @@ bool NaoMoveSuperClass::check_kick(double& gain, char type, int side) {
   } else {
     r = (side == -1 ? kick_little_left : kick_little_right)->callUpdate(gain, side);
   }
-  // Every kick ends with the walk back at rest.
-  if (!r) walk_engine->ResetWalk();
+  // Every kick ends with the walk back at rest (unless the variant keeps it).
+  if (!r && walk_engine->model->variant.reset_walk_after_motion) walk_engine->ResetWalk();
   return r;
 }
 
@@ -609,7 +611,7 @@ bool NaoMoveSuperClass::check_standUpFromBackLyingPos() {
   const bool r = standup_back->callUpdate(g, 0);
   if (r) {
     reset_all_kicks();
-  } else {
+  } else if (walk_engine->model->variant.reset_walk_after_motion) {
     walk_engine->ResetWalk();
   }
   return r;
@@ -620,7 +622,7 @@ bool NaoMoveSuperClass::check_standUpFromFrontLyingPos() {
   const bool r = standup_front->callUpdate(g, 0);
   if (r) {
     reset_all_kicks();
-  } else {
+  } else if (walk_engine->model->variant.reset_walk_after_motion) {
     walk_engine->ResetWalk();
   }
   return r;

@@ -136,7 +136,12 @@ class NaoMoveSuperClass {
   Vector_<double> left_shoulder, right_shoulder;
   Vector_<double> left_hip, right_hip;
 
-  NaoMoveSuperClass(double dt, int version, int Ptype, int Stype, const char* dir);
+  // variant: the program's motion variant; it reaches the walk and the
+  // geometric model, and decides here whether the end of a kick or
+  // stand-up puts the walk back at rest and how long the stand-up from the
+  // back holds its final pose.
+  NaoMoveSuperClass(double dt, int version, int Ptype, int Stype, const char* dir,
+                    const motion_variant_t& variant = motion_variant_t());
   ~NaoMoveSuperClass();
   NaoMoveSuperClass(const NaoMoveSuperClass&) = delete;
   NaoMoveSuperClass& operator=(const NaoMoveSuperClass&) = delete;

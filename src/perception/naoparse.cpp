@@ -103,7 +103,10 @@ NaoParse::NaoParse(std::string name)
       hear_active(false),
       hear_time(0.0),
       hear_x(0.0),
-      hear_y(0.0) {
+      hear_y(0.0),
+      side_received(false),
+      side_copy(0),
+      hear_form(HEAR_TEAM_BALL) {
     // Nothing seen before the first vision predicate.
     nv.reset();
     for (int i = 0; i < NB_VISION_OBJECTS; ++i)
@@ -189,7 +192,10 @@ void NaoParse::Parse(const std::string& msg, int /*n*/) {
             ParseUniversalJointInfo(pred);
             break;
         case 'h':
-            ParseHearInfo(pred);
+            if (hear_form == HEAR_ECHO)
+                ParseHearEcho(pred);
+            else
+                ParseHearInfo(pred);
             break;
         default:
             break;
@@ -246,10 +252,11 @@ void NaoParse::ParseGameState(const sexp::Node& pred) {
         unum = u;
         std::string team;
         if (sexp::get_value(pred, "team", team)) {
-            if (team == "right")
-                side = -1;
-            else if (team == "left")
-                side = 1;
+            if (team == "right" || team == "left") {
+                side = team == "right" ? -1 : 1;
+                side_copy = side;
+                side_received = true;
+            }
         }
     }
     double t;
@@ -415,6 +422,30 @@ void NaoParse::ParseHearInfo(const sexp::Node& pred) {
     hear_time = t;
     hear_x = x;
     hear_y = y;
+}
+
+bool NaoParse::ReadHearEcho(const sexp::Node& pred, double& time, std::string& sender, std::string& message) {
+    sexp::ValueCursor c(&pred);
+    if (!c.next(time)) {
+        std::cerr << "could not get hear time \n";
+        return false;
+    }
+    if (!c.next(sender)) {
+        std::cerr << "could not get sender \n";
+        return false;
+    }
+    if (!c.next(message)) {
+        std::cerr << "could not get message \n";
+        return false;
+    }
+    return true;
+}
+
+void NaoParse::ParseHearEcho(const sexp::Node& pred) {
+    double t;
+    std::string sender, message;
+    if (!ReadHearEcho(pred, t, sender, message)) return;
+    if (sender == "self") std::cout << "I said " << message << " at " << t << std::endl;
 }
 
 double NaoParse::GetJointAngleDeg(JointID id) {

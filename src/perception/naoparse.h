@@ -162,6 +162,19 @@ public:
     double hear_x;
     double hear_y;
 
+    // Read by the run-challenge program: whether a game state has told the
+    // side, and the side it told (set together with `side`).
+    bool side_received;
+    int side_copy;
+
+    // The form of the hear predicate: the match agent's
+    // (hear team time direction message) with the team-mates' ball
+    // positions, or the run-challenge program's (hear time sender message),
+    // whose own messages ("self") are echoed on the standard output and
+    // nothing is stored.
+    enum HearForm { HEAR_TEAM_BALL = 0, HEAR_ECHO = 1 };
+    HearForm hear_form;
+
     explicit NaoParse(std::string team_name);
 
     // Creates the parser and fills the name tables.
@@ -178,6 +191,12 @@ public:
     void ParseAccelerometer(const sexp::Node& pred);
     void ParseVisionInfo(const sexp::Node& pred);
     void ParseHearInfo(const sexp::Node& pred);
+    // ParseHearInfo of the HEAR_ECHO form.
+    void ParseHearEcho(const sexp::Node& pred);
+    // Reads (hear time sender message); the first value missing is reported
+    // ("could not get hear time", "... sender", "... message") and gives
+    // false.
+    static bool ReadHearEcho(const sexp::Node& pred, double& time, std::string& sender, std::string& message);
 
     // Angle of a joint in degrees; a joint never perceived reads 0.
     static double GetJointAngleDeg(JointID id);

@@ -3,6 +3,7 @@
 #ifndef BREVANE_RUNTIME_CYCLE_LOOP_H
 #define BREVANE_RUNTIME_CYCLE_LOOP_H
 
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <string>
@@ -29,6 +30,39 @@ void run_sleeping_loop(Agent& agent) {
         if (!PutMessage(b.Think(msg))) break;
         for (int i = 1; i < agent.sub_steps && gLinkStatus == LINK_OK; ++i) {
             usleep(20000 / agent.sub_steps);
+            PutMessage(b.Think(msg));
+        }
+    }
+}
+
+// The older, interval-measuring form: the mean interval between messages
+// is measured, and each further sub-step would wait that long divided by
+// the sub-steps; its sub-step count is fixed at 1, so every message gets
+// exactly one answer (whatever the agent's own sub_steps).
+template <class Agent>
+void run_interval_loop(Agent& agent) {
+    SimBehavior& b = agent;
+    PutMessage(b.Init());
+    const int n = 1;
+    float sum = 0;
+    int count = 0;
+    timeval previous{};
+    std::string msg;
+    while (gLoop && gLinkStatus == LINK_OK) {
+        if (!GetMessage(msg)) break;
+        timeval now;
+        gettimeofday(&now, nullptr);
+        float mean = 0;
+        if (previous.tv_sec != 0 || previous.tv_usec != 0) {
+            sum += static_cast<float>(now.tv_sec - previous.tv_sec) +
+                   static_cast<float>(now.tv_usec - previous.tv_usec) / 1000000.0f;
+            ++count;
+            mean = sum / count;
+        }
+        previous = now;
+        if (!PutMessage(b.Think(msg))) break;
+        for (int i = 1; i < n && gLinkStatus == LINK_OK; ++i) {
+            usleep(static_cast<useconds_t>(1000000 * mean / n));
             PutMessage(b.Think(msg));
         }
     }

@@ -1,6 +1,8 @@
 #include "runtime/server_link.h"
 
 #include <arpa/inet.h>
+#include <netdb.h>
+#include <unistd.h>
 #include <sys/select.h>
 #include <sys/socket.h>
 
@@ -12,6 +14,7 @@
 #include <iostream>
 
 #include "runtime/cycle_loop.h"
+#include "rvdraw/robovizdraw.h"
 
 int gPort = 3100;
 std::string gHost = "127.0.0.1";
@@ -178,3 +181,40 @@ bool GetMessage(std::string& msg) {
 }
 
 void Run() { Run_accel_2013(); }
+
+int agent_main(int argc, char* argv[], void (*read_options)(int, char*[]), void (*run)()) {
+    addrinfo hints;
+    std::memset(&hints, 0, sizeof(hints));
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_DGRAM;
+    addrinfo* servinfo = nullptr;
+    int rv = getaddrinfo(nullptr, "32769", &hints, &servinfo);
+    if (rv != 0) {
+        std::fprintf(stderr, "getaddrinfo: %s\n", gai_strerror(rv));
+        return 1;
+    }
+    for (roboviz_p = servinfo; roboviz_p != nullptr; roboviz_p = roboviz_p->ai_next) {
+        roboviz_sockfd = socket(roboviz_p->ai_family, roboviz_p->ai_socktype,
+                                roboviz_p->ai_protocol);
+        if (roboviz_sockfd == -1) {
+            std::perror("socket");
+            continue;
+        }
+        break;
+    }
+    if (roboviz_p == nullptr) {
+        std::fprintf(stderr, "failed to bind roboviz_socket\n");
+        return 2;
+    }
+
+    std::signal(SIGINT, handler);
+    read_options(argc, argv);
+
+    if (!Init()) return 1;
+    run();
+
+    Done();
+    freeaddrinfo(servinfo);
+    close(roboviz_sockfd);
+    return gLinkStatus == LINK_ERROR ? 1 : 0;
+}

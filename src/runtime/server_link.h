@@ -42,4 +42,11 @@ bool PutMessage(const std::string& msg);
 bool GetMessage(std::string& msg);
 void Run();
 
+// The start order of an agent program: the RoboViz debug socket, the SIGINT
+// handler, the command line (read_options), the server link, the cycle
+// loop (run), then the tear-down. The exit status: 1 when the debug
+// endpoint cannot be resolved, the server link cannot be made or a receive
+// failed, 2 without a debug socket, else 0.
+int agent_main(int argc, char* argv[], void (*read_options)(int, char*[]), void (*run)());
+
 #endif

@@ -1,5 +1,7 @@
 #include "samples/soccerbotbehavior.h"
 
+#include "perception/naoparse.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <iostream>
@@ -52,21 +54,10 @@ void SoccerbotBehavior::SetupJointIDMap() {
 }
 
 void SoccerbotBehavior::ParseHearInfo(const sexp::Node& pred) {
-    sexp::ValueCursor c(&pred);
-    float time;
+    double t;
     std::string sender, message;
-    if (!c.next(time)) {
-        std::cerr << "could not get hear time \n";
-        return;
-    }
-    if (!c.next(sender)) {
-        std::cerr << "could not get sender \n";
-        return;
-    }
-    if (!c.next(message)) {
-        std::cerr << "could not get message \n";
-        return;
-    }
+    if (!NaoParse::ReadHearEcho(pred, t, sender, message)) return;
+    const float time = static_cast<float>(t);
     if (sender == "self") {
         std::cout << "I said " << message << " at " << time << std::endl;
         return;

@@ -54,6 +54,12 @@ void walk::setup_parameters_s_p() {
         step_vec_next[2] = theta_total;
     } else {
         step_vec_next[0] = step_x;
+        if (translating && ramped_translation()) {
+            // The plan's next step; its sign follows x_total below.
+            step_manage.calc_next_st_foot();
+            step_vec_next[0] = std::fabs(step_manage.getStFootNext());
+            step_manage.updateStComFoot();
+        }
         step_vec_next[2] = nb_steps_cruise_done * step_theta;
         if (check_lateral_step()) step_vec_next[1] = step_y + dist_between_feet_p_points;
     }

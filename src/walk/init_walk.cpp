@@ -57,8 +57,8 @@ void set_vec(double* v, double a, double b) {
 // Construction
 // ---------------------------------------------------------------------------
 
-walk::walk(double dt_, int version, int Ptype, int Stype, const char* dir) {
-    model = new Model(version, Ptype, Stype, dir);
+walk::walk(double dt_, int version, int Ptype, int Stype, const char* dir, const motion_variant_t& variant) {
+    model = new Model(version, Ptype, Stype, dir, variant);
     dt = dt_;
     g = 9.8;
     tol = 5e-4;
@@ -162,6 +162,7 @@ walk::walk(double dt_, int version, int Ptype, int Stype, const char* dir) {
                 N, N_prepare);
 
     writeStand3File();
+    step_manage = StepManage(0.08, step_period, 6.0);
 }
 
 walk::~walk() {
@@ -174,6 +175,10 @@ walk::~walk() {
     delete[] y_final;
     delete[] vx_final;
     delete[] vy_final;
+}
+
+bool walk::ramped_translation() const {
+    return model->variant.step_manager && step_manage.usable();
 }
 
 bool walk::can_walk() {
@@ -274,7 +279,16 @@ void walk::set_zc_and_Torso2COM() {
     mz += P.neck.Head_Mass * pos[2];
 
     total_mass = M;
-    if (M > 0.0) {
+    if (model->variant.null_mass_undivided) {
+        if (std::fabs(M) < 0.001) {
+            fprintf(stderr, "\n null MASS, be careful !!!\n");
+            xCOM_RT = mx;
+            zCOM_RT = mz;
+        } else {
+            xCOM_RT = mx / M;
+            zCOM_RT = mz / M;
+        }
+    } else if (M > 0.0) {
         xCOM_RT = mx / M;
         zCOM_RT = mz / M;
     } else {
@@ -550,6 +564,9 @@ bool walk::init_walk_translate(double x, double y, double T) {
     }
     height_lift = std::fabs(std::atan2(y, x)) < 0.6981317007977318 ? 0.042 : 0.03;
     if (stopped) {
+        // From standing the plan starts at rest, whatever speed an earlier
+        // walk that was cut short left it with.
+        step_manage.step_cur = 0.0;
         init_var_translate(x, y, T);
         return init_walk();
     }
@@ -605,6 +622,10 @@ void walk::init_var_translate(double x, double y, double T) {
     x_total = x;
     y_total = y;
     theta_total = 0.0;
+    if (model->variant.step_manager) {
+        step_manage.set_t_step(step_period);
+        step_manage.setRemDist(x_total);
+    }
 }
 
 void walk::init_var_rotate(double theta, double xc_, double T) {
@@ -684,6 +705,17 @@ void walk::calculate_steps() {
         step_y = (ny > 0 && n / 2 > 0) ? ay / (double)(n / 2) : 0.0;
         step_theta = 0.0;
         theta_rest = 0.0;
+        if (ramped_translation()) {
+            // The plan's COM steps. A side component still needs the step
+            // pairs counted above (an even number of steps), spread over
+            // all the steps.
+            step_manage.calc_nb_com_steps();
+            long np = (long)step_manage.getNpSteps();
+            if (np > n) n = np;
+            if (ny > 0 && n % 2 == 1) n += 1;
+            nx = n;
+            step_y = (ny > 0 && n / 2 > 0) ? ay / (double)(n / 2) : 0.0;
+        }
     } else if (rotating) {
         nx = ny = 0;
         x_rest = y_rest = 0.0;
@@ -973,6 +1005,7 @@ int walk::deal_with_new_walk_reentrant() {
         x_total = pending_x - progress_x;
         y_total = pending_y - progress_y;
         theta_total = 0.0;
+        if (model->variant.step_manager) step_manage.setRemDist(x_total);
         if (!(std::fabs(x_total) > tol) && !(std::fabs(y_total) > tol)) {
             stop_walk();
             return 1;

@@ -20,8 +20,10 @@
 // per step, one foot in the air), 4 last way-point, 5 final COM profile.
 
 #include "kinematics/cmat.h"
+#include "kinematics/motion_variant.h"
 #include "kinematics/nao_geometric_model.h"
 #include "kinematics/vect.h"
+#include "walk/manageStep.h"
 
 class walk {
 public:
@@ -166,8 +168,16 @@ public:
     double odo_x0 = 0, odo_y0 = 0, odo_theta0 = 0;              // global pose at the last anchoring
     double odo_ref_x = 0, odo_ref_y = 0, odo_ref_theta = 0;     // walk odometry at the last anchoring
 
+    // ---- step manager -------------------------------------------------------------------
+    // Trapezoidal plan of the forward steps (maximum 0.08 m, ramp of 6
+    // periods). Every walk carries it; only the variant with step_manager
+    // (the run-challenge program) walks its translations by it: their step
+    // count and every forward step length that is not a closing step.
+    StepManage step_manage{0.08, 0.24, 6.0};
+
     // ---- construction and stand pose ------------------------------------------------------
-    walk(double dt, int version, int Ptype, int Stype, const char* dir);
+    walk(double dt, int version, int Ptype, int Stype, const char* dir,
+         const motion_variant_t& variant = motion_variant_t());
     ~walk();
     walk(const walk&) = delete;
     walk& operator=(const walk&) = delete;
@@ -259,6 +269,9 @@ public:
     // True when the constructor found the time step, the body mass and the
     // pendulum height usable for walking; requests are refused otherwise.
     bool can_walk();
+
+    // True when translations walk by the step manager's plan.
+    bool ramped_translation() const;
 
     // ---- helpers shared by the planning, the cycle and the foot targets -------------------
     // (x, y) rotated by a about (cx, cy).

@@ -241,14 +241,23 @@ void Localize_t::update(NaoParse& parse, NaoMove& move) {
 
     double px, py, head, torso;
     current_pose(px, py, head, torso);
+    update_ball(parse, px, py, record_heading());
 
+    update_mates(parse);
+
+    ball_dist = std::hypot(px - ball_gx, py - ball_gy);
+
+    if (grid) updateGrid(vis);
+}
+
+void Localize_t::update_ball(NaoParse& parse, double px, double py, double head) {
+    NaoParse::NaoVis& vis = parse.nv;
     if (vis.seen[NaoParse::VO_BALL]) {
         double bearing = 0.0;
         vision_to_local_object(vis, NaoParse::VO_BALL, ball_ground_dist, bearing);
         ball_bearing = wrapped(bearing + vis_yaw);
         vision_to_local_coord(vis, ball_ground_dist, bearing, ball_lx, ball_ly);
-        vision_to_global_object(px, py, record_heading(), vis, NaoParse::VO_BALL, ball_gx, ball_gy,
-                                ball_gdir);
+        vision_to_global_object(px, py, head, vis, NaoParse::VO_BALL, ball_gx, ball_gy, ball_gdir);
         ball_unseen_count = 0;
 
         // The last two ball samples taken more than GAMETIME_INC apart.
@@ -266,12 +275,6 @@ void Localize_t::update(NaoParse& parse, NaoMove& move) {
     } else {
         ++ball_unseen_count;
     }
-
-    update_mates(parse);
-
-    ball_dist = std::hypot(px - ball_gx, py - ball_gy);
-
-    if (grid) updateGrid(vis);
 }
 
 void Localize_t::vision_localize_break_first_2_obj(NaoParse::NaoVis& vis, NaoMove& move) {
@@ -285,28 +288,32 @@ void Localize_t::vision_localize_break_first_2_obj(NaoParse::NaoVis& vis, NaoMov
 
 void Localize_t::vision_localize_all_obj(NaoParse::NaoVis& vis, NaoMove& move) {
     // Mean of the fixes of every pair in view; the second pass, when on,
-    // replaces the first.
+    // replaces the first. Headings are averaged on the circle (the mean of
+    // their unit vectors), so that fixes on both sides of the +-pi seam
+    // average to a heading near the seam, not to one near 0.
     auto average = [&](const int (*pairs)[2], int n) {
         // A fix of the pass before must not count as a success of this one.
         const bool earlier = fix;
         fix = false;
         int found = 0;
-        double sx = 0, sy = 0, sh = 0, st = 0;
+        double sx = 0, sy = 0, head_c = 0, head_s = 0, torso_c = 0, torso_s = 0;
         for (int i = 0; i < n; ++i) {
             vision_to_xy(vis, move, pairs[i][0], pairs[i][1]);
             if (!fix) continue;
             ++found;
             sx += x;
             sy += y;
-            sh += head_heading;
-            st += torso_heading;
+            head_c += std::cos(head_heading);
+            head_s += std::sin(head_heading);
+            torso_c += std::cos(torso_heading);
+            torso_s += std::sin(torso_heading);
             fix = false;
         }
         if (found > 0) {
             x = sx / found;
             y = sy / found;
-            head_heading = sh / found;
-            torso_heading = st / found;
+            head_heading = std::atan2(head_s / found, head_c / found);
+            torso_heading = std::atan2(torso_s / found, torso_c / found);
             fix = true;
         } else {
             fix = earlier;
@@ -550,10 +557,12 @@ bool Localize_t::set_goal_kick_point(double px, double py, int n) {
     return true;
 }
 
-bool Localize_t::set_kick_point(int n) {
+bool Localize_t::set_kick_point(int n) { return set_kick_point(n, 0.24, 0.04); }
+
+bool Localize_t::set_kick_point(int n, double dx, double dy) {
     if (ball_unseen_count >= n) return false;
-    lkp_lx = ball_lx - 0.24;
-    lkp_ly = ball_ly - 0.04;
+    lkp_lx = ball_lx - dx;
+    lkp_ly = ball_ly - dy;
     lkp_dist = std::sqrt(lkp_lx * lkp_lx + lkp_ly * lkp_ly);
     lkp_angle = std::atan2(lkp_ly, lkp_lx);
     return true;

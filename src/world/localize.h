@@ -140,6 +140,11 @@ public:
     // The camera's global heading when the vision record was taken.
     double record_heading() const;
 
+    // The ball step of the update, with the robot at (px, py) and the
+    // camera, when the vision record came, looking along head: the ball in
+    // the torso and field frames, its unseen count and history.
+    void update_ball(NaoParse& parse, double px, double py, double head);
+
     // Self-localisation.
     void vision_localize_break_first_2_obj(NaoParse::NaoVis& vis, NaoMove& move);
     void vision_localize_all_obj(NaoParse::NaoVis& vis, NaoMove& move);
@@ -176,6 +181,8 @@ public:
 
     bool set_goal_kick_point(double x, double y, int n);
     bool set_kick_point(int n);
+    // The kick point dx behind and dy to the right of the ball (torso frame).
+    bool set_kick_point(int n, double dx, double dy);
 
     // Every walk and turn request of the behaviour passes here.
     void new_trans2013(NaoMove& move, double fwd, double side);

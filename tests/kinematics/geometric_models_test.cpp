@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <random>
@@ -460,6 +461,44 @@ TEST(TorsoYaw, NoSolutionIsReportedWithTheSentinel) {
                        "theta_step=0.348987\n"),
               std::string::npos)
         << err;
+}
+
+// The run-challenge variant's torso yaw: 0 and one message where the match
+// agent's gives the sentinel, the same value everywhere else.
+TEST(TorsoYaw, RunVariantGivesZeroWithoutSolution) {
+    Model run(*models().builtin);
+    run.variant = motion_variant_t::run_challenge();
+    const Vec DO_R(-0.1386646063942539, -0.10523822017605833, -0.32864703614672269);
+    const Vec DO_L(0.11278338507818937, 0.21656394927246048, -0.12512386961641314);
+    const Mat R = get_rotation_matrix_from_rotation_vector(
+        Vec(-0.74046077438976798, 0.30864754345254841, -0.92800112827076164));
+    testing::internal::CaptureStderr();
+    const double psi = run.get_yaw_angle_torso_right_foot(DO_R, DO_L, 0.34898682862453356, R);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(psi, 0);
+    ASSERT_EQ(err.rfind("error, there is no solution, delta is too much negative = ", 0), 0u) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+
+    std::mt19937 gen(7);
+    std::uniform_real_distribution<double> pos(-0.05, 0.05), step(-0.6, 0.6), tilt(-0.3, 0.3);
+    const Model& match = *models().builtin;
+    int compared = 0;
+    for (int i = 0; i < 300; i++) {
+        const Vec R0(pos(gen), -0.05 + pos(gen), -0.3 + pos(gen)), L0(pos(gen), 0.05 + pos(gen), -0.3 + pos(gen));
+        const double theta = step(gen);
+        const Mat Ri = get_rotation_matrix_from_rotation_vector(Vec(tilt(gen), tilt(gen), tilt(gen)));
+        testing::internal::CaptureStderr();
+        const double a = match.get_yaw_angle_torso_right_foot(R0, L0, theta, Ri);
+        const double b = run.get_yaw_angle_torso_right_foot(R0, L0, theta, Ri);
+        testing::internal::GetCapturedStderr();
+        if (a == -9999) {
+            EXPECT_EQ(b, 0);
+            continue;
+        }
+        EXPECT_EQ(a, b) << i;
+        compared++;
+    }
+    EXPECT_GT(compared, 250);
 }
 
 TEST(TorsoYaw, DegenerateEquationIsReportedWithZero) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "kin_test_util.h"
+#include "kinematics/nao_geometric_model.h"
 #include "kinematics/naoparam.h"
 
 namespace {
@@ -150,6 +151,30 @@ TEST(BodyFiles, LineRulesOfTheReaders) {
     EXPECT_FLOAT_EQ(neck.Head_Radius, 0.065f);
     EXPECT_FLOAT_EQ(neck.Neck_Radius, 0.015f);
     EXPECT_EQ(neck.Neck_Length, 0);
+}
+
+// The run-challenge variant marks the end of the body files with a line of
+// slashes on standard error, once, before the walk file's lookups.
+TEST(BodyFiles, RunVariantPrintsOneSeparatorAfterTheBodyFiles) {
+    const std::string separator = "////////////////////////////\n";
+    TempDir empty;
+    for (bool run : {false, true}) {
+        testing::internal::CaptureStderr();
+        Model m(1, 0, 0, empty.path.c_str(), run ? motion_variant_t::run_challenge() : motion_variant_t());
+        const std::string err = testing::internal::GetCapturedStderr();
+        size_t failures = 0;
+        for (size_t at = err.find("FAILED\n"); at != std::string::npos; at = err.find("FAILED\n", at + 1))
+            failures++;
+        EXPECT_EQ(failures, 6u) << err;
+        const size_t sep = err.find(separator);
+        if (!run) {
+            EXPECT_EQ(sep, std::string::npos) << err;
+            continue;
+        }
+        ASSERT_NE(sep, std::string::npos) << err;
+        EXPECT_EQ(err.find(separator, sep + 1), std::string::npos) << err;
+        EXPECT_GT(sep, err.rfind("FAILED\n")) << err;
+    }
 }
 
 TEST(BodyFiles, MissingFilesAreReportedAndTheOthersStillRead) {

@@ -302,4 +302,58 @@ TEST_F(DescriptionFiles, WithoutTheTailTheFileHoldsTheGeneratedBlocks) {
     }
 }
 
+// The torso's description: the top-level file of the heterogeneous Nao.
+TEST_F(DescriptionFiles, TorsoFileThenItsTail) {
+    NaoBase::write_base_file(out.path.c_str());
+    const std::string text = written("nao_hetero.rsg");
+    const BodyFile body = read_body_file("rsg_inputs/naobase_input.txt");
+    // The body file's Torso_X/Y/Z are written as the initial position.
+    const std::string head =
+        "; -*- mode: lisp; -*-\n\n;\n; nao robot description file.\n;\n\n(RSG 0 1)\n(\n\n(templ $type)\n    \n"
+        ";\n; The torso parameters\n;\n\n"
+        "(def $TorsoLength  " + printed("%f", body.value.at("TorsoLength")) + ")\n"
+        "(def $TorsoWidth   " + printed("%f", body.value.at("TorsoWidth")) + ")\n"
+        "(def $TorsoHeight  " + printed("%f", body.value.at("TorsoHeight")) + ")\n"
+        "(def $TorsoMass    " + printed("%f", body.value.at("TorsoMass")) + ")\n\n"
+        "(def $TorsoInitX  " + printed("%f", body.value.at("Torso_X")) + ")\n"
+        "(def $TorsoInitY  " + printed("%f", body.value.at("Torso_Y")) + ")\n"
+        "(def $TorsoInitZ  " + printed("%f", body.value.at("Torso_Z")) + ")\n\n"
+        "(def $loadObj (eval Nao.UseTexture))\n\n";
+    EXPECT_EQ(text, head + read_text("data-rsg/naobase_end_model.rsg"));
+    expect_well_formed(text, "torso");
+
+    TempDir elsewhere;  // a working directory without data-rsg/
+    ScopedChdir in(elsewhere.path);
+    ::testing::internal::CaptureStderr();
+    NaoBase::write_base_file(elsewhere.path.c_str());
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "NaoBase::write (end_filename) fopen data-rsg/naobase_end_model.rsg FAILED\n");
+    EXPECT_EQ(read_text(elsewhere.path + "nao_hetero.rsg"), head);
+}
+
+TEST_F(DescriptionFiles, WholeRobotWritesItsFourFilesEachFailureOnItsOwn) {
+    NaoParam p;
+    ::testing::internal::CaptureStderr();
+    p.init("./", 0, 0);
+    ::testing::internal::GetCapturedStderr();
+    p.write_rsg_files(out.path.c_str());
+    std::set<std::string> files;
+    for (const auto& e : std::filesystem::directory_iterator(out.path)) files.insert(e.path().filename().string());
+    EXPECT_EQ(files, (std::set<std::string>{"nao_hetero.rsg", "naoleg.rsg", "naoarm.rsg", "naoneckhead.rsg"}));
+    // Only the left limbs: their files serve both sides.
+    const std::string leg = written("naoleg.rsg");
+    left_leg.write_file(out.path.c_str());
+    EXPECT_EQ(written("naoleg.rsg"), leg);
+
+    const std::string missing = out.path + "no/such/folder/";
+    ::testing::internal::CaptureStderr();
+    p.write_rsg_files(missing.c_str());
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "NaoBase::write fopen " + missing +
+                                                            "nao_hetero.rsg FAILED\n"
+                                                            "NaoLeg wirte_file FAILED\n"
+                                                            "NaoArm write_file FAILED\n"
+                                                            "NaoNeck write_file FAILED\n");
+    EXPECT_FALSE(std::filesystem::exists(missing));
+}
+
 }  // namespace

@@ -578,6 +578,61 @@ TEST_F(MotionObjectTest, ModelSelfTestRecomputesItsTargets) {
   }
 }
 
+// The run-challenge variant: the same motions, except the stand-up from the
+// back's final hold, and neither kicks nor stand-ups touch the walk.
+class RunVariantMotionObjectTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ::testing::internal::CaptureStderr();
+    m_.reset(new NaoMoveSuperClass(0.01, 1, 0, 0, "./", motion_variant_t::run_challenge()));
+    ::testing::internal::GetCapturedStderr();
+  }
+  MotionScratchDir dir_;
+  std::unique_ptr<NaoMoveSuperClass> m_;
+};
+
+TEST_F(RunVariantMotionObjectTest, StandUpFromTheBackHoldsItsFinalPoseThreePeriods) {
+  MotionFacts back = kStandUpBack;
+  back.durations.back() = 3 * 0.15;  // 0.44999999999999996, as the front's final hold
+  back.samples.back() = 45;
+  EXPECT_EQ(back.durations.back(), 0.44999999999999996);
+  expect_counts(m_->standup_back, back);
+  expect_counts(m_->standup_front, kStandUpFront);
+  expect_counts(m_->kick_little_left, kLittle);
+  expect_counts(m_->kick_hipsway_right, kHipSway);
+  expect_counts(m_->kick_generic_left, kGeneric);
+  expect_counts(m_->front_back_move, kFrontBack);
+}
+
+TEST_F(RunVariantMotionObjectTest, KicksAndStandUpsLeaveTheWalkAsItWas) {
+  const struct {
+    const char* name;
+    std::function<bool()> step;
+  } motions[] = {
+      {"left kick", [this] { double g = 1; return m_->check_leftKick(g, 1); }},
+      {"right little kick", [this] { double g = 1; return m_->check_rightKick(g, 0); }},
+      {"stand-up from the back", [this] { return m_->check_standUpFromBackLyingPos(); }},
+      {"stand-up from the front", [this] { return m_->check_standUpFromFrontLyingPos(); }},
+  };
+  walk& w = *m_->walk_engine;
+  ASSERT_TRUE(w.init_walk_translate(0.3, 0, 0.18));
+  for (int i = 0; i < 20; i++) m_->check_walk();
+  ASSERT_EQ(w.stopped, 0);
+  for (const auto& mo : motions) {
+    const long k = w.k;
+    const double xG = w.xG, foot = w.foot_left[0];
+    std::vector<Sample> played = play(*m_, mo.step);
+    EXPECT_GT(played.size(), 10u) << mo.name;
+    EXPECT_EQ(w.stopped, 0) << mo.name;
+    EXPECT_EQ(w.k, k) << mo.name;
+    EXPECT_EQ(w.xG, xG) << mo.name;
+    EXPECT_EQ(w.foot_left[0], foot) << mo.name;
+  }
+  // The walk goes on from where it was.
+  EXPECT_TRUE(m_->check_walk());
+  EXPECT_EQ(w.k, 21);
+}
+
 TEST(ParamStepBeforeKick, TimeFactorScalesTheSixDurationsOnly) {
   const ParamStepBeforeKick p(0.22, 0.1, 0.1, 0.1, 0.4, 0.6, 0.02, 0.12, 0.3, 0.05, 2.0);
   EXPECT_DOUBLE_EQ(p.timeSway, 0.44);

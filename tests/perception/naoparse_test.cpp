@@ -430,6 +430,26 @@ TEST_F(NaoParseTest, RealServerVision) {
     EXPECT_TRUE(p.nv.seen[5] && p.nv.seen[6] && p.nv.seen[1] && p.nv.seen[2]);
 }
 
+TEST_F(NaoParseTest, SideCopyFollowsEverySideRead) {
+    EXPECT_FALSE(p.side_received);
+    EXPECT_EQ(p.side_copy, 0);
+    const struct {
+        const char* msg;
+        bool received;
+        int side;
+    } steps[] = {{"(GS (team left) (t 1) (pm PlayOn))", false, 0},
+                 {"(GS (unum 2) (team middle) (t 1) (pm PlayOn))", false, 0},
+                 {"(GS (unum 2) (team right) (t 1) (pm PlayOn))", true, -1},
+                 {"(GS (t 2) (pm PlayOn))", true, -1},
+                 {"(GS (unum 2) (team left) (t 3) (pm PlayOn))", true, 1}};
+    for (const auto& s : steps) {
+        p.Parse(s.msg, 0);
+        EXPECT_EQ(p.side_received, s.received) << s.msg;
+        EXPECT_EQ(p.side_copy, s.side) << s.msg;
+        EXPECT_EQ(p.side, s.side) << s.msg;
+    }
+}
+
 // ----------------------------------------------------------------- hearing
 
 TEST_F(NaoParseTest, HearsTheTeamsBallMessages) {
@@ -485,6 +505,36 @@ TEST_F(NaoParseTest, ReportsTheFirstMissingHearValue) {
         p.Parse(c[0], 0);
         EXPECT_EQ(testing::internal::GetCapturedStderr(), c[1]) << c[0];
     }
+}
+
+// The run-challenge program's hear form: (hear time sender message); its
+// own messages are echoed, nothing is stored.
+TEST_F(NaoParseTest, EchoFormPrintsOnlyTheOwnMessages) {
+    p.hear_form = NaoParse::HEAR_ECHO;
+    p.hear_active = true;
+    const struct {
+        const char* msg;
+        const char* out;
+        const char* err;
+    } cases[] = {
+        {"(hear 12.5 self abc)", "I said abc at 12.5\n", ""},
+        {"(hear 12.5 -30.5 abc)", "", ""},
+        {"(hear 3 self 3.5_-2.0)", "I said 3.5_-2.0 at 3\n", ""},
+        {"(hear)", "", "could not get hear time \n"},
+        {"(hear Probe 1.0 self hi)", "", "could not get hear time \n"},
+        {"(hear 1.0)", "", "could not get sender \n"},
+        {"(hear 1.0 self)", "", "could not get message \n"},
+    };
+    for (const auto& c : cases) {
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        p.Parse(c.msg, 0);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.err) << c.msg;
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.out) << c.msg;
+    }
+    EXPECT_EQ(p.hear_time, 0);
+    EXPECT_EQ(p.hear_x, 0);
+    EXPECT_EQ(p.hear_y, 0);
 }
 
 TEST_F(NaoParseTest, RealServerHearing) {

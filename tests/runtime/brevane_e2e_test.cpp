@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/agent_process.h"
 #include "support/child_process.h"
 #include "support/scripted_server.h"
 #include "support/test_files.h"
@@ -14,13 +15,6 @@
 namespace {
 
 const char* const kAgent = BREVANE_BINARY_DIR "/brevane";
-
-const char* const kUsage =
-    "\nusage: brevane [options]\n"
-    "\noptions:\n"
-    " --help      prints this message.\n"
-    " --host=IP   IP of the server.\n"
-    "\n";
 
 class AgentTest : public ::testing::Test {
 protected:
@@ -31,18 +25,7 @@ protected:
     // Starts the agent against the server, in a private working directory
     // (it writes its stand pose file there), and reads its scene message.
     void start(const std::vector<std::string>& options, std::string* scene = nullptr) {
-        std::vector<std::string> argv = {kAgent, "--host=" + server.host()};
-        argv.insert(argv.end(), options.begin(), options.end());
-        bool started;
-        {
-            InWorkDir in_scratch(scratch.path());
-            started = agent.start(argv);
-        }
-        ASSERT_TRUE(started);
-        ASSERT_TRUE(server.accept(5000)) << server.error() << agent.stderr_text();
-        std::string s;
-        ASSERT_TRUE(server.receive(s, 5000)) << server.error();
-        if (scene) *scene = s;
+        start_agent(agent, server, kAgent, scratch.path(), options, scene);
     }
     // Sends every message, closes the stream, collects the answers and
     // checks that the agent then ends on its own with status 0.
@@ -68,16 +51,7 @@ void PrintTo(const UsageCase& c, std::ostream* os) { *os << c.name; }
 
 class Usage : public ::testing::TestWithParam<UsageCase> {};
 
-TEST_P(Usage, PrintsTheUsageTextAndExitsZero) {
-    ChildProcess p;
-    std::vector<std::string> argv = {kAgent};
-    argv.insert(argv.end(), GetParam().args.begin(), GetParam().args.end());
-    ASSERT_TRUE(p.start(argv));
-    ASSERT_TRUE(p.wait(5000));
-    ASSERT_TRUE(p.exited());
-    EXPECT_EQ(p.exit_status(), 0);
-    EXPECT_EQ(p.stdout_text(), kUsage);
-}
+TEST_P(Usage, PrintsTheUsageTextAndExitsZero) { expect_usage_exit(kAgent, GetParam().args); }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, Usage,

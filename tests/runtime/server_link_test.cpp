@@ -275,6 +275,21 @@ INSTANTIATE_TEST_SUITE_P(Table, LoopTest,
                                            LoopCase{1, false, true}, LoopCase{2, false, true},
                                            LoopCase{2, true, true}));
 
+// The interval-measuring loop answers every message once, whatever the
+// agent's own sub-steps.
+TEST_F(LinkTest, IntervalLoopAnswersEachMessageOnce) {
+    ASSERT_TRUE(server.send("(m1)") && server.send("(m2)") && server.send("(m3)"));
+    server.finish_sending();
+    FakeAgent agent;
+    agent.sub_steps = 2;
+    run_interval_loop(agent);
+    std::vector<std::string> got = server.receive_n(4, 2000);
+    EXPECT_EQ(got, (std::vector<std::string>{"(scene fake)", "(answer 1 to (m1))", "(answer 2 to (m2))",
+                                             "(answer 3 to (m3))"}));
+    EXPECT_EQ(agent.seen, (std::vector<std::string>{"(m1)", "(m2)", "(m3)"}));
+    EXPECT_EQ(gLinkStatus, LINK_CLOSED);
+}
+
 TEST_F(LinkTest, ClearedLoopFlagSendsTheSceneAndReadsNothing) {
     ASSERT_TRUE(server.send("(m1)"));
     FakeAgent agent;

@@ -40,12 +40,14 @@ ScriptedServer::~ScriptedServer() {
     close_listener();
 }
 
-bool ScriptedServer::listen(const std::string& host) {
+bool ScriptedServer::listen(const std::string& host) { return listen(host, kPort); }
+
+bool ScriptedServer::listen(const std::string& host, int port) {
     close_listener();
     sockaddr_in a;
     std::memset(&a, 0, sizeof(a));
     a.sin_family = AF_INET;
-    a.sin_port = htons(kPort);
+    a.sin_port = htons(static_cast<uint16_t>(port));
     if (inet_pton(AF_INET, host.c_str(), &a.sin_addr) != 1) {
         m_error = "bad address " + host;
         return false;
@@ -69,7 +71,9 @@ bool ScriptedServer::listen(const std::string& host) {
     return true;
 }
 
-bool ScriptedServer::listen() {
+bool ScriptedServer::listen() { return listen_on_port(kPort); }
+
+bool ScriptedServer::listen_on_port(int port) {
     // Start from an address derived from the process id and walk on, so
     // parallel test processes rarely try the same one.
     static unsigned counter = 0;
@@ -82,7 +86,7 @@ bool ScriptedServer::listen() {
         std::string host = "127." + std::to_string(b1) + "." + std::to_string(b2) + "." +
                            std::to_string(b3);
         ++counter;
-        if (listen(host)) return true;
+        if (listen(host, port)) return true;
     }
     return false;
 }

@@ -39,6 +39,9 @@ public:
     bool listen();
     // Listens on the given IPv4 address.
     bool listen(const std::string& host);
+    // The same on another port (for agents that can be given one).
+    bool listen(const std::string& host, int port);
+    bool listen_on_port(int port);
     // The address listened on ("" before listen()).
     const std::string& host() const { return m_host; }
     // The last failure, for test messages.

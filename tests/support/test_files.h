@@ -22,6 +22,14 @@ inline std::vector<std::string> read_data_lines(const std::string& name) {
     return lines;
 }
 
+// The whole text of a file ("" when it cannot be read).
+inline std::string read_text_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string text;
+    std::getline(in, text, '\0');
+    return text;
+}
+
 // A private working directory for code that writes files relative to the
 // working directory (the agent rewrites "dataWalk/stand3.dat" at start-up):
 // it sees the source tree's parameter and strategy directories through

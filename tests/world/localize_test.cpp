@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <initializer_list>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -200,15 +201,24 @@ TEST_F(LocalizeTest, TheSecondAveragingPassReplacesTheFirst) {
     const Fix f48 = pair_fix(4, 8), f87 = pair_fix(8, 7), f47 = pair_fix(4, 7);
     ASSERT_GT(std::hypot(f47.x - (f48.x + f87.x) / 2, f47.y - (f48.y + f87.y) / 2), 0.01);
 
+    // Headings average on the circle: the direction of the mean unit vector.
+    auto circular = [](std::initializer_list<double> a) {
+        double c = 0, s = 0;
+        for (double v : a) {
+            c += std::cos(v);
+            s += std::sin(v);
+        }
+        return std::atan2(s, c);
+    };
     struct Pass {
         bool second;
         Fix mean;
     };
     const Pass passes[] = {
-        {false, {(f48.x + f87.x) / 2, (f48.y + f87.y) / 2, (f48.head + f87.head) / 2,
-                 (f48.torso + f87.torso) / 2}},
-        {true, {(f87.x + f47.x + f48.x) / 3, (f87.y + f47.y + f48.y) / 3,
-                (f87.head + f47.head + f48.head) / 3, (f87.torso + f47.torso + f48.torso) / 3}},
+        {false, {(f48.x + f87.x) / 2, (f48.y + f87.y) / 2, circular({f48.head, f87.head}),
+                 circular({f48.torso, f87.torso})}},
+        {true, {(f87.x + f47.x + f48.x) / 3, (f87.y + f47.y + f48.y) / 3, circular({f87.head, f47.head, f48.head}),
+                circular({f87.torso, f47.torso, f48.torso})}},
     };
     for (const Pass& p : passes) {
         SCOPED_TRACE(p.second ? "second pass" : "first pass");

@@ -40,10 +40,14 @@ protected:
     ~Behavior() = default;
 };
 
-// Base of the root machine.
+// Base of the root machine. Like every machine it can be entered afresh
+// and passes the log switch on to its children.
 class Behavior_robot : public Behavior {
 public:
     explicit Behavior_robot(NaoBehavior* a) : Behavior(a) {}
+
+    virtual void Reinit_behavior() = 0;
+    virtual void SetLog() = 0;
 
 protected:
     ~Behavior_robot() = default;
@@ -153,11 +157,11 @@ public:
     }
 
     void Init_behavior() override { this->state = M::table().initial; }
-    virtual void Reinit_behavior() { this->state = M::table().initial; }
+    void Reinit_behavior() override { this->state = M::table().initial; }
     void Apply_behavior() override {
         step_machine(static_cast<M&>(*this), M::table(), transition_result, children);
     }
-    virtual void SetLog() {
+    void SetLog() override {
         log = true;
         for (child_machine_t* c : children) c->SetLog();
     }

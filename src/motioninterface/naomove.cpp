@@ -86,21 +86,34 @@ NaoMove::NaoMove(std::map<std::string, NaoParse::JointID>* names, double dt, int
 
 void NaoMove::reset_motion_state() { ++generation; }
 
-bool NaoMove::new_trans2013(double fwd, double side)
+namespace {
+
+// Whether a walk or turn request is taken: while standing the first
+// accepted request holds until its motion ends; while walking the engine
+// takes over or queues every new one, which ends the other kind of motion.
+// A taken request starts its motion (`mine`) afresh.
+bool take_request(NaoMove& m, bool& mine, bool& mine_stop, bool& other, bool& other_stop)
 {
-    // While standing the first accepted request holds until its motion ends;
-    // while walking the engine takes over or queues every new one.
-    if (kick || (!walking && (trans || rot)))
+    if (m.kick || (!m.walking && (m.trans || m.rot)))
         return false;
-    motion_cycles = 0;
+    m.motion_cycles = 0;
     // Every accepted motion begins its stand-pose interpolation afresh.
     naosimplemove_t::reset_interpolation();
-    if (walking) {
-        rot = false;
-        stop_rot = true;
+    if (m.walking) {
+        other = false;
+        other_stop = true;
     }
-    trans = true;
-    stop_trans = false;
+    mine = true;
+    mine_stop = false;
+    return true;
+}
+
+}  // namespace
+
+bool NaoMove::new_trans2013(double fwd, double side)
+{
+    if (!take_request(*this, trans, stop_trans, rot, stop_rot))
+        return false;
     trans_fwd = fwd;
     trans_side = side;
     if (fwd == 0 && side == 0) {
@@ -112,16 +125,8 @@ bool NaoMove::new_trans2013(double fwd, double side)
 
 bool NaoMove::take_rotation_request(double angle, double xc)
 {
-    if (kick || (!walking && (trans || rot)))
+    if (!take_request(*this, rot, stop_rot, trans, stop_trans))
         return false;
-    motion_cycles = 0;
-    naosimplemove_t::reset_interpolation();
-    if (walking) {
-        trans = false;
-        stop_trans = true;
-    }
-    rot = true;
-    stop_rot = false;
     rot_angle = angle;
     rot_xc = xc;
     return true;

@@ -16,7 +16,9 @@
 // select: this tool then plays them as the motion interface plays its own);
 // --place "x y" robot position (the ball lies at the centre spot; the
 // default -0.24 -0.04 is the kick point), --wait seconds from the placement
-// to the kick (4), --after seconds watched after the kick ends (3), --log a
+// to the kick (4), --after seconds watched after the kick ends (3), --jitter
+// milliseconds: each think call waits a random time up to this long first,
+// as on a loaded machine (0), --log a
 // JSON-lines file with one line per think call from just before the kick
 // to the end: commanded leg angles (radians as the motion object left
 // them, shown in degrees) and speeds, perceived leg angles, accelerometer,
@@ -56,6 +58,7 @@ struct Options {
     double y = -0.04;
     double wait = 4.0;
     double after = 3.0;
+    int jitter_us = 0;
     std::string log;
 };
 
@@ -85,6 +88,8 @@ Options read_options(int argc, char* argv[])
             o.wait = std::atof(v.c_str());
         } else if (value_of(arg, "--after", v)) {
             o.after = std::atof(v.c_str());
+        } else if (value_of(arg, "--jitter", v)) {
+            o.jitter_us = static_cast<int>(std::atof(v.c_str()) * 1000);
         } else if (value_of(arg, "--log", v)) {
             o.log = v;
         }
@@ -176,6 +181,7 @@ int main(int argc, char* argv[])
     std::signal(SIGINT, handler);
     ReadOptions(argc, argv);
     const Options opt = read_options(argc, argv);
+    std::srand(static_cast<unsigned>(getpid()));
     if (!Init()) return 1;
 
     NaoBehavior agent(player_number, team_size, team_name);
@@ -224,6 +230,8 @@ int main(int argc, char* argv[])
 
         for (int sub = 0; sub < agent.sub_steps; ++sub) {
             if (sub > 0) usleep(20000 / agent.sub_steps);
+            // A loaded machine answers late, by a different amount each time.
+            if (opt.jitter_us > 0) usleep(static_cast<useconds_t>(std::rand() % opt.jitter_us));
             NaoMove* m = agent.move;
             const NaoParse* parse = agent.parse;
             // Server time (game time stops at half time); the second

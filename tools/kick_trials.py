@@ -3,9 +3,9 @@
 
 Runs build/tools/kick_trial (one agent process per trial, each through a
 relay so that the agent reaches the server's own port), alternating the
-foot, and prints one line per trial and the totals: falls, the ball's
-travel (median) and its direction error (angle between the ball's
-displacement and the robot's heading, +x). The server must already run
+foot, and prints one line per trial (also kept in OUT/results.jsonl) and
+the totals: falls, the ball's travel (median) and its direction error
+(angle between the ball's displacement and the robot's heading, +x). The server must already run
 with ground truth on; the relay is started and ended here.
 
     tools/kick_trials.py --listen 127.0.0.18 --server-port 3118 \
@@ -37,6 +37,8 @@ def main():
     ap.add_argument("--place", default="-0.24 -0.04", help="robot x y (ball at the centre spot)")
     ap.add_argument("--after", type=float, default=3.0, help="seconds watched after the kick ends")
     ap.add_argument("--standing", type=float, default=0.3, help="head height of a standing robot (m)")
+    ap.add_argument("--jitter", type=float, default=0.0,
+                    help="each think call first waits a random time up to this many ms")
     ap.add_argument("--num", type=int, default=2)
     ap.add_argument("--tool", default="build/tools/kick_trial")
     ap.add_argument("--out", required=True, help="directory for the logs")
@@ -50,12 +52,13 @@ def main():
         stderr=subprocess.DEVNULL)
     time.sleep(0.5)
     results = []
+    record = open(os.path.join(args.out, "results.jsonl"), "w")
     try:
         for i in range(args.trials):
             foot = args.foot if args.foot != "both" else ("left" if i % 2 == 0 else "right")
             cmd = [args.tool, f"--host={args.listen}", f"--num={args.num}",
                    f"--mport={args.monitor_port}", f"--foot={foot}", f"--type={args.type}",
-                   f"--place={args.place}", f"--after={args.after}",
+                   f"--place={args.place}", f"--after={args.after}", f"--jitter={args.jitter}",
                    f"--log={os.path.join(args.out, f'trial{i:02d}.jsonl')}"]
             with open(os.path.join(args.out, f"trial{i:02d}.err"), "w") as err:
                 p = subprocess.run(cmd, stdout=subprocess.PIPE, stderr=err, text=True, timeout=120)
@@ -72,6 +75,8 @@ def main():
                 # between the kick's start and the end of the watch.
                 r["standing"] = r["min_head"] > args.standing
             print(json.dumps(r), flush=True)
+            record.write(json.dumps(r) + "\n")
+            record.flush()
             time.sleep(1.0)
     finally:
         # After its last connection the relay ends by itself; a run cut
@@ -80,6 +85,7 @@ def main():
             relay.wait(timeout=5)
         except subprocess.TimeoutExpired:
             relay.kill()
+        record.close()
 
     done = [r for r in results if r.get("finished")]
     for foot in ("left", "right", None):

@@ -404,6 +404,14 @@ void NaoMoveSuperClass::prepare_Kick_HipSway2_Generic_NewTrackingToeTip(int side
   mo->setNextPos(0.2, lf, rf, lh, rh);
 
   // Back to the stance, the kicking foot a little above the ground first.
+  // The feet leave the follow-through and reach the stance at rest (the
+  // five-part law, as the hip-sway kick returns): on the linear law the
+  // first sample alone would bend the nearly stretched kicking knee by
+  // tens of degrees, far beyond what the joints can follow, and the robot,
+  // left behind on its support toe, came down on its heels and tipped over
+  // backwards once the kick had ended.
+  lf.setTrajProfileCubic();
+  rf.setTrajProfileCubic();
   K.setPos(K0 + Vector_<double>(0, 0, 0.03));
   S.setPos(S0);
   K.setRotM(RK0);
@@ -411,6 +419,8 @@ void NaoMoveSuperClass::prepare_Kick_HipSway2_Generic_NewTrackingToeTip(int side
   hands_to_init(*this, lh, rh);
   mo->setNextPos(0.3, lf, rf, lh, rh);
 
+  lf.setTrajProfileLinear();
+  rf.setTrajProfileLinear();
   K.setPos(K0);
   S.setPos(S0);
   K.setRotM(RK0);

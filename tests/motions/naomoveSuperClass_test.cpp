@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -363,6 +364,45 @@ TEST_F(MotionObjectTest, GenericKickTracksTheToeTips) {
       expect_near(toe_point(p3, 1), TR0 + sway, 1e-3, "pose 3 kicking toe");
     }
     m_->reset_all_kicks();
+  }
+}
+
+// The simulator turns a joint at most 6.1395 rad/s (351.77 deg/s).
+const double kMaxJointSpeed = 6.1395;
+
+// Fastest leg joint between two consecutive samples 0.01 s apart (rad/s).
+double fastest_leg_joint(const Sample& a, const Sample& b) {
+  double v = 0;
+  for (int limb = 0; limb < 2; limb++)
+    for (int j = 0; j < 6; j++) v = std::max(v, std::fabs(b.leg[limb][j] - a.leg[limb][j]) / 0.01);
+  return v;
+}
+
+// The generic kick's return from the follow-through to the stance (pose
+// 11) sets off and arrives at rest: its first two and last two samples ask
+// no leg joint to turn faster than the simulator can. On a law that starts
+// at full speed, the first sample alone bent the nearly stretched kicking
+// knee by some 28 degrees (2800 deg/s); the joints fell far behind, and the
+// robot came down on its heels and tipped over backwards after the kick.
+// The return still reaches its key pose: the kicking toe 3 cm above where
+// it started, the support toe where it started.
+TEST_F(MotionObjectTest, GenericKickLeavesTheFollowThroughAndReachesTheStanceAtRest) {
+  const double toe = model().Length_Ankle_Toe_Tip;
+  const V T0[2] = {m_->init_pos_foot_left + m_->init_rotM_foot_left * V(toe, 0, 0),
+                   m_->init_pos_foot_right + m_->init_rotM_foot_right * V(toe, 0, 0)};
+  for (int s : {-1, 1}) {
+    SCOPED_TRACE(s);
+    motionType<double, 15>* mo = s == -1 ? m_->kick_generic_left : m_->kick_generic_right;
+    const std::vector<Sample> samples =
+        play(*m_, [this, s] { double g = 1; return s == -1 ? m_->check_leftKick(g, 1) : m_->check_rightKick(g, 1); });
+    // samples[i] is sample i + 1; pose 11 runs from sample cumul[9] + 1.
+    const int first = mo->cumul_samples[9];
+    const int last = mo->cumul_samples[10] - 1;
+    for (int i : {first, first + 1, last - 1, last})
+      EXPECT_LE(fastest_leg_joint(samples[i - 1], samples[i]), kMaxJointSpeed) << "sample " << i + 1;
+    const int k = s == -1 ? 0 : 1;
+    expect_near(toe_point(samples[last], k), T0[k] + V(0, 0, 0.03), 1e-3, "kicking toe");
+    expect_near(toe_point(samples[last], 1 - k), T0[1 - k], 1e-3, "support toe");
   }
 }
 

@@ -2,11 +2,13 @@
 // per line, from messages.py) through a fresh agent object of the given
 // uniform number, thinking twice per message as the cycle loop does, and
 // writes per think call the game time, the play mode, the path of active
-// states from the root machine down, the world model's pose and ball, and
-// the motion request the step left. (The ball priority is not shown:
-// asking it counts towards its hold and would change the replay.) The timed phases run on the game time
-// of the messages, so the replay takes the decisions the robot took (but for its
-// random steps away from the own goal).
+// states from the root machine down, the world model's pose and ball, the
+// motion request the step left, the motion interface's flags, the walk
+// engine's state and the server's ground truth when it sends it. (The ball
+// priority is not shown: asking it counts towards its hold and would change
+// the replay.) The timed phases run on the game time of the messages, so the
+// replay takes the decisions the robot took (but for its random steps away
+// from the own goal).
 //
 //   state_trace UNUM MESSAGES.txt [FROM_S TO_S] > trace.tsv
 //
@@ -84,6 +86,26 @@ std::string path(const hfsm& root) {
     return p;
 }
 
+// The server's ground truth when it sends it: the torso's position (the
+// camera sits straight above it) and heading (the camera's less the head
+// yaw), the ball's position and the ball in the torso frame,
+// "x y deg bx by ahead side" (empty otherwise).
+std::string truth(const std::string& msg) {
+    double x, y, z, deg, bx, by, bz;
+    const char* p = std::strstr(msg.c_str(), "(mypos ");
+    const char* o = std::strstr(msg.c_str(), "(myorien ");
+    const char* b = std::strstr(msg.c_str(), "(ballpos ");
+    if (!p || !o || !b || std::sscanf(p, "(mypos %lf %lf %lf", &x, &y, &z) != 3 ||
+        std::sscanf(o, "(myorien %lf", &deg) != 1 || std::sscanf(b, "(ballpos %lf %lf %lf", &bx, &by, &bz) != 3)
+        return "";
+    deg -= NaoParse::GetJointAngleDeg(NaoParse::JID_HEAD_1);
+    const double h = deg * M_PI / 180.0, dx = bx - x, dy = by - y;
+    char s[96];
+    std::snprintf(s, sizeof s, "%.3f %.3f %.1f %.3f %.3f %.3f %.3f", x, y, deg, bx, by,
+                  std::cos(h) * dx + std::sin(h) * dy, -std::sin(h) * dx + std::cos(h) * dy);
+    return s;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -124,9 +146,21 @@ int main(int argc, char* argv[]) {
             else if (m.rot && (!was_rot || m.rot_angle != ang))
                 std::snprintf(req, sizeof req, "rot %.3f", m.rot_angle);
             const Localize_t& l = *agent.localize;
-            std::printf("%.2f\t%d\t%s\t%.2f\t%.2f\t%.2f\t%d\t%.2f\t%.2f\t%.2f\t%.2f\t%d\t%s\n", g_game_time,
-                        agent.parse->play_mode, path(*agent.fsm).c_str(), l.x, l.y, l.torso_heading, l.no_fix_count,
-                        l.ball_gx, l.ball_gy, l.ball_lx, l.ball_ly, l.ball_unseen_count, req);
+            // The motion interface's flags (Walking, Trans, Stop_trans, Rot,
+            // stop_rOt, Kick, kick_Done; lower case when clear) and the walk
+            // engine's cycle within its phase marks, its mode flags and the
+            // walked distance of its odometry.
+            const walk& w = *m.walk_engine;
+            char flags[8] = {m.walking ? 'W' : 'w', m.trans ? 'T' : 't', m.stop_trans ? 'S' : 's', m.rot ? 'R' : 'r',
+                             m.stop_rot ? 'O' : 'o', m.kick ? 'K' : 'k', m.kick_done ? 'D' : 'd', 0};
+            std::printf("%.2f\t%d\t%s\t%.2f\t%.2f\t%.2f\t%d\t%.2f\t%.2f\t%.2f\t%.2f\t%d\t%s\t%s\t"
+                        "k%ld/%ld,%ld,%ld%s%s%s%s%s odo %.3f %.3f\t%s\n",
+                        g_game_time, agent.parse->play_mode, path(*agent.fsm).c_str(), l.x, l.y, l.torso_heading,
+                        l.no_fix_count, l.ball_gx, l.ball_gy, l.ball_lx, l.ball_ly, l.ball_unseen_count, req, flags,
+                        w.k, w.nbp[2], w.nbp[3], w.nbp[4], w.stopped ? " stopped" : "",
+                        w.translating ? " translating" : "", w.rotating ? " rotating" : "",
+                        w.reentrant ? " reentrant" : "", w.pending ? " pending" : "", w.odo_walk_x, w.odo_walk_y,
+                        truth(msg).c_str());
         }
     }
     return 0;

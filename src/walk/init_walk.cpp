@@ -997,13 +997,24 @@ int walk::deal_with_new_walk_reentrant() {
     if (was_translating) {
         double progress_x = getxG() + step_vec_next[0] / 2.0 - xG_at_request;
         double progress_y = (1.0 + reentry_fraction) * step_y / 2.0;
-        if ((pending_x * progress_x > 0 && std::fabs(progress_x) > std::fabs(pending_x)) ||
-            (pending_y * progress_y > 0 && std::fabs(progress_y) > std::fabs(pending_y))) {
-            stop_walk();
-            return 1;
+        // A part of the request that the walk has already gone past is not
+        // walked back. It ends the walk only when the other part has nothing
+        // left to walk either (as for a stop, a tiny step forward): ending it
+        // on one part alone would drop the rest of the other part, and a
+        // request sent once (the step to a kick position) would never be
+        // walked while the motion reports it done.
+        bool past_x = pending_x * progress_x > 0 && std::fabs(progress_x) > std::fabs(pending_x);
+        bool past_y = pending_y * progress_y > 0 && std::fabs(progress_y) > std::fabs(pending_y);
+        if (past_x || past_y) {
+            bool rest_x = !past_x && std::fabs(pending_x) > tol && std::fabs(pending_x - progress_x) > tol;
+            bool rest_y = !past_y && std::fabs(pending_y) > tol && std::fabs(pending_y - progress_y) > tol;
+            if (!rest_x && !rest_y) {
+                stop_walk();
+                return 1;
+            }
         }
-        x_total = pending_x - progress_x;
-        y_total = pending_y - progress_y;
+        x_total = past_x ? 0.0 : pending_x - progress_x;
+        y_total = past_y ? 0.0 : pending_y - progress_y;
         theta_total = 0.0;
         if (model->variant.step_manager) step_manage.setRemDist(x_total);
         if (!(std::fabs(x_total) > tol) && !(std::fabs(y_total) > tol)) {

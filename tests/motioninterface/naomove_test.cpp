@@ -838,3 +838,23 @@ TEST_F(NaoMoveTest, KickClearsTheAnchor)
 }
 
 }  // namespace
+
+TEST_F(NaoMoveTest, TranslationTakenOverIsReportedFinishedOnlyOnceWalked)
+{
+    // The kick approach sends its step to the kick position once, while the
+    // walk to the kick point is still under way, and starts the kick when
+    // the translation is reported finished. Here the step asks for less to
+    // the side than the walk's current step carries: its forward part must
+    // still be walked before the end is reported.
+    const walk& w = *move->walk_engine;
+    start_walking(0.14, 0.067);
+    for (int i = 0; i < 500 && !(w.k > w.nbp[1] + 3); ++i)
+        cycle();
+    ASSERT_TRUE(move->walking);
+    const double x0 = w.odo_walk_x;
+    ASSERT_TRUE(move->new_trans2013(0.371, 0.027));
+    for (int i = 0; i < 2000 && !(!move->trans && move->stop_trans); ++i)
+        cycle();
+    ASSERT_FALSE(move->trans);
+    EXPECT_GT(w.odo_walk_x - x0, 0.3);
+}

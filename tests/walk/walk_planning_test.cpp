@@ -339,3 +339,52 @@ TEST(WalkPlanning, TurnTakeOverAtTheLastPhaseKeepsTurning) {
     EXPECT_FALSE(w->reentrant);
     EXPECT_NEAR(w->thetaG(), heading + 0.6, 2e-3);
 }
+
+// A request taken over by a walk under way, after its first cruise cycles;
+// the walk is then run to its end. Returns the displacement from the moment
+// of the request (engine odometry).
+void take_over_and_run(walk& w, double x0, double y0, double x1, double y1, double& dx, double& dy) {
+    ASSERT_TRUE(w.init_walk_translate(x0, y0, 0.18));
+    while (!(w.k > w.nbp[1] + 3)) ASSERT_TRUE(w.update_walk());
+    double ax, ay, at;
+    w.getOdo(ax, ay, at);
+    ASSERT_TRUE(w.init_walk_translate(x1, y1, 0.18));
+    ASSERT_TRUE(w.reentrant);
+    run_to_end(w);
+    double bx, by, bt;
+    w.getOdo(bx, by, bt);
+    dx = bx - ax;
+    dy = by - ay;
+}
+
+TEST(WalkPlanning, TakeOverWithOnePartAlreadyWalkedWalksTheOther) {
+    // Walking forward and sideways; the new request asks for less sideways
+    // than the step in progress carries, but for much more forward. The
+    // forward part must still be walked (the walk falls short of a request
+    // by about one step's heel limit, never by most of it), and the sideways
+    // part is not walked back.
+    for (double side : {1.0, -1.0}) {
+        SCOPED_TRACE(side);
+        auto w = make_walk();
+        double dx, dy;
+        take_over_and_run(*w, 0.14, 0.067 * side, 0.371, 0.027 * side, dx, dy);
+        EXPECT_GT(dx, 0.3);
+        EXPECT_GT(dy * side, 0.0);
+    }
+}
+
+TEST(WalkPlanning, StopRequestEndsAWalkUnderWayAtItsNextStep) {
+    // (0.001, 0) is how the behaviour stops: whatever the walk is doing
+    // sideways, it ends after the step that the next step start closes.
+    struct Case {
+        double x, y;
+    };
+    for (const Case& c : {Case{0.5, 0.0}, Case{0.3, 0.3}, Case{0.3, -0.3}, Case{0.0, 0.3}}) {
+        SCOPED_TRACE(::testing::Message() << c.x << ", " << c.y);
+        auto w = make_walk();
+        double dx, dy;
+        take_over_and_run(*w, c.x, c.y, 0.001, 0.0, dx, dy);
+        EXPECT_LT(std::fabs(dx), 2 * w->xlength_step_max);
+        EXPECT_LT(std::fabs(dy), 2 * w->ylength_step_max);
+    }
+}

@@ -996,7 +996,9 @@ int walk::deal_with_new_walk_reentrant() {
     int was_translating = translating, was_rotating = rotating;
     if (was_translating) {
         double progress_x = getxG() + step_vec_next[0] / 2.0 - xG_at_request;
-        double progress_y = (1.0 + reentry_fraction) * step_y / 2.0;
+        // step_y is a length: the walk steps sideways towards the side of
+        // its y total, and the progress has that sign.
+        double progress_y = (y_total < 0 ? -1.0 : 1.0) * (1.0 + reentry_fraction) * step_y / 2.0;
         // A part of the request that the walk has already gone past is not
         // walked back. It ends the walk only when the other part has nothing
         // left to walk either (as for a stop, a tiny step forward): ending it

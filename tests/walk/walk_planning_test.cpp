@@ -388,3 +388,25 @@ TEST(WalkPlanning, StopRequestEndsAWalkUnderWayAtItsNextStep) {
         EXPECT_LT(std::fabs(dy), 2 * w->ylength_step_max);
     }
 }
+
+TEST(WalkPlanning, TakeOversToTheRightMirrorThoseToTheLeft) {
+    // The robot and its walk are left-right symmetric: a take-over of a walk
+    // to the right walks the mirror image of the same take-over to the left,
+    // and ends about where it was asked to sideways.
+    struct Case {
+        double x0, y0, x1, y1;
+    };
+    const Case cases[] = {{0.14, 0.067, 0.371, 0.1}, {0.14, 0.067, 0.371, 0.2}, {0.3, 0.3, 0.1, 0.2},
+                          {0.0, 0.3, 0.0, 0.15}, {0.14, 0.067, 0.371, 0.0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.x0 << ", " << c.y0 << " then " << c.x1 << ", " << c.y1);
+        auto left = make_walk();
+        auto right = make_walk();
+        double lx, ly, rx, ry;
+        take_over_and_run(*left, c.x0, c.y0, c.x1, c.y1, lx, ly);
+        take_over_and_run(*right, c.x0, -c.y0, c.x1, -c.y1, rx, ry);
+        EXPECT_NEAR(rx, lx, 1e-3);
+        EXPECT_NEAR(ry, -ly, 1e-3);
+        EXPECT_NEAR(ly, c.y1, 0.02);
+    }
+}

@@ -120,7 +120,7 @@ int main(int argc, char* argv[]) {
     skill_clock::set_source(&game_clock);
     NaoBehavior agent(unum, 0, "Probe");
     agent.Init();
-    std::printf("t\tpm\tpath\tx\ty\theading\tno_fix\tball_gx\tball_gy\tball_lx\tball_ly\tunseen\trequest\n");
+    std::printf("t\tpm\tpath\tx\ty\theading\tno_fix\tball_gx\tball_gy\tball_lx\tball_ly\tunseen\trequest\tmotion\twalk\ttruth\n");
     std::string msg;
     bool first = true;
     while (std::getline(in, msg)) {

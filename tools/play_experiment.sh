@@ -11,7 +11,10 @@
 # NUMS: uniform numbers of the left team's players (default "1"; "$(seq 1 11)"
 # for a team). PROGRAM: the agent program (default build/brevane). PLAY_SECONDS:
 # game time after the kick-off (default 60). OUT: folder for the relay log,
-# the agents' standard error and the report. Run from the source root.
+# the agents' standard error and the report. TRAINER: trainer commands sent
+# once the players have beamed, before the kick-off, for example
+# TRAINER="(agent (unum 1)(team Left)(pos -0.9 0.1 0.4))" to start a robot
+# elsewhere. Run from the source root.
 set -u
 
 INSTANCE=${INSTANCE:?set INSTANCE}
@@ -49,6 +52,10 @@ for u in $NUMS; do
 done
 # Time to connect, fall into place and beam.
 sleep 6
+if [ -n "${TRAINER:-}" ]; then
+    "$SIM/monitor.py" --port "$MONITOR_PORT" "$TRAINER" >/dev/null
+    sleep 2
+fi
 "$SIM/monitor.py" --port "$MONITOR_PORT" "(kickOff Left)" >/dev/null
 sleep "$SECONDS_OF_PLAY"
 sleep 3

@@ -105,7 +105,7 @@ class Team:
                 except OSError:
                     status = "?"
                 self.ended[n] = describe_status(status)
-                out.append((n, status, self.log(n)))
+                out.append((n, self.ended[n], self.log(n)))
         return out
 
     def log(self, n):

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "behavior/hfsm.h"
 #include "headscan/naoscan.h"
 #include "motioninterface/naomove.h"
 
@@ -55,14 +56,26 @@ NaoBehavior::NaoBehavior(int unum_, int team_size_, std::string team_name)
         }
     }
 
-    // State machine, localiser and debug drawer are created here.
+    beamed = false;
+    fsm = new hfsm(this, false);
+    fsm->SetLog();
 
     out.str("");
+
+    // The localiser starts on the beam place; its player grid (two cells
+    // per metre) stays off.
+    localize = new Localize_t(form->x, form->y, form->theta,
+                              2 * static_cast<int>(NaoParse::DIM_FIELD_LENGTH),
+                              2 * static_cast<int>(NaoParse::DIM_FIELD_WIDTH), false);
+
+    // The debug drawer is created here.
 }
 
 // The agent owns what it creates; a process has one agent, which lives
 // until the program ends.
 NaoBehavior::~NaoBehavior() {
+    delete fsm;
+    delete localize;
     delete move;
     delete head_scan;
     delete form;
@@ -88,7 +101,7 @@ std::string NaoBehavior::Think(const std::string& msg) {
     if (!initialized) {
         head_scan = new head_scan_t(head_scan_t::SEQ_FIVE_LEGS, 40.0, 20.0);
         initialized = true;
-        // The state machine starts here.
+        fsm->Init_behavior();
         std::string init = "(init (unum " + std::to_string(unum) + ")(teamname " +
                            parse->team_name + "))";
         parse->hear_active = true;
@@ -99,6 +112,10 @@ std::string NaoBehavior::Think(const std::string& msg) {
 
     // The localiser learns the field side once, then is updated from the
     // perception and the odometry, followed by crowding avoidance.
+    if (localize && localize->side == 0 && parse->side != 0) localize->set_side(parse->side);
+    if (localize && move) {
+        localize->update(*parse, *move);
+    }
 
     out.str("");
     out.clear();
@@ -107,18 +124,27 @@ std::string NaoBehavior::Think(const std::string& msg) {
 
     Think_draw();
 
-    // One step of the state machine.
+    fsm->Apply_behavior();
 
     // An active motion replaces whatever the state machine wrote with its
-    // joint commands; the neck commands come after it.
+    // joint commands. The beam must reach the server all the same (after a
+    // goal the robot is usually still walking), so it follows them; the
+    // neck commands come last.
     if (move) move->update(out, sub_steps);
+    fsm->append_beam(out);
 
     if (head_scan_active && head_scan) head_scan->headScan(out, 2.0, parse);
 
-    // Say: while hearing is on, ask the ball priority; when it equals
-    // team_size, the ball and the own position are known and think_count is
-    // a multiple of 2 * sub_steps, say_ball_position with the ball's
-    // global position.
+    // Say the ball position to the team: while hearing is on the ball
+    // priority is asked every time (its hold counts these calls); the
+    // player whose priority equals team_size speaks every second server
+    // message while it knows the ball and its own position.
+    if (parse->hear_active && localize) {
+        const int p = localize->get_ball_priority(*parse);
+        if (p == team_size && ballSeen(Localize_t::VALID_BALL_SEEN_CNT) &&
+            globalCoord(Localize_t::VALID_COORD_CNT) && think_count % (2 * sub_steps) == 0)
+            say_ball_position(localize->ball_gx, localize->ball_gy);
+    }
 
     ++think_count;
     return out.str();

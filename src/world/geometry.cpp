@@ -194,3 +194,9 @@ void Set_M_PI_Mod(double& angle) {
   while (angle >= kPi) angle -= k2Pi;
   while (angle <= -kPi) angle += k2Pi;
 }
+
+void wrap_angle(double& angle) {
+  if (!reducible(angle)) return;
+  while (angle < -kPi) angle += k2Pi;
+  while (angle > kPi) angle -= k2Pi;
+}

@@ -46,4 +46,9 @@ char SegSegInt(Point_t a, Point_t b, Point_t c, Point_t d, Point_t& p);
 void Set_2M_PI_Mod(double& angle);
 void Set_M_PI_Mod(double& angle);
 
+// Wraps in place into [-pi, pi] (2 pi added while below -pi, then taken
+// away while above pi), the wrapping of the world model and the skills.
+// A non-finite angle is left as it is.
+void wrap_angle(double& angle);
+
 #endif

@@ -101,11 +101,20 @@ public:
 
     bool fix;  // this update found a landmark fix
 
+    // Before the first fix the robot is taken to stand on its start place
+    // (the constructor's pose, in the frame of a team playing from the
+    // left; mirrored through the centre spot once the team is known to play
+    // from the right), carried on by the walk odometry.
+    double start_x, start_y, start_heading;
+    bool ever_fixed;      // a landmark fix was found since construction
+    bool start_anchored;  // the walk odometry was anchored at the start place
+
     // Player grid (off in the match agent).
     bool grid;
     int nx, ny;             // columns, rows
     double cell_L, cell_W;  // m
     grid_elt* cells;        // nx * ny cells, index k * ny + l, owned
+    int grid_pass;          // grid updates modulo 100
 
     Localize_t(double x0, double y0, double a0, int nx, int ny, bool grid_on);
     ~Localize_t();
@@ -114,6 +123,10 @@ public:
 
     // Once per think call, right after parsing.
     void update(NaoParse& parse, NaoMove& move);
+
+    // The pose of the current update: the landmark fix if it found one,
+    // else the odometry pose.
+    void current_pose(double& px, double& py, double& head, double& torso) const;
 
     // Self-localisation.
     void vision_localize_break_first_2_obj(NaoParse::NaoVis& vis, NaoMove& move);

@@ -200,18 +200,21 @@ TEST_F(AgentTest, ParsesRealPerceptionsAndSurvivesJunk) {
 }
 
 // The real start: the first two messages come before the game state tells
-// the side, so nothing moves and nothing is sent; from the third on, the
-// head scan answers on both sub-steps of every message.
+// the side, so nothing moves and only the beam (on the second step of the
+// state machine) is sent; from the third on, the head scan answers on both
+// sub-steps of every message. (No say message: with the team size 5 no
+// priority matches.)
 TEST_F(AgentTest, RealMessagesAreAnsweredTwiceOnceTheSideIsKnown) {
-    start({"--num=1", "--team=Probe"});
+    start({"--num=1", "--team=Probe", "--teamsize=5"});
     std::vector<std::string> lines = read_data_lines("server_before_kickoff.txt");
     ASSERT_EQ(lines.size(), 6u);
     ASSERT_EQ(lines[2].find("(GS (unum 1) (team left)"), lines[2].find("(GS "));
     std::vector<std::string> got;
     ASSERT_NO_FATAL_FAILURE(replay(lines, got));
-    ASSERT_EQ(got.size(), 1 + 2 * (lines.size() - 2));
+    ASSERT_EQ(got.size(), 2 + 2 * (lines.size() - 2));
     EXPECT_EQ(got[0], "(init (unum 1)(teamname Probe))");
-    for (size_t k = 1; k < got.size(); ++k)
+    EXPECT_EQ(got[1], "(beam -0.6 0.0 0.0)");
+    for (size_t k = 2; k < got.size(); ++k)
         EXPECT_NE(got[k].find("(he1 "), std::string::npos) << got[k];
 }
 
@@ -219,7 +222,7 @@ TEST_F(AgentTest, RealMessagesAreAnsweredTwiceOnceTheSideIsKnown) {
 // command, so each message gets exactly two answers: after the init message
 // (the first call), 2n - 1 of them.
 TEST_F(AgentTest, EveryMessageIsAnsweredOncePerSubStep) {
-    start({"--num=2", "--team=Probe"});
+    start({"--num=2", "--team=Probe", "--teamsize=5"});
     std::vector<std::string> lines = read_data_lines("server_before_kickoff.txt");
     lines[0].replace(lines[0].find("(GS "), 4, "(GS (unum 2) (team right) ");
     std::vector<std::string> got;
@@ -237,7 +240,8 @@ TEST_F(AgentTest, EveryMessageIsAnsweredOncePerSubStep) {
 struct ReplayCase {
     const char* file;
     int unum;         // the number the recording was made with
-    bool side_known;  // the third message's game state tells the side
+    bool side_known;  // the third message's game state tells the side (and
+                      // the recording starts before kick-off)
 };
 
 void PrintTo(const ReplayCase& c, std::ostream* os) { *os << c.file; }
@@ -246,16 +250,25 @@ class Replay : public AgentTest, public ::testing::WithParamInterface<ReplayCase
 
 // The first 100 messages of each recording: the program keeps answering
 // twice per message once it scans with the head, never writes a number
-// that is not finite, and exits 0 at the end of the stream.
+// that is not finite, and exits 0 at the end of the stream. Before kick-off
+// the beam is the one answer before the side is known. The play-on
+// recording never tells the side: the robot is silent during the kick-off
+// (it has not beamed) and plays from PlayOn (message 15), answering at
+// least once per message.
 TEST_P(Replay, EveryRecordingIsAnsweredWithoutFault) {
     const ReplayCase& c = GetParam();
     std::vector<std::string> lines = read_data_lines(std::string("capture/") + c.file);
     ASSERT_GE(lines.size(), 100u);
     lines.resize(100);
-    start({"--num=" + std::to_string(c.unum), "--team=Probe"});
+    start({"--num=" + std::to_string(c.unum), "--team=Probe", "--teamsize=5"});
     std::vector<std::string> got;
     ASSERT_NO_FATAL_FAILURE(replay(lines, got));
-    EXPECT_EQ(got.size(), c.side_known ? 1 + 2 * (lines.size() - 2) : 1u);
+    if (c.side_known) {
+        EXPECT_EQ(got.size(), 2 + 2 * (lines.size() - 2));
+        EXPECT_EQ(got[1].rfind("(beam ", 0), 0u) << got[1];
+    } else {
+        EXPECT_GE(got.size(), 1 + (lines.size() - 14));
+    }
     for (const std::string& a : got) {
         EXPECT_EQ(a.find("nan"), std::string::npos) << a;
         EXPECT_EQ(a.find("inf"), std::string::npos) << a;

@@ -101,20 +101,28 @@ TEST_F(AgentThink, MotionCommandsComeFirstAndTheNeckCommandLast)
 
     agent->move->new_trans2013(0.3, 0.0);
     bool walked = false;
+    int beams = 0;
     for (int i = 0; i < 60 && !walked; ++i) {
         std::string s = agent->Think(msg);
         names = command_names(s);
         ASSERT_GE(names.size(), 2u) << s;
-        // Whatever the state machine wrote is gone while a motion runs.
-        EXPECT_EQ(s.find("(beam"), std::string::npos) << s;
         EXPECT_EQ(std::vector<std::string>(names.end() - 2, names.end()), (std::vector<std::string>{"he1", "he2"}))
             << s;
+        names.resize(names.size() - 2);
+        // The beam of the state machine's step survives the motion, which
+        // empties the stream before its joint commands: it follows them.
+        if (!names.empty() && names.back() == "beam") {
+            ++beams;
+            names.pop_back();
+        }
+        for (const std::string& n : names) EXPECT_NE(n, "beam") << s;
         if (agent->move->walking) {
-            EXPECT_EQ(std::vector<std::string>(names.begin(), names.end() - 2), kLegOrder) << s;
+            EXPECT_EQ(names, kLegOrder) << s;
             walked = true;
         }
     }
     EXPECT_TRUE(walked);
+    EXPECT_EQ(beams, 1);
 }
 
 TEST_F(AgentThink, FallLatchedByThePerceptionStartsTheStandUp)

@@ -1,0 +1,17 @@
+#include "behavior/at_ball.h"
+#include "skills/NaoBehavior.h"
+
+namespace {
+// Within 0.15 m of the push point.
+bool at_the_push_point(NaoBehavior* a) { return a->atPushPoint(Localize_t::VALID_BALL_SEEN_CNT, 0.15); }
+}  // namespace
+
+bool at_ball::transition_from_init_to_at_push_point_1_test() { return at_the_push_point(agent); }
+
+bool at_ball::transition_from_init_to_not_at_push_point_2_test() { return !at_the_push_point(agent); }
+
+bool at_ball::transition_from_at_push_point_to_init_1_test() {
+    return !agent->pushStarted() && !at_the_push_point(agent);
+}
+
+bool at_ball::transition_from_not_at_push_point_to_init_1_test() { return at_the_push_point(agent); }

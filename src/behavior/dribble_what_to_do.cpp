@@ -1,0 +1,3 @@
+// The one leaf of dribble, init, has no action: its transitions choose
+// between going to the ball and playing it.
+#include "behavior/dribble.h"

@@ -1,0 +1,33 @@
+#include <cmath>
+#include <cstdio>
+
+#include "behavior/hfsm.h"
+#include "skills/NaoBehavior.h"
+
+void hfsm::beam() {
+    if (agent->beamed) return;
+    const form_t& f = *agent->form;
+    const double deg = f.theta * 180.0 / M_PI;
+    // A place that is not a finite number, or one too long for the
+    // message, is not sent: the robot plays from where it stands.
+    int n = -1;
+    if (std::isfinite(f.x) && std::isfinite(f.y) && std::isfinite(deg))
+        n = std::snprintf(beam_text, sizeof(beam_text), "(beam %.1f %.1f %.1f)", f.x, f.y, deg);
+    if (n < 0 || n >= static_cast<int>(sizeof(beam_text))) {
+        beam_text[0] = '\0';
+        std::fprintf(stderr, "hfsm::beam place %g %g %g FAILED\n", f.x, f.y, deg);
+    }
+    agent->beamed = true;
+}
+
+void hfsm::what_to_do_in_state_beforekick_off() {
+    beam();
+    // After more than 50 think calls the machine may leave before-kick-off
+    // as soon as the play mode changes; the think count starts again then.
+    if (agent->think_count > 50 && agent->game_phase != 1) {
+        agent->think_count = 0;
+        agent->game_phase = 1;
+    }
+}
+
+void hfsm::what_to_do_in_state_goal_left_or_right() { beam(); }

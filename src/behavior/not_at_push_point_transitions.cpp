@@ -1,0 +1,30 @@
+#include <cstdlib>
+
+#include "behavior/not_at_push_point.h"
+#include "skills/NaoBehavior.h"
+
+bool not_at_push_point::transition_from_init_to_remove_own_goal_alignment_1_test() {
+    if (!agent->ownGoalAlign(0.5, 10)) return false;
+    if (!agent->goalAlignAvoidanceStarted()) {
+        // One random step of n/10 m forward and sideways, n in 0..9; the
+        // side is drawn after the length.
+        const int n = std::rand() % 10;
+        const int s = (std::rand() % 2 == 1) ? 1 : -1;
+        // (A step of length 0 is dropped by new_trans.)
+        agent->new_trans(n / 10.0, s * n / 10.0);
+        agent->startGoalAlignAvoidance();
+    }
+    return true;
+}
+
+bool not_at_push_point::transition_from_init_to_translate_to_push_point_2_test() {
+    return !agent->ownGoalAlign(0.5, Localize_t::VALID_COORD_CNT);
+}
+
+bool not_at_push_point::transition_from_translate_to_push_point_to_init_1_test() {
+    return agent->ownGoalAlign(0.5, Localize_t::VALID_COORD_CNT);
+}
+
+bool not_at_push_point::transition_from_remove_own_goal_alignment_to_init_1_test() {
+    return agent->goalAlignAvoidanceDone(1);
+}

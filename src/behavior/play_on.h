@@ -1,0 +1,32 @@
+// Play: stands up after a fall and leaves play after a goal; the playing
+// itself is the machine playing.
+#ifndef BREVANE_BEHAVIOR_PLAY_ON_H
+#define BREVANE_BEHAVIOR_PLAY_ON_H
+
+#include <memory>
+
+#include "behavior/Behavior_robot.h"
+
+class playing;
+
+class play_on final : public state_machine_t<play_on> {
+public:
+    enum state_id { PLAYING = 1, INIT, STAND_UP };
+
+    std::unique_ptr<playing> playing_fsm;
+
+    play_on(NaoBehavior* agent, hfsm* root, bool log);
+    ~play_on();
+    play_on(const play_on&) = delete;
+    play_on& operator=(const play_on&) = delete;
+
+    static const table_t& table();
+
+    bool transition_from_init_to_playing_1_test();
+    bool transition_from_playing_to_stand_up_1_test();
+    void transition_from_playing_to_stand_up_1_do();
+    bool transition_from_playing_to_init_2_test();
+    bool transition_from_stand_up_to_playing_1_test();
+};
+
+#endif

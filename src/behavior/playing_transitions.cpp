@@ -1,0 +1,28 @@
+#include "behavior/playing.h"
+#include "skills/NaoBehavior.h"
+
+namespace {
+const int kBall = Localize_t::VALID_BALL_SEEN_CNT;
+const int kCoord = Localize_t::VALID_COORD_CNT;
+}  // namespace
+
+// The ball priority is asked in every step in which these tests run: it
+// also sets the localiser's speed filter and may re-arm the move target.
+
+bool playing::transition_from_init_to_look_for_ball_1_test() { return !agent->ballSeen(kBall); }
+
+bool playing::transition_from_init_to_att_2_test() { return agent->getBallPriority() == 0; }
+
+bool playing::transition_from_init_to_look_for_coord_3_test() { return !agent->globalCoord(kCoord); }
+
+bool playing::transition_from_init_to_assist_4_test() { return true; }
+
+bool playing::transition_from_look_for_ball_to_init_1_test() { return agent->ballSeen(kBall); }
+
+bool playing::transition_from_att_to_init_1_test() { return agent->getBallPriority() != 0; }
+
+bool playing::transition_from_look_for_coord_to_init_1_test() { return agent->globalCoord(kCoord); }
+
+bool playing::transition_from_assist_to_init_1_test() {
+    return !agent->ballSeen(kBall) || agent->getBallPriority() == 0 || !agent->globalCoord(kCoord);
+}

@@ -1,0 +1,28 @@
+#include <cstdio>
+
+#include "behavior/playing.h"
+#include "qorvexlib/Strategy.h"
+#include "skills/NaoBehavior.h"
+
+// Walks to the strategy's place for the ball: the player at ball priority p
+// takes the p-th nearest place to the ball (the nearest, index 0, is left
+// to the player at the ball). The robot keeps walking to its last accepted
+// target whatever the strategy says.
+void playing::what_to_do_in_state_assist() {
+    const Localize_t& loc = *agent->localize;
+    qorvexlib::vec2_t<double> ball(loc.ball_gx, loc.ball_gy);
+    qorvexlib::Side side = agent->parse->side == -1 ? qorvexlib::RED : qorvexlib::BLUE;
+    qorvexlib::formation_t places;
+    if (agent->play_on_strategy.interpolate(ball, side, places)) {
+        places.sort();
+        const int slot = agent->getBallPriority();
+        if (slot >= 0 && slot < static_cast<int>(places.players.size()))
+            agent->new_move_target(places.players[slot].x, places.players[slot].y, true);
+        else
+            std::fprintf(stderr, "new_player_form_id > new_form.players.size() ERROR\n");
+    } else {
+        std::fprintf(stderr, "play_on_strategy.interpolate (%.1f %.1f) %d ERROR \n", loc.ball_gx, loc.ball_gy,
+                     agent->parse->side);
+    }
+    agent->new_move(500);
+}

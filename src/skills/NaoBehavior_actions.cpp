@@ -1,0 +1,570 @@
+// The skills that act: every walk, turn, kick and stop of the state
+// machines passes here, through crowding avoidance at the ball, collision
+// avoidance with team-mates on the path and a go-to-point controller, and
+// the timed phases (push, goal-alignment avoidance, diagonal), the kick and
+// the collection of ball observations before a kick.
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
+#include "skills/NaoBehavior.h"
+#include "skills/skill_angles.h"
+#include "world/geometry.h"
+
+using skill_angles::wrap_loops;
+
+// ---- Clock of the timed phases ----
+
+namespace {
+skill_clock::source_t g_clock_source = nullptr;
+}
+
+void skill_clock::now(timeval* tv)
+{
+    if (g_clock_source)
+        g_clock_source(tv);
+    else
+        gettimeofday(tv, nullptr);
+}
+
+void skill_clock::set_source(source_t s) { g_clock_source = s; }
+
+namespace {
+
+// Seconds since `start`, in single precision.
+float elapsed_since(const timeval& start)
+{
+    timeval t;
+    skill_clock::now(&t);
+    return static_cast<float>((t.tv_usec - start.tv_usec) / 1e6 + (t.tv_sec - start.tv_sec));
+}
+
+// ---- Function-level state, resettable for tests ----
+
+// Bumped by reset_skill_state; each function-level state compares it with
+// the value it last saw and starts over when they differ.
+unsigned g_skill_generation = 0;
+
+template <class T>
+struct SkillState {
+    T value{};
+    unsigned generation = 0;
+
+    T& get()
+    {
+        if (generation != g_skill_generation) {
+            generation = g_skill_generation;
+            value = T{};
+        }
+        return value;
+    }
+};
+
+// One avoidance of new_trans: its first request is sent, then the count
+// runs from 100 down below 0 while requests are dropped.
+struct Avoidance {
+    bool begun = false;
+    int count = 100;
+};
+
+}  // namespace
+
+void NaoBehavior::reset_skill_state() { ++g_skill_generation; }
+
+// ---- Table of the players near the ball ----
+
+bool tab_id_dist_t::add(int id, double x, double y, double dist)
+{
+    if (size < 0 || size >= CAPACITY) return false;
+    rows[size] = {id, x, y, dist};
+    ++size;
+    return true;
+}
+
+int compare_eid_t(const tab_id_dist_t::row_t& a, const tab_id_dist_t::row_t& b)
+{
+    return a.dist > b.dist ? 1 : 0;
+}
+
+// Insertion sort: stable, and bounded whatever the distances (a nan
+// distance simply stays where it is).
+void tab_id_dist_t::sort()
+{
+    for (int i = 1; i < size; ++i)
+        for (int j = i; j > 0 && compare_eid_t(rows[j - 1], rows[j]); --j) {
+            row_t t = rows[j - 1];
+            rows[j - 1] = rows[j];
+            rows[j] = t;
+        }
+}
+
+// ---- Going to a point ----
+
+void NaoBehavior::toTranslateTo(double x0, double y0, double h, double tx, double ty, double& dx,
+                                double& dy)
+{
+    dx = std::cos(h) * (tx - x0) + std::sin(h) * (ty - y0);
+    dy = -std::sin(h) * (tx - x0) + std::cos(h) * (ty - y0);
+}
+
+namespace {
+
+// The vision pose while the no-fix count is below n, else the odometry one.
+void pose_for(const Localize_t& l, int n, double& x, double& y, double& h)
+{
+    if (l.no_fix_count < n) {
+        x = l.x;
+        y = l.y;
+        h = l.torso_heading;
+    } else {
+        x = l.odo_x;
+        y = l.odo_y;
+        h = l.odo_torso_heading;
+    }
+}
+
+struct ApplyStop {
+    bool apply_stop = true;
+};
+
+struct GoToRef {
+    bool started = false;
+    int counter = 0;
+    double x = 0, y = 0, heading = 0;
+};
+
+}  // namespace
+
+void NaoBehavior::toGoTo(double tx, double ty, int& mode, double& p1, double& p2, int n, double t1,
+                         double t2, double t3)
+{
+    // One reference for all callers: its point is refreshed on every
+    // (100 sub-steps + 1)-th call, its heading on every call.
+    static SkillState<GoToRef> state;
+    GoToRef& ref = state.get();
+    double x, y, h;
+    pose_for(*localize, n, x, y, h);
+    if (!ref.started) {
+        ref.started = true;
+        ref.counter = 100 * sub_steps + 1;
+    }
+    if (100 * sub_steps < ref.counter) {
+        ref.x = x;
+        ref.y = y;
+        ref.counter = 0;
+    }
+    ++ref.counter;
+    ref.heading = h;
+
+    const double d = std::hypot(tx - ref.x, ty - ref.y);
+    const double a = wrap_loops(std::atan2(ty - ref.y, tx - ref.x) - ref.heading);
+    const double tol = d < 2.0 ? t1 : (d < 4.0 ? t2 : t3);
+    if (std::fabs(a) < tol) {
+        mode = 0;
+        toTranslateTo(ref.x, ref.y, ref.heading, tx, ty, p1, p2);
+    } else {
+        mode = 1;
+        p1 = (d < 2.0 ? 0.6 : 0.4) * a;
+        p2 = 0.01;
+    }
+}
+
+void NaoBehavior::new_move_target(double x, double y, bool face)
+{
+    if (think_count - last_move_target_count < 250 * sub_steps) return;
+    last_move_target_count = think_count;
+    move_target_x = x;
+    move_target_y = y;
+    move_target_face_ball = face;
+}
+
+void NaoBehavior::new_move(int n)
+{
+    // Whether the last walk or turn still needs its stop request.
+    static SkillState<ApplyStop> apply_stop_state;
+    bool& apply_stop = apply_stop_state.get().apply_stop;
+
+    double x, y, h;
+    pose_for(*localize, n, x, y, h);
+    const double d = std::hypot(move_target_x - x, move_target_y - y);
+    const double a = wrap_loops(std::atan2(move_target_y - y, move_target_x - x) - h);
+    const double e = d > 4.0 ? 0.4 : 0.1;
+
+    if (d < 0.33) {
+        if (move_target_face_ball) {
+            const double f = 0.6 * ballAngle(Localize_t::VALID_BALL_SEEN_CNT);
+            if (std::fabs(f) > e) {
+                new_rot(f, 0.01);
+                apply_stop = true;
+            } else {
+                apply_stop = false;
+            }
+        } else if (apply_stop) {
+            new_trans(0.001, 0);
+            apply_stop = false;
+        }
+        return;
+    }
+
+    int mode;
+    double p1, p2;
+    toGoTo(move_target_x, move_target_y, mode, p1, p2, Localize_t::VALID_COORD_CNT, 0.4, 0.5, 0.75);
+    if (mode == 1) {
+        if (std::fabs(a) > e) {
+            new_rot(p1, p2);
+            apply_stop = true;
+        }
+    } else {
+        new_trans(p1, p2);
+        apply_stop = true;
+    }
+}
+
+// ---- Walk, turn, kick and stop requests ----
+
+namespace {
+
+// The countdown of an avoidance that has sent its request: true while this
+// request is dropped with the flag kept; on the last dropped request the
+// flag and the begun mark are cleared.
+void count_down(Avoidance& av, bool& flag)
+{
+    if (--av.count < 0) {
+        flag = false;
+        av.begun = false;
+    }
+}
+
+}  // namespace
+
+void NaoBehavior::new_trans(double fwd, double side)
+{
+    static SkillState<Avoidance> stop_state;     // crowding stop
+    static SkillState<Avoidance> back_state;     // crowding back
+    static SkillState<Avoidance> detour_state;   // collision detour
+
+    // A request of length 0 is no walk: the motion interface would refuse
+    // it with an error and hold a translation that never moves.
+    if (fwd == 0.0 && side == 0.0) return;
+    if (!move || !localize) return;
+
+    if (crowding_stop) {
+        Avoidance& av = stop_state.get();
+        if (!av.begun) {
+            stop_walk();
+            av.count = 100;
+            av.begun = true;
+        } else {
+            count_down(av, crowding_stop);
+        }
+        return;
+    }
+    if (crowding_back) {
+        Avoidance& av = back_state.get();
+        if (!av.begun) {
+            forward_trans(-fwd, side);
+            av.count = 100;
+            av.begun = true;
+        } else {
+            count_down(av, crowding_back);
+        }
+        return;
+    }
+    double ox = 0, oy = 0;
+    if (!collision_detour) trans_collision_estimation(fwd, side, ox, oy);
+    if (!collision_detour) {
+        forward_trans(fwd, side);
+        return;
+    }
+    Avoidance& av = detour_state.get();
+    if (!av.begun) {
+        forward_trans(ox, oy);
+        av.count = 100;
+        av.begun = true;
+    } else {
+        count_down(av, collision_detour);
+    }
+}
+
+void NaoBehavior::forward_trans(double fwd, double side)
+{
+    if (!move || !localize) return;
+    if (fwd == 0.0 && side == 0.0) return;
+    localize->new_trans2013(*move, fwd, side);
+}
+
+void NaoBehavior::trans_collision_estimation(double x, double y, double& ox, double& oy)
+{
+    const NaoParse::NaoVis& vis = parse->nv;
+    const int nb = vis.nb_player < NaoParse::MAX_PLAYER_SEEN ? vis.nb_player : NaoParse::MAX_PLAYER_SEEN;
+    const Point_t a = {-1.2, 0.0};
+    const Point_t b = {2.0 * x + 1.2, 2.0 * y};
+    for (int k = 0; k < nb; ++k) {
+        if (!vis.player[k].teammate || vis.player[k].id == unum) continue;
+        double px, py, heading;
+        localize->player_to_local_coord(parse->nv, k, px, py, heading);
+        if (!(std::sqrt(px * px + py * py) < 1.5)) continue;
+        const bool blocked = Intersect(a, b, {px - 1.2, py}, {px + 1.2, py}) ||
+                             Intersect(a, b, {px, py - 1.2}, {px, py + 1.2});
+        // The player first at the ball never steps aside.
+        if (blocked && localize->get_ball_priority(*parse) > 0) {
+            collision_detour = true;
+            ox = x / 2.0;
+            oy = py > 0 ? -x : x;
+            return;
+        }
+    }
+}
+
+void NaoBehavior::new_rot(double theta, double xc)
+{
+    if (move && localize) localize->new_rot2013(*move, theta, xc);
+}
+
+void NaoBehavior::new_kick(NaoMove::eKick k)
+{
+    if (move) move->new_kick2012(k);
+}
+
+// A stop is a tiny forward request, rate-limited like any other.
+void NaoBehavior::stop_walk() { forward_trans(0.001, 0); }
+
+// ---- Crowding at the ball ----
+
+namespace {
+
+// The robot itself and the team-mates of this cycle's vision with their
+// distance to the ball (torso frame), nearest first.
+void crowding_table(NaoBehavior& b, tab_id_dist_t& tab)
+{
+    const Localize_t& l = *b.localize;
+    tab.add(b.unum, 0.0, 0.0, std::hypot(l.ball_lx, l.ball_ly));
+    const NaoParse::NaoVis& vis = b.parse->nv;
+    const int nb = vis.nb_player < NaoParse::MAX_PLAYER_SEEN ? vis.nb_player : NaoParse::MAX_PLAYER_SEEN;
+    for (int k = 0; k < nb; ++k) {
+        if (!vis.player[k].teammate || vis.player[k].id == b.unum) continue;
+        double px, py, heading;
+        b.localize->player_to_local_coord(b.parse->nv, k, px, py, heading);
+        if (!tab.add(vis.player[k].id, px, py, std::hypot(px - l.ball_lx, py - l.ball_ly))) break;
+    }
+    tab.sort();
+}
+
+// Sorted position of the robot in the table, -1 when it is not in it.
+int own_position(const tab_id_dist_t& tab, int unum)
+{
+    for (int k = 0; k < tab.size; ++k)
+        if (tab.rows[k].id == unum) return k;
+    return -1;
+}
+
+// Too many players at the ball: some player at sorted position k >= 1 lies
+// within `spacing` k of it.
+bool crowded(const tab_id_dist_t& tab, double spacing)
+{
+    for (int k = 1; k < tab.size; ++k)
+        if (tab.rows[k].dist <= spacing * k) return true;
+    return false;
+}
+
+}  // namespace
+
+void NaoBehavior::avoid_crowding_ball() { avoid_crowding_ball_2(); }
+
+void NaoBehavior::avoid_crowding_ball_1()
+{
+    if (!localize || !ballSeen(100)) return;
+    tab_id_dist_t tab;
+    crowding_table(*this, tab);
+    const int own = own_position(tab, unum);
+    if (own == 0)
+        crowding_stop = false;
+    else if (own > 0)
+        crowding_stop = crowded(tab, 0.9);
+}
+
+void NaoBehavior::avoid_crowding_ball_2()
+{
+    if (!localize || !ballSeen(100)) return;
+    tab_id_dist_t tab;
+    crowding_table(*this, tab);
+    const int own = own_position(tab, unum);
+    if (own == 0) {
+        crowding_stop = false;
+        crowding_back = false;
+    } else if (own > 0) {
+        crowding_back = crowded(tab, 0.8);
+    }
+    if (crowding_back) crowding_stop = false;
+}
+
+// ---- Timed phases ----
+
+void NaoBehavior::startPush()
+{
+    push_started = true;
+    skill_clock::now(&push_start);
+}
+
+bool NaoBehavior::pushStarted() { return push_started; }
+
+namespace {
+
+// The end test of a phase whose end carries the motion one cycle further:
+// false before s seconds; after 300 s the phase starts over; else true.
+bool timed_phase_done(NaoBehavior& b, bool& started, timeval& start, float s)
+{
+    const float elapsed = elapsed_since(start);
+    if (elapsed < s) return false;
+    if (elapsed > 300) {
+        skill_clock::now(&start);
+        return false;
+    }
+    started = false;
+    if (b.move) {
+        // One extra motion step whose commands are not sent.
+        std::stringstream scratch;
+        b.move->update(scratch, b.sub_steps);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool NaoBehavior::pushDone(float s) { return timed_phase_done(*this, push_started, push_start, s); }
+
+void NaoBehavior::apply_push()
+{
+    // A walk 1 m past the ball.
+    const double d = globalBallDistance(Localize_t::VALID_BALL_SEEN_CNT);
+    const double a = ballAngle(Localize_t::VALID_BALL_SEEN_CNT);
+    new_trans(std::cos(a) * (d + 1), std::sin(a) * (d + 1));
+}
+
+void NaoBehavior::startGoalAlignAvoidance()
+{
+    goal_align_avoidance_started = true;
+    skill_clock::now(&goal_align_avoidance_start);
+}
+
+bool NaoBehavior::goalAlignAvoidanceStarted() { return goal_align_avoidance_started; }
+
+bool NaoBehavior::goalAlignAvoidanceDone(float s)
+{
+    const float elapsed = elapsed_since(goal_align_avoidance_start);
+    if (elapsed > 300) {
+        skill_clock::now(&goal_align_avoidance_start);
+        return false;
+    }
+    if (elapsed < s) return false;
+    goal_align_avoidance_started = false;
+    return true;
+}
+
+void NaoBehavior::startDiag()
+{
+    diag_started = true;
+    skill_clock::now(&diag_start);
+}
+
+bool NaoBehavior::diagStarted() { return diag_started; }
+
+bool NaoBehavior::diagDone(float s) { return timed_phase_done(*this, diag_started, diag_start, s); }
+
+void NaoBehavior::applyDiag() { new_trans(1, 1); }
+
+// ---- Kick ----
+
+// The foot on the ball's side: left when the head looks left. The kick
+// counts as started only when the motion interface took it, so that a
+// refused request is asked again and kickDone never reports a kick that
+// did not happen.
+void NaoBehavior::startKick()
+{
+    if (kick_started || !move) return;
+    const NaoMove::eKick k =
+        NaoParse::GetJointAngleRad(NaoParse::JID_HEAD_1) > 0 ? NaoMove::KICK_LEFT : NaoMove::KICK_RIGHT;
+    const bool kicking_before = move->kick;
+    new_kick(k);
+    if (kicking_before || !move->kick) return;
+    kick_started = true;
+    skill_clock::now(&kick_start);
+    chosen_kick = k;
+}
+
+bool NaoBehavior::kickDone()
+{
+    if (!kick_started || !move) return false;
+    if (chosen_kick != NaoMove::KICK_LEFT && chosen_kick != NaoMove::KICK_RIGHT) return false;
+    if (move->kick || !move->kick_done) return false;
+    kick_started = false;
+    return true;
+}
+
+void NaoBehavior::startKickSequence() { kick_sequence_count = 0; }
+
+bool NaoBehavior::kickSequenceDone() { return kick_sequence_count == 10; }
+
+// ---- Ball observations before a kick ----
+
+void NaoBehavior::startCollectInfos()
+{
+    collect_infos_started = true;
+    collect_infos_cycles = 0;
+    collect_ball_samples = 0;
+    collect_sum_ball_lx = collect_sum_ball_ly = 0;
+    collect_pose_samples = 0;
+    collect_sum_x = collect_sum_y = 0;
+    collect_sum_ball_gx = collect_sum_ball_gy = 0;
+}
+
+bool NaoBehavior::collectInfosStarted() { return collect_infos_started; }
+
+bool NaoBehavior::collectInfosDone(int n)
+{
+    if (collect_infos_cycles < n) return false;
+    if (collect_infos_cycles > 100) {
+        startCollectInfos();
+        return false;
+    }
+    collect_infos_started = false;
+    std::fprintf(stderr, "collect_infos_l_size: %d\n", collect_ball_samples);
+    return true;
+}
+
+// One sample per server message.
+void NaoBehavior::applyCollectInfos()
+{
+    if (sub_steps <= 0 || think_count % sub_steps != 0) return;
+    ++collect_infos_cycles;
+    if (ballSeen(Localize_t::VALID_BALL_SEEN_CNT)) {
+        collect_sum_ball_lx += localize->ball_lx;
+        collect_sum_ball_ly += localize->ball_ly;
+        ++collect_ball_samples;
+    }
+    if (globalCoord(Localize_t::VALID_COORD_CNT)) {
+        collect_sum_x += localize->x;
+        collect_sum_y += localize->y;
+        collect_sum_ball_gx += localize->ball_gx;
+        collect_sum_ball_gy += localize->ball_gy;
+        ++collect_pose_samples;
+    }
+}
+
+void NaoBehavior::startAvgBallPos()
+{
+    avg_ball_count = 0;
+    avg_ball_lx = avg_ball_ly = 0;
+}
+
+bool NaoBehavior::avgBallPosDone()
+{
+    avg_ball_lx += localize->ball_lx;
+    avg_ball_ly += localize->ball_ly;
+    ++avg_ball_count;
+    std::fprintf(stderr, " ------[%d] %f %f --\n", avg_ball_count, localize->ball_lx, localize->ball_ly);
+    if (avg_ball_count < 10) return false;
+    avg_ball_lx /= avg_ball_count;
+    avg_ball_ly /= avg_ball_count;
+    return true;
+}

@@ -1,0 +1,362 @@
+// The skills that only test or measure: what the robot can tell about the
+// ball, the goals, the push point and the kick points from its localiser,
+// its side and its head.
+#include <cmath>
+#include <cstdio>
+
+#include "skills/NaoBehavior.h"
+#include "skills/skill_angles.h"
+
+using skill_angles::kDegToRad;
+using skill_angles::kPi;
+using skill_angles::kTwoPi;
+using skill_angles::wrap_closed;
+using skill_angles::wrap_loops;
+
+namespace {
+
+// Goal centres by the team's side (+1 plays towards +x); false for an
+// unknown side.
+bool goal_centre(int side, bool own, double& gx, double& gy)
+{
+    if (side != 1 && side != -1) return false;
+    gx = (own ? -0.5 : 0.5) * side * NaoParse::DIM_FIELD_LENGTH;
+    gy = 0.0;
+    return true;
+}
+
+double head_yaw() { return NaoParse::GetJointAngleRad(NaoParse::JID_HEAD_1); }
+
+}  // namespace
+
+// ---- Ball ----
+
+bool NaoBehavior::ballSeen(int n) { return localize->ball_unseen_count < n; }
+
+bool NaoBehavior::globalCoord(int n) { return localize->no_fix_count < n; }
+
+double NaoBehavior::ballAngle(int n)
+{
+    if (!ballSeen(n)) return 0.0;
+    double a;
+    if (globalCoord(n))
+        a = localize->ball_gdir - localize->torso_heading;
+    else
+        a = parse->nv.pol[NaoParse::VO_BALL][1] * kDegToRad + head_yaw();
+    return wrap_loops(a);
+}
+
+double NaoBehavior::globalBallDistance(int n) { return ballSeen(n) ? localize->ball_dist : 0.0; }
+
+double NaoBehavior::localBallDistance(int n)
+{
+    return ballSeen(n) ? localize->ball_ground_dist : 0.0;
+}
+
+bool NaoBehavior::ballAlign(double tol, int n, int m)
+{
+    if (!ballSeen(n)) return false;
+    if (globalCoord(m)) return tol > std::fabs(wrap_closed(localize->ball_gdir - localize->torso_heading));
+    // Without a pose only a ball in view this very cycle tells the bearing.
+    if (localize->ball_unseen_count != 0) return false;
+    return tol > std::fabs(wrap_closed(parse->nv.pol[NaoParse::VO_BALL][1] * kDegToRad + head_yaw()));
+}
+
+bool NaoBehavior::localBallAlign(int n, double tol)
+{
+    return ballSeen(n) && tol >= std::fabs(localize->ball_bearing);
+}
+
+bool NaoBehavior::atBall(int n, double d) { return ballSeen(n) && globalBallDistance(n) < d; }
+
+bool NaoBehavior::ballInFront(int n, double a, double d)
+{
+    return ballSeen(n) && std::fabs(ballAngle(n)) < a && globalBallDistance(n) < d;
+}
+
+// ---- Goals and the push point ----
+
+double NaoBehavior::ownGoalAngle()
+{
+    double gx, gy;
+    if (!goal_centre(parse->side, true, gx, gy)) return 0.0;
+    double dx = gx - localize->x, dy = gy - localize->y;
+    if (dx == 0.0 && dy == 0.0) return 0.0;
+    return std::atan2(dy, dx);
+}
+
+// Guarded by the no-fix count like the other pose skills, so that a pose
+// carried on by odometry for too long does not count.
+bool NaoBehavior::ownGoalAlign(double tol, int n)
+{
+    if (!globalCoord(n) || (parse->side != 1 && parse->side != -1)) return false;
+    return tol > std::fabs(wrap_closed(ownGoalAngle() - localize->torso_heading));
+}
+
+double NaoBehavior::ballOppGoalDistance()
+{
+    double gx, gy;
+    if (!ballSeen(Localize_t::VALID_BALL_SEEN_CNT) || !goal_centre(parse->side, false, gx, gy))
+        return NaoParse::DIM_FIELD_LENGTH + 1.0;
+    return std::hypot(localize->ball_gx - gx, localize->ball_gy - gy);
+}
+
+double NaoBehavior::ballOwnGoalDistance()
+{
+    double gx, gy;
+    if (!ballSeen(Localize_t::VALID_BALL_SEEN_CNT) || !goal_centre(parse->side, true, gx, gy))
+        return NaoParse::DIM_FIELD_LENGTH + 1.0;
+    return std::hypot(localize->ball_gx - gx, localize->ball_gy - gy);
+}
+
+bool NaoBehavior::pushPoint(double& px, double& py, double c, int n)
+{
+    const int s = parse->side;
+    if (!ballSeen(n) || (s != 1 && s != -1)) return false;
+    const double gx = form->L * 0.5 * s, gy = 0.0;
+    const double bx = localize->ball_gx, by = localize->ball_gy;
+    const double vx = bx - gx, vy = by - gy;
+    if (std::fabs(vx) < 1e-4 && std::fabs(vy) < 1e-4) {
+        // The ball (nearly) on the goal centre gives no goal-to-ball
+        // direction: push from straight behind it along the field's x axis.
+        px = bx - c * s;
+        py = by;
+        return true;
+    }
+    const double l = std::sqrt(vx * vx + vy * vy);
+    const double angle = std::atan2(vy, vx);
+    const double rx = localize->x - bx, ry = localize->y - by;
+    if (rx * vx + ry * vy > 0) {
+        // The robot is on the far side of the ball: c behind the ball.
+        px = gx + (l + c) * std::cos(angle);
+        py = gy + (l + c) * std::sin(angle);
+    } else {
+        // Between the ball and the goal, or level with it: c beside the
+        // ball on the robot's side.
+        const double nx = -vy / l, ny = vx / l;
+        const double k = (rx * nx + ry * ny >= 0) ? c : -c;
+        px = bx + k * nx;
+        py = by + k * ny;
+    }
+    return true;
+}
+
+bool NaoBehavior::atPushPoint(int n, double tol)
+{
+    if (!ballSeen(n)) return false;
+    double px, py;
+    if (!pushPoint(px, py, 0.3, Localize_t::VALID_BALL_SEEN_CNT)) return false;
+    return std::hypot(px - localize->x, py - localize->y) < tol;
+}
+
+// The lateral test runs in the torso frame: the push point (field frame) is
+// first brought there with the vision pose, then its distance from the line
+// from the robot through the ball is |bl x pl| / |bl|.
+bool NaoBehavior::ballBetweenPlayerAndPushPoint(double px, double py, int n, double k)
+{
+    if (!ballSeen(n)) return false;
+    double plx, ply;
+    toTranslateTo(localize->x, localize->y, localize->torso_heading, px, py, plx, ply);
+    const double bd = localize->ball_ground_dist;
+    const bool near_line =
+        std::fabs(localize->ball_ly * plx - localize->ball_lx * ply) < k * bd;
+    const bool beyond_ball = std::hypot(px - localize->x, py - localize->y) > bd;
+    return near_line && beyond_ball && bd < 0.3;
+}
+
+bool NaoBehavior::ownGlobalAngle(double& a, int n)
+{
+    if (!globalCoord(n)) return false;
+    a = localize->torso_heading;
+    if (parse->side == -1) {
+        a = wrap_loops(a + kPi);
+        if (!std::isfinite(a)) return false;
+        while (a < 0) a += kTwoPi;
+        while (a > kTwoPi) a -= kTwoPi;
+    }
+    return true;
+}
+
+bool NaoBehavior::ownAxisAngle(double& a, double tol)
+{
+    double g;
+    if (!ownGlobalAngle(g, Localize_t::VALID_COORD_CNT)) return false;
+    a = -wrap_loops(g);
+    return std::fabs(a) < tol;
+}
+
+void NaoBehavior::ownGoalCoord(double& x, double& y)
+{
+    if (!goal_centre(parse->side, true, x, y)) x = y = 0.0;
+}
+
+double NaoBehavior::ownGoalDistance()
+{
+    double gx, gy;
+    if (!goal_centre(parse->side, true, gx, gy)) return 0.0;
+    return std::hypot(gx - localize->x, gy - localize->y);
+}
+
+double NaoBehavior::oppGoalDistance()
+{
+    double gx, gy;
+    if (!goal_centre(parse->side, false, gx, gy)) return 0.0;
+    return std::hypot(gx - localize->x, gy - localize->y);
+}
+
+bool NaoBehavior::ownGoalBallAngle(double& a)
+{
+    double gx, gy;
+    if (!ballSeen(Localize_t::VALID_BALL_SEEN_CNT) || !goal_centre(parse->side, true, gx, gy))
+        return false;
+    a = std::atan2(localize->ball_gy - gy, localize->ball_gx - gx);
+    return true;
+}
+
+// Guarded by the no-fix count, as ownGoalAlign.
+bool NaoBehavior::removeOwnGoalAlignment(double& x, double& y, int n)
+{
+    if (!globalCoord(n)) return false;
+    x = localize->x;
+    const double py = localize->y;
+    if (py >= 0.0 && py <= 1.0)
+        y = 2.0;
+    else if (py >= -1.0 && py < 0.0)
+        y = -2.0;
+    else
+        y = 0.0;
+    return true;
+}
+
+bool NaoBehavior::stopWalkDone() { return move && !move->trans && move->stop_trans; }
+
+bool NaoBehavior::localKickPointAlign(int n)
+{
+    if (!ballSeen(n)) return false;
+    return std::fabs(localize->lkp_angle) < (localize->lkp_dist < 2.0 ? 0.2 : 0.3);
+}
+
+bool NaoBehavior::atLocalKickPoint(double d, int n)
+{
+    return ballSeen(n) && localize->lkp_dist < d;
+}
+
+void NaoBehavior::localBallAlignPrecisionInit() { precision_count = 5; }
+
+bool NaoBehavior::localBallAlignPrecision(int n)
+{
+    if (!localBallAlign(Localize_t::VALID_BALL_SEEN_CNT, n)) return false;
+    return precision_count-- == 1;
+}
+
+// Consecutive think calls with the ball within 0.5 m of the robot across
+// the direction of play and more than 0.5 m ahead of it; true from the
+// tenth. The reference is the robot's own position of each call.
+bool NaoBehavior::isAhead(int n)
+{
+    if (is_ahead_think_count + 1 != think_count) is_ahead_count = 0;
+    is_ahead_think_count = think_count;
+    const int s = parse->side;
+    if (!ballSeen(n) || !globalCoord(n) || (s != 1 && s != -1)) {
+        is_ahead_count = 0;
+        return false;
+    }
+    is_ahead_ref_x = localize->x;
+    is_ahead_ref_y = localize->y;
+    const bool ahead = std::fabs(localize->ball_gy - is_ahead_ref_y) < 0.5 &&
+                       (localize->ball_gx - is_ahead_ref_x) * s > 0.5;
+    is_ahead_count = ahead ? is_ahead_count + 1 : 0;
+    return is_ahead_count >= 10;
+}
+
+// ---- Game and team ----
+
+bool NaoBehavior::kickActive()
+{
+    const bool own_kick_off = (parse->play_mode == NaoParse::PM_KICK_OFF_LEFT && parse->side == 1) ||
+                              (parse->play_mode == NaoParse::PM_KICK_OFF_RIGHT && parse->side == -1);
+    return own_kick_off && localize->get_ball_priority(*parse) == 0;
+}
+
+int NaoBehavior::getBallPriority()
+{
+    const int p = localize->get_ball_priority(*parse);
+    // The player first at the ball takes its next move target at once.
+    if (p == 0) last_move_target_count = -9999;
+#ifndef BREVANE_NO_RATE_LIMITER
+    // Only players that are not first at the ball walk rate-limited.
+    localize->speed_filter = (p != 0) ? 1 : 0;
+#endif
+    return p;
+}
+
+// ---- Kick points and collected information ----
+
+bool NaoBehavior::setGoalKickPoint(int n)
+{
+    if (goal_kick_point_stamp != think_count) {
+        goal_kick_point_stamp = think_count;
+        goal_kick_point_result = localize->set_goal_kick_point(localize->x, localize->y, n);
+    }
+    return goal_kick_point_result;
+}
+
+bool NaoBehavior::goalKickPointAlign(double d, int n)
+{
+    if (!ballSeen(n) || !globalCoord(n)) return false;
+    const double dist = localize->gkp_dist;
+    if (dist < d) return true;
+    const double tol = dist < 2.0 ? 0.2 : (dist < 5.0 ? 0.4 : 0.6);
+    return std::fabs(localize->gkp_angle) < tol;
+}
+
+bool NaoBehavior::atGoalKickPoint(double d, int n)
+{
+    return ballSeen(n) && globalCoord(n) && localize->gkp_dist < d;
+}
+
+bool NaoBehavior::setLocalKickPoint(int n)
+{
+    if (local_kick_point_stamp != think_count) {
+        local_kick_point_stamp = think_count;
+        local_kick_point_result = localize->set_kick_point(n);
+    }
+    return local_kick_point_result;
+}
+
+namespace {
+
+void collected_ball_mean(int k, double sx, double sy, double& mx, double& my)
+{
+    mx = k > 0 ? sx / k : 0.0;
+    my = k > 0 ? sy / k : 0.0;
+}
+
+}  // namespace
+
+void NaoBehavior::collectInfoToTrans(double& fx, double& fy)
+{
+    double mx, my;
+    collected_ball_mean(collect_ball_samples, collect_sum_ball_lx, collect_sum_ball_ly, mx, my);
+    std::fprintf(stderr, "avg_L : %.3f %.3f\n", my, mx);
+    fx = mx - 0.17;
+    fy = my + 0.05;
+}
+
+void NaoBehavior::collectInfoToRot(double& a)
+{
+    if (collect_ball_samples <= 0) {
+        a = 0.0;
+        return;
+    }
+    double mx, my;
+    collected_ball_mean(collect_ball_samples, collect_sum_ball_lx, collect_sum_ball_ly, mx, my);
+    a = std::atan2(mx, my);
+}
+
+void NaoBehavior::fromTransToKick(double fx, double fy, double& kx, double& ky)
+{
+    kx = fx - 0.061;
+    ky = fy + 0.035;
+    std::fprintf(stderr, "fromTransToKick %f %f -> %f %f\n", fx, fy, kx, ky);
+}

@@ -1,0 +1,238 @@
+// Dribbling: going to the ball, reaching the push point behind it, the
+// random step away from the own goal, and the timed push.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+#include "behavior/at_ball.h"
+#include "behavior/at_push_point.h"
+#include "behavior/att.h"
+#include "behavior/dribble.h"
+#include "behavior/not_at_ball.h"
+#include "behavior/not_at_push_point.h"
+#include "behavior/play_on.h"
+#include "behavior/playing.h"
+#include "machine_world.h"
+
+namespace {
+
+class Dribble : public MachineWorld {
+protected:
+    dribble& drib() { return *agent->fsm->play_on_fsm->playing_fsm->att_fsm->dribble_fsm; }
+    not_at_ball& to_ball() { return *drib().not_at_ball_fsm; }
+    at_ball& at() { return *drib().at_ball_fsm; }
+    at_push_point& pushing() { return *at().at_push_point_fsm; }
+    not_at_push_point& to_push_point() { return *at().not_at_push_point_fsm; }
+    void SetUp() override {
+        MachineWorld::SetUp();
+        play_mode(NaoParse::PM_PLAY_ON);
+    }
+    void expect_trans(double fwd, double side) {
+        Request r = take();
+        EXPECT_EQ(r.kind, Request::TRANS) << r;
+        EXPECT_NEAR(r.a, fwd, 1e-9) << r;
+        EXPECT_NEAR(r.b, side, 1e-9) << r;
+    }
+    void expect_rot(double a) {
+        Request r = take();
+        EXPECT_EQ(r.kind, Request::ROT) << r;
+        EXPECT_NEAR(r.a, a, 1e-9) << r;
+        EXPECT_DOUBLE_EQ(r.b, -0.01) << r;
+    }
+};
+
+TEST_F(Dribble, ABallAheadIsWalkedToByItsOffset) {
+    ball_at(-3.5, 0);  // 1.5 m straight ahead
+    step(drib());
+    ASSERT_EQ(drib().state, dribble::NOT_AT_BALL);
+    step(drib());
+    ASSERT_EQ(to_ball().state, not_at_ball::GOTO_BALL);
+    EXPECT_EQ(take().kind, Request::NONE);
+    for (int i = 0; i < 3; ++i) {
+        step(drib());
+        EXPECT_EQ(to_ball().state, not_at_ball::GOTO_BALL);
+        expect_trans(1.5, 0);
+    }
+    // Within 1 m: the dribble plays the ball.
+    pose(-4.2, 0, 0);
+    step(drib());
+    EXPECT_EQ(drib().state, dribble::INIT);
+    step(drib());
+    EXPECT_EQ(drib().state, dribble::AT_BALL);
+}
+
+TEST_F(Dribble, ABallLostFromViewIsSearchedForByTurningRight) {
+    ball_at(-3.5, 0);
+    step(drib());
+    step(drib());
+    ASSERT_EQ(to_ball().state, not_at_ball::GOTO_BALL);
+    ball_unseen(10);  // still known (below 500)
+    step(drib());
+    ASSERT_EQ(to_ball().state, not_at_ball::SIMPLY_ROTATE);
+    for (int i = 0; i < 2; ++i) {
+        step(drib());
+        expect_rot(-0.3);
+    }
+    // In view again off to the left: a half turn towards it ...
+    ball_at(-3.5, 0.5);  // bearing 0.32 rad
+    step(drib());
+    expect_rot(0.5 * std::atan2(0.5, 1.5));
+    // ... and once nearly ahead, facing it again.
+    ball_at(-3.5, 0.2);
+    step(drib());
+    EXPECT_EQ(to_ball().state, not_at_ball::FACE_THE_BALL);
+}
+
+TEST_F(Dribble, ABallOffToTheSideIsFacedFirst) {
+    ball_at(-4, 2);  // 63 degrees to the left, 2.2 m
+    step(drib());
+    step(drib());
+    EXPECT_EQ(to_ball().state, not_at_ball::FACE_THE_BALL);
+    step(drib());  // its two tests are complementary
+    EXPECT_EQ(to_ball().state, not_at_ball::SIMPLY_ROTATE);
+    step(drib());
+    expect_rot(0.5 * std::atan2(2, 1));
+}
+
+// ---- at the ball ----
+
+// Robot at (0, 0) facing its own goal (heading pi), the ball 0.5 m in front
+// of it: at the ball, away from the push point, which lies beside the ball.
+class OwnGoal : public Dribble {
+protected:
+    void SetUp() override {
+        Dribble::SetUp();
+        pose(0, 0, M_PI);
+        ball_at(-0.5, 0);
+    }
+};
+
+// One random step per avoidance: n/10 m forward and n/10 m to a random
+// side, the length drawn first; a length of 0 asks for no walk.
+TEST_F(OwnGoal, FacingTheOwnGoalMakesOneRandomStepThenWaitsASecond) {
+    int found_zero = 0, found_left = 0, found_right = 0;
+    for (unsigned seed = 1; seed < 200 && (found_zero < 1 || found_left < 1 || found_right < 1); ++seed) {
+        std::srand(seed);
+        const int n = std::rand() % 10;
+        const int s = (std::rand() % 2 == 1) ? 1 : -1;
+        int& found = n == 0 ? found_zero : (s > 0 ? found_left : found_right);
+        if (found > 0) continue;
+        ++found;
+        SetUp();
+        std::srand(seed);
+        step(to_push_point());
+        ASSERT_EQ(to_push_point().state, not_at_push_point::REMOVE_OWN_GOAL_ALIGNMENT) << seed;
+        EXPECT_TRUE(agent->goalAlignAvoidanceStarted());
+        if (n == 0)
+            EXPECT_EQ(take().kind, Request::NONE) << seed;
+        else
+            expect_trans(n / 10.0, s * n / 10.0);
+        advance_clock(0.9);
+        step(to_push_point());
+        EXPECT_EQ(to_push_point().state, not_at_push_point::REMOVE_OWN_GOAL_ALIGNMENT);
+        EXPECT_EQ(take().kind, Request::NONE);
+        advance_clock(0.1);
+        step(to_push_point());
+        EXPECT_EQ(to_push_point().state, not_at_push_point::INIT);
+        EXPECT_FALSE(agent->goalAlignAvoidanceStarted());
+    }
+    EXPECT_EQ(found_zero + found_left + found_right, 3);
+}
+
+TEST_F(OwnGoal, NotFacingTheOwnGoalWalksStraightToThePushPoint) {
+    // Behind the ball as seen from the opponent goal: the push point is
+    // 0.3 m behind the ball on the line from the goal, (-5.3, 0).
+    pose(-6, 1, 0);
+    ball_at(-5, 0);
+    step(to_push_point());
+    ASSERT_EQ(to_push_point().state, not_at_push_point::TRANSLATE_TO_PUSH_POINT);
+    step(to_push_point());
+    expect_trans(0.7, -1);
+    // Turned by 90 degrees to the left, the same point lies ahead-right.
+    pose(-6, 1, M_PI / 2);
+    step(to_push_point());
+    expect_trans(-1, -0.7);
+    // Turned to face the own goal: back to init.
+    pose(-6, 1, M_PI);
+    step(to_push_point());
+    EXPECT_EQ(to_push_point().state, not_at_push_point::INIT);
+}
+
+TEST_F(OwnGoal, ABallInTheWayOfThePushPointIsSteppedBackFrom) {
+    // The ball 0.14 m ahead-right, the push point (-5.3, 0) beyond it.
+    pose(-5.1, 0.1, 0);
+    ball_at(-5, 0);
+    step(to_push_point());
+    step(to_push_point());
+    expect_trans(-0.5, 0);
+}
+
+TEST_F(OwnGoal, WithoutABallOrASideThereIsNoPushPointToWalkTo) {
+    pose(-6, 1, 0);
+    ball_at(-5, 0);
+    step(to_push_point());
+    ASSERT_EQ(to_push_point().state, not_at_push_point::TRANSLATE_TO_PUSH_POINT);
+    parse().side = 0;
+    step(to_push_point());
+    EXPECT_EQ(take().kind, Request::NONE);
+}
+
+// ---- at the push point ----
+
+TEST_F(Dribble, NearTheOpponentGoalThePushStartsWithoutAligning) {
+    // Ball 2.5 m from the goal centre, robot on its push point facing away
+    // to the left.
+    ball_at(12.5, 0);
+    pose(12.2, 0, M_PI / 2);
+    step(pushing());
+    EXPECT_EQ(pushing().state, at_push_point::PUSH_THE_BALL);
+    EXPECT_TRUE(agent->pushStarted());
+    // The push walks 1 m past the ball along its bearing.
+    step(pushing());
+    const double a = -M_PI / 2, d = 0.3 + 1;
+    expect_trans(std::cos(a) * d, std::sin(a) * d);
+}
+
+TEST_F(Dribble, AwayFromTheGoalTheRobotAlignsBeforePushing) {
+    ball_at(0, 0);
+    pose(-0.3, 0, 0.3);
+    step(pushing());
+    ASSERT_EQ(pushing().state, at_push_point::FACE_THE_BALL);
+    EXPECT_FALSE(agent->pushStarted());
+    step(pushing());
+    expect_rot(-0.15);
+    pose(-0.3, 0, 0.05);
+    step(pushing());
+    EXPECT_EQ(pushing().state, at_push_point::INIT);
+    step(pushing());
+    EXPECT_EQ(pushing().state, at_push_point::PUSH_THE_BALL);
+}
+
+TEST_F(Dribble, APushLastsSixSecondsAndKeepsTheMachineAtThePushPoint) {
+    ball_at(0, 0);
+    pose(-0.3, 0, 0);
+    step(at());
+    ASSERT_EQ(at().state, at_ball::AT_PUSH_POINT);
+    step(at());
+    ASSERT_EQ(pushing().state, at_push_point::PUSH_THE_BALL);
+    // The robot leaves the push point while pushing: the push goes on.
+    pose(0.5, 0.2, 0);
+    ball_at(1.0, 0.2);
+    advance_clock(5.9);
+    step(at());
+    EXPECT_EQ(at().state, at_ball::AT_PUSH_POINT);
+    EXPECT_EQ(pushing().state, at_push_point::PUSH_THE_BALL);
+    advance_clock(0.1);
+    step(at());
+    EXPECT_EQ(pushing().state, at_push_point::INIT);
+    EXPECT_FALSE(agent->pushStarted());
+    // Off the push point with no push: at_ball decides again.
+    step(at());
+    EXPECT_EQ(at().state, at_ball::INIT);
+    step(at());
+    EXPECT_EQ(at().state, at_ball::NOT_AT_PUSH_POINT);
+}
+
+}  // namespace

@@ -1,0 +1,266 @@
+// The kick at the own kick-off: facing the ball, reaching the goal kick
+// point 0.5 m behind it, the ten ball samples, the corrective step and the
+// kick with the foot on the side the head looks to.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "behavior/at_push_point_kick.h"
+#include "behavior/att.h"
+#include "behavior/goto_global_kick_point2.h"
+#include "behavior/kick.h"
+#include "behavior/play_on.h"
+#include "behavior/playing.h"
+#include "machine_world.h"
+
+namespace {
+
+class Kick : public MachineWorld {
+protected:
+    kick& k() { return *agent->fsm->play_on_fsm->playing_fsm->att_fsm->kick_fsm; }
+    goto_global_kick_point2& approach() { return *k().goto_global_kick_point2_fsm; }
+    at_push_point_kick& at_point() { return *k().at_push_point_kick_fsm; }
+    void SetUp() override {
+        MachineWorld::SetUp();
+        play_mode(NaoParse::PM_KICK_OFF_LEFT);
+        ball_at(0, 0);  // the goal kick point is (-0.5, 0)
+    }
+    // One step in a think call of its own (the kick point is computed once
+    // per think call).
+    std::string tick(Behavior& m) {
+        ++agent->think_count;
+        return step(m);
+    }
+    void expect(Request::Kind kind, double a, double b) {
+        Request r = take();
+        EXPECT_EQ(r.kind, kind) << r;
+        EXPECT_NEAR(r.a, a, 1e-9) << r;
+        EXPECT_NEAR(r.b, b, 1e-9) << r;
+    }
+};
+
+TEST_F(Kick, TheKickPointIsFacedWithinATolerance) {
+    // 1.5 m from the kick point, which lies 0.3 rad to the left.
+    pose(-0.5 - 1.5 * std::cos(0.3), -1.5 * std::sin(0.3), 0);
+    tick(approach());
+    ASSERT_EQ(approach().state, goto_global_kick_point2::FACE_GLOBAL_KICK_POINT);
+    tick(approach());
+    expect(Request::ROT, 0.3, -0.01);
+    // Below 0.2 rad (the tolerance under 2 m): stop, then walk to it.
+    pose(-0.5 - 1.5 * std::cos(0.3), -1.5 * std::sin(0.3), 0.15);
+    tick(approach());
+    EXPECT_EQ(approach().state, goto_global_kick_point2::INIT);
+    expect(Request::TRANS, 0.001, 0);
+    tick(approach());
+    ASSERT_EQ(approach().state, goto_global_kick_point2::GOTO_KICK);
+    tick(approach());
+    expect(Request::TRANS, 1.5 * std::cos(0.15), 1.5 * std::sin(0.15));
+    // Arrived (within 0.15 m): back to init.
+    pose(-0.4, 0.05, 0);
+    tick(approach());
+    EXPECT_EQ(approach().state, goto_global_kick_point2::INIT);
+}
+
+TEST_F(Kick, AFarKickPointIsTurnedToByPartsOfItsBearing) {
+    // 6 m away at 1 rad: more than 0.5 rad, so 0.7 of it.
+    pose(-0.5 - 6 * std::cos(1.0), -6 * std::sin(1.0), 0);
+    tick(approach());
+    tick(approach());
+    expect(Request::ROT, 0.7, -0.01);
+    // 0.5 rad at 6 m is within the far tolerance (0.6): walk.
+    pose(-0.5 - 6 * std::cos(1.0), -6 * std::sin(1.0), 0.5);
+    tick(approach());
+    tick(approach());
+    EXPECT_EQ(approach().state, goto_global_kick_point2::GOTO_KICK);
+}
+
+TEST_F(Kick, ReachingTheKickPointOffTheBallTurnsTowardsItThenStartsAgain) {
+    k().state = kick::GOTO_GLOBAL_KICK_POINT2;
+    pose(-0.5, 0, -0.2);  // on the kick point, the ball 0.2 rad to the left
+    tick(k());
+    ASSERT_EQ(k().state, kick::FACE_BALL_AGAIN);
+    tick(k());
+    ASSERT_EQ(k().state, kick::ROTATE_TO_FACE_BALL);
+    EXPECT_EQ(take().kind, Request::NONE);  // face_ball_again never acts
+    for (int i = 0; i < 2; ++i) {
+        tick(k());
+        expect(Request::ROT, 0.14, -0.01);
+    }
+    pose(-0.5, 0, -0.05);
+    tick(k());
+    EXPECT_EQ(k().state, kick::INIT);
+    tick(k());
+    EXPECT_EQ(k().state, kick::GOTO_GLOBAL_KICK_POINT2);
+}
+
+TEST_F(Kick, OnTheKickPointFacingTheBallTheRobotStopsThenKicks) {
+    k().state = kick::GOTO_GLOBAL_KICK_POINT2;
+    pose(-0.5, 0, 0);
+    tick(k());
+    ASSERT_EQ(k().state, kick::STOP_WALK);
+    tick(k());
+    ASSERT_EQ(k().state, kick::AT_PUSH_POINT_KICK);
+    EXPECT_EQ(at_point().state, at_push_point_kick::INIT);
+}
+
+TEST_F(Kick, StoppingWalksOnlyWhileTheBallIsAhead) {
+    k().state = kick::STOP_WALK;
+    pose(-0.5, 0, -0.3);
+    tick(k());
+    EXPECT_EQ(k().state, kick::ROTATE_TO_FACE_BALL);
+}
+
+struct Lost {
+    const char* name;
+    int unseen;
+    double last_bearing;
+    double turn;
+};
+
+void PrintTo(const Lost& c, std::ostream* os) { *os << c.name; }
+
+class LostBall : public Kick, public ::testing::WithParamInterface<Lost> {};
+
+// Out of view for 10 cycles: a full radian towards the left when the ball
+// was last seen off the axis, else to the right. (A ball last seen within
+// 0.1 rad and still known counts as ahead: the turn is over before it
+// starts; only a ball unknown for 500 cycles leaves it to the turn.)
+TEST_P(LostBall, TurnsAFullRadian) {
+    k().state = kick::GOTO_GLOBAL_KICK_POINT2;
+    pose(-3, 0, 0);
+    ball_unseen(GetParam().unseen);
+    loc().ball_bearing = GetParam().last_bearing;
+    tick(k());
+    ASSERT_EQ(k().state, kick::ROTATE_TO_FACE_BALL);
+    tick(k());
+    expect(Request::ROT, GetParam().turn, -0.01);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, LostBall,
+                         ::testing::Values(Lost{"left", 10, 0.5, 1.0}, Lost{"right", 10, -0.5, 1.0},
+                                           Lost{"ahead", Localize_t::VALID_BALL_SEEN_CNT, 0.005, -1.0}),
+                         [](const ::testing::TestParamInfo<Lost>& i) { return std::string(i.param.name); });
+
+TEST_F(Kick, ABallSeenIsTurnedToBySevenTenthsOfItsBearing) {
+    k().state = kick::ROTATE_TO_FACE_BALL;
+    pose(-1, 0, -0.5);
+    tick(k());
+    expect(Request::ROT, 0.35, -0.01);
+}
+
+struct Away {
+    const char* name;
+    double ground_dist;
+    int unseen;
+    int state;
+};
+
+void PrintTo(const Away& c, std::ostream* os) { *os << c.name; }
+
+class BallAway : public Kick, public ::testing::WithParamInterface<Away> {};
+
+TEST_P(BallAway, EndsTheKickAtThePoint) {
+    const Away& c = GetParam();
+    k().state = kick::AT_PUSH_POINT_KICK;
+    pose(-0.5, 0, 0);
+    loc().ball_ground_dist = c.ground_dist;
+    ball_unseen(c.unseen);
+    tick(k());
+    EXPECT_EQ(k().state, c.state);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, BallAway,
+                         ::testing::Values(Away{"near", 0.5, 0, kick::AT_PUSH_POINT_KICK},
+                                           Away{"pushed_away", 0.9, 0, kick::INIT},
+                                           Away{"lost", 0.5, Localize_t::VALID_BALL_SEEN_CNT, kick::INIT}),
+                         [](const ::testing::TestParamInfo<Away>& i) { return std::string(i.param.name); });
+
+// ---- at the kick point: samples, corrective step, kick ----
+
+class AtPoint : public Kick {
+protected:
+    // Steps until the corrective step is asked for; the number of ball
+    // samples taken on the way.
+    int collect() {
+        testing::internal::CaptureStderr();
+        int steps = 0;
+        while (at_point().state == at_push_point_kick::INIT && steps < 100) {
+            tick(at_point());
+            ++steps;
+        }
+        testing::internal::GetCapturedStderr();
+        EXPECT_EQ(at_point().state, at_push_point_kick::BALL_LOCALIZED);
+        return agent->collect_ball_samples;
+    }
+    // The corrective step has ended: the kick starts.
+    void step_ended() {
+        take();
+        move().stop_trans = true;
+        tick(at_point());
+    }
+};
+
+TEST_F(AtPoint, TenBallSamplesGiveTheCorrectiveStep) {
+    pose(-0.4, 0.1, 0);  // ball 0.4 m ahead, 0.1 m to the right
+    EXPECT_EQ(collect(), 10);
+    // The mean less (0.231, -0.085): the ball ends 0.231 m ahead, 0.085 m
+    // to the right.
+    expect(Request::TRANS, 0.4 - 0.231, -0.1 + 0.085);
+}
+
+TEST_F(AtPoint, WithoutBallSamplesTheRobotStepsAheadAndKicks) {
+    ball_unseen(Localize_t::VALID_BALL_SEEN_CNT);
+    EXPECT_EQ(collect(), 0);
+    expect(Request::TRANS, 1, 0);
+    step_ended();
+    EXPECT_EQ(at_point().state, at_push_point_kick::KICKING);
+    EXPECT_EQ(take().kind, Request::KICK);
+}
+
+TEST_F(AtPoint, TheKickWaitsForTheEndOfTheCorrectiveStep) {
+    EXPECT_EQ(collect(), 10);
+    tick(at_point());
+    EXPECT_EQ(at_point().state, at_push_point_kick::BALL_LOCALIZED);  // still stepping
+    move().trans = false;  // ended, but the walk has not reported it yet
+    move().stop_trans = false;
+    tick(at_point());
+    EXPECT_EQ(at_point().state, at_push_point_kick::BALL_LOCALIZED);
+    EXPECT_FALSE(move().kick);
+}
+
+struct Foot {
+    double yaw_deg;
+    int kick;
+};
+
+void PrintTo(const Foot& c, std::ostream* os) { *os << "head yaw " << c.yaw_deg; }
+
+class KickFoot : public AtPoint, public ::testing::WithParamInterface<Foot> {};
+
+TEST_P(KickFoot, TheFootOnTheSideTheHeadLooksTo) {
+    head_yaw_deg(GetParam().yaw_deg);
+    collect();
+    step_ended();
+    ASSERT_EQ(at_point().state, at_push_point_kick::KICKING);
+    expect(Request::KICK, GetParam().kick, 0);
+    // The kick ends: back to init, ready for the next.
+    move().kick_done = true;
+    tick(at_point());
+    EXPECT_EQ(at_point().state, at_push_point_kick::INIT);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, KickFoot,
+                         ::testing::Values(Foot{0, NaoMove::KICK_RIGHT}, Foot{10, NaoMove::KICK_LEFT},
+                                           Foot{-10, NaoMove::KICK_RIGHT}));
+
+TEST_F(AtPoint, ABallLostDuringTheKickEndsIt) {
+    collect();
+    step_ended();
+    ASSERT_EQ(at_point().state, at_push_point_kick::KICKING);
+    ball_unseen(Localize_t::VALID_BALL_SEEN_CNT);
+    tick(at_point());
+    EXPECT_EQ(at_point().state, at_push_point_kick::INIT);
+}
+
+}  // namespace

@@ -1,0 +1,146 @@
+#!/usr/bin/env python3
+"""Figures of one experiment from a relay log (tools/relay.py --log),
+recorded with the server's ground truth on (GROUNDTRUTH=1):
+
+    tools/match_report.py run.jsonl [--seconds 60] [--side left]
+
+Per connection: the beam messages sent and where the robot stood after
+them, the say messages, and the falls (the head, `mypos` z, below 0.3 m
+after standing above 0.45 m). For the match: the game time of the
+kick-off, of the first touch of the ball (the ball 5 cm from where it lay
+at the kick-off), and the ball's progress towards the opponent goal
+(+x for the left team) after --seconds of play.
+"""
+import argparse
+import json
+import re
+import sys
+
+T_RE = re.compile(r"\(t ([-0-9.eE]+)\)")  # only the game state has a (t ...)
+PM_RE = re.compile(r"\(pm ([A-Za-z_]+)\)")
+MYPOS_RE = re.compile(r"\(mypos ([-0-9.eE]+) ([-0-9.eE]+) ([-0-9.eE]+)\)")
+BALL_RE = re.compile(r"\(ballpos ([-0-9.eE]+) ([-0-9.eE]+) ([-0-9.eE]+)\)")
+BEAM_RE = re.compile(r"\(beam ([-0-9.]+) ([-0-9.]+) ([-0-9.]+)\)")
+SAY_RE = re.compile(r"\(say ([^)]*)\)")
+UNUM_RE = re.compile(r"\(init \(unum (\d+)\)")
+
+FALLEN_Z = 0.30
+STANDING_Z = 0.45
+
+
+class Conn:
+    def __init__(self):
+        self.unum = None
+        self.t = 0.0
+        self.pm = None
+        self.beams = []          # (game time, play mode, x, y, angle)
+        self.after_beam = []     # mypos of the first vision after each beam
+        self.waiting_pos = False
+        self.says = []           # (game time, text)
+        self.answers = 0
+        self.falls = []          # game time of each fall
+        self.standing = True
+        self.pos = None
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    ap.add_argument("log")
+    ap.add_argument("--seconds", type=float, default=60.0)
+    ap.add_argument("--side", choices=["left", "right"], default="left")
+    args = ap.parse_args()
+
+    conns = {}
+    kickoff_t = None
+    kickoff_ball = None
+    first_touch = None
+    ball_at_end = None
+    ball_max = None
+    play_modes = []
+    last_t = 0.0
+    goal_dir = 1.0 if args.side == "left" else -1.0
+
+    for line in open(args.log):
+        d = json.loads(line)
+        c = conns.setdefault(d.get("conn", 0), Conn())
+        m = d["msg"]
+        if d["dir"] == "a2s":
+            u = UNUM_RE.search(m)
+            if u:
+                c.unum = int(u.group(1))
+            c.answers += 1
+            for b in BEAM_RE.finditer(m):
+                c.beams.append((c.t, c.pm, float(b.group(1)), float(b.group(2)), float(b.group(3))))
+                c.waiting_pos = True
+            for s in SAY_RE.finditer(m):
+                c.says.append((c.t, s.group(1)))
+            continue
+        t = T_RE.search(m)
+        if t:
+            c.t = float(t.group(1))
+            last_t = max(last_t, c.t)
+        p = PM_RE.search(m)
+        if p:
+            c.pm = p.group(1)
+            if not play_modes or play_modes[-1][1] != c.pm:
+                play_modes.append((c.t, c.pm))
+            if kickoff_t is None and c.pm.startswith("KickOff"):
+                kickoff_t = c.t
+        pos = MYPOS_RE.search(m)
+        if pos:
+            x, y, z = (float(v) for v in pos.groups())
+            c.pos = (x, y, z)
+            if c.waiting_pos:
+                c.after_beam.append((x, y))
+                c.waiting_pos = False
+            if c.standing and z < FALLEN_Z:
+                c.standing = False
+                c.falls.append(c.t)
+            elif not c.standing and z > STANDING_Z:
+                c.standing = True
+        b = BALL_RE.search(m)
+        if b and kickoff_t is not None:
+            bx, by = float(b.group(1)), float(b.group(2))
+            if kickoff_ball is None:
+                kickoff_ball = (bx, by)
+            if first_touch is None and ((bx - kickoff_ball[0]) ** 2 + (by - kickoff_ball[1]) ** 2) ** 0.5 > 0.05:
+                first_touch = c.t
+            if c.t <= kickoff_t + args.seconds:
+                ball_at_end = (bx, by)
+                prog = goal_dir * (bx - kickoff_ball[0])
+                ball_max = prog if ball_max is None else max(ball_max, prog)
+
+    print("play modes:", ", ".join("%.2f %s" % pm for pm in play_modes))
+    if kickoff_t is None:
+        print("no kick-off")
+    else:
+        print("kick-off at %.2f s" % kickoff_t)
+        print("first touch: %s" % ("%.2f s after kick-off" % (first_touch - kickoff_t) if first_touch is not None else "none"))
+        if ball_at_end and kickoff_ball:
+            print("ball after %.0f s: (%.2f, %.2f), %.2f m towards the goal (best %.2f m)" % (
+                args.seconds, ball_at_end[0], ball_at_end[1], goal_dir * (ball_at_end[0] - kickoff_ball[0]),
+                ball_max))
+    played = max(0.0, min(last_t, (kickoff_t or 0) + args.seconds) - (kickoff_t or 0))
+    total_falls = 0
+    places = []
+    for k in sorted(conns):
+        c = conns[k]
+        falls = [f for f in c.falls if kickoff_t is not None and kickoff_t <= f <= kickoff_t + args.seconds]
+        total_falls += len(falls)
+        says = [s for s in c.says if kickoff_t is not None and kickoff_t <= s[0] <= kickoff_t + args.seconds]
+        print("conn %d unum %s: %d answers, %d beams %s, stood at %s after them; %d falls in play; %d says in play" % (
+            k, c.unum, c.answers, len(c.beams),
+            " ".join("(%.1f %.1f %.1f in %s at %.2f)" % (b[2], b[3], b[4], b[1], b[0]) for b in c.beams),
+            " ".join("(%.2f %.2f)" % p for p in c.after_beam), len(falls), len(says)))
+        if c.after_beam:
+            places.append(c.after_beam[0])
+    if played > 0:
+        print("falls: %d in %.1f s of play, %.2f per minute (all robots), %.2f per robot-minute" % (
+            total_falls, played, total_falls * 60.0 / played, total_falls * 60.0 / played / max(1, len(conns))))
+    distinct = len({(round(x, 1), round(y, 1)) for x, y in places})
+    own_half = sum(1 for x, _ in places if goal_dir * x < 0)
+    print("beam places: %d robots, %d distinct, %d in the own half" % (len(places), distinct, own_half))
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -17,7 +17,9 @@
 
 class NaoMove : public NaoMoveSuperClass {
 public:
-    enum eKick { KICK_LEFT = 0, KICK_RIGHT = 1 };
+    // A fixed underlying type: a request with an unknown kick number must
+    // be representable so that the kick stage can refuse it.
+    enum eKick : int { KICK_LEFT = 0, KICK_RIGHT = 1 };
 
     // Start values of the last-request members below.
     static constexpr double default_fwd_dist = 0.6;        // m

@@ -4,6 +4,7 @@
 #include <time.h>
 
 #include <cstring>
+#include <memory>
 #include <iostream>
 
 #include "skills/NaoBehavior.h"
@@ -93,13 +94,13 @@ void timer_loop_tear_down() {
         timer_delete(s.timer);
 }
 
+// The agent lives as long as the loop, which ends only when the program does.
 void Run_accel_2013() {
-    // Lives until the process ends.
-    NaoBehavior* agent = new NaoBehavior(player_number, team_size, team_name);
+    std::unique_ptr<NaoBehavior> agent(new NaoBehavior(player_number, team_size, team_name));
     run_sleeping_loop(*agent);
 }
 
 void Run_accel_2_2013() {
-    NaoBehavior* agent = new NaoBehavior(player_number, team_size, team_name);
+    std::unique_ptr<NaoBehavior> agent(new NaoBehavior(player_number, team_size, team_name));
     run_timer_loop(*agent);
 }

@@ -52,7 +52,7 @@ public:
 // 1 when the first row's dist is greater than the second's, else 0.
 int compare_eid_t(const tab_id_dist_t::row_t& a, const tab_id_dist_t::row_t& b);
 
-class NaoBehavior : public SimBehavior {
+class NaoBehavior final : public SimBehavior {
 public:
     int game_phase;  // phase of play of the state machines (2 playing)
     int sub_steps;   // Think calls per server message

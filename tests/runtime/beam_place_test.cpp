@@ -7,6 +7,7 @@
 
 #include <boost/filesystem.hpp>
 
+#include <memory>
 #include <string>
 
 #include "qorvexlib/temp_dir.h"
@@ -22,7 +23,7 @@ struct Place {
 // the agent may print there too, so the checks look for the strategy
 // messages only.
 struct Built {
-  NaoBehavior* agent;
+  std::unique_ptr<NaoBehavior> agent;
   std::string err;
   bool says(const std::string& m) const { return err.find(m) != std::string::npos; }
   bool saysNothingOfStrategies() const {
@@ -33,12 +34,10 @@ struct Built {
 const char* kPlayFailed = "play_on_strategy.load strategies/marvessa/common.xml FAILED\n";
 const char* kBeamLoadFailed = "beam_strategy.load strategies/marvessa/beam.xml FAILED";
 
-// The agent objects are never deleted (they live as long as the process),
-// so neither are these.
 Built build(int unum) {
   testing::internal::CaptureStderr();
-  NaoBehavior* a = new NaoBehavior(unum, 0, "brevane");
-  return Built{a, testing::internal::GetCapturedStderr()};
+  std::unique_ptr<NaoBehavior> a(new NaoBehavior(unum, 0, "brevane"));
+  return Built{std::move(a), testing::internal::GetCapturedStderr()};
 }
 
 // Runs the agent construction inside a temporary working directory holding

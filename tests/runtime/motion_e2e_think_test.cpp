@@ -67,8 +67,7 @@ protected:
         testing::internal::GetCapturedStderr();
     }
 
-    // The agent object is never destroyed in a match; tests only drop it.
-    void TearDown() override {}
+    void TearDown() override { delete agent; }
 };
 
 TEST_F(AgentThink, InitBuildsTheMotionInterfaceForTheSubStep)

@@ -161,6 +161,7 @@ class Match:
         self.start_proc = None
         self.kick_sent = 0.0
         self.half_time_seen = None
+        self.last_score = (0, 0)
         self.last_check = 0.0
         self.last_msgs, self.last_change = 0, 0.0
 
@@ -310,6 +311,11 @@ class Match:
         elif now - self.last_change > 10.0:
             raise SystemExit(self.fail("the server has sent nothing for 10 s", 1))
         self.figures.update(s.time, self.monitor.scene.robots())
+        score = (s.score_left, s.score_right)
+        if score != self.last_score:
+            scorer = self.teams[0 if score[0] > self.last_score[0] else 1].name
+            self.last_score = score
+            self.say("goal for %s at %.1f s: %s" % (scorer, s.time, self.score_text()))
         if now - self.last_check >= 1.0:
             self.report_ended()
             self.last_check = now

@@ -63,6 +63,21 @@ class FrameReader:
         return body.decode("ascii", "replace")
 
 
+def messages(sock):
+    """The messages arriving on a blocking socket, until it closes."""
+    r = FrameReader()
+    while True:
+        data = sock.recv(1 << 16)
+        if not data:
+            return
+        r.feed(data)
+        while True:
+            m = r.next()
+            if m is None:
+                break
+            yield m
+
+
 def parse_sexp(text):
     """The S-expressions of a text as nested lists of strings."""
     top = []

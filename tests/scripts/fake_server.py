@@ -40,17 +40,16 @@ def unused_loopback(port=3100):
     return host
 
 
-class FakeServer:
+class Listener:
+    """Accepts connections on port 3100 of a free loopback address in a
+    thread of its own and hands each to serve(conn)."""
+
     def __init__(self):
-        with open(MESSAGES) as f:
-            self.messages = [line for line in f.read().split("\n") if line]
         self.lsock = free_loopback()
         self.host = self.lsock.getsockname()[0]
         self.lock = threading.Lock()
-        self.inits = []      # the init messages received, in order
-        self.connections = 0
-        self.stopping = False
         self.socks = []
+        self.stopping = False
         threading.Thread(target=self._accept, daemon=True).start()
 
     def _accept(self):
@@ -60,26 +59,44 @@ class FakeServer:
             except OSError:
                 return
             with self.lock:
-                self.connections += 1
                 self.socks.append(conn)
-            threading.Thread(target=self._read, args=(conn,), daemon=True).start()
-            threading.Thread(target=self._send, args=(conn,), daemon=True).start()
+            self.serve(conn)
+
+    def serve(self, conn):
+        raise NotImplementedError
+
+    def close(self):
+        self.stopping = True
+        self.lsock.close()
+        with self.lock:
+            for s in self.socks:
+                try:
+                    s.shutdown(socket.SHUT_RDWR)
+                except OSError:
+                    pass
+                s.close()
+
+
+class FakeServer(Listener):
+    def __init__(self):
+        with open(MESSAGES) as f:
+            self.messages = [line for line in f.read().split("\n") if line]
+        self.inits = []      # the init messages received, in order
+        self.connections = 0
+        super().__init__()
+
+    def serve(self, conn):
+        with self.lock:
+            self.connections += 1
+        threading.Thread(target=self._read, args=(conn,), daemon=True).start()
+        threading.Thread(target=self._send, args=(conn,), daemon=True).start()
 
     def _read(self, conn):
-        r = sm.FrameReader()
         try:
-            while True:
-                data = conn.recv(65536)
-                if not data:
-                    return
-                r.feed(data)
-                while True:
-                    m = r.next()
-                    if m is None:
-                        break
-                    if m.startswith("(init"):
-                        with self.lock:
-                            self.inits.append(m)
+            for m in sm.messages(conn):
+                if m.startswith("(init"):
+                    with self.lock:
+                        self.inits.append(m)
         except OSError:
             return
 
@@ -92,14 +109,3 @@ class FakeServer:
                 time.sleep(0.02)
         except OSError:
             return
-
-    def close(self):
-        self.stopping = True
-        self.lsock.close()
-        with self.lock:
-            for s in self.socks:
-                try:
-                    s.shutdown(socket.SHUT_RDWR)
-                except OSError:
-                    pass
-                s.close()

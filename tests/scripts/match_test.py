@@ -82,7 +82,8 @@ class FiguresTest(unittest.TestCase):
 
 
 class ScriptedMonitor:
-    """Game states in turn, one per poll; what the match sends is kept."""
+    """Game states (half, time, play mode[, left score, right score]) in
+    turn, one per poll; what the match sends is kept."""
 
     def __init__(self, states, clock):
         self.states = list(states)
@@ -102,8 +103,10 @@ class ScriptedMonitor:
     def poll(self, seconds):
         self.clock.now += seconds
         if self.states:
-            half, t, pm = self.states.pop(0)
+            half, t, pm, *score = self.states.pop(0)
             self.state.half, self.state.time = half, t
+            if score:
+                self.state.score_left, self.state.score_right = score
             self.state.play_mode_index = self.state.play_modes.index(pm)
             self.messages += 1
         return 1
@@ -143,6 +146,16 @@ class CourseTest(unittest.TestCase):
         self.assertGreaterEqual(m.monitor.sent[1][0], half_time_start + 3.0 - 1e-9)
         self.assertEqual(m.end, "game over")
         self.assertIn("half time", m.out.getvalue())
+
+    def test_goals_are_told(self):
+        m = run_play([(1, 0.0, "BeforeKickOff"), (1, 1.0, "PlayOn"), (1, 2.0, "Goal_Right", 0, 1),
+                      (1, 3.0, "PlayOn", 0, 1), (1, 4.0, "Goal_Left", 1, 1), (1, 5.0, "PlayOn", 1, 1)],
+                     ["--seconds", "5"])
+        out = m.out.getvalue()
+        self.assertIn("goal for R at 2.0 s: L 0 : 1 R", out)
+        self.assertIn("goal for L at 4.0 s: L 1 : 1 R", out)
+        self.assertEqual(out.count("goal for"), 2)
+        self.assertEqual([t["goals"] for t in m.result()["teams"]], [1, 1])
 
     def test_lost_kick_off_is_sent_again(self):
         m = run_play([(1, 0.0, "BeforeKickOff")] * 25 + [(1, 1.0, "PlayOn"), (1, 5.0, "PlayOn")],

@@ -126,57 +126,38 @@ class Link:
         self.ended = False
 
 
-class Relay:
+class Relay(fake_server.Listener):
     """Listens on port 3100 of a free loopback address and relays every
     agent to the server at 127.0.0.1:3100, counting messages both ways."""
 
     def __init__(self):
-        self.lsock = fake_server.free_loopback()
-        self.host = self.lsock.getsockname()[0]
-        self.lock = threading.Lock()
         self.links = []
-        self.socks = []
-        self.stopping = False
-        threading.Thread(target=self._accept, daemon=True).start()
+        super().__init__()
 
-    def _accept(self):
-        while not self.stopping:
-            try:
-                agent, _ = self.lsock.accept()
-            except OSError:
-                return
-            try:
-                server = socket.create_connection(("127.0.0.1", simserver.AGENT_PORT))
-            except OSError:
-                agent.close()
-                continue
-            link = Link()
-            for s in (agent, server):
-                s.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
-            with self.lock:
-                self.links.append(link)
-                self.socks += [agent, server]
-            threading.Thread(target=self._pump, args=(server, agent, link, False), daemon=True).start()
-            threading.Thread(target=self._pump, args=(agent, server, link, True), daemon=True).start()
+    def serve(self, agent):
+        try:
+            server = socket.create_connection(("127.0.0.1", simserver.AGENT_PORT))
+        except OSError:
+            agent.close()
+            return
+        link = Link()
+        for s in (agent, server):
+            s.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+        with self.lock:
+            self.links.append(link)
+            self.socks.append(server)
+        threading.Thread(target=self._pump, args=(server, agent, link, False), daemon=True).start()
+        threading.Thread(target=self._pump, args=(agent, server, link, True), daemon=True).start()
 
     def _pump(self, src, dst, link, from_agent):
-        r = sm.FrameReader()
         try:
-            while True:
-                data = src.recv(65536)
-                if not data:
-                    break
-                r.feed(data)
-                while True:
-                    msg = r.next()
-                    if msg is None:
-                        break
-                    with self.lock:
-                        if from_agent:
-                            self._agent_said(link, msg)
-                        elif link.unum is not None:
-                            link.server_msgs += 1
-                    dst.sendall(sm.frame(msg))
+            for msg in sm.messages(src):
+                with self.lock:
+                    if from_agent:
+                        self._agent_said(link, msg)
+                    elif link.unum is not None:
+                        link.server_msgs += 1
+                dst.sendall(sm.frame(msg))
         except OSError:
             pass
         with self.lock:
@@ -208,13 +189,3 @@ class Relay:
                 c.beams, c.ended = list(link.beams), link.ended
                 out.append(c)
             return out
-
-    def close(self):
-        self.stopping = True
-        self.lsock.close()
-        with self.lock:
-            for s in self.socks:
-                try:
-                    s.close()
-                except OSError:
-                    pass

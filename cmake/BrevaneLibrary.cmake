@@ -81,14 +81,20 @@ function(brevane_library)
   endforeach()
 endfunction()
 
-# brevane_tests([LIBS target ...] [B_VARIANT]): one test program per
-# *_test.cpp of the calling directory, linked with the library of the layer
-# it mirrors (or LIBS) and the shared test support; the tests run in the
-# source root, where the data files live. With B_VARIANT every program is
-# built a second time (test_..._b) against the brevane-b libraries, with
-# BREVANE_NO_RATE_LIMITER defined.
+# brevane_tests([LIBS target ...] [B_VARIANT] [RESOURCE_LOCK name]): one
+# test program per *_test.cpp of the calling directory, linked with the
+# library of the layer it mirrors (or LIBS) and the shared test support; the
+# tests run in the source root, where the data files live. With B_VARIANT
+# every program is built a second time (test_..._b) against the brevane-b
+# libraries, with BREVANE_NO_RATE_LIMITER defined. RESOURCE_LOCK keeps the
+# directory's tests from running at the same time as any other test holding
+# the same lock (a fixed port they listen on).
 function(brevane_tests)
-  cmake_parse_arguments(ARG "B_VARIANT" "" "LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "B_VARIANT" "RESOURCE_LOCK" "LIBS" ${ARGN})
+  set(lock)
+  if(ARG_RESOURCE_LOCK)
+    set(lock RESOURCE_LOCK ${ARG_RESOURCE_LOCK})
+  endif()
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
   get_filename_component(dir ${CMAKE_CURRENT_SOURCE_DIR} NAME)
   set(libs ${ARG_LIBS})
@@ -124,7 +130,7 @@ function(brevane_tests)
         WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
         TEST_SUFFIX "${suffix}"
         DISCOVERY_TIMEOUT 60
-        PROPERTIES TIMEOUT 120)
+        PROPERTIES TIMEOUT 120 ${lock})
     endforeach()
   endforeach()
 endfunction()

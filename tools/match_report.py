@@ -8,7 +8,7 @@ Per connection: the beam messages sent and where the robot stood after
 them, the say messages, and the falls (the head, `mypos` z, below 0.3 m
 after standing above 0.45 m). For the match: the game time of the
 kick-off, of the first touch of the ball (the ball 5 cm from where it lay
-at the kick-off), and the ball's progress towards the opponent goal
+at the kick-off) and of its first metre, and the ball's progress towards the opponent goal
 (+x for the left team) after --seconds of play.
 """
 import argparse
@@ -16,10 +16,10 @@ import json
 import re
 import sys
 
-T_RE = re.compile(r"\(t ([-0-9.eE]+)\)")  # only the game state has a (t ...)
-PM_RE = re.compile(r"\(pm ([A-Za-z_]+)\)")
-MYPOS_RE = re.compile(r"\(mypos ([-0-9.eE]+) ([-0-9.eE]+) ([-0-9.eE]+)\)")
-BALL_RE = re.compile(r"\(ballpos ([-0-9.eE]+) ([-0-9.eE]+) ([-0-9.eE]+)\)")
+from relay import BALLPOS_RE as BALL_RE
+from relay import GS_T_RE as T_RE
+from relay import MYPOS_RE, PM_RE
+
 BEAM_RE = re.compile(r"\(beam ([-0-9.]+) ([-0-9.]+) ([-0-9.]+)\)")
 SAY_RE = re.compile(r"\(say ([^)]*)\)")
 UNUM_RE = re.compile(r"\(init \(unum (\d+)\)")
@@ -54,6 +54,7 @@ def main():
     kickoff_t = None
     kickoff_ball = None
     first_touch = None
+    first_metre = None
     ball_at_end = None
     ball_max = None
     play_modes = []
@@ -105,6 +106,8 @@ def main():
                 kickoff_ball = (bx, by)
             if first_touch is None and ((bx - kickoff_ball[0]) ** 2 + (by - kickoff_ball[1]) ** 2) ** 0.5 > 0.05:
                 first_touch = c.t
+            if first_metre is None and ((bx - kickoff_ball[0]) ** 2 + (by - kickoff_ball[1]) ** 2) ** 0.5 > 1.0:
+                first_metre = c.t
             if c.t <= kickoff_t + args.seconds:
                 ball_at_end = (bx, by)
                 prog = goal_dir * (bx - kickoff_ball[0])
@@ -116,6 +119,8 @@ def main():
     else:
         print("kick-off at %.2f s" % kickoff_t)
         print("first touch: %s" % ("%.2f s after kick-off" % (first_touch - kickoff_t) if first_touch is not None else "none"))
+        print("ball 1 m from its kick-off place: %s" % (
+            "%.2f s after kick-off" % (first_metre - kickoff_t) if first_metre is not None else "never"))
         if ball_at_end and kickoff_ball:
             print("ball after %.0f s: (%.2f, %.2f), %.2f m towards the goal (best %.2f m)" % (
                 args.seconds, ball_at_end[0], ball_at_end[1], goal_dir * (ball_at_end[0] - kickoff_ball[0]),

@@ -42,7 +42,7 @@ import time
 HEADER = struct.Struct("!I")
 
 NOW_RE = re.compile(r"\(time \(now ([-0-9.eE]+)\)\)")
-GS_T_RE = re.compile(r"\(GS [^()]*(?:\([^()]*\))*?\(t ([-0-9.eE]+)\)")
+GS_T_RE = re.compile(r"\(GS (?:[^()]|\([^()]*\))*?\(t ([-0-9.eE]+)\)")
 PM_RE = re.compile(r"\(pm ([A-Za-z_]+)\)")
 MYPOS_RE = re.compile(r"\(mypos ([-0-9.eE]+) ([-0-9.eE]+) ([-0-9.eE]+)\)")
 MYORIEN_RE = re.compile(r"\(myorien ([-0-9.eE]+)\)")

@@ -25,10 +25,14 @@ bool at_push_point_kick::transition_from_init_to_ball_localized_1_test() {
     return true;
 }
 
-// The corrective step has finished.
+// The corrective step has finished: kick. A kick started earlier whose end
+// was never asked for (the ball flew off and the machine above left this
+// one while it kicked) is over by now; it is closed first, or it would
+// stand in for this kick and the robot would not kick at all.
 bool at_push_point_kick::transition_from_ball_localized_to_kicking_1_test() {
     const NaoMove* m = agent->move;
     if (m == nullptr || m->trans || !m->stop_trans) return false;
+    agent->kickDone();
     agent->startKick();
     return true;
 }

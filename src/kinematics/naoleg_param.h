@@ -4,6 +4,10 @@
 // One leg of the simulated Nao in the body files' axes (X right, Y forward,
 // Z up): a left leg's lateral offsets are negative. Every field starts at 0.
 
+#include <cstdio>
+
+#include "kinematics/rsg_writer.h"
+
 class NaoLeg_position {
 public:
     // Position of each body relative to its parent (read from the file).
@@ -21,6 +25,9 @@ public:
     float Shank_X = 0, Shank_Y = 0, Shank_Z = 0;
     float Ankle_X = 0, Ankle_Y = 0, Ankle_Z = 0;
     float Foot_X = 0, Foot_Y = 0, Foot_Z = 0;
+
+    // The position parameters of the leg's description file.
+    void write_position_param(FILE* f);
 };
 
 class NaoLeg_size_mass {
@@ -31,6 +38,9 @@ public:
     float ShankSizeX = 0, ShankSizeY = 0, ShankSizeZ = 0, ShankMass = 0;
     float AnkleRadius = 0, AnkleMass = 0;
     float FootSizeX = 0, FootSizeY = 0, FootSizeZ = 0, FootMass = 0;
+
+    // The size and mass parameters of the leg's description file.
+    void write_size_mass(FILE* f);
 };
 
 class NaoLeg : public NaoLeg_position, public NaoLeg_size_mass {
@@ -39,6 +49,17 @@ public:
     // the absolute positions from NaoBase's torso position. 1 when read, 0
     // (with a message, values unchanged) when the file cannot be opened.
     int init(const char* path);
+
+    // Writes the leg as the simulator's description file dir + "naoleg.rsg"
+    // (a template for both legs), ending with a copy of the tail file
+    // "data-rsg/naoleg_end_model.rsg" of the working directory. A file that
+    // cannot be written is reported ("NaoLeg wirte_file FAILED") and nothing
+    // is written; without the tail the file holds the generated blocks.
+    void write_file(const char* dir = NAO_RSG_INSTALL_DIR);
+    void write_begin(FILE* f);
+    void write_names(FILE* f);
+    void write_joint(FILE* f);
+    void write_end(FILE* f);
 };
 
 #endif

@@ -7,6 +7,7 @@
 #include "behavior/hfsm.h"
 #include "headscan/naoscan.h"
 #include "motioninterface/naomove.h"
+#include "rvdraw/robovizdraw.h"
 
 NaoBehavior::NaoBehavior(int unum_, int team_size_, std::string team_name)
     : game_phase(3),
@@ -68,13 +69,14 @@ NaoBehavior::NaoBehavior(int unum_, int team_size_, std::string team_name)
                               2 * static_cast<int>(NaoParse::DIM_FIELD_LENGTH),
                               2 * static_cast<int>(NaoParse::DIM_FIELD_WIDTH), false);
 
-    // The debug drawer is created here.
+    draw = new RobovizDraw_t("test");
 }
 
 // The agent owns what it creates; a process has one agent, which lives
 // until the program ends.
 NaoBehavior::~NaoBehavior() {
     delete fsm;
+    delete draw;
     delete localize;
     delete move;
     delete head_scan;
@@ -115,6 +117,7 @@ std::string NaoBehavior::Think(const std::string& msg) {
     if (localize && localize->side == 0 && parse->side != 0) localize->set_side(parse->side);
     if (localize && move) {
         localize->update(*parse, *move);
+        avoid_crowding_ball();
     }
 
     out.str("");
@@ -150,8 +153,10 @@ std::string NaoBehavior::Think(const std::string& msg) {
     return out.str();
 }
 
+// The set "test" is shown anew every think call: its buffer swap is the one
+// datagram the agent sends per call.
 void NaoBehavior::Think_draw() {
-    // The drawer's buffer swap goes here.
+    if (draw) draw->update();
 }
 
 bool NaoBehavior::say_ball_position(double x, double y) {

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "runtime/server_link.h"
+#include "rvdraw/robovizdraw.h"
 
 int main(int argc, char* argv[]) {
     addrinfo hints;

@@ -20,8 +20,6 @@ int team_size = 0;
 std::string team_name = "Qorvex-SIM";
 volatile bool gLoop = true;
 rcss::net::TCPSocket gSocket;
-int roboviz_sockfd = -1;
-addrinfo* roboviz_p = nullptr;
 LinkStatus gLinkStatus = LINK_OK;
 
 void handler(int sig) {

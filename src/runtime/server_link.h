@@ -4,8 +4,6 @@
 #ifndef BREVANE_RUNTIME_SERVER_LINK_H
 #define BREVANE_RUNTIME_SERVER_LINK_H
 
-#include <netdb.h>
-
 #include <string>
 
 #include "simclient/socket.h"
@@ -17,10 +15,6 @@ extern int team_size;             // --teamsize=
 extern std::string team_name;     // --team=
 extern volatile bool gLoop;       // cleared by SIGINT
 extern rcss::net::TCPSocket gSocket;
-// RoboViz debug stream: the UDP socket and the resolved entry whose address
-// every drawing datagram goes to.
-extern int roboviz_sockfd;
-extern addrinfo* roboviz_p;
 
 // How the link stands after the last receive or send.
 enum LinkStatus {

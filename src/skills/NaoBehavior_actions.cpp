@@ -73,6 +73,8 @@ void NaoBehavior::reset_skill_state() { ++g_skill_generation; }
 
 // ---- Table of the players near the ball ----
 
+const int tab_id_dist_t::CAPACITY;
+
 bool tab_id_dist_t::add(int id, double x, double y, double dist)
 {
     if (size < 0 || size >= CAPACITY) return false;
@@ -224,12 +226,16 @@ void NaoBehavior::new_move(int n)
 
 namespace {
 
-// The countdown of an avoidance that has sent its request: true while this
-// request is dropped with the flag kept; on the last dropped request the
-// flag and the begun mark are cleared.
-void count_down(Avoidance& av, bool& flag)
+// Serves one avoidance: its first request sends `send`, the next 101 are
+// dropped, and the last of them clears the flag and the begun mark.
+template <class Send>
+void serve_avoidance(Avoidance& av, bool& flag, Send send)
 {
-    if (--av.count < 0) {
+    if (!av.begun) {
+        send();
+        av.count = 100;
+        av.begun = true;
+    } else if (--av.count < 0) {
         flag = false;
         av.begun = false;
     }
@@ -239,9 +245,9 @@ void count_down(Avoidance& av, bool& flag)
 
 void NaoBehavior::new_trans(double fwd, double side)
 {
-    static SkillState<Avoidance> stop_state;     // crowding stop
-    static SkillState<Avoidance> back_state;     // crowding back
-    static SkillState<Avoidance> detour_state;   // collision detour
+    static SkillState<Avoidance> stop_state;    // crowding stop
+    static SkillState<Avoidance> back_state;    // crowding back
+    static SkillState<Avoidance> detour_state;  // collision detour
 
     // A request of length 0 is no walk: the motion interface would refuse
     // it with an error and hold a translation that never moves.
@@ -249,25 +255,12 @@ void NaoBehavior::new_trans(double fwd, double side)
     if (!move || !localize) return;
 
     if (crowding_stop) {
-        Avoidance& av = stop_state.get();
-        if (!av.begun) {
-            stop_walk();
-            av.count = 100;
-            av.begun = true;
-        } else {
-            count_down(av, crowding_stop);
-        }
+        serve_avoidance(stop_state.get(), crowding_stop, [&] { stop_walk(); });
         return;
     }
     if (crowding_back) {
-        Avoidance& av = back_state.get();
-        if (!av.begun) {
-            forward_trans(-fwd, side);
-            av.count = 100;
-            av.begun = true;
-        } else {
-            count_down(av, crowding_back);
-        }
+        // Back off: the request with its forward part reversed.
+        serve_avoidance(back_state.get(), crowding_back, [&] { forward_trans(-fwd, side); });
         return;
     }
     double ox = 0, oy = 0;
@@ -276,14 +269,7 @@ void NaoBehavior::new_trans(double fwd, double side)
         forward_trans(fwd, side);
         return;
     }
-    Avoidance& av = detour_state.get();
-    if (!av.begun) {
-        forward_trans(ox, oy);
-        av.count = 100;
-        av.begun = true;
-    } else {
-        count_down(av, collision_detour);
-    }
+    serve_avoidance(detour_state.get(), collision_detour, [&] { forward_trans(ox, oy); });
 }
 
 void NaoBehavior::forward_trans(double fwd, double side)

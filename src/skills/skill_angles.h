@@ -1,11 +1,11 @@
-// Angle helpers of the skills (radians). Both keep any finite input
-// bounded in time: a perceived azimuth can be any finite number, and
-// subtracting 2 pi from a huge value never brings it into range.
+// Angle helpers of the skills (radians), for any finite input: a
+// perceived azimuth can be any finite number.
 #ifndef BREVANE_SKILLS_SKILL_ANGLES_H
 #define BREVANE_SKILLS_SKILL_ANGLES_H
 
 #include <cmath>
-#include <limits>
+
+#include "world/geometry.h"
 
 namespace skill_angles {
 
@@ -13,15 +13,10 @@ const double kPi = 3.141592653589793;
 const double kTwoPi = 6.283185307179586;
 const double kDegToRad = kPi / 180.0;
 
-// Into [-pi, pi] by adding 2 pi while below -pi, then subtracting it while
-// above pi. A value that is not finite gives nan, which fails every
-// tolerance test.
+// Into [-pi, pi] by the loops of the world model.
 inline double wrap_loops(double a)
 {
-    if (!std::isfinite(a)) return std::numeric_limits<double>::quiet_NaN();
-    if (std::fabs(a) > 64.0 * kTwoPi) a = std::fmod(a, kTwoPi);
-    while (a < -kPi) a += kTwoPi;
-    while (a > kPi) a -= kTwoPi;
+    wrap_angle(a);
     return a;
 }
 

@@ -8,6 +8,15 @@
 bool avg_1 = true;
 bool avg_2 = false;
 
+// Definitions of the class constants, for callers that bind them to
+// references.
+const int Localize_t::MAX_BALL_SEEN_CNT;
+const int Localize_t::VALID_BALL_SEEN_CNT;
+const int Localize_t::VALID_COORD_CNT;
+const int Localize_t::PREV_LIST_SIZE;
+const bool Localize_t::use_all_obj_to_locate;
+const int Localize_t::NB_MATES;
+
 namespace {
 
 const double kPi = 3.141592653589793;
@@ -42,18 +51,24 @@ const int kPrioHold = 399;  // a held priority is refreshed after 400 more calls
 double f_filtered = 0.0;
 double s_filtered = 0.0;
 
+// The limited values are sums of steps: closer to the request than this,
+// they are the request, which rounding would otherwise step over.
+const double kRounding = 1e-9;
+
+void settle(double request, double& filtered) {
+    if (std::fabs(filtered - request) < kRounding) filtered = request;
+}
+
 // One step of the rate limiter toward the request: the small step near the
 // request's sign change or for requests under 1 m, else the large one.
 void rate_limit(double request, double& filtered, double small_step, double large_step) {
     const bool reversal = (request > 0 && filtered < 0) || (request < 0 && filtered > 0);
     const double step = (reversal || std::fabs(request) < 1.0) ? small_step : large_step;
+    settle(request, filtered);
     if (request < filtered) filtered -= step;
+    settle(request, filtered);
     if (request > filtered) filtered += step;
 }
-
-// The limiter's values are sums of its steps; what is left of them after
-// they come back to zero is rounding, not a request.
-bool is_zero_request(double v) { return std::fabs(v) < 1e-9; }
 #endif
 
 // Field position of a point seen at polar (d, azimuth, elevation) degrees
@@ -126,6 +141,9 @@ Localize_t::Localize_t(double x0, double y0, double a0, int nx_, int ny_, bool g
       start_heading(a0),
       ever_fixed(false),
       start_anchored(false),
+      taken_vis(),
+      vis_yaw(0.0),
+      vis_pitch(0.0),
       grid(grid_on),
       nx(nx_),
       ny(ny_),
@@ -164,6 +182,38 @@ void Localize_t::current_pose(double& px, double& py, double& head, double& tors
     }
 }
 
+namespace {
+
+bool same_polar(const double* a, const double* b) { return a[0] == b[0] && a[1] == b[1] && a[2] == b[2]; }
+
+// Equal in everything the localiser reads: objects, players.
+bool same_vision(const NaoParse::NaoVis& a, const NaoParse::NaoVis& b) {
+    for (int id = 0; id < NaoParse::NB_VISION_OBJECTS; ++id)
+        if (a.seen[id] != b.seen[id] || (a.seen[id] && !same_polar(a.pol[id], b.pol[id]))) return false;
+    if (a.nb_player != b.nb_player) return false;
+    for (int k = 0; k < a.nb_player && k < NaoParse::MAX_PLAYER_SEEN; ++k) {
+        const NaoParse::vis_player_t &p = a.player[k], &q = b.player[k];
+        if (p.id != q.id || p.teammate != q.teammate) return false;
+        for (int i = 0; i < 2; ++i)
+            if (p.dist[i] != q.dist[i] || p.azimuth[i] != q.azimuth[i] || p.elevation[i] != q.elevation[i])
+                return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void Localize_t::take_vision(const NaoParse::NaoVis& vis) {
+    if (same_vision(vis, taken_vis)) return;
+    taken_vis = vis;
+    vis_yaw = NaoParse::GetJointAngleRad(NaoParse::JID_HEAD_1);
+    vis_pitch = NaoParse::GetJointAngleRad(NaoParse::JID_HEAD_2);
+}
+
+double Localize_t::record_heading() const {
+    return fix ? head_heading : wrapped(odo_torso_heading + vis_yaw);
+}
+
 void Localize_t::update(NaoParse& parse, NaoMove& move) {
     NaoParse::NaoVis& vis = parse.nv;
     const double yaw = NaoParse::GetJointAngleRad(NaoParse::JID_HEAD_1);
@@ -195,9 +245,10 @@ void Localize_t::update(NaoParse& parse, NaoMove& move) {
     if (vis.seen[NaoParse::VO_BALL]) {
         double bearing = 0.0;
         vision_to_local_object(vis, NaoParse::VO_BALL, ball_ground_dist, bearing);
-        ball_bearing = wrapped(bearing + yaw);
+        ball_bearing = wrapped(bearing + vis_yaw);
         vision_to_local_coord(vis, ball_ground_dist, bearing, ball_lx, ball_ly);
-        vision_to_global_object(px, py, head, vis, NaoParse::VO_BALL, ball_gx, ball_gy, ball_gdir);
+        vision_to_global_object(px, py, record_heading(), vis, NaoParse::VO_BALL, ball_gx, ball_gy,
+                                ball_gdir);
         ball_unseen_count = 0;
 
         // The last two ball samples taken more than GAMETIME_INC apart.
@@ -224,6 +275,7 @@ void Localize_t::update(NaoParse& parse, NaoMove& move) {
 }
 
 void Localize_t::vision_localize_break_first_2_obj(NaoParse::NaoVis& vis, NaoMove& move) {
+    take_vision(vis);
     fix = false;
     for (const auto& pair : kPairs) {
         vision_to_xy(vis, move, pair[0], pair[1]);
@@ -235,6 +287,9 @@ void Localize_t::vision_localize_all_obj(NaoParse::NaoVis& vis, NaoMove& move) {
     // Mean of the fixes of every pair in view; the second pass, when on,
     // replaces the first.
     auto average = [&](const int (*pairs)[2], int n) {
+        // A fix of the pass before must not count as a success of this one.
+        const bool earlier = fix;
+        fix = false;
         int found = 0;
         double sx = 0, sy = 0, sh = 0, st = 0;
         for (int i = 0; i < n; ++i) {
@@ -253,8 +308,11 @@ void Localize_t::vision_localize_all_obj(NaoParse::NaoVis& vis, NaoMove& move) {
             head_heading = sh / found;
             torso_heading = st / found;
             fix = true;
+        } else {
+            fix = earlier;
         }
     };
+    take_vision(vis);
     fix = false;
     if (avg_1) average(kPairs, sizeof(kPairs) / sizeof(kPairs[0]));
     if (avg_2) average(kMorePairs, sizeof(kMorePairs) / sizeof(kMorePairs[0]));
@@ -296,20 +354,19 @@ void Localize_t::vision_to_angle(int id, double lx, double ly) {
     if (!is_vision_object(id)) return;
     head_heading = wrapped(std::atan2(NaoParse::vo_y_coord[id] - y, NaoParse::vo_x_coord[id] - x) -
                            std::atan2(ly, lx));
-    torso_heading = wrapped(head_heading - NaoParse::GetJointAngleRad(NaoParse::JID_HEAD_1));
+    torso_heading = wrapped(head_heading - vis_yaw);
 }
 
 void Localize_t::vision_to_local_object(NaoParse::NaoVis& vis, int id, double& dist,
                                         double& bearing) {
     if (!is_vision_object(id)) return;
-    dist = vis.pol[id][0] *
-           std::cos(NaoParse::GetJointAngleRad(NaoParse::JID_HEAD_2) + rad(vis.pol[id][2]));
+    dist = vis.pol[id][0] * std::cos(vis_pitch + rad(vis.pol[id][2]));
     bearing = wrapped(rad(vis.pol[id][1]));
 }
 
 void Localize_t::vision_to_local_coord(NaoParse::NaoVis&, double dist, double bearing, double& lx,
                                        double& ly) {
-    const double a = wrapped(NaoParse::GetJointAngleRad(NaoParse::JID_HEAD_1) + bearing);
+    const double a = wrapped(vis_yaw + bearing);
     lx = std::cos(a) * dist;
     ly = std::sin(a) * dist;
 }
@@ -317,24 +374,24 @@ void Localize_t::vision_to_local_coord(NaoParse::NaoVis&, double dist, double be
 void Localize_t::vision_to_global_object(double px, double py, double head, NaoParse::NaoVis& vis,
                                          int id, double& gx, double& gy, double& gdir) {
     if (!is_vision_object(id)) return;
-    seen_point(px, py, head, NaoParse::GetJointAngleRad(NaoParse::JID_HEAD_2), vis.pol[id][0],
-               vis.pol[id][1], vis.pol[id][2], gx, gy, gdir);
+    seen_point(px, py, head, vis_pitch, vis.pol[id][0], vis.pol[id][1], vis.pol[id][2], gx, gy, gdir);
 }
 
 namespace {
 
-// Midpoint of a seen player's lower arms and the direction it faces (its
-// left arm to the left of its right arm), seen from a camera at (x, y)
-// looking along `heading`.
-void seen_player(const NaoParse::vis_player_t& p, double x, double y, double heading,
-                 double& px, double& py, double& facing) {
-    const double pitch = NaoParse::GetJointAngleRad(NaoParse::JID_HEAD_2);
+// Midpoint of a seen player's lower arms, the direction it faces (its left
+// arm to the left of its right arm) and the direction in which it is seen
+// (halfway between its arms', also across +-pi), from a camera at (x, y)
+// looking along `heading` with the head pitch.
+void seen_player(const NaoParse::vis_player_t& p, double x, double y, double heading, double pitch,
+                 double& px, double& py, double& facing, double& direction) {
     double rx, ry, ra, lx, ly, la;
     seen_point(x, y, heading, pitch, p.dist[0], p.azimuth[0], p.elevation[0], rx, ry, ra);
     seen_point(x, y, heading, pitch, p.dist[1], p.azimuth[1], p.elevation[1], lx, ly, la);
     px = (rx + lx) / 2.0;
     py = (ry + ly) / 2.0;
     facing = std::atan2(ly - ry, lx - rx) - kPi / 2.0;
+    direction = wrapped(ra + wrapped(la - ra) / 2.0);
 }
 
 }  // namespace
@@ -342,14 +399,15 @@ void seen_player(const NaoParse::vis_player_t& p, double x, double y, double hea
 void Localize_t::player_to_global_coord(NaoParse::NaoVis& vis, int k, double& px, double& py,
                                         double& heading) {
     if (k < 0 || k >= vis.nb_player || k >= NaoParse::MAX_PLAYER_SEEN) return;
-    seen_player(vis.player[k], x, y, head_heading, px, py, heading);
+    double direction;
+    seen_player(vis.player[k], x, y, head_heading, vis_pitch, px, py, heading, direction);
 }
 
 void Localize_t::player_to_local_coord(NaoParse::NaoVis& vis, int k, double& px, double& py,
                                        double& heading) {
     if (k < 0 || k >= vis.nb_player || k >= NaoParse::MAX_PLAYER_SEEN) return;
-    seen_player(vis.player[k], 0.0, 0.0, NaoParse::GetJointAngleRad(NaoParse::JID_HEAD_1), px, py,
-                heading);
+    double direction;
+    seen_player(vis.player[k], 0.0, 0.0, vis_yaw, vis_pitch, px, py, heading, direction);
 }
 
 void Localize_t::updateGrid(NaoParse::NaoVis& vis) {
@@ -397,16 +455,14 @@ void Localize_t::update_mates(NaoParse& parse) {
     if (u > 0 && u < NB_MATES) mates[u] = mate_t{u, px, py, torso};
 
     const NaoParse::NaoVis& vis = parse.nv;
-    const double pitch = NaoParse::GetJointAngleRad(NaoParse::JID_HEAD_2);
     for (int k = 0; k < vis.nb_player && k < NaoParse::MAX_PLAYER_SEEN; ++k) {
         const NaoParse::vis_player_t& p = vis.player[k];
         // Uniform numbers are 1..11; anything else is no team-mate of ours.
         if (!p.teammate || p.id == u || p.id < 1 || p.id >= NB_MATES) continue;
-        double rx, ry, ra, lx, ly, la;
-        seen_point(px, py, head, pitch, p.dist[0], p.azimuth[0], p.elevation[0], rx, ry, ra);
-        seen_point(px, py, head, pitch, p.dist[1], p.azimuth[1], p.elevation[1], lx, ly, la);
-        // Halfway between the two arms' directions, also across +-pi.
-        mates[p.id] = mate_t{p.id, (rx + lx) / 2.0, (ry + ly) / 2.0, wrapped(ra + wrapped(la - ra) / 2.0)};
+        mate_t& row = mates[p.id];
+        double facing;
+        seen_player(p, px, py, record_heading(), vis_pitch, row.x, row.y, facing, row.direction);
+        row.id = p.id;
     }
 }
 
@@ -511,7 +567,7 @@ void Localize_t::new_trans2013(NaoMove& move, double fwd, double sideways) {
         fwd = f_filtered;
         sideways = s_filtered;
         // A limited request that came back to zero asks for no walk.
-        if (is_zero_request(fwd) && is_zero_request(sideways)) return;
+        if (fwd == 0.0 && sideways == 0.0) return;
     }
 #endif
     // A translation that waits for its start keeps its request.

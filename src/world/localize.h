@@ -109,6 +109,14 @@ public:
     bool ever_fixed;      // a landmark fix was found since construction
     bool start_anchored;  // the walk odometry was anchored at the start place
 
+    // The vision record stays as it was through the messages without
+    // vision while the head moves on, so it is read with the head joints of
+    // the message that brought it. A record equal to the last one taken is
+    // that same vision (a new one differs at least by its noise, or by the
+    // head's motion).
+    NaoParse::NaoVis taken_vis;  // the record last taken
+    double vis_yaw, vis_pitch;   // rad: the head joints when it came
+
     // Player grid (off in the match agent).
     bool grid;
     int nx, ny;             // columns, rows
@@ -127,6 +135,10 @@ public:
     // The pose of the current update: the landmark fix if it found one,
     // else the odometry pose.
     void current_pose(double& px, double& py, double& head, double& torso) const;
+    // Takes the head joints of a vision record that differs from the last.
+    void take_vision(const NaoParse::NaoVis& vis);
+    // The camera's global heading when the vision record was taken.
+    double record_heading() const;
 
     // Self-localisation.
     void vision_localize_break_first_2_obj(NaoParse::NaoVis& vis, NaoMove& move);

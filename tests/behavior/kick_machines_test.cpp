@@ -254,6 +254,28 @@ INSTANTIATE_TEST_SUITE_P(Table, KickFoot,
                          ::testing::Values(Foot{0, NaoMove::KICK_RIGHT}, Foot{10, NaoMove::KICK_LEFT},
                                            Foot{-10, NaoMove::KICK_RIGHT}));
 
+// A kick that sends the ball off ends the kick machine's visit to the kick
+// point before its end is asked for; the next visit kicks all the same.
+TEST_F(AtPoint, AKickWhoseBallFlewOffDoesNotStandInForTheNext) {
+    k().state = kick::AT_PUSH_POINT_KICK;
+    collect();
+    step_ended();
+    ASSERT_EQ(at_point().state, at_push_point_kick::KICKING);
+    ASSERT_EQ(take().kind, Request::KICK);
+    ball_at(3, 0);  // the ball flies off
+    tick(k());
+    ASSERT_EQ(k().state, kick::INIT);
+    move().kick_done = true;  // the kick motion ends
+    ball_at(0, 0);
+    at_point().Reinit_behavior();
+    collect();
+    step_ended();
+    EXPECT_EQ(at_point().state, at_push_point_kick::KICKING);
+    EXPECT_EQ(take().kind, Request::KICK);
+    tick(at_point());
+    EXPECT_EQ(at_point().state, at_push_point_kick::KICKING);  // this kick has not ended
+}
+
 TEST_F(AtPoint, ABallLostDuringTheKickEndsIt) {
     collect();
     step_ended();

@@ -25,6 +25,7 @@
 #include "behavior/not_at_push_point.h"
 #include "behavior/play_on.h"
 #include "behavior/playing.h"
+#include "machine_world.h"
 
 namespace {
 
@@ -88,9 +89,10 @@ int check_tree(hfsm& root, std::map<std::string, bool>& logs) {
            check(k, logs) + check(*k.goto_global_kick_point2_fsm, logs) + check(*k.at_push_point_kick_fsm, logs);
 }
 
-TEST(MachineTables, EveryMachineFollowsTheRulesOfTheStep) {
-    // The machines do not touch the agent until they step.
-    hfsm root(nullptr, false);
+class MachineTables : public MachineWorld {};
+
+TEST_F(MachineTables, EveryMachineFollowsTheRulesOfTheStep) {
+    hfsm root(agent.get(), false);
     std::map<std::string, bool> logs;
     EXPECT_EQ(check_tree(root, logs), 11 + 3 + 5 + 2 + 3 + 2 + 3 + 4 + 3 + 3 + 3 + 6 + 3 + 3);
     EXPECT_EQ(logs.size(), 14u);

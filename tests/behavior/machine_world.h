@@ -16,10 +16,11 @@
 #include <string>
 
 #include "behavior/hfsm.h"
-#include "headscan/naoscan.h"
 #include "keyframe/naosimplemove.h"
 #include "motioninterface/naomove.h"
 #include "skills/NaoBehavior.h"
+#include "skills/skills_fixture.h"
+#include "support/process_state.h"
 #include "support/test_files.h"
 
 // One motion request as the motion interface took it.
@@ -33,14 +34,10 @@ inline std::ostream& operator<<(std::ostream& os, const Request& r) {
     return os << names[r.kind] << "(" << r.a << ", " << r.b << ")";
 }
 
-// The clock of the timed phases, set by the tests.
-inline timeval& fake_now() {
-    static timeval t{1000, 0};
-    return t;
-}
-inline void fake_clock(timeval* tv) { *tv = fake_now(); }
+// The clock of the timed phases (the skills tests' clock) moved on by s
+// seconds.
 inline void advance_clock(double s) {
-    timeval& t = fake_now();
+    timeval& t = skills_test::fake_now();
     long long us = static_cast<long long>(t.tv_sec) * 1000000 + t.tv_usec + static_cast<long long>(s * 1e6);
     t.tv_sec = static_cast<time_t>(us / 1000000);
     t.tv_usec = static_cast<suseconds_t>(us % 1000000);
@@ -70,14 +67,9 @@ protected:
     void make_agent(const std::string& team = "Probe") {
         ASSERT_TRUE(scratch.ok());
         if (!in_scratch) in_scratch.reset(new InWorkDir(scratch.path()));
-        NaoParse::reset_static_state();
-        NaoMove::reset_motion_state();
-        naosimplemove_t::reset_interpolation();
-        head_scan_t::reset_pattern_state();
-        Localize_t::reset_process_state();
-        NaoBehavior::reset_skill_state();
-        fake_now() = timeval{1000, 0};
-        skill_clock::set_source(&fake_clock);
+        reset_agent_process_state();
+        skills_test::set_time(1000, 0);
+        skill_clock::set_source(&skills_test::fake_clock);
         testing::internal::CaptureStderr();
         agent.reset(new NaoBehavior(kUnum, 0, team));
         agent->Init();

@@ -6,6 +6,8 @@
 #include <limits>
 #include <string>
 
+#include "support/vision_scene.h"
+
 namespace {
 
 class NaoBehaviorTest : public ::testing::Test {
@@ -80,6 +82,41 @@ TEST_F(NaoBehaviorTest, EachThinkStartsFromAnEmptyCommandStream) {
     b.out << "(stale)";
     std::string answer = b.Think("(GS (t 3.0) (pm PlayOn))");
     EXPECT_EQ(answer.find("(stale)"), std::string::npos);
+}
+
+TEST_F(NaoBehaviorTest, TheLocaliserStartsOnTheBeamPlaceWithoutItsGrid) {
+    NaoBehavior b(5, 0, "T");
+    ASSERT_NE(b.localize, nullptr);
+    EXPECT_EQ(b.localize->x, b.form->x);
+    EXPECT_EQ(b.localize->y, b.form->y);
+    EXPECT_EQ(b.localize->torso_heading, b.form->theta);
+    EXPECT_FALSE(b.localize->grid);
+    EXPECT_EQ(b.localize->nx, 60);
+    EXPECT_EQ(b.localize->ny, 40);
+    EXPECT_EQ(b.localize->side, 0);
+}
+
+TEST_F(NaoBehaviorTest, ThinkTellsTheLocaliserTheSideOnceAndUpdatesIt) {
+    NaoBehavior b(7, 0, "Probe");
+    b.Init();
+    b.Think("");  // answered with the init message, not parsed
+    EXPECT_EQ(b.localize->no_fix_count, 0);
+    vision_scene::Camera cam;
+    cam.x = 6;
+    cam.y = -2;
+    cam.torso_heading = 3.0;
+    // The side comes with the uniform number; the same message has vision.
+    b.Think(vision_scene::Message(cam).game_state(7, "right").sees("G1L").sees("G2L").str());
+    EXPECT_EQ(b.localize->side, -1);
+    EXPECT_DOUBLE_EQ(b.localize->own_goal_x, 15.0);
+    EXPECT_TRUE(b.localize->fix);
+    EXPECT_NEAR(b.localize->x, 6, 1e-4);
+    EXPECT_NEAR(b.localize->y, -2, 1e-4);
+    EXPECT_NEAR(b.localize->torso_heading, 3.0, 1e-5);
+    // Told once: a later game state does not change it.
+    b.Think("(GS (unum 7) (team left) (t 3.04) (pm PlayOn))");
+    EXPECT_EQ(b.parse->side, 1);
+    EXPECT_EQ(b.localize->side, -1);
 }
 
 struct SayCase {

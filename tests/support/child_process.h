@@ -24,6 +24,8 @@ public:
     // Sends a signal to the running program.
     void signal(int sig);
     bool running() const { return m_pid > 0; }
+    // The running program's process id (-1 when none runs).
+    pid_t pid() const { return m_pid; }
 
     // After wait(): true when the program exited by itself, with its status.
     bool exited() const { return m_exited; }

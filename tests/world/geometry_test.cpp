@@ -219,26 +219,34 @@ TEST(Segments, BetweenAndAssign) {
 
 TEST(Angles, Wrappers) {
   struct Case {
-    double in, mpi, twopi;
+    double in, mpi, twopi, wrapped;
   } cases[] = {
-      {0.5, 0.5, 0.5},
-      {4.0, 4.0 - 2 * M_PI, 4.0},
-      {-4.0, -4.0 + 2 * M_PI, -4.0 + 2 * M_PI},
-      {7.0, 7.0 - 2 * M_PI, 7.0 - 2 * M_PI},
-      {-20.0, -20.0 + 6 * M_PI, -20.0 + 8 * M_PI},
-      {0.0, 0.0, 2 * M_PI},  // the wrapper into (0, 2 pi) moves 0 up
+      {0.5, 0.5, 0.5, 0.5},
+      {4.0, 4.0 - 2 * M_PI, 4.0, 4.0 - 2 * M_PI},
+      {-4.0, -4.0 + 2 * M_PI, -4.0 + 2 * M_PI, -4.0 + 2 * M_PI},
+      {7.0, 7.0 - 2 * M_PI, 7.0 - 2 * M_PI, 7.0 - 2 * M_PI},
+      {-20.0, -20.0 + 6 * M_PI, -20.0 + 8 * M_PI, -20.0 + 6 * M_PI},
+      {0.0, 0.0, 2 * M_PI, 0.0},  // the wrapper into (0, 2 pi) moves 0 up
+      {M_PI, M_PI, M_PI, M_PI},
+      {-M_PI, M_PI, M_PI, -M_PI},  // only wrap_angle keeps -pi
   };
   for (const Case& c : cases) {
-    double a = c.in, b = c.in;
+    double a = c.in, b = c.in, w = c.in;
     Set_M_PI_Mod(a);
     Set_2M_PI_Mod(b);
+    wrap_angle(w);
     EXPECT_NEAR(a, c.mpi, 1e-12) << c.in;
     EXPECT_NEAR(b, c.twopi, 1e-12) << c.in;
+    EXPECT_NEAR(w, c.wrapped, 1e-12) << c.in;
   }
   // Values the one-turn loops would never reduce end the call anyway.
-  double inf = INFINITY, big = 1e300;
+  double inf = INFINITY, big = 1e300, winf = -INFINITY, wbig = -1e300;
   Set_M_PI_Mod(inf);
   Set_M_PI_Mod(big);
+  wrap_angle(winf);
+  wrap_angle(wbig);
   EXPECT_TRUE(std::isinf(inf));
   EXPECT_LE(std::fabs(big), M_PI);
+  EXPECT_TRUE(std::isinf(winf));
+  EXPECT_LE(std::fabs(wbig), M_PI);
 }

@@ -1,0 +1,250 @@
+// The real agent program playing against a scripted server: where it
+// beams, that it keeps its legs still before kick-off and walks once play
+// is on, what it says to its team and how often, and that it beams back
+// after a goal scored while it walks.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "support/child_process.h"
+#include "support/scripted_server.h"
+#include "support/test_files.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kAgent = BREVANE_BINARY_DIR "/brevane";
+
+// The game state of the first message tells the uniform number and side,
+// so that the head scan answers every think call from the first message on.
+std::vector<std::string> with_side(std::vector<std::string> lines, int unum) {
+    const std::string gs = "(GS (unum " + std::to_string(unum) + ") (team left) ";
+    lines[0].replace(lines[0].find("(GS "), 4, gs);
+    return lines;
+}
+
+bool has_leg_command(const std::string& a) { return std::regex_search(a, std::regex(R"(\([lr]le[1-6] )")); }
+
+// One agent against the scripted server, in a working directory of its
+// own, exchanging messages in lock step: each message once the side is
+// known is answered twice (the head scan writes on every think call).
+class Session {
+public:
+    ScratchWorkDir dir;
+    ScriptedServer server;
+    ChildProcess agent;
+
+    // Replaces the strategies link by a copy without beam.xml.
+    void remove_beam_file() {
+        fs::remove(dir.path() / "strategies");
+        fs::create_directories(dir.path() / "strategies/marvessa");
+        for (const char* f : {"common.xml", "play.lua"})
+            fs::copy_file(fs::path(BREVANE_SOURCE_DIR) / "strategies/marvessa" / f,
+                          dir.path() / "strategies/marvessa" / f);
+    }
+
+    void start(const std::vector<std::string>& options) {
+        ASSERT_TRUE(dir.ok());
+        ASSERT_TRUE(server.listen()) << server.error();
+        std::vector<std::string> argv = {kAgent, "--host=" + server.host(), "--team=Probe"};
+        argv.insert(argv.end(), options.begin(), options.end());
+        bool started;
+        {
+            InWorkDir in(dir.path());
+            started = agent.start(argv);
+        }
+        ASSERT_TRUE(started);
+        ASSERT_TRUE(server.accept(5000)) << server.error() << agent.stderr_text();
+        std::string scene;
+        ASSERT_TRUE(server.receive(scene, 5000)) << server.error();
+    }
+
+    // Sends one message; its two answers (the first message: the init
+    // message and one answer).
+    std::vector<std::string> exchange(const std::string& msg) {
+        EXPECT_TRUE(server.send(msg));
+        std::vector<std::string> got = server.receive_n(2, 5000);
+        EXPECT_EQ(got.size(), 2u) << agent.stderr_text();
+        return got;
+    }
+
+    void finish() {
+        server.close_client();
+        ASSERT_TRUE(agent.wait(5000));
+        ASSERT_TRUE(agent.exited()) << "signal " << agent.term_signal();
+        EXPECT_EQ(agent.exit_status(), 0) << agent.stderr_text();
+    }
+};
+
+std::string beam_text(double x, double y) {
+    char b[64];
+    std::snprintf(b, sizeof(b), "(beam %.1f %.1f 0.0)", x, y);
+    return b;
+}
+
+struct Place {
+    double x, y;
+};
+
+// The shipped kick-off formation by distance from the centre spot.
+const Place kShipped[11] = {{-0.6, 0},   {-2.2, 2.6},  {-2.4, -3},   {-6, 0.8},     {-5, 6},      {-5.5, -6.5},
+                            {-11, 2.5},  {-11.5, -2.2}, {-10, 6.5}, {-10.5, -7},  {-14, 0}};
+// The fixed table for a 30 m by 20 m field.
+const Place kTable[11] = {{-15, 0},          {-1.5, 0},    {-30.0 / 7.0, 4},         {10.0 / 3.0, -2.5},
+                          {-5, -2.5},        {-30 / 2.6, 20.0 / 11.0}, {-30 / 2.6, 0}, {-30 / 2.6, -20.0 / 11.0},
+                          {-9.375, 1},       {-9.375, 0},  {-9.375, -1}};
+
+struct BeamCase {
+    int unum;
+    bool beam_file;
+};
+
+void PrintTo(const BeamCase& c, std::ostream* os) {
+    *os << "unum " << c.unum << (c.beam_file ? " beam.xml" : " table");
+}
+
+class Beam : public ::testing::TestWithParam<BeamCase> {};
+
+// Before kick-off: one beam to the player's place in the whole wait, and
+// no arm or leg command (only the head scans).
+TEST_P(Beam, OnceToThePlayersPlaceAndTheLegsStayStill) {
+    const BeamCase& c = GetParam();
+    Session s;
+    if (!c.beam_file) s.remove_beam_file();
+    ASSERT_NO_FATAL_FAILURE(s.start({"--num=" + std::to_string(c.unum)}));
+    std::vector<std::string> lines = with_side(read_data_lines("capture/before_kickoff.txt"), c.unum);
+    lines.resize(20);
+    std::vector<std::string> answers;
+    for (const std::string& l : lines)
+        for (const std::string& a : s.exchange(l)) answers.push_back(a);
+    ASSERT_NO_FATAL_FAILURE(s.finish());
+    const Place& p = (c.beam_file ? kShipped : kTable)[c.unum - 1];
+    int beams = 0;
+    for (size_t k = 1; k < answers.size(); ++k) {
+        const std::string& a = answers[k];
+        if (a.find("(beam ") != std::string::npos) {
+            ++beams;
+            EXPECT_NE(a.find(beam_text(p.x, p.y)), std::string::npos) << a;
+        }
+        EXPECT_FALSE(std::regex_search(a, std::regex(R"(\([lr][la]e[1-6] )"))) << a;
+    }
+    EXPECT_EQ(beams, 1);
+}
+
+std::vector<BeamCase> all_players() {
+    std::vector<BeamCase> v;
+    for (bool file : {true, false})
+        for (int u = 1; u <= 11; ++u) v.push_back({u, file});
+    return v;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryPlayer, Beam, ::testing::ValuesIn(all_players()),
+                         [](const ::testing::TestParamInfo<BeamCase>& i) {
+                             return std::string(i.param.beam_file ? "file_" : "table_") +
+                                    std::to_string(i.param.unum);
+                         });
+
+// The recording's kick-off (messages 1 to 14) belongs to the team but the
+// robot never beamed for it: it waits. From PlayOn, with the ball in view
+// 3 m ahead, it goes for the ball: leg commands follow.
+TEST(Play, TheRobotWaitsOutAKickOffItDidNotBeamForThenWalksToTheBall) {
+    Session s;
+    ASSERT_NO_FATAL_FAILURE(s.start({"--num=1"}));
+    std::vector<std::string> lines = with_side(read_data_lines("capture/play_on.txt"), 1);
+    ASSERT_EQ(lines[13].find("(pm KickOff_Left)") != std::string::npos, true);
+    ASSERT_EQ(lines[14].find("(pm PlayOn)") != std::string::npos, true);
+    int walking = 0;
+    for (size_t k = 0; k < 80; ++k)
+        for (const std::string& a : s.exchange(lines[k])) {
+            if (k < 14) {
+                EXPECT_FALSE(has_leg_command(a)) << k << " " << a;
+            }
+            if (has_leg_command(a)) ++walking;
+        }
+    ASSERT_NO_FATAL_FAILURE(s.finish());
+    EXPECT_GT(walking, 40);
+}
+
+// The player first at the ball (alone, team size 0) says where the ball is
+// every second server message, from the first message in which it knows
+// the ball and its own position, in the format "(say x_y)" with one decimal.
+TEST(Say, TheBallPositionEverySecondMessage) {
+    Session s;
+    ASSERT_NO_FATAL_FAILURE(s.start({"--num=1"}));
+    std::vector<std::string> lines = with_side(read_data_lines("capture/groundtruth_play_on.txt"), 1);
+    lines.resize(120);
+    const std::regex say(R"(\(say (-?\d+\.\d)_(-?\d+\.\d)\))");
+    const std::regex truth(R"(\(ballpos (-?[0-9.]+) (-?[0-9.]+) )");
+    std::vector<int> said_at;
+    double bx = 0, by = 0;
+    for (size_t k = 0; k < lines.size(); ++k) {
+        std::smatch m;
+        if (std::regex_search(lines[k], m, truth)) {
+            bx = std::stod(m[1]);
+            by = std::stod(m[2]);
+        }
+        std::vector<std::string> got = s.exchange(lines[k]);
+        int says = 0;
+        for (const std::string& a : got) {
+            if (a.find("(say") == std::string::npos) continue;
+            ++says;
+            ASSERT_TRUE(std::regex_search(a, m, say)) << a;
+            EXPECT_EQ(m.suffix().str(), "");  // the last command of the answer
+            // The localiser's ball, near the true one.
+            EXPECT_NEAR(std::stod(m[1]), bx, 0.6) << k << " " << a;
+            EXPECT_NEAR(std::stod(m[2]), by, 0.6) << k << " " << a;
+        }
+        EXPECT_LE(says, 1) << k;
+        if (says) said_at.push_back(static_cast<int>(k));
+    }
+    ASSERT_NO_FATAL_FAILURE(s.finish());
+    ASSERT_GT(said_at.size(), 55u);
+    EXPECT_LE(said_at.front(), 4);
+    for (size_t i = 1; i < said_at.size(); ++i) EXPECT_EQ(said_at[i] - said_at[i - 1], 2) << said_at[i];
+}
+
+TEST(Say, NothingWhenThePriorityIsNotTheTeamSize) {
+    Session s;
+    ASSERT_NO_FATAL_FAILURE(s.start({"--num=1", "--teamsize=3"}));
+    std::vector<std::string> lines = with_side(read_data_lines("capture/groundtruth_play_on.txt"), 1);
+    lines.resize(20);
+    for (const std::string& l : lines)
+        for (const std::string& a : s.exchange(l)) EXPECT_EQ(a.find("(say"), std::string::npos) << a;
+    ASSERT_NO_FATAL_FAILURE(s.finish());
+}
+
+// A goal scored while the robot walks to the ball: within a few think
+// calls the beam back to its place goes out, alongside the walk's leg
+// commands (the motion interface empties the command stream before them,
+// which must not swallow the beam).
+TEST(Goal, ARobotWalkingWhenTheGoalIsScoredBeamsBack) {
+    Session s;
+    ASSERT_NO_FATAL_FAILURE(s.start({"--num=1"}));
+    std::vector<std::string> lines = with_side(read_data_lines("capture/play_on.txt"), 1);
+    size_t k = 0;
+    int walking_in_a_row = 0;
+    for (; k < lines.size() && walking_in_a_row < 10; ++k) {
+        std::vector<std::string> got = s.exchange(lines[k]);
+        walking_in_a_row = has_leg_command(got[0]) && has_leg_command(got[1]) ? walking_in_a_row + 1 : 0;
+        for (const std::string& a : got) ASSERT_EQ(a.find("(beam"), std::string::npos) << a;
+    }
+    ASSERT_EQ(walking_in_a_row, 10) << "the robot never walked";
+    std::vector<std::string> beams;
+    for (int g = 0; g < 5 && k < lines.size(); ++g, ++k) {
+        std::string goal = std::regex_replace(lines[k], std::regex(R"(\(pm PlayOn\))"), "(pm Goal_Left)");
+        for (const std::string& a : s.exchange(goal))
+            if (a.find("(beam") != std::string::npos) beams.push_back(a);
+    }
+    ASSERT_NO_FATAL_FAILURE(s.finish());
+    ASSERT_EQ(beams.size(), 1u);
+    EXPECT_NE(beams[0].find(beam_text(-0.6, 0)), std::string::npos) << beams[0];
+    EXPECT_TRUE(has_leg_command(beams[0])) << beams[0];
+}
+
+}  // namespace

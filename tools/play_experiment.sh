@@ -1,0 +1,57 @@
+#!/bin/bash
+# One play experiment against the real soccer server, for measurements:
+# starts a server instance with ground truth, a relay that logs every frame,
+# the players given, kicks off for the left team once they have beamed,
+# lets the game run, stops everything it started (by process id) and
+# prints tools/match_report.py's figures.
+#
+#   INSTANCE=mach AGENT_PORT=3112 MONITOR_PORT=3212 RELAY=127.0.0.12 \
+#   NUMS="1" PLAY_SECONDS=60 OUT=/tmp/run1 tools/play_experiment.sh
+#
+# NUMS: uniform numbers of the left team's players (default "1"; "$(seq 1 11)"
+# for a team). PROGRAM: the agent program (default build/brevane). PLAY_SECONDS:
+# game time after the kick-off (default 60). OUT: folder for the relay log,
+# the agents' standard error and the report. Run from the source root.
+set -u
+
+INSTANCE=${INSTANCE:?set INSTANCE}
+AGENT_PORT=${AGENT_PORT:?set AGENT_PORT}
+MONITOR_PORT=${MONITOR_PORT:?set MONITOR_PORT}
+RELAY=${RELAY:?set RELAY (a loopback address other than 127.0.0.1)}
+NUMS=${NUMS:-1}
+PROGRAM=${PROGRAM:-build/brevane}
+SECONDS_OF_PLAY=${PLAY_SECONDS:-60}
+OUT=${OUT:-/tmp/play-$INSTANCE}
+SIM=${SIM:-/work/shared/sim}
+
+mkdir -p "$OUT"
+n=$(echo $NUMS | wc -w)
+pids=()
+relay_pid=
+cleanup() {
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+    for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
+    [ -n "$relay_pid" ] && kill "$relay_pid" 2>/dev/null && wait "$relay_pid" 2>/dev/null
+    INSTANCE=$INSTANCE "$SIM/stop-server.sh" >/dev/null 2>&1
+}
+trap cleanup EXIT
+
+INSTANCE=$INSTANCE AGENT_PORT=$AGENT_PORT MONITOR_PORT=$MONITOR_PORT GROUNDTRUTH=1 WAIT_READY=1 \
+    "$SIM/start-server.sh" >"$OUT/server.out" 2>&1 || { cat "$OUT/server.out"; exit 1; }
+python3 tools/relay.py --listen "$RELAY" --server-port "$AGENT_PORT" --conns "$n" \
+    --log "$OUT/relay.jsonl" >"$OUT/relay.out" 2>&1 &
+relay_pid=$!
+sleep 1
+for u in $NUMS; do
+    "$PROGRAM" --host="$RELAY" --num="$u" >"$OUT/agent-$u.out" 2>"$OUT/agent-$u.err" &
+    pids+=($!)
+    sleep 0.3
+done
+# Time to connect, fall into place and beam.
+sleep 6
+"$SIM/monitor.py" --port "$MONITOR_PORT" "(kickOff Left)" >/dev/null
+sleep "$SECONDS_OF_PLAY"
+sleep 3
+cleanup
+trap - EXIT
+python3 tools/match_report.py "$OUT/relay.jsonl" --seconds "$SECONDS_OF_PLAY" | tee "$OUT/report.txt"

@@ -1,0 +1,133 @@
+// Replays the server messages one agent received in a recorded game (one
+// per line, from messages.py) through a fresh agent object of the given
+// uniform number, thinking twice per message as the cycle loop does, and
+// writes per think call the game time, the play mode, the path of active
+// states from the root machine down, the world model's pose and ball, and
+// the motion request the step left. (The ball priority is not shown:
+// asking it counts towards its hold and would change the replay.) The timed phases run on the game time
+// of the messages, so the replay takes the decisions the robot took (but for its
+// random steps away from the own goal).
+//
+//   state_trace UNUM MESSAGES.txt [FROM_S TO_S] > trace.tsv
+//
+// Run from the source root (the agent reads its data files there).
+#include <sys/time.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "behavior/at_ball.h"
+#include "behavior/at_push_point.h"
+#include "behavior/at_push_point_kick.h"
+#include "behavior/att.h"
+#include "behavior/dribble.h"
+#include "behavior/goto_global_kick_point2.h"
+#include "behavior/hfsm.h"
+#include "behavior/kick.h"
+#include "behavior/look_for_ball.h"
+#include "behavior/look_for_coord.h"
+#include "behavior/not_at_ball.h"
+#include "behavior/not_at_push_point.h"
+#include "behavior/play_on.h"
+#include "behavior/playing.h"
+#include "skills/NaoBehavior.h"
+
+namespace {
+
+double g_game_time = 0;
+
+void game_clock(timeval* tv) {
+    tv->tv_sec = static_cast<time_t>(g_game_time) + 1000;
+    tv->tv_usec = static_cast<suseconds_t>(std::fmod(g_game_time, 1.0) * 1e6);
+}
+
+template <class M>
+std::string name(const M& m) {
+    return m.state_name();
+}
+
+// The active path: each machine's state, and below a child machine state
+// the child's path.
+std::string path(const hfsm& root) {
+    std::string p = name(root);
+    if (root.state != hfsm::PLAY_ON) return p;
+    const play_on& po = *root.play_on_fsm;
+    p += "/" + name(po);
+    if (po.state != play_on::PLAYING) return p;
+    const playing& pl = *po.playing_fsm;
+    p += "/" + name(pl);
+    if (pl.state == playing::LOOK_FOR_BALL) return p + "/" + name(*pl.look_for_ball_fsm);
+    if (pl.state == playing::LOOK_FOR_COORD) return p + "/" + name(*pl.look_for_coord_fsm);
+    if (pl.state != playing::ATT) return p;
+    const att& a = *pl.att_fsm;
+    p += "/" + name(a);
+    if (a.state == att::KICK) {
+        const kick& k = *a.kick_fsm;
+        p += "/" + name(k);
+        if (k.state == kick::GOTO_GLOBAL_KICK_POINT2) return p + "/" + name(*k.goto_global_kick_point2_fsm);
+        if (k.state == kick::AT_PUSH_POINT_KICK) return p + "/" + name(*k.at_push_point_kick_fsm);
+        return p;
+    }
+    if (a.state != att::DRIBBLE) return p;
+    const dribble& d = *a.dribble_fsm;
+    p += "/" + name(d);
+    if (d.state == dribble::NOT_AT_BALL) return p + "/" + name(*d.not_at_ball_fsm);
+    if (d.state != dribble::AT_BALL) return p;
+    const at_ball& ab = *d.at_ball_fsm;
+    p += "/" + name(ab);
+    if (ab.state == at_ball::AT_PUSH_POINT) return p + "/" + name(*ab.at_push_point_fsm);
+    if (ab.state == at_ball::NOT_AT_PUSH_POINT) return p + "/" + name(*ab.not_at_push_point_fsm);
+    return p;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: %s UNUM MESSAGES.txt [FROM_S TO_S]\n", argv[0]);
+        return 2;
+    }
+    const int unum = std::atoi(argv[1]);
+    std::ifstream in(argv[2]);
+    const double from = argc > 3 ? std::atof(argv[3]) : -1;
+    const double to = argc > 4 ? std::atof(argv[4]) : 1e9;
+    skill_clock::set_source(&game_clock);
+    NaoBehavior agent(unum, 0, "Probe");
+    agent.Init();
+    std::printf("t\tpm\tpath\tx\ty\theading\tno_fix\tball_gx\tball_gy\tball_lx\tball_ly\tunseen\trequest\n");
+    std::string msg;
+    bool first = true;
+    while (std::getline(in, msg)) {
+        const char* t = std::strstr(msg.c_str(), "(t ");
+        if (t) g_game_time = std::atof(t + 3);
+        for (int sub = 0; sub < agent.sub_steps; ++sub) {
+            const bool was_trans = agent.move && agent.move->trans, was_rot = agent.move && agent.move->rot,
+                       was_kick = agent.move && agent.move->kick;
+            const double fwd = agent.move ? agent.move->trans_fwd : 0, side = agent.move ? agent.move->trans_side : 0,
+                         ang = agent.move ? agent.move->rot_angle : 0;
+            agent.Think(msg);
+            if (first) {
+                first = false;
+                continue;
+            }
+            if (g_game_time < from || g_game_time > to) continue;
+            const NaoMove& m = *agent.move;
+            char req[96] = "";
+            if (m.kick && !was_kick)
+                std::snprintf(req, sizeof req, "kick %d", static_cast<int>(m.kick_type));
+            else if (m.trans && (!was_trans || m.trans_fwd != fwd || m.trans_side != side))
+                std::snprintf(req, sizeof req, "trans %.3f %.3f", m.trans_fwd, m.trans_side);
+            else if (m.rot && (!was_rot || m.rot_angle != ang))
+                std::snprintf(req, sizeof req, "rot %.3f", m.rot_angle);
+            const Localize_t& l = *agent.localize;
+            std::printf("%.2f\t%d\t%s\t%.2f\t%.2f\t%.2f\t%d\t%.2f\t%.2f\t%.2f\t%.2f\t%d\t%s\n", g_game_time,
+                        agent.parse->play_mode, path(*agent.fsm).c_str(), l.x, l.y, l.torso_heading, l.no_fix_count,
+                        l.ball_gx, l.ball_gy, l.ball_lx, l.ball_ly, l.ball_unseen_count, req);
+        }
+    }
+    return 0;
+}

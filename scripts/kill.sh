@@ -14,7 +14,11 @@ cd "$(dirname "$0")/.."
 # shellcheck source=scripts/team-common.sh
 . scripts/team-common.sh
 
-if [ $# -gt 1 ] || [ "${1:-}" = "--help" ] || [ "${1:-}" = "-h" ]; then
+if [ "${1:-}" = "--help" ] || [ "${1:-}" = "-h" ]; then
+    echo "usage: scripts/kill.sh [TEAM]"
+    exit 0
+fi
+if [ $# -gt 1 ]; then
     echo "usage: scripts/kill.sh [TEAM]" >&2
     exit 2
 fi

@@ -116,13 +116,13 @@ def parse_args(argv):
     ap = argparse.ArgumentParser(
         prog="scripts/match.sh",
         description="Plays one local match between two teams on a soccer server of this machine.")
-    ap.add_argument("--left", default="brevane", choices=PROGRAMS, help="program of the left team (brevane)")
-    ap.add_argument("--right", default="brevane-b", choices=PROGRAMS, help="program of the right team (brevane-b)")
-    ap.add_argument("--left-team", help="team name of the left team (the program's name)")
-    ap.add_argument("--right-team", help="team name of the right team (the program's name)")
-    ap.add_argument("--players", type=int, default=11, help="players per side, 1 to 11 (11)")
-    ap.add_argument("--seconds", type=float, help="end after this much game time (a full match: 600)")
-    ap.add_argument("--json", help="file of the result as JSON (result.json in the match's log folder)")
+    ap.add_argument("--left", default="brevane", choices=PROGRAMS, metavar="PROG", help="program of the left team: brevane (default) or brevane-b")
+    ap.add_argument("--right", default="brevane-b", choices=PROGRAMS, metavar="PROG", help="program of the right team: brevane-b (default) or brevane")
+    ap.add_argument("--left-team", metavar="NAME", help="team name of the left team (the program's name)")
+    ap.add_argument("--right-team", metavar="NAME", help="team name of the right team (the program's name)")
+    ap.add_argument("--players", type=int, default=11, metavar="N", help="players per side, 1 to 11 (11)")
+    ap.add_argument("--seconds", type=float, metavar="N", help="end after this much game time (a full match: 600)")
+    ap.add_argument("--json", metavar="FILE", help="file of the result as JSON (result.json in the match's log folder)")
     args = ap.parse_args(argv)
     args.left_team = args.left_team or args.left
     args.right_team = args.right_team or (args.right if args.right != args.left_team else args.right + "-2")

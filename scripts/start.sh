@@ -25,7 +25,11 @@ ROOT=$PWD
 # shellcheck source=scripts/team-common.sh
 . scripts/team-common.sh
 
-if [ $# -gt 2 ] || [ "${1:-}" = "--help" ] || [ "${1:-}" = "-h" ]; then
+if [ "${1:-}" = "--help" ] || [ "${1:-}" = "-h" ]; then
+    echo "usage: scripts/start.sh [HOST] [TEAM]"
+    exit 0
+fi
+if [ $# -gt 2 ]; then
     echo "usage: scripts/start.sh [HOST] [TEAM]" >&2
     exit 2
 fi

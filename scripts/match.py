@@ -249,10 +249,11 @@ class Match:
         env.update(BREVANE_PROGRAM=team.program, BREVANE_PLAYERS=str(team.players),
                    BREVANE_LOGS=self.logs, BREVANE_LOG_DIR=team.log_dir)
         # A session of its own: a Ctrl-C here is for the match, which then
-        # lets the start finish and stops what it started.
+        # lets the start finish and stops what it started. Its errors (and
+        # a build's output) go straight to the terminal; its one line of
+        # output is short enough for the pipe.
         proc = subprocess.Popen([os.path.join(ROOT, "scripts", "start.sh"), "127.0.0.1", team.name],
-                                env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
-                                text=True, start_new_session=True)
+                                env=env, stdout=subprocess.PIPE, text=True, start_new_session=True)
         team.started = True
         self.start_proc = proc
         while proc.poll() is None:
@@ -260,7 +261,8 @@ class Match:
         self.start_proc = None
         text = proc.stdout.read().strip()
         if proc.returncode != 0:
-            self.say(text, err=True)
+            if text:
+                self.say(text, err=True)
             raise SystemExit(self.fail("team %s did not start" % team.name, 1))
         self.say(text)
 

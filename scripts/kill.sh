@@ -14,14 +14,7 @@ cd "$(dirname "$0")/.."
 # shellcheck source=scripts/team-common.sh
 . scripts/team-common.sh
 
-if [ "${1:-}" = "--help" ] || [ "${1:-}" = "-h" ]; then
-    echo "usage: scripts/kill.sh [TEAM]"
-    exit 0
-fi
-if [ $# -gt 1 ]; then
-    echo "usage: scripts/kill.sh [TEAM]" >&2
-    exit 2
-fi
+check_usage 1 "scripts/kill.sh [TEAM]" "$@"
 TEAM=${1:-Qorvex-SIM}
 check_team_name "$TEAM" || exit 2
 PIDS=$(pid_file "$TEAM")

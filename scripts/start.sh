@@ -25,14 +25,7 @@ ROOT=$PWD
 # shellcheck source=scripts/team-common.sh
 . scripts/team-common.sh
 
-if [ "${1:-}" = "--help" ] || [ "${1:-}" = "-h" ]; then
-    echo "usage: scripts/start.sh [HOST] [TEAM]"
-    exit 0
-fi
-if [ $# -gt 2 ]; then
-    echo "usage: scripts/start.sh [HOST] [TEAM]" >&2
-    exit 2
-fi
+check_usage 2 "scripts/start.sh [HOST] [TEAM]" "$@"
 HOST=${1:-127.0.0.1}
 TEAM=${2:-Qorvex-SIM}
 PROGRAM=${BREVANE_PROGRAM:-brevane}

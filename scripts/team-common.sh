@@ -4,6 +4,21 @@
 LOGS=${BREVANE_LOGS:-logs}
 case "$LOGS" in /*) ;; *) LOGS=$PWD/$LOGS ;; esac
 
+# check_usage MAX USAGE ARGS...: --help prints the usage and ends the
+# script (status 0); more than MAX arguments end it with status 2.
+check_usage() {
+    local max=$1 usage=$2
+    shift 2
+    if [ "${1:-}" = "--help" ] || [ "${1:-}" = "-h" ]; then
+        echo "usage: $usage"
+        exit 0
+    fi
+    if [ $# -gt "$max" ]; then
+        echo "usage: $usage" >&2
+        exit 2
+    fi
+}
+
 # Team names become file names and go into the init message, which ends at
 # a space or a parenthesis.
 check_team_name() {

@@ -142,7 +142,8 @@ if [ "$up" -eq 0 ]; then
 fi
 
 if [ "$failed" = 0 ]; then
-    echo "started $PLAYERS players of $TEAM ($PROGRAM) on $HOST:3100; logs in $LOG_DIR; stop with scripts/kill.sh $TEAM"
+    word=players; [ "$PLAYERS" = 1 ] && word=player
+    echo "started $PLAYERS $word of $TEAM ($PROGRAM) on $HOST:3100; logs in $LOG_DIR; stop with scripts/kill.sh $TEAM"
     exit 0
 fi
 echo "start.sh: $up of $PLAYERS players of $TEAM are running; logs in $LOG_DIR" >&2

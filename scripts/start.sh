@@ -63,7 +63,7 @@ BIN=$BUILD_DIR/$PROGRAM
 if [ ! -x "$BIN" ]; then
     echo "start.sh: $BIN is not built; building it" >&2
     if [ -f "$BUILD_DIR/CMakeCache.txt" ]; then
-        nice -n 10 cmake --build "$BUILD_DIR" --target "$PROGRAM" -j4 >&2
+        cmake --build "$BUILD_DIR" --target "$PROGRAM" -j"$(nproc)" >&2
     else
         BUILD_DIR=$BUILD_DIR scripts/setup.sh >&2
     fi

@@ -160,7 +160,9 @@ class RealServerTest(unittest.TestCase):
         time.sleep(3)
         self.recorder.send("(kickOff Left)")
         start = self.recorder.wait_for(lambda s: s.play_mode != "BeforeKickOff", 10, "the kick-off")
-        self.wait_game_time(start.time + 60, timeout=120)
+        # A loaded machine runs the server slower than real time (about half
+        # speed was seen while other builds ran): only a stalled one fails.
+        self.wait_game_time(start.time + 60, timeout=240)
         snaps = self.recorder.since(start.wall)
         moved = max(math.hypot(s.ball[0], s.ball[1]) for s in snaps if s.ball)
         self.assertGreater(moved, 0.5, "the ball stayed within %.2f m of the centre" % moved)

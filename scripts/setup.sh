@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 PKGS="cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
-libtinyxml2-dev liblua5.1-0-dev libboost-system-dev libboost-filesystem-dev"
+libtinyxml2-dev liblua5.1-0-dev libboost-system-dev libboost-filesystem-dev python3"
 
 missing=""
 for p in $PKGS; do

@@ -1,0 +1,97 @@
+"""Finding the soccer server, its configuration copies and the port check,
+without running a server."""
+import os
+import socket
+import stat
+import sys
+import tempfile
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(os.path.dirname(HERE))
+sys.path.insert(0, os.path.join(ROOT, "scripts"))
+import simserver  # noqa: E402
+
+
+def fake_install(top):
+    """An install folder with an executable and the configuration files
+    holding the settings a match must change."""
+    os.makedirs(os.path.join(top, "bin"))
+    binary = os.path.join(top, "bin", "rcssserver3d")
+    with open(binary, "w") as f:
+        f.write("#!/bin/sh\n")
+    os.chmod(binary, os.stat(binary).st_mode | stat.S_IXUSR)
+    files = {
+        ("simspark", "spark.rb"): "$agentSyncMode = true\n$threadedAgentControl = true\n"
+                                  "x = 1\n$serverMultiThreadedMode = true\n",
+        ("simspark", "kerosin.rb"): "# kerosin\n",
+        ("rcssserver3d", "rcssserver3d.rb"): "$enableInternalMonitor = true\n$enableRealTimeMode = false\n",
+        ("rcssserver3d", "naosoccersim.rb"): "addSoccerVar('AutomaticKickOff', true)\n"
+                                             "addSoccerVar('WaitBeforeKickOff', 30.0)\n",
+    }
+    for (folder, name), text in files.items():
+        os.makedirs(os.path.join(top, "share", folder), exist_ok=True)
+        with open(os.path.join(top, "share", folder, name), "w") as f:
+            f.write(text)
+    return binary
+
+
+def read(path):
+    with open(path) as f:
+        return f.read()
+
+
+class FindTest(unittest.TestCase):
+    def test_install_folder_first_then_path(self):
+        with tempfile.TemporaryDirectory() as a, tempfile.TemporaryDirectory() as b:
+            ba, bb = fake_install(a), fake_install(b)
+            env = {"RCSSSERVER3D": a, "PATH": os.path.join(b, "bin")}
+            self.assertEqual(simserver.find_server(env), (ba, os.path.abspath(a)))
+            env["RCSSSERVER3D"] = ""
+            self.assertEqual(simserver.find_server(env), (os.path.realpath(bb), os.path.realpath(b)))
+
+    def test_not_found_says_where_it_looked(self):
+        with tempfile.TemporaryDirectory() as empty:
+            with self.assertRaises(simserver.NotFound) as cm:
+                simserver.find_server({"RCSSSERVER3D": "/nonexistent/x", "PATH": empty})
+            text = str(cm.exception)
+            self.assertIn("/nonexistent/x/bin/rcssserver3d", text)
+            self.assertIn("PATH", text)
+            with self.assertRaises(simserver.NotFound) as cm:
+                simserver.find_server({"PATH": empty})
+            self.assertIn("RCSSSERVER3D (not set)", str(cm.exception))
+
+
+class RunFolderTest(unittest.TestCase):
+    def test_settings_of_a_match(self):
+        with tempfile.TemporaryDirectory() as inst, tempfile.TemporaryDirectory() as run:
+            fake_install(inst)
+            home = simserver.prepare_run_folder(inst, run)
+            spark = read(os.path.join(home, ".simspark", "spark.rb"))
+            self.assertEqual(spark, "$agentSyncMode = false\n$threadedAgentControl = false\n"
+                                    "x = 1\n$serverMultiThreadedMode = false\n")
+            self.assertEqual(read(os.path.join(home, ".simspark", "kerosin.rb")), "# kerosin\n")
+            self.assertEqual(read(os.path.join(run, "rcssserver3d.rb")),
+                             "$enableInternalMonitor = false\n$enableRealTimeMode = true\n")
+            self.assertEqual(read(os.path.join(run, "naosoccersim.rb")),
+                             "addSoccerVar('AutomaticKickOff', false)\n"
+                             "addSoccerVar('WaitBeforeKickOff', 30.0)\n")
+            # The installed files stay as they were.
+            self.assertIn("true", read(os.path.join(inst, "share", "simspark", "spark.rb")))
+
+
+class ListeningTest(unittest.TestCase):
+    def test_a_listener_is_seen_and_a_closed_one_not(self):
+        s = socket.socket()
+        s.bind(("127.0.0.1", 0))
+        port = s.getsockname()[1]
+        self.assertFalse(simserver.listening("127.0.0.1", port))
+        s.listen(1)
+        self.assertTrue(simserver.listening("127.0.0.1", port))
+        self.assertFalse(simserver.listening("127.0.0.2", port))
+        s.close()
+        self.assertFalse(simserver.listening("127.0.0.1", port))
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -40,6 +40,21 @@ TEST_F(Root, BeforeKickOffTheBeamGoesOutOnTheSecondStepOnly) {
     EXPECT_EQ(fsm().state, hfsm::BEFOREKICK_OFF);
 }
 
+// Until the game state has named the team the server would drop the beam:
+// it waits, and goes out on the first step after.
+TEST_F(Root, TheBeamWaitsUntilTheSideIsKnown) {
+    const int side = agent->parse->side;
+    ASSERT_NE(side, 0);
+    agent->parse->side = 0;
+    step_root();
+    EXPECT_EQ(step_root(), "");
+    EXPECT_EQ(step_root(), "");
+    EXPECT_FALSE(agent->beamed);
+    agent->parse->side = side;
+    EXPECT_EQ(step_root(), "(beam -2.2 2.6 0.0)");
+    EXPECT_TRUE(agent->beamed);
+}
+
 TEST_F(Root, TheBeamIsNotPartOfTheStepsCommandsAndIsSentOnce) {
     step(fsm());
     EXPECT_EQ(step(fsm()), "");  // the command stream is left to the motion

@@ -29,9 +29,6 @@
 // (server time), whether the fall detector fired and when, the head height at
 // the end of the watch, the lowest head height and when, and the ball's
 // start and end positions. The server must run with ground truth on.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -47,8 +44,13 @@
 #include "perception/naoparse.h"
 #include "runtime/server_link.h"
 #include "skills/NaoBehavior.h"
+#include "trial_io.h"
 
 namespace {
+
+using trial_io::read_after;
+using trial_io::value_of;
+using trial_io::trainer;
 
 struct Options {
     int mport = 3200;
@@ -61,14 +63,6 @@ struct Options {
     int jitter_us = 0;
     std::string log;
 };
-
-bool value_of(const std::string& arg, const char* name, std::string& value)
-{
-    const std::string prefix = std::string(name) + "=";
-    if (arg.compare(0, prefix.size(), prefix) != 0) return false;
-    value = arg.substr(prefix.size());
-    return true;
-}
 
 Options read_options(int argc, char* argv[])
 {
@@ -95,32 +89,6 @@ Options read_options(int argc, char* argv[])
         }
     }
     return o;
-}
-
-// One trainer command: its own connection, one framed message.
-void trainer(int port, const std::string& cmd)
-{
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0) return;
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof(a)) == 0) {
-        const uint32_t n = htonl(static_cast<uint32_t>(cmd.size()));
-        std::string frame(reinterpret_cast<const char*>(&n), 4);
-        frame += cmd;
-        if (write(fd, frame.data(), frame.size()) < 0) std::perror("trainer");
-    }
-    close(fd);
-}
-
-// The numbers after "(tag" in msg, when the tag is there.
-bool read_after(const std::string& msg, const char* tag, double v[3])
-{
-    const size_t p = msg.find(tag);
-    if (p == std::string::npos) return false;
-    return std::sscanf(msg.c_str() + p + std::strlen(tag), "%lf %lf %lf", &v[0], &v[1], &v[2]) == 3;
 }
 
 // Speed of one effector in a command string (0 when it is not there).
@@ -208,10 +176,7 @@ int main(int argc, char* argv[])
     while (gLoop && gLinkStatus == LINK_OK && phase != DONE) {
         if (!GetMessage(msg)) break;
         ++cycles;
-        {
-            const size_t p = msg.find("(time (now ");
-            if (p != std::string::npos) sim_time = std::atof(msg.c_str() + p + 11);
-        }
+        sim_time = trial_io::read_number(msg, "(time (now ", sim_time);
         read_after(msg, "(mypos ", gt_head);
         read_after(msg, "(ballpos ", gt_ball);
         for (int f = 0; f < 2; ++f) {
@@ -245,10 +210,7 @@ int main(int argc, char* argv[])
                         kicked_off = true;
                     }
                 } else if (phase == START && cycles == 40) {
-                    char place[128];
-                    std::snprintf(place, sizeof(place), "(agent (unum %d)(team Left)(move %.3f %.3f 0.35 -90))",
-                                  player_number, opt.x, opt.y);
-                    trainer(opt.mport, place);
+                    trial_io::place_robot(opt.mport, player_number, opt.x, opt.y);
                     trainer(opt.mport, "(ball (pos 0 0 0.042)(vel 0 0 0))");
                     phase = PLACED;
                     phase_cycle = cycles;

@@ -123,6 +123,41 @@ TEST(WalkFeet, PivotStaysOnTheSupportSole) {
     }
 }
 
+TEST(WalkFeet, FirstStepFromRestIsHeelLimitedAtTheRequestPeriod) {
+    // From rest the COM has no forward speed when the first cruise step
+    // begins. At the motion interface's 0.18 s the pendulum would need a
+    // pivot behind the heel margin to reach a full 0.08 m step, so it turns
+    // about the margin (0.03 m in front of the heel, 0.05 m behind the
+    // ankle) and the swing foot lands where the COM gets to: by hand, a
+    // pendulum from rest at x0 about u travels (x0 - u)(cosh(T/Tc) - 1).
+    // With the engine's own 0.24 s the full step fits.
+    struct Case {
+        double T;
+        bool limited;
+    } cases[] = {{0.18, true}, {0.24, false}};
+    for (const auto& c : cases) {
+        auto w = make_walk();
+        ASSERT_TRUE(w->init_walk_translate(0.4, 0.0, c.T));
+        ASSERT_NEAR(w->step_x, 0.08, 1e-12);
+        long cycles = 0;
+        while (w->update_walk() && cycles++ < 3000)
+            if (w->in_p3 && !w->in_p2 && w->c == 1) break;
+        ASSERT_EQ(w->nb_steps_cruise_done, 1) << c.T;
+        const double heel_margin = w->fp_sup[0] - 0.05 + 0.03;
+        const double x0 = w->x_pApZMP_Init;
+        const double rise = std::cosh(w->step_period / std::sqrt(w->zC / 9.8)) - 1.0;
+        if (c.limited) {
+            // The model's foot sizes are single-precision numbers.
+            EXPECT_NEAR(w->pivot[0], heel_margin, 1e-8);
+            EXPECT_NEAR(w->fp_next[0] - w->fp_sup[0], (x0 - heel_margin) * rise, 1e-8);
+            EXPECT_NEAR(w->fp_next[0] - w->fp_sup[0], 0.0283, 1e-4);
+        } else {
+            EXPECT_GT(w->pivot[0], heel_margin);
+            EXPECT_NEAR(w->fp_next[0] - w->fp_sup[0], 0.08, 1e-12);
+        }
+    }
+}
+
 TEST(WalkFeet, FootYawsOfATurnStayWithinOneStepAngle) {
     struct Case {
         double theta, xc;

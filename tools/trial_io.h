@@ -1,0 +1,73 @@
+// Small pieces shared by the driver programs of the real-server trials:
+// their options, a trainer command on the monitor port and numbers read
+// from a server message.
+#ifndef BREVANE_TOOLS_TRIAL_IO_H
+#define BREVANE_TOOLS_TRIAL_IO_H
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace trial_io {
+
+// An option "--name=value": true and the value when arg is that option.
+inline bool value_of(const std::string& arg, const char* name, std::string& value)
+{
+    const std::string prefix = std::string(name) + "=";
+    if (arg.compare(0, prefix.size(), prefix) != 0) return false;
+    value = arg.substr(prefix.size());
+    return true;
+}
+
+// One trainer command: its own connection, one framed message.
+inline void trainer(int port, const std::string& cmd)
+{
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0) return;
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof(a)) == 0) {
+        const uint32_t n = htonl(static_cast<uint32_t>(cmd.size()));
+        std::string frame(reinterpret_cast<const char*>(&n), 4);
+        frame += cmd;
+        if (write(fd, frame.data(), frame.size()) < 0) std::perror("trainer");
+    }
+    close(fd);
+}
+
+// The numbers after "(tag" in msg, when the tag is there.
+inline bool read_after(const std::string& msg, const char* tag, double v[3])
+{
+    const size_t p = msg.find(tag);
+    if (p == std::string::npos) return false;
+    return std::sscanf(msg.c_str() + p + std::strlen(tag), "%lf %lf %lf", &v[0], &v[1], &v[2]) == 3;
+}
+
+// The number after "(tag" in msg, or last when the tag is not there.
+inline double read_number(const std::string& msg, const char* tag, double last)
+{
+    const size_t p = msg.find(tag);
+    return p == std::string::npos ? last : std::atof(msg.c_str() + p + std::strlen(tag));
+}
+
+// Puts robot unum of the left team at (x, y), facing +x, a little above
+// the ground.
+inline void place_robot(int port, int unum, double x, double y)
+{
+    char place[128];
+    std::snprintf(place, sizeof(place), "(agent (unum %d)(team Left)(move %.3f %.3f 0.35 -90))", unum, x, y);
+    trainer(port, place);
+}
+
+}  // namespace trial_io
+
+#endif

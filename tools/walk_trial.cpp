@@ -1,0 +1,192 @@
+// walk_trial: one walk from rest of the match agent in a real soccer server,
+// for measurements (not part of the programs).
+//
+// It builds the agent object as the program does, but each half cycle runs
+// only the perception parser and the motion interface (no state machine,
+// no head scan, so nothing else moves the robot or its camera). Acting as
+// the trainer on the monitor port it kicks off (when the game has not
+// begun), places the robot facing +x, lets it stand, asks the motion
+// interface for one translation and watches until the robot has stood
+// still again. Before the request the legs are brought into the walk's rest
+// pose (the stand pose), so that the start and the end pose are the same and
+// the head's displacement is the body's:
+//
+//   build/tools/walk_trial --host=127.0.0.27 --mport=3250 --walk="0.2 0"
+//
+// Options (each "--name=value"): --host, --num, --team as for the agent;
+// --mport monitor port (3200); --walk "fwd side" the request (m);
+// --place "x y" robot position (-3 0); --wait seconds standing before the
+// request (3); --after seconds watched after the walk engine stopped (1.5);
+// --log a file with one line per think call of the walk: the commanded leg
+// angles (model sense, radians, left leg then right leg), the perceived ones
+// (simulator sense, degrees, in the effector order lle1 rle1 lle2 ...) and
+// the head position of the ground truth.
+//
+// Standard output gets one JSON line: the request, the head (camera)
+// position and heading of the ground truth before the request and at the
+// end, the displacement along and across the start heading, the engine's
+// own odometry of the walk, the walk's duration and whether the fall
+// detector fired. The server must run with ground truth on.
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+
+#include "keyframe/naosimplemove.h"
+#include "motioninterface/naomove.h"
+#include "perception/naoparse.h"
+#include "runtime/server_link.h"
+#include "skills/NaoBehavior.h"
+#include "trial_io.h"
+#include "walk/walk.h"
+
+namespace {
+
+using trial_io::value_of;
+
+struct Options {
+    int mport = 3200;
+    double fwd = 0.2, side = 0.0;
+    double x = -3.0, y = 0.0;
+    double wait = 3.0;
+    double after = 1.5;
+    std::string log;
+};
+
+Options read_options(int argc, char* argv[])
+{
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        std::string v;
+        if (value_of(arg, "--mport", v)) {
+            o.mport = std::atoi(v.c_str());
+        } else if (value_of(arg, "--walk", v)) {
+            std::sscanf(v.c_str(), "%lf %lf", &o.fwd, &o.side);
+        } else if (value_of(arg, "--place", v)) {
+            std::sscanf(v.c_str(), "%lf %lf", &o.x, &o.y);
+        } else if (value_of(arg, "--wait", v)) {
+            o.wait = std::atof(v.c_str());
+        } else if (value_of(arg, "--after", v)) {
+            o.after = std::atof(v.c_str());
+        } else if (value_of(arg, "--log", v)) {
+            o.log = v;
+        }
+    }
+    return o;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    std::signal(SIGINT, handler);
+    ReadOptions(argc, argv);
+    const Options opt = read_options(argc, argv);
+    if (!Init()) return 1;
+
+    NaoBehavior agent(player_number, team_size, team_name);
+    PutMessage(agent.Init());
+    FILE* log = opt.log.empty() ? nullptr : std::fopen(opt.log.c_str(), "w");
+
+    enum Phase { START, PLACED, WALKING, WATCHING, DONE } phase = START;
+    int cycles = 0, phase_cycle = 0;
+    double sim_time = 0, walk_start = -1, walk_end = -1, fall_time = -1;
+    double head[3] = {0, 0, 0}, orien = 0;
+    double head0[3] = {0, 0, 0}, orien0 = 0;
+    double odo0[3] = {0, 0, 0}, odo1[3] = {0, 0, 0};
+    bool kicked_off = false, accepted = false;
+    int think_calls = 0;
+    bool stood = false;
+    const int per_second = 50;  // server cycles
+
+    std::string msg;
+    while (gLoop && gLinkStatus == LINK_OK && phase != DONE) {
+        if (!GetMessage(msg)) break;
+        ++cycles;
+        sim_time = trial_io::read_number(msg, "(time (now ", sim_time);
+        trial_io::read_after(msg, "(mypos ", head);
+        orien = trial_io::read_number(msg, "(myorien ", orien);
+        for (int sub = 0; sub < agent.sub_steps; ++sub) {
+            if (sub > 0) usleep(20000 / agent.sub_steps);
+            NaoMove* m = agent.move;
+            const NaoParse* parse = agent.parse;
+            const double now = sim_time + sub * 0.02 / agent.sub_steps;
+            if (sub == 0 && agent.initialized && m) {
+                if (phase == START && cycles == 20) {
+                    if (parse->play_mode == NaoParse::PM_BEFORE_KICK_OFF) {
+                        trial_io::trainer(opt.mport, "(kickOff Left)");
+                        kicked_off = true;
+                    }
+                } else if (phase == START && cycles == 40) {
+                    trial_io::place_robot(opt.mport, player_number, opt.x, opt.y);
+                    phase = PLACED;
+                    phase_cycle = cycles;
+                } else if (phase == PLACED && cycles - phase_cycle == static_cast<int>(opt.wait * per_second)) {
+                    for (int i = 0; i < 3; ++i) head0[i] = head[i];
+                    orien0 = orien;
+                    m->walk_engine->getOdo(odo0[0], odo0[1], odo0[2]);
+                    accepted = m->new_trans2013(opt.fwd, opt.side);
+                    walk_start = now;
+                    phase = WALKING;
+                    phase_cycle = cycles;
+                }
+            }
+            if (!agent.initialized) {
+                PutMessage(agent.Think(msg));
+                continue;
+            }
+            agent.parse->Parse(msg, think_calls++);
+            std::stringstream out;
+            // Standing as after a walk: the legs in the walk's rest pose,
+            // reached in the first second after the placement.
+            if (m && phase == PLACED && cycles - phase_cycle > per_second && !stood) {
+                if (!m->stand_pose.interpolate(0, agent.sub_steps, out, false)) {
+                    naosimplemove_t::clearAllEffector(out);
+                    stood = true;
+                }
+            }
+            if (m) m->update(out, agent.sub_steps);
+            PutMessage(out.str());
+            if (!m) continue;
+            if (phase == WALKING || phase == WATCHING) {
+                if (NaoParse::fall_down_detected && fall_time < 0) fall_time = now;
+            }
+            if (log && phase == WALKING) {
+                std::fprintf(log, "%.3f", now);
+                for (const double* q : {m->q_left_leg, m->q_right_leg})
+                    for (int i = 0; i < 6; ++i) std::fprintf(log, " %.5f", q[i]);
+                for (int i = 0; i < 12; ++i)
+                    std::fprintf(log, " %.3f",
+                                 NaoParse::GetJointAngleDeg(static_cast<NaoParse::JointID>(NaoParse::JID_LLEG_1 + i)));
+                std::fprintf(log, " %.3f %.3f %.3f\n", head[0], head[1], head[2]);
+            }
+            if (phase == WALKING && m->walk_engine->stopped && sub == agent.sub_steps - 1) {
+                walk_end = now;
+                m->walk_engine->getOdo(odo1[0], odo1[1], odo1[2]);
+                phase = WATCHING;
+                phase_cycle = cycles;
+            }
+        }
+        if (phase == WALKING && cycles - phase_cycle > 30 * per_second) phase = DONE;
+        if (phase == WATCHING && cycles - phase_cycle >= static_cast<int>(opt.after * per_second)) phase = DONE;
+    }
+
+    if (log) std::fclose(log);
+    // Displacement in the start heading's frame.
+    const double a = orien0 * M_PI / 180.0;
+    const double dx = head[0] - head0[0], dy = head[1] - head0[1];
+    const double along = std::cos(a) * dx + std::sin(a) * dy;
+    const double across = -std::sin(a) * dx + std::cos(a) * dy;
+    std::printf(
+        "{\"fwd\": %.3f, \"side\": %.3f, \"accepted\": %d, \"kicked_off\": %d, \"head0\": [%.4f, %.4f, %.4f], "
+        "\"orien0\": %.2f, \"head1\": [%.4f, %.4f, %.4f], \"orien1\": %.2f, \"along\": %.4f, \"across\": %.4f, "
+        "\"odo\": [%.4f, %.4f, %.4f], \"walk_s\": %.2f, \"fall_detected\": %.2f, \"finished\": %d}\n",
+        opt.fwd, opt.side, accepted ? 1 : 0, kicked_off ? 1 : 0, head0[0], head0[1], head0[2], orien0, head[0], head[1],
+        head[2], orien, along, across, odo1[0] - odo0[0], odo1[1] - odo0[1], odo1[2] - odo0[2],
+        walk_end > 0 ? walk_end - walk_start : -1.0, fall_time, phase == DONE ? 1 : 0);
+    Done();
+    return phase == DONE ? 0 : 1;
+}

@@ -59,6 +59,29 @@ inline double read_number(const std::string& msg, const char* tag, double last)
     return p == std::string::npos ? last : std::atof(msg.c_str() + p + std::strlen(tag));
 }
 
+// The options every trial reads, into the fields of the same names:
+// --mport (monitor port), --place "x y", --wait and --after (seconds),
+// --log (file). True when arg was one of them.
+template <class Options>
+bool read_common_option(const std::string& arg, Options& o)
+{
+    std::string v;
+    if (value_of(arg, "--mport", v)) {
+        o.mport = std::atoi(v.c_str());
+    } else if (value_of(arg, "--place", v)) {
+        std::sscanf(v.c_str(), "%lf %lf", &o.x, &o.y);
+    } else if (value_of(arg, "--wait", v)) {
+        o.wait = std::atof(v.c_str());
+    } else if (value_of(arg, "--after", v)) {
+        o.after = std::atof(v.c_str());
+    } else if (value_of(arg, "--log", v)) {
+        o.log = v;
+    } else {
+        return false;
+    }
+    return true;
+}
+
 // Puts robot unum of the left team at (x, y), facing +x, a little above
 // the ground.
 inline void place_robot(int port, int unum, double x, double y)
@@ -66,6 +89,21 @@ inline void place_robot(int port, int unum, double x, double y)
     char place[128];
     std::snprintf(place, sizeof(place), "(agent (unum %d)(team Left)(move %.3f %.3f 0.35 -90))", unum, x, y);
     trainer(port, place);
+}
+
+// The first cycles of a trial: at cycle 20 the kick-off, when the game
+// waits for one (kicked_off then says so), at cycle 40 the robot placed at
+// (x, y). True at the placement.
+inline bool start_trial(int cycles, bool before_kick_off, int port, int unum, double x, double y, bool& kicked_off)
+{
+    if (cycles == 20 && before_kick_off) {
+        trainer(port, "(kickOff Left)");
+        kicked_off = true;
+    } else if (cycles == 40) {
+        place_robot(port, unum, x, y);
+        return true;
+    }
+    return false;
 }
 
 }  // namespace trial_io

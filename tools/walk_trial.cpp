@@ -61,18 +61,10 @@ Options read_options(int argc, char* argv[])
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         std::string v;
-        if (value_of(arg, "--mport", v)) {
-            o.mport = std::atoi(v.c_str());
+        if (trial_io::read_common_option(arg, o)) {
+            continue;
         } else if (value_of(arg, "--walk", v)) {
             std::sscanf(v.c_str(), "%lf %lf", &o.fwd, &o.side);
-        } else if (value_of(arg, "--place", v)) {
-            std::sscanf(v.c_str(), "%lf %lf", &o.x, &o.y);
-        } else if (value_of(arg, "--wait", v)) {
-            o.wait = std::atof(v.c_str());
-        } else if (value_of(arg, "--after", v)) {
-            o.after = std::atof(v.c_str());
-        } else if (value_of(arg, "--log", v)) {
-            o.log = v;
         }
     }
     return o;
@@ -115,15 +107,12 @@ int main(int argc, char* argv[])
             const NaoParse* parse = agent.parse;
             const double now = sim_time + sub * 0.02 / agent.sub_steps;
             if (sub == 0 && agent.initialized && m) {
-                if (phase == START && cycles == 20) {
-                    if (parse->play_mode == NaoParse::PM_BEFORE_KICK_OFF) {
-                        trial_io::trainer(opt.mport, "(kickOff Left)");
-                        kicked_off = true;
+                if (phase == START) {
+                    if (trial_io::start_trial(cycles, parse->play_mode == NaoParse::PM_BEFORE_KICK_OFF, opt.mport,
+                                              player_number, opt.x, opt.y, kicked_off)) {
+                        phase = PLACED;
+                        phase_cycle = cycles;
                     }
-                } else if (phase == START && cycles == 40) {
-                    trial_io::place_robot(opt.mport, player_number, opt.x, opt.y);
-                    phase = PLACED;
-                    phase_cycle = cycles;
                 } else if (phase == PLACED && cycles - phase_cycle == static_cast<int>(opt.wait * per_second)) {
                     for (int i = 0; i < 3; ++i) head0[i] = head[i];
                     orien0 = orien;

@@ -63,8 +63,7 @@ std::vector<std::string> play_on_messages()
     std::vector<std::string> msgs;
     std::string line;
     while (std::getline(f, line))
-        if (line.find("(pm PlayOn)") != std::string::npos)
-            msgs.push_back(line);
+        if (line.find("(pm PlayOn)") != std::string::npos) msgs.push_back(line);
     return msgs;
 }
 
@@ -106,11 +105,9 @@ struct Agent {
         NaoParse::fall_down_detected = false;
         NaoParse::back_fall_down_detected = false;
         NaoParse::front_fall_down_detected = false;
-        for (int i = 0; i < 5000 && m->kick; ++i)
-            think();
+        for (int i = 0; i < 5000 && m->kick; ++i) think();
         m->walk_engine->ResetWalk();
-        for (int i = 0; i < 100 && (m->trans || m->rot); ++i)
-            think();
+        for (int i = 0; i < 100 && (m->trans || m->rot); ++i) think();
     }
 };
 
@@ -142,8 +139,7 @@ void BM_Think_Walking(benchmark::State& state)
     a.settle();
     auto start_walk = [&] {
         m->new_trans2013(1000.0, 0.0);
-        for (int i = 0; i < 100 && !m->walking; ++i)
-            a.think();
+        for (int i = 0; i < 100 && !m->walking; ++i) a.think();
     };
     start_walk();
     double active = 0;

@@ -12,7 +12,8 @@
 
 namespace {
 
-NaoBehavior& agent() {
+NaoBehavior& agent()
+{
     static NaoBehavior* a = [] {
         NaoBehavior* b = new NaoBehavior(2, 0, "brevane");
         b->Init();
@@ -24,7 +25,8 @@ NaoBehavior& agent() {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     NaoBehavior& a = agent();
     const std::string msg(reinterpret_cast<const char*>(data), size);
     for (int i = 0; i < a.sub_steps; ++i) a.Think(msg);

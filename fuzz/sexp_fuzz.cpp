@@ -8,7 +8,8 @@
 
 namespace {
 
-void read_all(const sexp::Node& n) {
+void read_all(const sexp::Node& n)
+{
     std::string s;
     int i;
     float f;
@@ -31,7 +32,8 @@ void read_all(const sexp::Node& n) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     sexp::SexpParser parser;
     const sexp::PredicateList preds = parser.parse(reinterpret_cast<const char*>(data), size);
     for (const sexp::Node& p : preds) read_all(p);

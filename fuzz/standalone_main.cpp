@@ -18,12 +18,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
 namespace {
 
-int run(const std::string& input) {
+int run(const std::string& input)
+{
     LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(input.data()), input.size());
     return 1;
 }
 
-int run_file(const std::string& path) {
+int run_file(const std::string& path)
+{
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         std::cerr << "cannot read " << path << "\n";
@@ -32,7 +34,8 @@ int run_file(const std::string& path) {
     return run(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
 }
 
-int run_path(const std::string& path) {
+int run_path(const std::string& path)
+{
     struct stat st;
     if (stat(path.c_str(), &st) != 0) {
         std::cerr << "no such input " << path << "\n";
@@ -56,7 +59,8 @@ int run_path(const std::string& path) {
     return count;
 }
 
-int run_lines(const std::string& path) {
+int run_lines(const std::string& path)
+{
     std::ifstream in(path);
     if (!in) {
         std::cerr << "cannot read " << path << "\n";
@@ -69,13 +73,13 @@ int run_lines(const std::string& path) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     int total = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const std::string lines = "--lines=";
-        int r = a.compare(0, lines.size(), lines) == 0 ? run_lines(a.substr(lines.size()))
-                                                          : run_path(a);
+        int r = a.compare(0, lines.size(), lines) == 0 ? run_lines(a.substr(lines.size())) : run_path(a);
         if (r < 0) return 1;
         total += r;
     }

@@ -9,9 +9,9 @@
 
 #include "qorvexlib/Strategy.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string path =
-        "/tmp/brevane-strategy-fuzz-" + std::to_string(getpid()) + ".xml";
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static const std::string path = "/tmp/brevane-strategy-fuzz-" + std::to_string(getpid()) + ".xml";
     FILE* f = std::fopen(path.c_str(), "wb");
     if (f == nullptr) return 0;
     std::fwrite(data, 1, size, f);

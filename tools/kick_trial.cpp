@@ -49,8 +49,8 @@
 namespace {
 
 using trial_io::read_after;
-using trial_io::value_of;
 using trial_io::trainer;
+using trial_io::value_of;
 
 struct Options {
     int mport = 3200;
@@ -112,7 +112,7 @@ struct OtherKick {
         }
         double g = 1;
         const bool r = (foot == NaoMove::KICK_LEFT) ? m.check_leftKick(g, static_cast<char>(type))
-                                                     : m.check_rightKick(g, static_cast<char>(type));
+                                                    : m.check_rightKick(g, static_cast<char>(type));
         if (!r) {
             naosimplemove_t::clearAllEffector(out);
             done = true;
@@ -125,8 +125,8 @@ struct OtherKick {
             for (int s = 0; s < 2; ++s) {
                 const int id = NaoParse::JID_LLEG_1 + 2 * i + s;
                 const double deg = q[s][i] * 180.0 / M_PI;
-                write_effector_speed(out, id,
-                                     (deg - NaoParse::GetJointAngleDeg(static_cast<NaoParse::JointID>(id))) * g);
+                write_effector_speed(
+                    out, id, (deg - NaoParse::GetJointAngleDeg(static_cast<NaoParse::JointID>(id))) * g);
             }
     }
 };
@@ -175,14 +175,16 @@ int main(int argc, char* argv[])
             for (double& v : frp[f]) v = 0;
             const size_t p = msg.find(f == 0 ? "(FRP (n lf) (c " : "(FRP (n rf) (c ");
             if (p != std::string::npos)
-                std::sscanf(msg.c_str() + p + 15, "%lf %lf %lf) (f %lf %lf %lf", &frp[f][0], &frp[f][1], &frp[f][2],
-                            &frp[f][3], &frp[f][4], &frp[f][5]);
+                std::sscanf(msg.c_str() + p + 15, "%lf %lf %lf) (f %lf %lf %lf", &frp[f][0], &frp[f][1],
+                            &frp[f][2], &frp[f][3], &frp[f][4], &frp[f][5]);
         }
         {
             const size_t p = msg.find("(ACC (n torso) (a ");
-            if (p != std::string::npos) std::sscanf(msg.c_str() + p + 18, "%lf %lf %lf", &acc[0], &acc[1], &acc[2]);
+            if (p != std::string::npos)
+                std::sscanf(msg.c_str() + p + 18, "%lf %lf %lf", &acc[0], &acc[1], &acc[2]);
             const size_t q = msg.find("(GYR (n torso) (rt ");
-            if (q != std::string::npos) std::sscanf(msg.c_str() + q + 19, "%lf %lf %lf", &gyr[0], &gyr[1], &gyr[2]);
+            if (q != std::string::npos)
+                std::sscanf(msg.c_str() + q + 19, "%lf %lf %lf", &gyr[0], &gyr[1], &gyr[2]);
         }
 
         for (int sub = 0; sub < agent.sub_steps; ++sub) {
@@ -197,13 +199,14 @@ int main(int argc, char* argv[])
 
             if (sub == 0 && agent.initialized && m) {
                 if (phase == START) {
-                    if (trial_io::start_trial(cycles, parse->play_mode == NaoParse::PM_BEFORE_KICK_OFF, opt.mport,
-                                              player_number, opt.x, opt.y, kicked_off)) {
+                    if (trial_io::start_trial(cycles, parse->play_mode == NaoParse::PM_BEFORE_KICK_OFF,
+                                              opt.mport, player_number, opt.x, opt.y, kicked_off)) {
                         trainer(opt.mport, "(ball (pos 0 0 0.042)(vel 0 0 0))");
                         phase = PLACED;
                         phase_cycle = cycles;
                     }
-                } else if (phase == PLACED && cycles - phase_cycle == static_cast<int>(opt.wait * per_second)) {
+                } else if (phase == PLACED &&
+                           cycles - phase_cycle == static_cast<int>(opt.wait * per_second)) {
                     for (int i = 0; i < 3; ++i) ball_start[i] = gt_ball[i];
                     if (opt.type == 1) m->new_kick2012(static_cast<NaoMove::eKick>(opt.foot));
                     phase = KICKING;
@@ -237,8 +240,8 @@ int main(int argc, char* argv[])
                 }
             }
             if (log && (phase == KICKING || phase == WATCHING)) {
-                std::fprintf(log, "{\"t\": %.3f, \"sub\": %d, \"kick\": %d, \"fall\": %d, \"q_cmd\": [", now, sub,
-                             kick_running ? 1 : 0, NaoParse::fall_down_detected ? 1 : 0);
+                std::fprintf(log, "{\"t\": %.3f, \"sub\": %d, \"kick\": %d, \"fall\": %d, \"q_cmd\": [", now,
+                             sub, kick_running ? 1 : 0, NaoParse::fall_down_detected ? 1 : 0);
                 for (int i = 0; i < 12; ++i) {
                     const double* q = (i % 2 == 0) ? m->q_left_leg : m->q_right_leg;
                     std::fprintf(log, "%s%.2f", i ? ", " : "", q[i / 2] * 180.0 / M_PI);
@@ -253,25 +256,29 @@ int main(int argc, char* argv[])
                 }
                 std::fprintf(log, "], \"q_seen\": [");
                 for (int i = 0; i < 12; ++i)
-                    std::fprintf(log, "%s%.2f", i ? ", " : "",
-                                 NaoParse::GetJointAngleDeg(static_cast<NaoParse::JointID>(NaoParse::JID_LLEG_1 + i)));
-                std::fprintf(log,
-                             "], \"acc\": [%.2f, %.2f, %.2f], \"gyr\": [%.1f, %.1f, %.1f], \"head\": [%.3f, %.3f, "
-                             "%.3f], \"ball\": [%.3f, %.3f, %.3f], \"frp\": [",
-                             acc[0], acc[1], acc[2], gyr[0], gyr[1], gyr[2], gt_head[0], gt_head[1], gt_head[2],
-                             gt_ball[0], gt_ball[1], gt_ball[2]);
+                    std::fprintf(
+                        log, "%s%.2f", i ? ", " : "",
+                        NaoParse::GetJointAngleDeg(static_cast<NaoParse::JointID>(NaoParse::JID_LLEG_1 + i)));
+                std::fprintf(
+                    log,
+                    "], \"acc\": [%.2f, %.2f, %.2f], \"gyr\": [%.1f, %.1f, %.1f], \"head\": [%.3f, %.3f, "
+                    "%.3f], \"ball\": [%.3f, %.3f, %.3f], \"frp\": [",
+                    acc[0], acc[1], acc[2], gyr[0], gyr[1], gyr[2], gt_head[0], gt_head[1], gt_head[2],
+                    gt_ball[0], gt_ball[1], gt_ball[2]);
                 for (int f = 0; f < 2; ++f)
                     for (int i = 0; i < 6; ++i) std::fprintf(log, "%s%.3f", f + i ? ", " : "", frp[f][i]);
                 std::fprintf(log, "]}\n");
             }
         }
-        if (phase == WATCHING && cycles - phase_cycle >= static_cast<int>(opt.after * per_second)) phase = DONE;
+        if (phase == WATCHING && cycles - phase_cycle >= static_cast<int>(opt.after * per_second))
+            phase = DONE;
     }
     if (log) std::fclose(log);
 
     std::printf(
         "{\"foot\": \"%s\", \"type\": %d, \"kicked_off\": %d, \"kick_start\": %.2f, \"kick_end\": %.2f, "
-        "\"fall_detected\": %.2f, \"head_end\": [%.3f, %.3f, %.3f], \"min_head\": %.3f, \"min_head_t\": %.2f, "
+        "\"fall_detected\": %.2f, \"head_end\": [%.3f, %.3f, %.3f], \"min_head\": %.3f, \"min_head_t\": "
+        "%.2f, "
         "\"ball_start\": [%.3f, %.3f], \"ball_end\": [%.3f, %.3f], \"finished\": %d}\n",
         opt.foot == NaoMove::KICK_LEFT ? "left" : "right", opt.type, kicked_off ? 1 : 0, kick_start, kick_end,
         fall_time, gt_head[0], gt_head[1], gt_head[2], min_head, min_head_time, ball_start[0], ball_start[1],

@@ -94,7 +94,8 @@ inline void place_robot(int port, int unum, double x, double y)
 // The first cycles of a trial: at cycle 20 the kick-off, when the game
 // waits for one (kicked_off then says so), at cycle 40 the robot placed at
 // (x, y). True at the placement.
-inline bool start_trial(int cycles, bool before_kick_off, int port, int unum, double x, double y, bool& kicked_off)
+inline bool start_trial(int cycles, bool before_kick_off, int port, int unum, double x, double y,
+                        bool& kicked_off)
 {
     if (cycles == 20 && before_kick_off) {
         trainer(port, "(kickOff Left)");

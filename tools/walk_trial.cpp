@@ -108,12 +108,13 @@ int main(int argc, char* argv[])
             const double now = sim_time + sub * 0.02 / agent.sub_steps;
             if (sub == 0 && agent.initialized && m) {
                 if (phase == START) {
-                    if (trial_io::start_trial(cycles, parse->play_mode == NaoParse::PM_BEFORE_KICK_OFF, opt.mport,
-                                              player_number, opt.x, opt.y, kicked_off)) {
+                    if (trial_io::start_trial(cycles, parse->play_mode == NaoParse::PM_BEFORE_KICK_OFF,
+                                              opt.mport, player_number, opt.x, opt.y, kicked_off)) {
                         phase = PLACED;
                         phase_cycle = cycles;
                     }
-                } else if (phase == PLACED && cycles - phase_cycle == static_cast<int>(opt.wait * per_second)) {
+                } else if (phase == PLACED &&
+                           cycles - phase_cycle == static_cast<int>(opt.wait * per_second)) {
                     for (int i = 0; i < 3; ++i) head0[i] = head[i];
                     orien0 = orien;
                     m->walk_engine->getOdo(odo0[0], odo0[1], odo0[2]);
@@ -148,8 +149,9 @@ int main(int argc, char* argv[])
                 for (const double* q : {m->q_left_leg, m->q_right_leg})
                     for (int i = 0; i < 6; ++i) std::fprintf(log, " %.5f", q[i]);
                 for (int i = 0; i < 12; ++i)
-                    std::fprintf(log, " %.3f",
-                                 NaoParse::GetJointAngleDeg(static_cast<NaoParse::JointID>(NaoParse::JID_LLEG_1 + i)));
+                    std::fprintf(
+                        log, " %.3f",
+                        NaoParse::GetJointAngleDeg(static_cast<NaoParse::JointID>(NaoParse::JID_LLEG_1 + i)));
                 std::fprintf(log, " %.3f %.3f %.3f\n", head[0], head[1], head[2]);
             }
             if (phase == WALKING && m->walk_engine->stopped && sub == agent.sub_steps - 1) {
@@ -160,7 +162,8 @@ int main(int argc, char* argv[])
             }
         }
         if (phase == WALKING && cycles - phase_cycle > 30 * per_second) phase = DONE;
-        if (phase == WATCHING && cycles - phase_cycle >= static_cast<int>(opt.after * per_second)) phase = DONE;
+        if (phase == WATCHING && cycles - phase_cycle >= static_cast<int>(opt.after * per_second))
+            phase = DONE;
     }
 
     if (log) std::fclose(log);
@@ -170,12 +173,14 @@ int main(int argc, char* argv[])
     const double along = std::cos(a) * dx + std::sin(a) * dy;
     const double across = -std::sin(a) * dx + std::cos(a) * dy;
     std::printf(
-        "{\"fwd\": %.3f, \"side\": %.3f, \"accepted\": %d, \"kicked_off\": %d, \"head0\": [%.4f, %.4f, %.4f], "
-        "\"orien0\": %.2f, \"head1\": [%.4f, %.4f, %.4f], \"orien1\": %.2f, \"along\": %.4f, \"across\": %.4f, "
+        "{\"fwd\": %.3f, \"side\": %.3f, \"accepted\": %d, \"kicked_off\": %d, \"head0\": [%.4f, %.4f, "
+        "%.4f], "
+        "\"orien0\": %.2f, \"head1\": [%.4f, %.4f, %.4f], \"orien1\": %.2f, \"along\": %.4f, \"across\": "
+        "%.4f, "
         "\"odo\": [%.4f, %.4f, %.4f], \"walk_s\": %.2f, \"fall_detected\": %.2f, \"finished\": %d}\n",
-        opt.fwd, opt.side, accepted ? 1 : 0, kicked_off ? 1 : 0, head0[0], head0[1], head0[2], orien0, head[0], head[1],
-        head[2], orien, along, across, odo1[0] - odo0[0], odo1[1] - odo0[1], odo1[2] - odo0[2],
-        walk_end > 0 ? walk_end - walk_start : -1.0, fall_time, phase == DONE ? 1 : 0);
+        opt.fwd, opt.side, accepted ? 1 : 0, kicked_off ? 1 : 0, head0[0], head0[1], head0[2], orien0,
+        head[0], head[1], head[2], orien, along, across, odo1[0] - odo0[0], odo1[1] - odo0[1],
+        odo1[2] - odo0[2], walk_end > 0 ? walk_end - walk_start : -1.0, fall_time, phase == DONE ? 1 : 0);
     Done();
     return phase == DONE ? 0 : 1;
 }

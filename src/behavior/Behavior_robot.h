@@ -25,7 +25,7 @@ class Behavior {
 public:
     NaoBehavior* agent;  // whose skills, perception and command stream the machine uses
     int state;
-    Behavior* active;    // child machine that ran in the last step, null after a leaf
+    Behavior* active;  // child machine that ran in the last step, null after a leaf
 
     explicit Behavior(NaoBehavior* a) : agent(a), state(0), active(nullptr) {}
 
@@ -78,9 +78,9 @@ struct machine_table_t {
     struct transition_row {
         int from;
         int to;
-        int priority;        // the number in the generated names
-        bool (M::*test)();   // runs whenever `from` is the state, side effects included
-        void (M::*action)(); // null: no action
+        int priority;         // the number in the generated names
+        bool (M::*test)();    // runs whenever `from` is the state, side effects included
+        void (M::*action)();  // null: no action
     };
 
     int initial;
@@ -88,7 +88,8 @@ struct machine_table_t {
     std::vector<transition_row> transitions;
 
     int state_count() const { return static_cast<int>(states.size()); }
-    const char* name_of(int s) const {
+    const char* name_of(int s) const
+    {
         return (s >= 1 && s <= state_count()) ? states[s - 1].name : "unknown";
     }
 };
@@ -106,7 +107,8 @@ struct machine_table_t {
 //    initial state, nothing run.
 template <class M>
 void step_machine(M& m, const machine_table_t<M>& t, std::vector<bool>& results,
-                  const std::vector<child_machine_t*>& children) {
+                  const std::vector<child_machine_t*>& children)
+{
     for (std::size_t i = 0; i < results.size(); ++i) results[i] = false;
     if (m.state < 1 || m.state > t.state_count()) {
         m.active = nullptr;
@@ -146,22 +148,25 @@ public:
     using table_t = machine_table_t<M>;
 
     bool log;
-    std::vector<bool> transition_result;  // one per table row, last step's results
+    std::vector<bool> transition_result;     // one per table row, last step's results
     std::vector<child_machine_t*> children;  // owned by M's typed members; states 1..k
 
     template <class... BaseArgs>
     explicit state_machine_t(bool log_on, BaseArgs... base_args)
-        : Base(base_args...), log(log_on), transition_result(M::table().transitions.size(), false) {
+        : Base(base_args...), log(log_on), transition_result(M::table().transitions.size(), false)
+    {
         this->active = nullptr;
         state_machine_t::Init_behavior();
     }
 
     void Init_behavior() override { this->state = M::table().initial; }
     void Reinit_behavior() override { this->state = M::table().initial; }
-    void Apply_behavior() override {
+    void Apply_behavior() override
+    {
         step_machine(static_cast<M&>(*this), M::table(), transition_result, children);
     }
-    void SetLog() override {
+    void SetLog() override
+    {
         log = true;
         for (child_machine_t* c : children) c->SetLog();
     }

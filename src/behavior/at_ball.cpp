@@ -6,13 +6,15 @@
 at_ball::at_ball(NaoBehavior* a, hfsm* r, bool log_on)
     : state_machine_t(log_on, a, r),
       at_push_point_fsm(new at_push_point(a, r, log_on)),
-      not_at_push_point_fsm(new not_at_push_point(a, r, log_on)) {
+      not_at_push_point_fsm(new not_at_push_point(a, r, log_on))
+{
     children = {at_push_point_fsm.get(), not_at_push_point_fsm.get()};
 }
 
 at_ball::~at_ball() = default;
 
-const at_ball::table_t& at_ball::table() {
+const at_ball::table_t& at_ball::table()
+{
     using m = at_ball;
     static const table_t t = {
         INIT,

@@ -10,7 +10,8 @@ bool at_ball::transition_from_init_to_at_push_point_1_test() { return at_the_pus
 
 bool at_ball::transition_from_init_to_not_at_push_point_2_test() { return !at_the_push_point(agent); }
 
-bool at_ball::transition_from_at_push_point_to_init_1_test() {
+bool at_ball::transition_from_at_push_point_to_init_1_test()
+{
     return !agent->pushStarted() && !at_the_push_point(agent);
 }
 

@@ -2,7 +2,8 @@
 
 at_push_point::at_push_point(NaoBehavior* a, hfsm* r, bool log_on) : state_machine_t(log_on, a, r) {}
 
-const at_push_point::table_t& at_push_point::table() {
+const at_push_point::table_t& at_push_point::table()
+{
     using m = at_push_point;
     static const table_t t = {
         INIT,

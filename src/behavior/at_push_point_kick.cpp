@@ -1,8 +1,11 @@
 #include "behavior/at_push_point_kick.h"
 
-at_push_point_kick::at_push_point_kick(NaoBehavior* a, hfsm* r, bool log_on) : state_machine_t(log_on, a, r) {}
+at_push_point_kick::at_push_point_kick(NaoBehavior* a, hfsm* r, bool log_on) : state_machine_t(log_on, a, r)
+{
+}
 
-const at_push_point_kick::table_t& at_push_point_kick::table() {
+const at_push_point_kick::table_t& at_push_point_kick::table()
+{
     using m = at_push_point_kick;
     static const table_t t = {
         INIT,

@@ -2,12 +2,14 @@
 #include "skills/NaoBehavior.h"
 
 namespace {
-bool closely_aligned(NaoBehavior* a) {
+bool closely_aligned(NaoBehavior* a)
+{
     return a->ballAlign(0.1, Localize_t::VALID_BALL_SEEN_CNT, Localize_t::VALID_COORD_CNT);
 }
 }  // namespace
 
-bool at_push_point::transition_from_init_to_push_the_ball_1_test() {
+bool at_push_point::transition_from_init_to_push_the_ball_1_test()
+{
     if (!(agent->ballOppGoalDistance() < 3 || closely_aligned(agent))) return false;
     agent->startPush();
     return true;

@@ -1,7 +1,8 @@
 #include "behavior/at_push_point.h"
 #include "skills/NaoBehavior.h"
 
-void at_push_point::what_to_do_in_state_face_the_ball() {
+void at_push_point::what_to_do_in_state_face_the_ball()
+{
     agent->new_rot(0.5 * agent->ballAngle(Localize_t::VALID_BALL_SEEN_CNT), -0.01);
 }
 

@@ -6,13 +6,15 @@
 dribble::dribble(NaoBehavior* a, hfsm* r, bool log_on)
     : state_machine_t(log_on, a, r),
       not_at_ball_fsm(new not_at_ball(a, r, log_on)),
-      at_ball_fsm(new at_ball(a, r, log_on)) {
+      at_ball_fsm(new at_ball(a, r, log_on))
+{
     children = {not_at_ball_fsm.get(), at_ball_fsm.get()};
 }
 
 dribble::~dribble() = default;
 
-const dribble::table_t& dribble::table() {
+const dribble::table_t& dribble::table()
+{
     using m = dribble;
     static const table_t t = {
         INIT,

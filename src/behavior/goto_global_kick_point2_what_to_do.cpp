@@ -5,7 +5,8 @@
 
 void goto_global_kick_point2::what_to_do_in_state_init() { agent->setGoalKickPoint(100); }
 
-void goto_global_kick_point2::what_to_do_in_state_face_global_kick_point() {
+void goto_global_kick_point2::what_to_do_in_state_face_global_kick_point()
+{
     agent->setGoalKickPoint(100);
     const double a = agent->localize->gkp_angle;
     if (std::fabs(a) > 0.5)
@@ -14,7 +15,8 @@ void goto_global_kick_point2::what_to_do_in_state_face_global_kick_point() {
         agent->new_rot(a, -0.01);
 }
 
-void goto_global_kick_point2::what_to_do_in_state_goto_kick() {
+void goto_global_kick_point2::what_to_do_in_state_goto_kick()
+{
     agent->setGoalKickPoint(100);
     agent->new_trans(agent->localize->gkp_lx, agent->localize->gkp_ly);
 }

@@ -19,7 +19,8 @@ hfsm::hfsm(NaoBehavior* agent, bool log_on)
     : state_machine_t(log_on, nullptr),
       run_agent(agent),
       lines(agent ? agent->getName() : ""),
-      play_on_fsm(new play_on(agent, this, log_on)) {
+      play_on_fsm(new play_on(agent, this, log_on))
+{
     children = {play_on_fsm.get()};
 }
 
@@ -29,19 +30,21 @@ namespace {
 enum hfsm_rows { ROOT_TO_PLAY_ON, PLAY_ON_TO_ROOT };
 }
 
-const hfsm::table_t& hfsm::table() {
+const hfsm::table_t& hfsm::table()
+{
     using m = hfsm;
-    static const table_t t = {
-        ROOT,
-        {{"play_on", nullptr}, {"root", nullptr}},
-        {
-            {ROOT, PLAY_ON, 1, &m::transition_from_root_to_play_on_1_test, &m::transition_from_root_to_play_on_1_do},
-            {PLAY_ON, ROOT, 1, &m::transition_from_play_on_to_root_1_test, nullptr},
-        }};
+    static const table_t t = {ROOT,
+                              {{"play_on", nullptr}, {"root", nullptr}},
+                              {
+                                  {ROOT, PLAY_ON, 1, &m::transition_from_root_to_play_on_1_test,
+                                   &m::transition_from_root_to_play_on_1_do},
+                                  {PLAY_ON, ROOT, 1, &m::transition_from_play_on_to_root_1_test, nullptr},
+                              }};
     return t;
 }
 
-void hfsm::Apply_behavior() {
+void hfsm::Apply_behavior()
+{
     lines.begin_step();
     const int from = state;
     state_machine_t::Apply_behavior();
@@ -60,7 +63,8 @@ play_on::play_on(NaoBehavior* agent, hfsm* root, bool log_on)
     : state_machine_t(log_on, nullptr, nullptr),
       run_agent(agent),
       run_root(root),
-      playing_fsm(new playing(agent, root, log_on)) {
+      playing_fsm(new playing(agent, root, log_on))
+{
     children = {playing_fsm.get()};
 }
 
@@ -69,11 +73,12 @@ play_on::~play_on() = default;
 namespace {
 // The rows of play_on_table.
 enum play_on_rows { INIT_TO_PLAYING, PLAYING_TO_STAND_UP, PLAYING_TO_INIT, STAND_UP_TO_PLAYING };
-}
+}  // namespace
 
 const play_on::table_t& play_on::table() { return play_on_table<play_on>(); }
 
-void play_on::Apply_behavior() {
+void play_on::Apply_behavior()
+{
     const int from = state;
     state_machine_t::Apply_behavior();
     if (!log) return;
@@ -89,14 +94,19 @@ void play_on::Apply_behavior() {
 
 // ---------------------------------------------------------------- playing
 
-playing::playing(NaoBehavior*, hfsm* root, bool log_on) : state_machine_t(log_on, nullptr, nullptr), run_root(root) {}
+playing::playing(NaoBehavior*, hfsm* root, bool log_on)
+    : state_machine_t(log_on, nullptr, nullptr), run_root(root)
+{
+}
 
-const playing::table_t& playing::table() {
+const playing::table_t& playing::table()
+{
     static const table_t t = {INIT, {{"init", nullptr}}, {}};
     return t;
 }
 
-void playing::Apply_behavior() {
+void playing::Apply_behavior()
+{
     const int from = state;
     state_machine_t::Apply_behavior();
     if (log && from == INIT) run_root->lines.write(2, "L3, S:init");

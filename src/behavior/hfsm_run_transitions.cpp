@@ -16,7 +16,10 @@ bool play_on::transition_from_init_to_playing_1_test() { return play_rules::play
 
 bool play_on::transition_from_playing_to_stand_up_1_test() { return play_rules::fallen(); }
 
-void play_on::transition_from_playing_to_stand_up_1_do() { naosimplemove_t::clearAllEffector(run_agent->out); }
+void play_on::transition_from_playing_to_stand_up_1_do()
+{
+    naosimplemove_t::clearAllEffector(run_agent->out);
+}
 
 bool play_on::transition_from_playing_to_init_2_test() { return play_rules::goal_or_play_over(*run_agent); }
 

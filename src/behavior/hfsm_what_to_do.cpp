@@ -4,7 +4,8 @@
 #include "behavior/hfsm.h"
 #include "skills/NaoBehavior.h"
 
-void hfsm::beam() {
+void hfsm::beam()
+{
     if (agent->beamed) return;
     // The server drops a beam that reaches it before it has put the player
     // into its team (seen for one robot of eleven started together); the
@@ -24,7 +25,8 @@ void hfsm::beam() {
     agent->beamed = true;
 }
 
-void hfsm::what_to_do_in_state_beforekick_off() {
+void hfsm::what_to_do_in_state_beforekick_off()
+{
     beam();
     // After more than 50 think calls the machine may leave before-kick-off
     // as soon as the play mode changes; the think count starts again then.

@@ -6,7 +6,8 @@ namespace {
 bool aligned(NaoBehavior* a) { return a->localBallAlign(Localize_t::VALID_BALL_SEEN_CNT, 0.1); }
 // Ball and pose known within 100 cycles and the goal kick point nearer than
 // 0.15 m.
-bool at_the_kick_point(NaoBehavior* a) {
+bool at_the_kick_point(NaoBehavior* a)
+{
     a->setGoalKickPoint(100);
     return a->atGoalKickPoint(0.15, 100);
 }
@@ -16,17 +17,23 @@ bool kick::transition_from_init_to_goto_global_kick_point2_1_test() { return ali
 
 bool kick::transition_from_init_to_rotate_to_face_ball_2_test() { return !aligned(agent); }
 
-bool kick::transition_from_goto_global_kick_point2_to_stop_walk_1_test() {
+bool kick::transition_from_goto_global_kick_point2_to_stop_walk_1_test()
+{
     return at_the_kick_point(agent) && aligned(agent);
 }
 
-bool kick::transition_from_goto_global_kick_point2_to_face_ball_again_2_test() {
+bool kick::transition_from_goto_global_kick_point2_to_face_ball_again_2_test()
+{
     return at_the_kick_point(agent) && !aligned(agent);
 }
 
-bool kick::transition_from_goto_global_kick_point2_to_rotate_to_face_ball_3_test() { return !agent->ballSeen(10); }
+bool kick::transition_from_goto_global_kick_point2_to_rotate_to_face_ball_3_test()
+{
+    return !agent->ballSeen(10);
+}
 
-bool kick::transition_from_at_push_point_kick_to_init_1_test() {
+bool kick::transition_from_at_push_point_kick_to_init_1_test()
+{
     return !agent->ballSeen(Localize_t::VALID_BALL_SEEN_CNT) || agent->localize->ball_ground_dist > 0.8 ||
            agent->kickSequenceDone();
 }

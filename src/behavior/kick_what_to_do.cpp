@@ -5,7 +5,8 @@
 
 void kick::what_to_do_in_state_stop_walk() { agent->stop_walk(); }
 
-void kick::what_to_do_in_state_rotate_to_face_ball() {
+void kick::what_to_do_in_state_rotate_to_face_ball()
+{
     const double bearing = agent->localize->ball_bearing;
     if (agent->ballSeen(10))
         agent->new_rot(0.7 * bearing, -0.01);
@@ -13,4 +14,7 @@ void kick::what_to_do_in_state_rotate_to_face_ball() {
         agent->new_rot(std::fabs(bearing) > 0.01 ? 1.0 : -1.0, -0.01);
 }
 
-void kick::what_to_do_in_state_face_ball_again() { agent->new_rot(0.5 * agent->localize->ball_bearing, -0.01); }
+void kick::what_to_do_in_state_face_ball_again()
+{
+    agent->new_rot(0.5 * agent->localize->ball_bearing, -0.01);
+}

@@ -2,7 +2,8 @@
 
 look_for_ball::look_for_ball(NaoBehavior* a, hfsm* r, bool log_on) : state_machine_t(log_on, a, r) {}
 
-const look_for_ball::table_t& look_for_ball::table() {
+const look_for_ball::table_t& look_for_ball::table()
+{
     using m = look_for_ball;
     static const table_t t = {
         INIT,

@@ -2,7 +2,8 @@
 
 look_for_coord::look_for_coord(NaoBehavior* a, hfsm* r, bool log_on) : state_machine_t(log_on, a, r) {}
 
-const look_for_coord::table_t& look_for_coord::table() {
+const look_for_coord::table_t& look_for_coord::table()
+{
     using m = look_for_coord;
     static const table_t t = {
         INIT,

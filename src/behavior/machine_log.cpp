@@ -5,25 +5,29 @@
 #include <cstring>
 #include <utility>
 
-void flog_t::info(const std::string& name, const std::string& text) const {
+void flog_t::info(const std::string& name, const std::string& text) const
+{
     std::fprintf(stderr, "INFO: %s %s\n", name.c_str(), text.c_str());
 }
 
-machine_log_t::machine_log_t(std::string name) : step_count(0), same_count(0), name_(std::move(name)) {
+machine_log_t::machine_log_t(std::string name) : step_count(0), same_count(0), name_(std::move(name))
+{
     for (int i = 0; i < LEVELS; ++i) {
         std::strcpy(current[i], "none");
         std::strcpy(previous[i], "none");
     }
 }
 
-void machine_log_t::begin_step() {
+void machine_log_t::begin_step()
+{
     for (int i = 0; i < LEVELS; ++i) {
         std::strcpy(previous[i], current[i]);
         std::strcpy(current[i], "none");
     }
 }
 
-void machine_log_t::write(int level, const char* format, ...) {
+void machine_log_t::write(int level, const char* format, ...)
+{
     char text[LINE_SIZE];
     if (level < 0 || level >= LEVELS) {
         std::snprintf(text, sizeof(text), "level exceeds maximal size %d.", LEVELS);
@@ -40,7 +44,8 @@ void machine_log_t::write(int level, const char* format, ...) {
         std::memcpy(current[level], text, static_cast<size_t>(n) + 1);
 }
 
-void machine_log_t::end_step() {
+void machine_log_t::end_step()
+{
     ++step_count;
     bool same = true;
     for (int i = 0; i < LEVELS && same; ++i) same = std::strcmp(current[i], previous[i]) == 0;

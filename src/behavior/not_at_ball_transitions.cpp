@@ -15,7 +15,8 @@ bool not_at_ball::transition_from_face_the_ball_to_init_1_test() { return aligne
 
 bool not_at_ball::transition_from_face_the_ball_to_simply_rotate_2_test() { return !aligned(agent); }
 
-bool not_at_ball::transition_from_goto_ball_to_face_the_ball_1_test() {
+bool not_at_ball::transition_from_goto_ball_to_face_the_ball_1_test()
+{
     return !at_the_ball(agent) && !aligned(agent);
 }
 
@@ -23,4 +24,7 @@ bool not_at_ball::transition_from_goto_ball_to_simply_rotate_1_test() { return !
 
 bool not_at_ball::transition_from_goto_ball_to_init_2_test() { return at_the_ball(agent); }
 
-bool not_at_ball::transition_from_simply_rotate_to_face_the_ball_1_test() { return agent->localBallAlign(10, 0.2); }
+bool not_at_ball::transition_from_simply_rotate_to_face_the_ball_1_test()
+{
+    return agent->localBallAlign(10, 0.2);
+}

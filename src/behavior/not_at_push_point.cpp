@@ -2,7 +2,8 @@
 
 not_at_push_point::not_at_push_point(NaoBehavior* a, hfsm* r, bool log_on) : state_machine_t(log_on, a, r) {}
 
-const not_at_push_point::table_t& not_at_push_point::table() {
+const not_at_push_point::table_t& not_at_push_point::table()
+{
     using m = not_at_push_point;
     static const table_t t = {
         INIT,
@@ -15,8 +16,10 @@ const not_at_push_point::table_t& not_at_push_point::table() {
         {
             {INIT, REMOVE_OWN_GOAL_ALIGNMENT, 1, &m::transition_from_init_to_remove_own_goal_alignment_1_test,
              nullptr},
-            {INIT, TRANSLATE_TO_PUSH_POINT, 2, &m::transition_from_init_to_translate_to_push_point_2_test, nullptr},
-            {TRANSLATE_TO_PUSH_POINT, INIT, 1, &m::transition_from_translate_to_push_point_to_init_1_test, nullptr},
+            {INIT, TRANSLATE_TO_PUSH_POINT, 2, &m::transition_from_init_to_translate_to_push_point_2_test,
+             nullptr},
+            {TRANSLATE_TO_PUSH_POINT, INIT, 1, &m::transition_from_translate_to_push_point_to_init_1_test,
+             nullptr},
             {REMOVE_OWN_GOAL_ALIGNMENT, INIT, 1, &m::transition_from_remove_own_goal_alignment_to_init_1_test,
              nullptr},
         }};

@@ -3,7 +3,8 @@
 #include "behavior/not_at_push_point.h"
 #include "skills/NaoBehavior.h"
 
-bool not_at_push_point::transition_from_init_to_remove_own_goal_alignment_1_test() {
+bool not_at_push_point::transition_from_init_to_remove_own_goal_alignment_1_test()
+{
     if (!agent->ownGoalAlign(0.5, 10)) return false;
     if (!agent->goalAlignAvoidanceStarted()) {
         // One random step of n/10 m forward and sideways, n in 0..9; the
@@ -17,14 +18,17 @@ bool not_at_push_point::transition_from_init_to_remove_own_goal_alignment_1_test
     return true;
 }
 
-bool not_at_push_point::transition_from_init_to_translate_to_push_point_2_test() {
+bool not_at_push_point::transition_from_init_to_translate_to_push_point_2_test()
+{
     return !agent->ownGoalAlign(0.5, Localize_t::VALID_COORD_CNT);
 }
 
-bool not_at_push_point::transition_from_translate_to_push_point_to_init_1_test() {
+bool not_at_push_point::transition_from_translate_to_push_point_to_init_1_test()
+{
     return agent->ownGoalAlign(0.5, Localize_t::VALID_COORD_CNT);
 }
 
-bool not_at_push_point::transition_from_remove_own_goal_alignment_to_init_1_test() {
+bool not_at_push_point::transition_from_remove_own_goal_alignment_to_init_1_test()
+{
     return agent->goalAlignAvoidanceDone(1);
 }

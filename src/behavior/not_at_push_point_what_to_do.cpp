@@ -1,7 +1,8 @@
 #include "behavior/not_at_push_point.h"
 #include "skills/NaoBehavior.h"
 
-void not_at_push_point::what_to_do_in_state_translate_to_push_point() {
+void not_at_push_point::what_to_do_in_state_translate_to_push_point()
+{
     double px, py;
     if (!agent->pushPoint(px, py, 0.3, Localize_t::VALID_BALL_SEEN_CNT)) return;
     if (agent->ballBetweenPlayerAndPushPoint(px, py, 10, 0.27)) {

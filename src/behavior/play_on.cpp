@@ -3,7 +3,8 @@
 #include "behavior/playing.h"
 
 play_on::play_on(NaoBehavior* a, hfsm* r, bool log_on)
-    : state_machine_t(log_on, a, r), playing_fsm(new playing(a, r, log_on)) {
+    : state_machine_t(log_on, a, r), playing_fsm(new playing(a, r, log_on))
+{
     children = {playing_fsm.get()};
 }
 

@@ -33,7 +33,8 @@ public:
 // of the match agent's play_on. The run-challenge program's cut-down
 // play_on (hfsm_run.h) has the same.
 template <class M>
-const machine_table_t<M>& play_on_table() {
+const machine_table_t<M>& play_on_table()
+{
     static const machine_table_t<M> t = {
         M::INIT,
         {

@@ -16,7 +16,8 @@ constexpr const char* idle_team_name = "Qorvex-SIe";
 
 // root -> play_on: the game runs; play begins (game phase 2).
 template <class Agent>
-bool play_begins(Agent& a) {
+bool play_begins(Agent& a)
+{
     if (a.parse->play_mode != NaoParse::PM_PLAY_ON) return false;
     a.game_phase = 2;
     return true;
@@ -24,14 +25,16 @@ bool play_begins(Agent& a) {
 
 // play_on -> root: the idle team, or play is over.
 template <class Agent>
-bool play_is_over(const Agent& a) {
+bool play_is_over(const Agent& a)
+{
     return a.parse->team_name == idle_team_name || a.game_phase != 2;
 }
 
 // play_on, init -> playing: play has begun; the next beam (after a goal)
 // is still to be sent.
 template <class Agent>
-bool playing_begins(Agent& a) {
+bool playing_begins(Agent& a)
+{
     if (a.game_phase != 2) return false;
     a.beamed = false;
     return true;
@@ -42,7 +45,8 @@ inline bool fallen() { return NaoParse::fall_down_detected; }
 
 // play_on, playing -> init: a goal (game phase 3), or play is over.
 template <class Agent>
-bool goal_or_play_over(Agent& a) {
+bool goal_or_play_over(Agent& a)
+{
     const int pm = a.parse->play_mode;
     if (pm == NaoParse::PM_GOAL_LEFT || pm == NaoParse::PM_GOAL_RIGHT) {
         a.game_phase = 3;
@@ -54,7 +58,8 @@ bool goal_or_play_over(Agent& a) {
 // play_on, stand_up -> playing: the fall is over; every arm and leg
 // effector is cleared.
 template <class Agent>
-bool stood_up(Agent& a) {
+bool stood_up(Agent& a)
+{
     if (NaoParse::fall_down_detected) return false;
     naosimplemove_t::clearAllEffector(a.out);
     return true;

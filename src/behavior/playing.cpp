@@ -8,13 +8,15 @@ playing::playing(NaoBehavior* a, hfsm* r, bool log_on)
     : state_machine_t(log_on, a, r),
       look_for_ball_fsm(new look_for_ball(a, r, log_on)),
       att_fsm(new att(a, r, log_on)),
-      look_for_coord_fsm(new look_for_coord(a, r, log_on)) {
+      look_for_coord_fsm(new look_for_coord(a, r, log_on))
+{
     children = {look_for_ball_fsm.get(), att_fsm.get(), look_for_coord_fsm.get()};
 }
 
 playing::~playing() = default;
 
-const playing::table_t& playing::table() {
+const playing::table_t& playing::table()
+{
     using m = playing;
     static const table_t t = {
         INIT,

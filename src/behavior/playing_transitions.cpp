@@ -23,6 +23,7 @@ bool playing::transition_from_att_to_init_1_test() { return agent->getBallPriori
 
 bool playing::transition_from_look_for_coord_to_init_1_test() { return agent->globalCoord(kCoord); }
 
-bool playing::transition_from_assist_to_init_1_test() {
+bool playing::transition_from_assist_to_init_1_test()
+{
     return !agent->ballSeen(kBall) || agent->getBallPriority() == 0 || !agent->globalCoord(kCoord);
 }

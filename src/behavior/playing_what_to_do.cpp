@@ -8,7 +8,8 @@
 // takes the p-th nearest place to the ball (the nearest, index 0, is left
 // to the player at the ball). The robot keeps walking to its last accepted
 // target whatever the strategy says.
-void playing::what_to_do_in_state_assist() {
+void playing::what_to_do_in_state_assist()
+{
     const Localize_t& loc = *agent->localize;
     qorvexlib::vec2_t<double> ball(loc.ball_gx, loc.ball_gy);
     qorvexlib::Side side = agent->parse->side == -1 ? qorvexlib::RED : qorvexlib::BLUE;

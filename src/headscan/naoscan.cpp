@@ -12,8 +12,8 @@ unsigned g_pattern_generation = 0;
 
 // Formats one command into `buf` and appends it. The values come from the
 // perception, so a text that would not fit is dropped rather than cut.
-__attribute__((format(printf, 3, 4)))
-void write_command(std::stringstream& out, char* buf, const char* fmt, ...)
+__attribute__((format(printf, 3, 4))) void write_command(std::stringstream& out, char* buf, const char* fmt,
+                                                         ...)
 {
     va_list args;
     va_start(args, fmt);
@@ -35,8 +35,7 @@ double pitch_deg() { return NaoParse::GetJointAngleDeg(NaoParse::JID_HEAD_2); }
 double ball_speed(double angle_deg)
 {
     double v = angle_deg / 10.0;
-    if (v > -0.1 && v < 0.1)
-        return 0.0;
+    if (v > -0.1 && v < 0.1) return 0.0;
     return v;
 }
 
@@ -44,8 +43,7 @@ double ball_speed(double angle_deg)
 // did (the pattern then waits).
 bool track_ball(std::stringstream& out, char* buf, NaoParse* p)
 {
-    if (p == nullptr || !p->nv.seen[NaoParse::VO_BALL])
-        return false;
+    if (p == nullptr || !p->nv.seen[NaoParse::VO_BALL]) return false;
     double az = p->nv.pol[NaoParse::VO_BALL][1];
     double el = p->nv.pol[NaoParse::VO_BALL][2];
     if (!std::isfinite(az) || !std::isfinite(el)) {
@@ -57,10 +55,22 @@ bool track_ball(std::stringstream& out, char* buf, NaoParse* p)
     return true;
 }
 
-void yaw_plus(std::stringstream& out, char* buf, double s) { write_command(out, buf, "(he1 %.2f) (he2 0)", s); }
-void yaw_minus(std::stringstream& out, char* buf, double s) { write_command(out, buf, "(he1 -%.2f) (he2 0)", s); }
-void pitch_plus(std::stringstream& out, char* buf, double s) { write_command(out, buf, "(he1 0) (he2 %.2f)", s); }
-void pitch_minus(std::stringstream& out, char* buf, double s) { write_command(out, buf, "(he1 0) (he2 -%.2f)", s); }
+void yaw_plus(std::stringstream& out, char* buf, double s)
+{
+    write_command(out, buf, "(he1 %.2f) (he2 0)", s);
+}
+void yaw_minus(std::stringstream& out, char* buf, double s)
+{
+    write_command(out, buf, "(he1 -%.2f) (he2 0)", s);
+}
+void pitch_plus(std::stringstream& out, char* buf, double s)
+{
+    write_command(out, buf, "(he1 0) (he2 %.2f)", s);
+}
+void pitch_minus(std::stringstream& out, char* buf, double s)
+{
+    write_command(out, buf, "(he1 0) (he2 -%.2f)", s);
+}
 
 typedef void (*command_fn)(std::stringstream&, char*, double);
 
@@ -68,8 +78,7 @@ typedef void (*command_fn)(std::stringstream&, char*, double);
 // is `seen`: its statics then start over.
 bool pattern_restarted(unsigned& seen)
 {
-    if (seen == g_pattern_generation)
-        return false;
+    if (seen == g_pattern_generation) return false;
     seen = g_pattern_generation;
     return true;
 }
@@ -79,8 +88,7 @@ bool pattern_restarted(unsigned& seen)
 // pattern waits this cycle).
 bool start_step(std::stringstream& out, char* buf, NaoParse* p, unsigned& generation, int& progress)
 {
-    if (pattern_restarted(generation))
-        progress = 0;
+    if (pattern_restarted(generation)) progress = 0;
     return track_ball(out, buf, p);
 }
 
@@ -142,24 +150,24 @@ void head_scan_t::reset_pattern_state() { ++g_pattern_generation; }
 void head_scan_t::headScan(std::stringstream& out, double speed, NaoParse* p)
 {
     switch (static_cast<int>(seq)) {
-    case SEQ_CENTER:
-        out << "(he1 0) (he2 0)";
-        break;
-    case SEQ_YAW:
-        headScan_546(out, speed, p);
-        break;
-    case SEQ_PITCH:
-        headScan_528(out, speed, p);
-        break;
-    case SEQ_RECTANGLE:
-        headScan_56974(out, speed, p);
-        break;
-    case SEQ_FIVE_LEGS:
-        headScan_565854(out, speed, p);
-        break;
-    default:
-        std::fprintf(stderr, "UNDEF head_scan_id !!!\n");
-        break;
+        case SEQ_CENTER:
+            out << "(he1 0) (he2 0)";
+            break;
+        case SEQ_YAW:
+            headScan_546(out, speed, p);
+            break;
+        case SEQ_PITCH:
+            headScan_528(out, speed, p);
+            break;
+        case SEQ_RECTANGLE:
+            headScan_56974(out, speed, p);
+            break;
+        case SEQ_FIVE_LEGS:
+            headScan_565854(out, speed, p);
+            break;
+        default:
+            std::fprintf(stderr, "UNDEF head_scan_id !!!\n");
+            break;
     }
 }
 
@@ -169,8 +177,7 @@ void head_scan_t::headScan_546(std::stringstream& out, double speed, NaoParse* p
     static char buf[CMD_SIZE];
     static int head_angle_dir = 0;  // 0: towards negative yaw
     static unsigned generation = 0;
-    if (start_step(out, buf, p, generation, head_angle_dir))
-        return;
+    if (start_step(out, buf, p, generation, head_angle_dir)) return;
     sweep(out, buf, yaw_deg(), yaw_amplitude, speed, head_angle_dir, yaw_minus, yaw_plus, *this);
 }
 
@@ -180,8 +187,7 @@ void head_scan_t::headScan_528(std::stringstream& out, double speed, NaoParse* p
     static char buf[CMD_SIZE];
     static int head_angle_dir = 0;  // 0: towards negative pitch
     static unsigned generation = 0;
-    if (start_step(out, buf, p, generation, head_angle_dir))
-        return;
+    if (start_step(out, buf, p, generation, head_angle_dir)) return;
     sweep(out, buf, pitch_deg(), pitch_amplitude, speed, head_angle_dir, pitch_minus, pitch_plus, *this);
 }
 
@@ -192,8 +198,7 @@ void head_scan_t::headScan_56974(std::stringstream& out, double speed, NaoParse*
     static char buf[CMD_SIZE];
     static int head_scan_state = 0;
     static unsigned generation = 0;
-    if (start_step(out, buf, p, generation, head_scan_state))
-        return;
+    if (start_step(out, buf, p, generation, head_scan_state)) return;
     static const scan_leg legs[] = {{true, +1, 1.0}, {false, -1, -1.0}, {true, -1, -1.0}, {false, +1, 1.0}};
     run_legs(out, buf, speed, legs, 4, head_scan_state, *this);
 }
@@ -205,8 +210,7 @@ void head_scan_t::headScan_565854(std::stringstream& out, double speed, NaoParse
     static char buf[CMD_SIZE];
     static int head_scan_state = 0;
     static unsigned generation = 0;
-    if (start_step(out, buf, p, generation, head_scan_state))
-        return;
+    if (start_step(out, buf, p, generation, head_scan_state)) return;
     static const scan_leg legs[] = {
         {true, +1, 1.0}, {true, -1, 0.0}, {false, -1, -1.0}, {false, +1, 0.0}, {true, -1, -1.0}};
     run_legs(out, buf, speed, legs, 5, head_scan_state, *this);

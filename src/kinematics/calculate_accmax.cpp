@@ -4,7 +4,8 @@
 
 #include "kinematics/determinants.h"
 
-double calculate_accmax(double t0, double a0, double t1, double V) {
+double calculate_accmax(double t0, double a0, double t1, double V)
+{
     const double A[16] = {t0 * t0 * t0,
                           t0 * t0,
                           t0,

@@ -14,19 +14,22 @@ public:
 
     Matrix_() : m(nullptr), row(nullptr) { initialize(); }
 
-    explicit Matrix_(const T* p) : m(nullptr), row(nullptr) {
+    explicit Matrix_(const T* p) : m(nullptr), row(nullptr)
+    {
         initialize();
         copy(p);
     }
 
-    Matrix_(const Matrix_& o) : m(nullptr), row(nullptr) {
+    Matrix_(const Matrix_& o) : m(nullptr), row(nullptr)
+    {
         initialize();
         copy(o.m);
     }
 
     ~Matrix_() { destroy(); }
 
-    Matrix_& operator=(const Matrix_& o) {
+    Matrix_& operator=(const Matrix_& o)
+    {
         if (m != o.m) copy(o.m);
         return *this;
     }
@@ -35,7 +38,8 @@ public:
     const T* operator[](int i) const { return row[i]; }
 
     // Allocates both arrays and sets the identity.
-    void initialize() {
+    void initialize()
+    {
         m = new (std::nothrow) T[9];
         if (m == nullptr) {
             fputs("Memory allocation failed in file cmat.h, method initialize().", stderr);
@@ -55,12 +59,14 @@ public:
         }
     }
 
-    void copy(const T* p) {
+    void copy(const T* p)
+    {
         for (int i = 0; i < 9; i++) m[i] = p[i];
     }
 
     // Both pointers are cleared, so a second destroy() is harmless.
-    void destroy() {
+    void destroy()
+    {
         if (m == nullptr) return;
         delete[] m;
         m = nullptr;
@@ -70,7 +76,8 @@ public:
 };
 
 template <class T>
-Matrix_<T> transpose(const Matrix_<T>& M) {
+Matrix_<T> transpose(const Matrix_<T>& M)
+{
     Matrix_<T> r;
     for (int i = 0; i < 3; i++)
         for (int j = 0; j < 3; j++) r[j][i] = M[i][j];
@@ -78,7 +85,8 @@ Matrix_<T> transpose(const Matrix_<T>& M) {
 }
 
 template <class T>
-Matrix_<T> matmult(const Matrix_<T>& A, const Matrix_<T>& B) {
+Matrix_<T> matmult(const Matrix_<T>& A, const Matrix_<T>& B)
+{
     Matrix_<T> r;
     for (int i = 0; i < 3; i++)
         for (int j = 0; j < 3; j++) {
@@ -90,7 +98,8 @@ Matrix_<T> matmult(const Matrix_<T>& A, const Matrix_<T>& B) {
 }
 
 template <class T>
-Vector_<T> matmult(const Matrix_<T>& M, const Vector_<T>& v) {
+Vector_<T> matmult(const Matrix_<T>& M, const Vector_<T>& v)
+{
     Vector_<T> r(0, 0, 0);
     for (int i = 0; i < 3; i++) {
         T s = 0;
@@ -101,17 +110,20 @@ Vector_<T> matmult(const Matrix_<T>& M, const Vector_<T>& v) {
 }
 
 template <class T>
-Matrix_<T> operator*(const Matrix_<T>& A, const Matrix_<T>& B) {
+Matrix_<T> operator*(const Matrix_<T>& A, const Matrix_<T>& B)
+{
     return matmult(A, B);
 }
 
 template <class T>
-Vector_<T> operator*(const Matrix_<T>& M, const Vector_<T>& v) {
+Vector_<T> operator*(const Matrix_<T>& M, const Vector_<T>& v)
+{
     return matmult(M, v);
 }
 
 template <class T>
-Matrix_<T> operator+(const Matrix_<T>& A, const Matrix_<T>& B) {
+Matrix_<T> operator+(const Matrix_<T>& A, const Matrix_<T>& B)
+{
     Matrix_<T> r;
     for (int i = 0; i < 3; i++)
         for (int j = 0; j < 3; j++) r[i][j] = A[i][j] + B[i][j];
@@ -119,7 +131,8 @@ Matrix_<T> operator+(const Matrix_<T>& A, const Matrix_<T>& B) {
 }
 
 template <class T>
-Matrix_<T> operator-(const Matrix_<T>& A, const Matrix_<T>& B) {
+Matrix_<T> operator-(const Matrix_<T>& A, const Matrix_<T>& B)
+{
     Matrix_<T> r;
     for (int i = 0; i < 3; i++)
         for (int j = 0; j < 3; j++) r[i][j] = A[i][j] - B[i][j];
@@ -127,7 +140,8 @@ Matrix_<T> operator-(const Matrix_<T>& A, const Matrix_<T>& B) {
 }
 
 template <class T>
-Matrix_<T> scalmult(const Matrix_<T>& M, const T s) {
+Matrix_<T> scalmult(const Matrix_<T>& M, const T s)
+{
     Matrix_<T> r(M);
     for (int i = 0; i < 3; i++)
         for (int j = 0; j < 3; j++) r[i][j] *= s;
@@ -136,12 +150,14 @@ Matrix_<T> scalmult(const Matrix_<T>& M, const T s) {
 
 // Scalar on the left only: there is no matrix-times-scalar form.
 template <class T>
-Matrix_<T> operator*(const typename brevane_nondeduced<T>::type s, const Matrix_<T>& M) {
+Matrix_<T> operator*(const typename brevane_nondeduced<T>::type s, const Matrix_<T>& M)
+{
     return scalmult(M, s);
 }
 
 template <class T>
-T trace(const Matrix_<T>& M) {
+T trace(const Matrix_<T>& M)
+{
     return M[0][0] + M[1][1] + M[2][2];
 }
 

@@ -9,7 +9,8 @@ typedef Vector_<double> Vec;
 typedef Matrix_<double> Mat;
 
 // K with K v = u x v.
-Mat skew(const Vec& u) {
+Mat skew(const Vec& u)
+{
     Mat K;
     K[0][0] = 0;
     K[0][1] = -u[2];
@@ -23,7 +24,8 @@ Mat skew(const Vec& u) {
     return K;
 }
 
-Mat outer(const Vec& u) {
+Mat outer(const Vec& u)
+{
     Mat P;
     for (int i = 0; i < 3; i++)
         for (int j = 0; j < 3; j++) P[i][j] = u[i] * u[j];
@@ -35,21 +37,24 @@ const double kTinyNorm = 1e-12;
 
 }  // namespace
 
-Matrix_<double> get_rotation_matrix_from_rotation_vector(double angle, const Vector_<double>& axis) {
+Matrix_<double> get_rotation_matrix_from_rotation_vector(double angle, const Vector_<double>& axis)
+{
     const double c = cos(angle);
     const double s = sin(angle);
     const Mat I;
     return (I + s * skew(axis)) + (1 - c) * (outer(axis) - I);
 }
 
-Matrix_<double> get_rotation_matrix_from_rotation_vector(Vector_<double> rotvec) {
+Matrix_<double> get_rotation_matrix_from_rotation_vector(Vector_<double> rotvec)
+{
     const double angle = rotvec.norm();
     if (angle < 1e-4) return Mat();
     return get_rotation_matrix_from_rotation_vector(angle, rotvec * (1.0 / angle));
 }
 
 Matrix_<double> get_rotation_matrix_from_initial_and_image_vectors(const Vector_<double>& a,
-                                                                   const Vector_<double>& b) {
+                                                                   const Vector_<double>& b)
+{
     const double na = a.norm();
     const double nb = b.norm();
     if (na < kTinyNorm || nb < kTinyNorm) {
@@ -70,8 +75,9 @@ Matrix_<double> get_rotation_matrix_from_initial_and_image_vectors(const Vector_
     return (c * Mat() + skew(w)) + (1 - c) * outer(e);
 }
 
-Matrix_<double> old_basic_not_orth_get_rotation_matrix_from_initial_and_image_vectors(const Vector_<double>& a,
-                                                                                      const Vector_<double>& b) {
+Matrix_<double> old_basic_not_orth_get_rotation_matrix_from_initial_and_image_vectors(
+    const Vector_<double>& a, const Vector_<double>& b)
+{
     const Vec w = a.crossprod(b);
     const double s = w.norm();
     if (s < 1e-4) return Mat();

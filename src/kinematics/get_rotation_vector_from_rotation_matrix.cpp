@@ -2,7 +2,8 @@
 
 #include <cmath>
 
-void get_axis_angle_from_rotation_matrix(const Matrix_<double>& R, double& angle, Vector_<double>& axis) {
+void get_axis_angle_from_rotation_matrix(const Matrix_<double>& R, double& angle, Vector_<double>& axis)
+{
     angle = 0;
     axis[0] = 0;
     axis[1] = 0;
@@ -18,7 +19,8 @@ void get_axis_angle_from_rotation_matrix(const Matrix_<double>& R, double& angle
     axis = w * (1.0 / (2 * s));
 }
 
-Vector_<double> get_rotation_vector_from_rotation_matrix(const Matrix_<double>& R) {
+Vector_<double> get_rotation_vector_from_rotation_matrix(const Matrix_<double>& R)
+{
     double angle;
     Vector_<double> axis(0, 0, 1);
     get_axis_angle_from_rotation_matrix(R, angle, axis);

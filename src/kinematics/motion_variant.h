@@ -33,7 +33,8 @@ struct motion_variant_t {
     int standup_back_final_hold_periods = 1;
 
     // The run-challenge program's values.
-    static motion_variant_t run_challenge() {
+    static motion_variant_t run_challenge()
+    {
         motion_variant_t v;
         v.body_files_separator = true;
         v.yaw_failure_gives_zero = true;

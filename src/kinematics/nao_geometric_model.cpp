@@ -13,7 +13,8 @@ const double kSqrt2Over2 = 0.70710678118654752440;
 
 // Rotation of a DHKK frame in its parent, from the cosines and sines of
 // theta and alpha.
-Mat frame_rotation(double ct, double st, double ca, double sa) {
+Mat frame_rotation(double ct, double st, double ca, double sa)
+{
     Mat R;
     R[0][0] = ct;
     R[0][1] = -st;
@@ -31,12 +32,14 @@ Mat frame_rotation(double ct, double st, double ca, double sa) {
 Vec frame_offset(double d, double r, double sa, double ca) { return Vec(d, -r * sa, r * ca); }
 
 template <int N>
-Mat table_rotation(const DHKKTable<N>& T, int j) {
+Mat table_rotation(const DHKKTable<N>& T, int j)
+{
     return frame_rotation(cos(T.theta[j]), sin(T.theta[j]), cos(T.alpha[j]), sin(T.alpha[j]));
 }
 
 template <int N>
-Vec table_offset(const DHKKTable<N>& T, int j) {
+Vec table_offset(const DHKKTable<N>& T, int j)
+{
     return frame_offset(T.d[j], T.r[j], sin(T.alpha[j]), cos(T.alpha[j]));
 }
 
@@ -46,7 +49,8 @@ Vec table_offset(const DHKKTable<N>& T, int j) {
 // (hip or shoulder) to that of the last joint frame (ankle or elbow), in
 // frame 0.
 template <int N>
-void target_in_frame0(const DHKKTable<N>& T, const Vec& pos, const Mat& R, Mat& W, Vec& D) {
+void target_in_frame0(const DHKKTable<N>& T, const Vec& pos, const Mat& R, Mat& W, Vec& D)
+{
     const Mat R0t = transpose(table_rotation(T, 0));
     const Vec P0 = table_offset(T, 0);
     const Mat Rnt = transpose(table_rotation(T, N - 1));
@@ -59,8 +63,9 @@ void target_in_frame0(const DHKKTable<N>& T, const Vec& pos, const Mat& R, Mat& 
 // Chains the transforms of frames 0..m (cosines, sines and distances
 // already evaluated at the joint angles) and applies them to the point p
 // given in frame m.
-void chain_pose(int m, const double* ct, const double* st, const double* ca, const double* sa, const double* d,
-                const double* r, const Vec& p, Vec& pos, Mat& R) {
+void chain_pose(int m, const double* ct, const double* st, const double* ca, const double* sa,
+                const double* d, const double* r, const Vec& p, Vec& pos, Mat& R)
+{
     Vec v(p);
     Mat Racc;
     for (int j = m; j >= 0; j--) {
@@ -75,8 +80,9 @@ void chain_pose(int m, const double* ct, const double* st, const double* ca, con
 // Evaluates a table at joint angles q, frames first..last carrying joints
 // 0..last-first.
 template <int N>
-void eval_table(const DHKKTable<N>& T, int first, int last, const double* q, double* ct, double* st, double* ca,
-                double* sa, double* d, double* r) {
+void eval_table(const DHKKTable<N>& T, int first, int last, const double* q, double* ct, double* st,
+                double* ca, double* sa, double* d, double* r)
+{
     for (int j = 0; j < N; j++) {
         double th = T.theta[j];
         if (j >= first && j <= last) th += q[j - first];
@@ -92,7 +98,8 @@ void eval_table(const DHKKTable<N>& T, int first, int last, const double* q, dou
 }  // namespace
 
 Model::Model(int version_, int Ptype, int Stype, const char* dir, const motion_variant_t& variant_)
-    : variant(variant_) {
+    : variant(variant_)
+{
     version = version_;
     eps = 1e-6;
     Torso2NeckYawCenterZ = 0;
@@ -171,7 +178,8 @@ Model::Model(int version_, int Ptype, int Stype, const char* dir, const motion_v
 
 int Model::getVersion() const { return version; }
 
-void Model::getDHKK_kinematics_param_for_nao_leg(int side) {
+void Model::getDHKK_kinematics_param_for_nao_leg(int side)
+{
     const double s = side;
     const double k = kSqrt2Over2;
     const Vec O(0, 0, 0), x(1, 0, 0), y(0, 1, 0), z(0, 0, 1);
@@ -186,7 +194,8 @@ void Model::getDHKK_kinematics_param_for_nao_leg(int side) {
     calc_generic_DHKK_Param(8, P.data(), Z.data(), x, q, T.d, T.r, T.alpha, T.theta);
 }
 
-void Model::getDHKK_kinematics_param_for_nao_arm(int side) {
+void Model::getDHKK_kinematics_param_for_nao_arm(int side)
+{
     const double s = side;
     const Vec O(0, 0, 0), x(1, 0, 0), y(0, 1, 0), z(0, 0, 1);
     const Vec S(0, -s * ShoulderOffsetY, ShoulderOffsetZ);
@@ -199,7 +208,8 @@ void Model::getDHKK_kinematics_param_for_nao_arm(int side) {
     calc_generic_DHKK_Param(6, P.data(), Z.data(), x, q, T.d, T.r, T.alpha, T.theta);
 }
 
-void Model::getDHKK_kinematics_param_for_nao_neckhead() {
+void Model::getDHKK_kinematics_param_for_nao_neckhead()
+{
     const Vec O(0, 0, 0), x(1, 0, 0), y(0, 1, 0), z(0, 0, 1);
     const double h = Torso2NeckYawCenterZ + NeckYawCenter2NeckPitchCenterZ;
     const Vec N(0, 0, h);
@@ -212,7 +222,8 @@ void Model::getDHKK_kinematics_param_for_nao_neckhead() {
 }
 
 void Model::calc_generic_DHKK_Param(int n, Vector_<double>* P, Vector_<double>* Z, Vector_<double> x0,
-                                    const double* q, double* d, double* r, double* alpha, double* theta) const {
+                                    const double* q, double* d, double* r, double* alpha, double* theta) const
+{
     // X[i]: common normal of axes i and i+1 (the x axis of frame i-1);
     // Hf[i], Gf[i]: its feet on axis i and on axis i+1.
     std::vector<Vec> X, Hf, Gf;
@@ -258,60 +269,76 @@ void Model::calc_generic_DHKK_Param(int n, Vector_<double>* P, Vector_<double>* 
     }
 }
 
-void Model::getLegDHKKParam(double* ct, double* st, double* ca, double* sa, double* d, double* r, const double* q,
-                            int side) const {
+void Model::getLegDHKKParam(double* ct, double* st, double* ca, double* sa, double* d, double* r,
+                            const double* q, int side) const
+{
     eval_table((side < 0) ? LegLeftDHKK : LegRightDHKK, 1, 6, q, ct, st, ca, sa, d, r);
 }
 
-void Model::getArmDHKKParam(double* ct, double* st, double* ca, double* sa, double* d, double* r, const double* q,
-                            int side) const {
+void Model::getArmDHKKParam(double* ct, double* st, double* ca, double* sa, double* d, double* r,
+                            const double* q, int side) const
+{
     eval_table((side < 0) ? ArmLeftDHKK : ArmRightDHKK, 1, 4, q, ct, st, ca, sa, d, r);
 }
 
 void Model::getNeckheadDHKKParam(double* ct, double* st, double* ca, double* sa, double* d, double* r,
-                                 const double* q) const {
+                                 const double* q) const
+{
     eval_table(NeckheadDHKK, 1, 2, q, ct, st, ca, sa, d, r);
 }
 
 // ---------------------------------------------------------------- direct models
 
 int Model::nao_direct_geometric_model_leg(const double* q, Vector_<double>& pos, Matrix_<double>& R,
-                                          int side) const {
+                                          int side) const
+{
     double ct[8], st[8], ca[8], sa[8], d[8], r[8];
     getLegDHKKParam(ct, st, ca, sa, d, r, q, side);
     chain_pose(7, ct, st, ca, sa, d, r, Vec(0, 0, 0), pos, R);
     return 1;
 }
 
-int Model::nao_direct_geometric_model_left_leg(const double* q, Vector_<double>& pos, Matrix_<double>& R) const {
+int Model::nao_direct_geometric_model_left_leg(const double* q, Vector_<double>& pos,
+                                               Matrix_<double>& R) const
+{
     return nao_direct_geometric_model_leg(q, pos, R, -1);
 }
 
-int Model::nao_direct_geometric_model_right_leg(const double* q, Vector_<double>& pos, Matrix_<double>& R) const {
+int Model::nao_direct_geometric_model_right_leg(const double* q, Vector_<double>& pos,
+                                                Matrix_<double>& R) const
+{
     return nao_direct_geometric_model_leg(q, pos, R, 1);
 }
 
 int Model::nao_direct_geometric_model_arm(const double* q, Vector_<double>& pos, Matrix_<double>& R,
-                                          int side) const {
+                                          int side) const
+{
     double ct[6], st[6], ca[6], sa[6], d[6], r[6];
     getArmDHKKParam(ct, st, ca, sa, d, r, q, side);
     chain_pose(5, ct, st, ca, sa, d, r, Vec(0, 0, 0), pos, R);
     return 1;
 }
 
-int Model::nao_direct_geometric_model_left_arm(const double* q, Vector_<double>& pos, Matrix_<double>& R) const {
+int Model::nao_direct_geometric_model_left_arm(const double* q, Vector_<double>& pos,
+                                               Matrix_<double>& R) const
+{
     return nao_direct_geometric_model_arm(q, pos, R, -1);
 }
 
-int Model::nao_direct_geometric_model_right_arm(const double* q, Vector_<double>& pos, Matrix_<double>& R) const {
+int Model::nao_direct_geometric_model_right_arm(const double* q, Vector_<double>& pos,
+                                                Matrix_<double>& R) const
+{
     return nao_direct_geometric_model_arm(q, pos, R, 1);
 }
 
-int Model::nao_direct_geometric_model_leg_RDHKK(const double* q, Vector_<double>& pos, Matrix_<double>& R, int k,
-                                                Vector_<double> point, int side) const {
+int Model::nao_direct_geometric_model_leg_RDHKK(const double* q, Vector_<double>& pos, Matrix_<double>& R,
+                                                int k, Vector_<double> point, int side) const
+{
     if (k < 1 || k > 6) {
-        fprintf(stderr, "nao_direct_geometric_model_leg_RDHKK::unknown index %d for DHKK coord. frame, returnnig -1\n",
-                k);
+        fprintf(
+            stderr,
+            "nao_direct_geometric_model_leg_RDHKK::unknown index %d for DHKK coord. frame, returnnig -1\n",
+            k);
         return -1;
     }
     // The last index selects the sole frame, fixed to the ankle roll frame.
@@ -322,11 +349,14 @@ int Model::nao_direct_geometric_model_leg_RDHKK(const double* q, Vector_<double>
     return 1;
 }
 
-int Model::nao_direct_geometric_model_arm_RDHKK(const double* q, Vector_<double>& pos, Matrix_<double>& R, int k,
-                                                Vector_<double> point, int side) const {
+int Model::nao_direct_geometric_model_arm_RDHKK(const double* q, Vector_<double>& pos, Matrix_<double>& R,
+                                                int k, Vector_<double> point, int side) const
+{
     if (k < 1 || k > 4) {
-        fprintf(stderr, "nao_direct_geometric_model_arm_RDHKK::unknown index %d for DHKK coord. frame, returnnig -1\n",
-                k);
+        fprintf(
+            stderr,
+            "nao_direct_geometric_model_arm_RDHKK::unknown index %d for DHKK coord. frame, returnnig -1\n",
+            k);
         return -1;
     }
     const int frame = (k == 4) ? 5 : k;
@@ -336,11 +366,14 @@ int Model::nao_direct_geometric_model_arm_RDHKK(const double* q, Vector_<double>
     return 1;
 }
 
-int Model::nao_direct_geometric_model_neckchead_RDHKK(const double* q, Vector_<double>& pos, Matrix_<double>& R,
-                                                      int k, Vector_<double> point) const {
+int Model::nao_direct_geometric_model_neckchead_RDHKK(const double* q, Vector_<double>& pos,
+                                                      Matrix_<double>& R, int k, Vector_<double> point) const
+{
     if (k < 1 || k > 2) {
         fprintf(stderr,
-                "nao_direct_geometric_model_neckhead_RDHKK::unknown index %d for DHKK coord. frame, returnnig -1\n", k);
+                "nao_direct_geometric_model_neckhead_RDHKK::unknown index %d for DHKK coord. frame, "
+                "returnnig -1\n",
+                k);
         return -1;
     }
     const int frame = (k == 2) ? 3 : k;
@@ -353,7 +386,8 @@ int Model::nao_direct_geometric_model_neckchead_RDHKK(const double* q, Vector_<d
 // ---------------------------------------------------------------- inverse models
 
 int Model::nao_inverse_geometric_model_leg(const Vector_<double>& pos, const Matrix_<double>& R, double* q,
-                                           int side) const {
+                                           int side) const
+{
     const double s = side;
     const double k2 = kSqrt2Over2;
     // Orientation of the ankle roll frame and hip-to-ankle vector, both
@@ -367,10 +401,11 @@ int Model::nao_inverse_geometric_model_leg(const Vector_<double>& pos, const Mat
     // by: refuse with the zero pose (defined angles even for callers that
     // ignore the result) instead of returning NaN angles.
     if (Lthigh < eps || Lt < eps || DD < eps * eps) {
-        fprintf(stderr,
-                "nao_inverse_geometric_model_leg: degenerate leg or target (Lthigh=%g, Lt=%g, |hip-ankle|^2=%g), "
-                "returning -1\n",
-                Lthigh, Lt, DD);
+        fprintf(
+            stderr,
+            "nao_inverse_geometric_model_leg: degenerate leg or target (Lthigh=%g, Lt=%g, |hip-ankle|^2=%g), "
+            "returning -1\n",
+            Lthigh, Lt, DD);
         for (int i = 0; i < 6; i++) q[i] = 0;
         return -1;
     }
@@ -451,17 +486,20 @@ int Model::nao_inverse_geometric_model_leg(const Vector_<double>& pos, const Mat
 }
 
 int Model::nao_inverse_geometric_model_left_leg(const Vector_<double>& pos, const Matrix_<double>& R,
-                                                double* q) const {
+                                                double* q) const
+{
     return nao_inverse_geometric_model_leg(pos, R, q, -1);
 }
 
 int Model::nao_inverse_geometric_model_right_leg(const Vector_<double>& pos, const Matrix_<double>& R,
-                                                 double* q) const {
+                                                 double* q) const
+{
     return nao_inverse_geometric_model_leg(pos, R, q, 1);
 }
 
 int Model::nao_inverse_geometric_model_arm(const Vector_<double>& pos, const Matrix_<double>& R, double* q,
-                                           int side) const {
+                                           int side) const
+{
     const double s = side;
     // Shoulder-to-elbow vector in frame 0.
     Mat W;
@@ -518,19 +556,22 @@ int Model::nao_inverse_geometric_model_arm(const Vector_<double>& pos, const Mat
 }
 
 int Model::nao_inverse_geometric_model_left_arm(const Vector_<double>& pos, const Matrix_<double>& R,
-                                                double* q) const {
+                                                double* q) const
+{
     return nao_inverse_geometric_model_arm(pos, R, q, -1);
 }
 
 int Model::nao_inverse_geometric_model_right_arm(const Vector_<double>& pos, const Matrix_<double>& R,
-                                                 double* q) const {
+                                                 double* q) const
+{
     return nao_inverse_geometric_model_arm(pos, R, q, 1);
 }
 
 // ---------------------------------------------------------------- torso yaw
 
 double Model::get_yaw_angle_torso_right_foot(const Vector_<double>& DO_R, const Vector_<double>& DO_L,
-                                             double theta_step, const Matrix_<double>& R) const {
+                                             double theta_step, const Matrix_<double>& R) const
+{
     const Vec P0R = table_offset(LegRightDHKK, 0);
     const Vec P1R = table_offset(LegRightDHKK, 1);
     const Mat R0R = table_rotation(LegRightDHKK, 0);
@@ -577,10 +618,12 @@ double Model::get_yaw_angle_torso_right_foot(const Vector_<double>& DO_R, const 
                 fprintf(stderr, "error, there is no solution, delta is too much negative = %f\n", delta);
                 return 0;
             }
-            fprintf(stderr, "error, there is no solution, delta is too much negative = %f, A=%f, B=%f,Bp=%f, C=%f, Cp=%f\n",
+            fprintf(stderr,
+                    "error, there is no solution, delta is too much negative = %f, A=%f, B=%f,Bp=%f, C=%f, "
+                    "Cp=%f\n",
                     delta, QA, bp, QB, cp, QC);
-            fprintf(stderr, "error(next debug), DO_R=(%f,%f,%f), DO_L=(%f,%f,%f), theta_step=%f\n", DO_R[0], DO_R[1],
-                    DO_R[2], DO_L[0], DO_L[1], DO_L[2], theta_step);
+            fprintf(stderr, "error(next debug), DO_R=(%f,%f,%f), DO_L=(%f,%f,%f), theta_step=%f\n", DO_R[0],
+                    DO_R[1], DO_R[2], DO_L[0], DO_L[1], DO_L[2], theta_step);
             return -9999;
         }
         if (delta < 0) delta = 0;

@@ -30,8 +30,8 @@ struct DHKKTable {
 
 class Model {
 public:
-    int version;  // 1: dimensions from the body parameter files
-    double eps;   // 1e-6, tolerance of the arm model and its equation solver
+    int version;        // 1: dimensions from the body parameter files
+    double eps;         // 1e-6, tolerance of the arm model and its equation solver
     double ThighAngle;  // inclination of the hip-to-knee line
 
     DHKKTable<8> LegLeftDHKK;
@@ -44,8 +44,8 @@ public:
     double HipOffsetY;
     double HipOffsetX;
     double KneeAnkleOffsetX;
-    double Lf;  // hip to knee, vertical
-    double Lt;  // knee to ankle
+    double Lf;          // hip to knee, vertical
+    double Lt;          // knee to ankle
     double FootHeight;  // ankle to sole
     double Length_Heel_Ankle;
     double Length_Ankle_Toe_Tip;

@@ -7,28 +7,29 @@
 #include "kinematics/naoparam.h"
 #include "kinematics/rsg_writer.h"
 
-int NaoArm::init(const char* path) {
+int NaoArm::init(const char* path)
+{
     FILE* f = fopen(path, "r");
     if (f == nullptr) {
         fprintf(stderr, "NaoArm::init fopen %s FAILED\n", path);
         return 0;
     }
     static const char* const keys[] = {
-        "ShoulderRelTorso_X", "ShoulderRelTorso_Y", "ShoulderRelTorso_Z", "UpperarmRelShoulderX",
+        "ShoulderRelTorso_X",   "ShoulderRelTorso_Y",   "ShoulderRelTorso_Z", "UpperarmRelShoulderX",
         "UpperarmRelShoulderY", "UpperarmRelShoulderZ", "ElbowRelUpperArm_X", "ElbowRelUpperArm_Y",
-        "ElbowRelUpperArm_Z", "LowerarmRelElbow_X", "LowerarmRelElbow_Y", "LowerarmRelElbow_Z",
-        "ShoulderRadius", "ShoulderMass", "UpperArmSizeX", "UpperArmSizeY",
-        "UpperArmSizeZ", "UpperArmMass", "ElbowRadius", "ElbowMass",
-        "LowerArmSizeX", "LowerArmSizeY", "LowerArmSizeZ", "LowerArmMass"};
+        "ElbowRelUpperArm_Z",   "LowerarmRelElbow_X",   "LowerarmRelElbow_Y", "LowerarmRelElbow_Z",
+        "ShoulderRadius",       "ShoulderMass",         "UpperArmSizeX",      "UpperArmSizeY",
+        "UpperArmSizeZ",        "UpperArmMass",         "ElbowRadius",        "ElbowMass",
+        "LowerArmSizeX",        "LowerArmSizeY",        "LowerArmSizeZ",      "LowerArmMass"};
     float* const rel[12] = {&ShoulderRelTorso_X,   &ShoulderRelTorso_Y,   &ShoulderRelTorso_Z,
                             &UpperarmRelShoulderX, &UpperarmRelShoulderY, &UpperarmRelShoulderZ,
                             &ElbowRelUpperArm_X,   &ElbowRelUpperArm_Y,   &ElbowRelUpperArm_Z,
                             &LowerarmRelElbow_X,   &LowerarmRelElbow_Y,   &LowerarmRelElbow_Z};
-    float* const fields[24] = {rel[0],         rel[1],         rel[2],         rel[3],        rel[4],
-                               rel[5],         rel[6],         rel[7],         rel[8],        rel[9],
+    float* const fields[24] = {rel[0],         rel[1],         rel[2],          rel[3],        rel[4],
+                               rel[5],         rel[6],         rel[7],          rel[8],        rel[9],
                                rel[10],        rel[11],        &ShoulderRadius, &ShoulderMass, &UpperArmSizeX,
-                               &UpperArmSizeY, &UpperArmSizeZ, &UpperArmMass,  &ElbowRadius,  &ElbowMass,
-                               &LowerArmSizeX, &LowerArmSizeY, &LowerArmSizeZ, &LowerArmMass};
+                               &UpperArmSizeY, &UpperArmSizeZ, &UpperArmMass,   &ElbowRadius,  &ElbowMass,
+                               &LowerArmSizeX, &LowerArmSizeY, &LowerArmSizeZ,  &LowerArmMass};
     read_body_param_lines(f, keys, fields, 24);
     fclose(f);
 
@@ -43,13 +44,15 @@ int NaoArm::init(const char* path) {
 
 // ---- Robot-description file ----
 
-void NaoArm::write_file(const char* dir) {
+void NaoArm::write_file(const char* dir)
+{
     write_limb_rsg_file(*this, dir, "naoarm.rsg", "NaoArm write_file FAILED\n");
 }
 
 void NaoArm::write_begin(FILE* f) { write_limb_rsg_begin(f); }
 
-void NaoArm::write_names(FILE* f) {
+void NaoArm::write_names(FILE* f)
+{
     static const char* const lines[] = {
         "    ;\n",
         "    ;The Names\n",
@@ -80,7 +83,8 @@ void NaoArm::write_names(FILE* f) {
 
 // The lateral offsets are written unsigned ($LRFactor gives the side); the
 // elbow's always points inwards, whatever the file's sign.
-void NaoArm_position::write_position_param(FILE* f) {
+void NaoArm_position::write_position_param(FILE* f)
+{
     const float abs_ShoulderRelTorso_X = std::fabs(ShoulderRelTorso_X);
     const float abs_UpperarmRelShoulderX = std::fabs(UpperarmRelShoulderX);
     const float neg_abs_ElbowRelUpperArm_X = -std::fabs(ElbowRelUpperArm_X);
@@ -124,7 +128,8 @@ void NaoArm_position::write_position_param(FILE* f) {
     write_rsg_lines(f, lines);
 }
 
-void NaoArm_size_mass::write_size_mass(FILE* f) {
+void NaoArm_size_mass::write_size_mass(FILE* f)
+{
     const rsg_line_t lines[] = {
         {"    ;\n", nullptr},
         {"    ;Size and Mass Parameters\n", nullptr},
@@ -150,7 +155,8 @@ void NaoArm_size_mass::write_size_mass(FILE* f) {
     write_rsg_lines(f, lines);
 }
 
-void NaoArm::write_joint(FILE* f) {
+void NaoArm::write_joint(FILE* f)
+{
     write_limb_rsg_joint_head(f);
     static const char* const lines[] = {
         "    (def $aj1_min -120)\n",

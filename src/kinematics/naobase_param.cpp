@@ -13,7 +13,8 @@ float NaoBase::TorsoWidth = 0;
 float NaoBase::TorsoHeight = 0;
 float NaoBase::TorsoMass = 0;
 
-int NaoBase::init(const char* path) {
+int NaoBase::init(const char* path)
+{
     FILE* f = fopen(path, "r");
     if (f == nullptr) {
         fprintf(stderr, "NaoBase::init fopen %s FAILED\n", path);
@@ -21,18 +22,21 @@ int NaoBase::init(const char* path) {
     }
     static const char* const keys[] = {"Torso_X",    "Torso_Y",     "Torso_Z",  "TorsoLength",
                                        "TorsoWidth", "TorsoHeight", "TorsoMass"};
-    float* const fields[] = {&Torso_X, &Torso_Y, &Torso_Z, &TorsoLength, &TorsoWidth, &TorsoHeight, &TorsoMass};
+    float* const fields[] = {&Torso_X,    &Torso_Y,     &Torso_Z,  &TorsoLength,
+                             &TorsoWidth, &TorsoHeight, &TorsoMass};
     read_body_param_lines(f, keys, fields, 7);
     fclose(f);
     return 1;
 }
 
-void NaoBase::reset() {
+void NaoBase::reset()
+{
     Torso_X = Torso_Y = Torso_Z = 0;
     TorsoLength = TorsoWidth = TorsoHeight = TorsoMass = 0;
 }
 
-void NaoBase::write_base_file(const char* dir) {
+void NaoBase::write_base_file(const char* dir)
+{
     std::string name(dir);
     if (!name.empty() && name.back() != '/') name += '/';
     name += "nao_hetero.rsg";
@@ -42,16 +46,29 @@ void NaoBase::write_base_file(const char* dir) {
         return;
     }
     static const char* const head[] = {
-        "; -*- mode: lisp; -*-\n\n", ";\n", "; nao robot description file.\n", ";\n\n", "(RSG 0 1)\n", "(\n\n",
-        "(templ $type)\n",       "    \n", ";\n", "; The torso parameters\n", ";\n\n",
+        "; -*- mode: lisp; -*-\n\n",
+        ";\n",
+        "; nao robot description file.\n",
+        ";\n\n",
+        "(RSG 0 1)\n",
+        "(\n\n",
+        "(templ $type)\n",
+        "    \n",
+        ";\n",
+        "; The torso parameters\n",
+        ";\n\n",
     };
     write_rsg_text(f, head);
     // The body file's Torso_X/Y/Z are the scene's initial torso position.
     const rsg_line_t torso[] = {
-        {"(def $TorsoLength  %f)\n", &TorsoLength}, {"(def $TorsoWidth   %f)\n", &TorsoWidth},
-        {"(def $TorsoHeight  %f)\n", &TorsoHeight}, {"(def $TorsoMass    %f)\n\n", &TorsoMass},
-        {"(def $TorsoInitX  %f)\n", &Torso_X},       {"(def $TorsoInitY  %f)\n", &Torso_Y},
-        {"(def $TorsoInitZ  %f)\n\n", &Torso_Z},     {"(def $loadObj (eval Nao.UseTexture))\n", nullptr},
+        {"(def $TorsoLength  %f)\n", &TorsoLength},
+        {"(def $TorsoWidth   %f)\n", &TorsoWidth},
+        {"(def $TorsoHeight  %f)\n", &TorsoHeight},
+        {"(def $TorsoMass    %f)\n\n", &TorsoMass},
+        {"(def $TorsoInitX  %f)\n", &Torso_X},
+        {"(def $TorsoInitY  %f)\n", &Torso_Y},
+        {"(def $TorsoInitZ  %f)\n\n", &Torso_Z},
+        {"(def $loadObj (eval Nao.UseTexture))\n", nullptr},
         {"\n", nullptr},
     };
     write_rsg_lines(f, torso);

@@ -7,7 +7,8 @@
 #include "kinematics/naoparam.h"
 #include "kinematics/rsg_writer.h"
 
-int NaoLeg::init(const char* path) {
+int NaoLeg::init(const char* path)
+{
     FILE* f = fopen(path, "r");
     if (f == nullptr) {
         fprintf(stderr, "NaoLeg::init fopen %s FAILED\n", path);
@@ -27,12 +28,12 @@ int NaoLeg::init(const char* path) {
                             &ThighRelHip2_Z,  &ShankRelThigh_X, &ShankRelThigh_Y, &ShankRelThigh_Z,
                             &AnkleRelShank_X, &AnkleRelShank_Y, &AnkleRelShank_Z, &FootRelAnkle_X,
                             &FootRelAnkle_Y,  &FootRelAnkle_Z};
-    float* const fields[36] = {rel[0],       rel[1],      rel[2],       rel[3],      rel[4],     rel[5],
-                               rel[6],       rel[7],      rel[8],       rel[9],      rel[10],    rel[11],
-                               rel[12],      rel[13],     rel[14],      rel[15],     rel[16],    rel[17],
-                               &Hip1Radius,  &Hip1Mass,   &Hip2Radius,  &Hip2Mass,   &ThighSizeX, &ThighSizeY,
-                               &ThighSizeZ,  &ThighMass,  &ShankSizeX,  &ShankSizeY, &ShankSizeZ, &ShankMass,
-                               &AnkleRadius, &AnkleMass,  &FootSizeX,   &FootSizeY,  &FootSizeZ,  &FootMass};
+    float* const fields[36] = {rel[0],       rel[1],     rel[2],      rel[3],      rel[4],      rel[5],
+                               rel[6],       rel[7],     rel[8],      rel[9],      rel[10],     rel[11],
+                               rel[12],      rel[13],    rel[14],     rel[15],     rel[16],     rel[17],
+                               &Hip1Radius,  &Hip1Mass,  &Hip2Radius, &Hip2Mass,   &ThighSizeX, &ThighSizeY,
+                               &ThighSizeZ,  &ThighMass, &ShankSizeX, &ShankSizeY, &ShankSizeZ, &ShankMass,
+                               &AnkleRadius, &AnkleMass, &FootSizeX,  &FootSizeY,  &FootSizeZ,  &FootMass};
     read_body_param_lines(f, keys, fields, 36);
     fclose(f);
 
@@ -49,13 +50,15 @@ int NaoLeg::init(const char* path) {
 
 // ---- Robot-description file ----
 
-void NaoLeg::write_file(const char* dir) {
+void NaoLeg::write_file(const char* dir)
+{
     write_limb_rsg_file(*this, dir, "naoleg.rsg", "NaoLeg wirte_file FAILED\n");
 }
 
 void NaoLeg::write_begin(FILE* f) { write_limb_rsg_begin(f); }
 
-void NaoLeg::write_names(FILE* f) {
+void NaoLeg::write_names(FILE* f)
+{
     static const char* const lines[] = {
         "    ;\n",
         "    ;The Names\n",
@@ -95,7 +98,8 @@ void NaoLeg::write_names(FILE* f) {
 }
 
 // The lateral offset is written unsigned: $LRFactor gives the side.
-void NaoLeg_position::write_position_param(FILE* f) {
+void NaoLeg_position::write_position_param(FILE* f)
+{
     const float abs_Hip1RelTorso_X = std::fabs(Hip1RelTorso_X);
     const rsg_line_t lines[] = {
         {"    ;\n", nullptr},
@@ -153,7 +157,8 @@ void NaoLeg_position::write_position_param(FILE* f) {
     write_rsg_lines(f, lines);
 }
 
-void NaoLeg_size_mass::write_size_mass(FILE* f) {
+void NaoLeg_size_mass::write_size_mass(FILE* f)
+{
     const rsg_line_t lines[] = {
         {"    ;\n", nullptr},
         {"    ;Size and Mass Parameters\n", nullptr},
@@ -187,7 +192,8 @@ void NaoLeg_size_mass::write_size_mass(FILE* f) {
     write_rsg_lines(f, lines);
 }
 
-void NaoLeg::write_joint(FILE* f) {
+void NaoLeg::write_joint(FILE* f)
+{
     write_limb_rsg_joint_head(f);
     static const char* const lines[] = {
         "    (def $lj1_min    -90)\n",

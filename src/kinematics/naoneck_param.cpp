@@ -5,7 +5,8 @@
 #include "kinematics/naoparam.h"
 #include "kinematics/rsg_writer.h"
 
-int NaoNeck::init(const char* path) {
+int NaoNeck::init(const char* path)
+{
     FILE* f = fopen(path, "r");
     if (f == nullptr) {
         fprintf(stderr, "NaoNeck::init fopen %s FAILED\n", path);
@@ -20,7 +21,8 @@ int NaoNeck::init(const char* path) {
 
 // ---- Robot-description file ----
 
-void NaoNeck::write_file(const char* dir) {
+void NaoNeck::write_file(const char* dir)
+{
     FILE* f = open_rsg_output(dir, "naoneckhead.rsg");
     if (f == nullptr) {
         fprintf(stderr, "NaoNeck write_file FAILED\n");
@@ -33,7 +35,8 @@ void NaoNeck::write_file(const char* dir) {
     fclose(f);
 }
 
-void NaoNeck::write_begin(FILE* f) {
+void NaoNeck::write_begin(FILE* f)
+{
     static const char* const lines[] = {
         "; -*- mode: lisp; -*-\n\n",
         "(RSG 0 1)\n",
@@ -46,7 +49,8 @@ void NaoNeck::write_begin(FILE* f) {
     write_rsg_text(f, lines);
 }
 
-void NaoNeck_size_mass::write_neck_param(FILE* f) {
+void NaoNeck_size_mass::write_neck_param(FILE* f)
+{
     const rsg_line_t lines[] = {
         {"    ;\n", nullptr},
         {"    ;neck parameter\n", nullptr},
@@ -63,7 +67,8 @@ void NaoNeck_size_mass::write_neck_param(FILE* f) {
     write_rsg_lines(f, lines);
 }
 
-void NaoNeck_size_mass::write_head_param(FILE* f) {
+void NaoNeck_size_mass::write_head_param(FILE* f)
+{
     const rsg_line_t lines[] = {
         {"    ;\n", nullptr},
         {"    ;head parameter\n", nullptr},

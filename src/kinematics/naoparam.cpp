@@ -36,7 +36,8 @@ const int kWalkKeyCount = sizeof(kWalkKeys) / sizeof(kWalkKeys[0]);
 
 }  // namespace
 
-void read_body_param_lines(FILE* f, const char* const* keys, float* const* fields, int n) {
+void read_body_param_lines(FILE* f, const char* const* keys, float* const* fields, int n)
+{
     char line[kLineSize];
     std::string format;
     while (fgets(line, sizeof(line), f) != nullptr) {
@@ -54,7 +55,8 @@ void read_body_param_lines(FILE* f, const char* const* keys, float* const* field
     }
 }
 
-int NaoWalkParam::set(int Ptype, int Stype, const char* key, double& value, const char* dir) {
+int NaoWalkParam::set(int Ptype, int Stype, const char* key, double& value, const char* dir)
+{
     if (Ptype < 0 || Ptype > 3 || Stype != 0) {
         fprintf(stderr, "NaoWalkParam::set Ptype and Stype not defined\n");
         exit(0);
@@ -81,7 +83,8 @@ int NaoWalkParam::set(int Ptype, int Stype, const char* key, double& value, cons
     return 1;
 }
 
-void NaoParam::init(const char* dir, int Ptype_, int Stype_, bool separator) {
+void NaoParam::init(const char* dir, int Ptype_, int Stype_, bool separator)
+{
     Ptype = Ptype_;
     Stype = Stype_;
 
@@ -125,7 +128,8 @@ void NaoParam::init(const char* dir, int Ptype_, int Stype_, bool separator) {
     }
 }
 
-void NaoParam::write_rsg_files(const char* dir) {
+void NaoParam::write_rsg_files(const char* dir)
+{
     NaoBase::write_base_file(dir);
     left_leg.write_file(dir);
     left_arm.write_file(dir);

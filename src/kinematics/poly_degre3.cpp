@@ -5,11 +5,12 @@
 #include "kinematics/determinants.h"
 
 bool poly_degre3(double t0, double p0, double t1, double p1, double dp0, double dp1, double& c3, double& c2,
-                 double& c1, double& c0) {
-    const double A[16] = {t0 * t0 * t0,     t0 * t0, t0, 1,  //
-                          t1 * t1 * t1,     t1 * t1, t1, 1,  //
-                          3 * t0 * t0,      2 * t0,  1,  0,  //
-                          3 * t1 * t1,      2 * t1,  1,  0};
+                 double& c1, double& c0)
+{
+    const double A[16] = {t0 * t0 * t0, t0 * t0, t0, 1,  //
+                          t1 * t1 * t1, t1 * t1, t1, 1,  //
+                          3 * t0 * t0,  2 * t0,  1,  0,  //
+                          3 * t1 * t1,  2 * t1,  1,  0};
     const double rhs[4] = {p0, p1, dp0, dp1};
     const double det = det44(A);
     if (fabs(det) < 1e-15) return false;

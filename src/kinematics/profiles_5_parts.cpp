@@ -12,7 +12,8 @@ struct Cubic {
     double c3, c2, c1, c0;
 };
 
-int make_even(int n) {
+int make_even(int n)
+{
     if (n == 1) return 2;
     if (n % 2 == 1) return n - 1;
     return n;
@@ -21,16 +22,19 @@ int make_even(int n) {
 // Velocity and position at t of a part that starts at ts with velocity vs
 // and position ps, its acceleration being the cubic a: the exact first and
 // second integrals.
-double part_velocity(const Cubic& a, double ts, double vs, double t) {
+double part_velocity(const Cubic& a, double ts, double vs, double t)
+{
     return vs + a.c3 * (pow(t, 4) - pow(ts, 4)) / 4 + a.c2 * (pow(t, 3) - pow(ts, 3)) / 3 +
            a.c1 * (t * t - ts * ts) / 2 + a.c0 * (t - ts);
 }
 
-double part_position(const Cubic& a, double ts, double vs, double ps, double t) {
+double part_position(const Cubic& a, double ts, double vs, double ps, double t)
+{
     const double dt = t - ts;
     return ps + vs * dt + a.c3 / 4 * (pow(t, 5) / 5 - pow(ts, 5) / 5 - dt * pow(ts, 4)) +
            a.c2 / 3 * (pow(t, 4) / 4 - pow(ts, 4) / 4 - dt * pow(ts, 3)) +
-           a.c1 / 2 * (pow(t, 3) / 3 - pow(ts, 3) / 3 - dt * ts * ts) + a.c0 * (t * t / 2 - ts * ts / 2 - dt * ts);
+           a.c1 / 2 * (pow(t, 3) / 3 - pow(ts, 3) / 3 - dt * ts * ts) +
+           a.c0 * (t * t / 2 - ts * ts / 2 - dt * ts);
 }
 
 double cubic_value(const Cubic& a, double t) { return a.c3 * t * t * t + a.c2 * t * t + a.c1 * t + a.c0; }
@@ -41,12 +45,13 @@ double cubic_slope(const Cubic& a, double t) { return 3 * a.c3 * t * t + 2 * a.c
 // cubics of a profile (ramp counts already even). False when the counts
 // make no profile (with a message naming the caller) or a fit fails.
 bool build_profile(const char* caller, int n_acc, int n_dec, int NT, double dt, double D, double& Vmax,
-                   double& a_acc, double& a_dec, Cubic A[4]) {
+                   double& a_acc, double& a_dec, Cubic A[4])
+{
     // Guards for what would otherwise divide by zero or index before the
     // arrays: ramps without samples, ramps longer than the profile, no time.
     if (n_acc < 2 || n_dec < 2 || NT < n_acc + n_dec || !(dt > 0)) {
-        fprintf(stderr, "%s: no profile with n_acc=%d, n_dec=%d, NT=%d, dt=%g, returning failure\n", caller, n_acc,
-                n_dec, NT, dt);
+        fprintf(stderr, "%s: no profile with n_acc=%d, n_dec=%d, NT=%d, dt=%g, returning failure\n", caller,
+                n_acc, n_dec, NT, dt);
         return false;
     }
     const double Tacc = n_acc * dt;
@@ -57,7 +62,8 @@ bool build_profile(const char* caller, int n_acc, int n_dec, int NT, double dt, 
     a_dec = calculate_accmax(0, 0, Tdec / 2, Vmax);
     if (!poly_degre3(0, 0, Tacc / 2, a_acc, 0, 0, A[0].c3, A[0].c2, A[0].c1, A[0].c0)) return false;
     if (!poly_degre3(Tacc / 2, a_acc, Tacc, 0, 0, 0, A[1].c3, A[1].c2, A[1].c1, A[1].c0)) return false;
-    if (!poly_degre3(Tacc + Tcst, 0, Tacc + Tcst + Tdec / 2, -a_dec, 0, 0, A[2].c3, A[2].c2, A[2].c1, A[2].c0))
+    if (!poly_degre3(Tacc + Tcst, 0, Tacc + Tcst + Tdec / 2, -a_dec, 0, 0, A[2].c3, A[2].c2, A[2].c1,
+                     A[2].c0))
         return false;
     if (!poly_degre3(Tdec / 2 + (Tacc + Tcst), -a_dec, Tacc + Tcst + Tdec, 0, 0, 0, A[3].c3, A[3].c2, A[3].c1,
                      A[3].c0))
@@ -67,7 +73,8 @@ bool build_profile(const char* caller, int n_acc, int n_dec, int NT, double dt, 
 
 // The whole sampling; every output but pos may be null.
 bool sample_profile(int n_acc, int n_dec, int NT, double dt, double P0, double D, double* pos, double* vel,
-                    double* acc, double* jerk, double* Vmax_out, double* a_acc_out, double* a_dec_out) {
+                    double* acc, double* jerk, double* Vmax_out, double* a_acc_out, double* a_dec_out)
+{
     n_acc = make_even(n_acc);
     n_dec = make_even(n_dec);
     double Vmax = 0, a_acc = 0, a_dec = 0;
@@ -118,32 +125,39 @@ bool sample_profile(int n_acc, int n_dec, int NT, double dt, double P0, double D
 
 }  // namespace
 
-bool profiles_5_parts(int n_acc, int n_dec, int NT, double dt, double P0, double D, double* pos) {
-    return sample_profile(n_acc, n_dec, NT, dt, P0, D, pos, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+bool profiles_5_parts(int n_acc, int n_dec, int NT, double dt, double P0, double D, double* pos)
+{
+    return sample_profile(n_acc, n_dec, NT, dt, P0, D, pos, nullptr, nullptr, nullptr, nullptr, nullptr,
+                          nullptr);
 }
 
-bool profiles_5_parts(int n_acc, int n_dec, int NT, double dt, double P0, double D, double* pos, double* vel) {
+bool profiles_5_parts(int n_acc, int n_dec, int NT, double dt, double P0, double D, double* pos, double* vel)
+{
     return sample_profile(n_acc, n_dec, NT, dt, P0, D, pos, vel, nullptr, nullptr, nullptr, nullptr, nullptr);
 }
 
 bool profiles_5_parts(int n_acc, int n_dec, int NT, double dt, double P0, double D, double* pos, double* vel,
-                      double* acc, double* jerk) {
+                      double* acc, double* jerk)
+{
     return sample_profile(n_acc, n_dec, NT, dt, P0, D, pos, vel, acc, jerk, nullptr, nullptr, nullptr);
 }
 
 bool profiles_5_parts(int n_acc, int n_dec, int NT, double dt, double P0, double D, double* pos, double* vel,
-                      double* acc, double* jerk, double& Vmax, double& a_acc, double& a_dec) {
+                      double* acc, double* jerk, double& Vmax, double& a_acc, double& a_dec)
+{
     Vmax = 0;
     a_acc = 0;
     a_dec = 0;
     return sample_profile(n_acc, n_dec, NT, dt, P0, D, pos, vel, acc, jerk, &Vmax, &a_acc, &a_dec);
 }
 
-int get_one_point_profiles_5_parts(int NT, int k, double dt, double Pinit, double Pfinal, double& P) {
+int get_one_point_profiles_5_parts(int NT, int k, double dt, double Pinit, double Pfinal, double& P)
+{
     P = Pinit;
     if (NT < 4) {
         fprintf(stderr,
-                "\n\n =====> !!! Erreur inside get_one_point_profiles_5_parts: insufficient number of points, must be "
+                "\n\n =====> !!! Erreur inside get_one_point_profiles_5_parts: insufficient number of "
+                "points, must be "
                 ">= 4. Returning Pinit.\n\n");
         return 0;
     }
@@ -154,7 +168,8 @@ int get_one_point_profiles_5_parts(int NT, int k, double dt, double Pinit, doubl
     const int n_dec = make_even(NT / 2);
     double Vmax = 0, a_acc = 0, a_dec = 0;
     Cubic A[4];
-    if (!build_profile("get_one_point_profiles_5_parts", n_acc, n_dec, NT, dt, D, Vmax, a_acc, a_dec, A)) return 0;
+    if (!build_profile("get_one_point_profiles_5_parts", n_acc, n_dec, NT, dt, D, Vmax, a_acc, a_dec, A))
+        return 0;
 
     const double P1 = part_position(A[0], 0, 0, Pinit, (n_acc / 2) * dt);
     const double P2 = part_position(A[1], (n_acc / 2) * dt, Vmax / 2, P1, n_acc * dt);
@@ -162,7 +177,8 @@ int get_one_point_profiles_5_parts(int NT, int k, double dt, double Pinit, doubl
     const double P4 = part_position(A[2], (NT - n_dec) * dt, Vmax, P3, (NT - n_dec / 2) * dt);
 
     if (k < 1) {
-        fprintf(stderr, "Erreur inside get_one_point_profiles_5_parts: k < 1, must start with 1. Returning Pinit\n");
+        fprintf(stderr,
+                "Erreur inside get_one_point_profiles_5_parts: k < 1, must start with 1. Returning Pinit\n");
         return 0;
     }
     const double t = k * dt;
@@ -177,16 +193,18 @@ int get_one_point_profiles_5_parts(int NT, int k, double dt, double Pinit, doubl
     else if (k <= NT)
         P = part_position(A[3], (NT - n_dec / 2) * dt, Vmax / 2, P4, t);
     else {
-        fprintf(stderr,
-                "Erreur inside get_one_point_profiles_5_parts: current number above NT, not possible. Returning "
-                "Pinit");
+        fprintf(
+            stderr,
+            "Erreur inside get_one_point_profiles_5_parts: current number above NT, not possible. Returning "
+            "Pinit");
         P = Pinit;
         return 0;
     }
     return 1;
 }
 
-int get_one_point_profiles_5_parts_linear(int NT, int k, double P0, double P1, double& P) {
+int get_one_point_profiles_5_parts_linear(int NT, int k, double P0, double P1, double& P)
+{
     if (NT <= 0) {
         // No samples to spread the move over: stay at the start.
         fprintf(stderr, "get_one_point_profiles_5_parts_linear: NT=%d must be positive. Returning P0\n", NT);

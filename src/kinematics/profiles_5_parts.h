@@ -9,14 +9,13 @@
 // False, with the arrays unwritten, when a fit fails or the counts do not
 // make a profile (a ramp of no samples, ramps longer than NT, dt <= 0).
 bool profiles_5_parts(int n_acc, int n_dec, int NT, double dt, double P0, double D, double* pos);
-bool profiles_5_parts(int n_acc, int n_dec, int NT, double dt, double P0, double D, double* pos,
-                      double* vel);
-bool profiles_5_parts(int n_acc, int n_dec, int NT, double dt, double P0, double D, double* pos,
-                      double* vel, double* acc, double* jerk);
+bool profiles_5_parts(int n_acc, int n_dec, int NT, double dt, double P0, double D, double* pos, double* vel);
+bool profiles_5_parts(int n_acc, int n_dec, int NT, double dt, double P0, double D, double* pos, double* vel,
+                      double* acc, double* jerk);
 // Also reports the cruise velocity and both peak accelerations (set to 0
 // before anything else).
-bool profiles_5_parts(int n_acc, int n_dec, int NT, double dt, double P0, double D, double* pos,
-                      double* vel, double* acc, double* jerk, double& Vmax, double& a_acc, double& a_dec);
+bool profiles_5_parts(int n_acc, int n_dec, int NT, double dt, double P0, double D, double* pos, double* vel,
+                      double* acc, double* jerk, double& Vmax, double& a_acc, double& a_dec);
 
 // Sample k (1..NT) of the profile from Pinit to Pfinal with both ramps NT/2
 // samples long. Returns 1, or 0 with P = Pinit when refused (NT < 4, k

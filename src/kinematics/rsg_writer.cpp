@@ -2,7 +2,8 @@
 
 #include <string>
 
-void write_rsg_lines(FILE* f, const rsg_line_t* lines, int n) {
+void write_rsg_lines(FILE* f, const rsg_line_t* lines, int n)
+{
     for (int i = 0; i < n; ++i) {
         if (lines[i].value)
             fprintf(f, lines[i].text, *lines[i].value);
@@ -11,18 +12,21 @@ void write_rsg_lines(FILE* f, const rsg_line_t* lines, int n) {
     }
 }
 
-void write_rsg_text(FILE* f, const char* const* lines, int n) {
+void write_rsg_text(FILE* f, const char* const* lines, int n)
+{
     for (int i = 0; i < n; ++i) fputs(lines[i], f);
 }
 
-FILE* open_rsg_output(const char* dir, const char* name) {
+FILE* open_rsg_output(const char* dir, const char* name)
+{
     std::string path(dir);
     if (!path.empty() && path.back() != '/') path += '/';
     path += name;
     return fopen(path.c_str(), "w");
 }
 
-bool append_rsg_tail(FILE* out, const char* tail) {
+bool append_rsg_tail(FILE* out, const char* tail)
+{
     FILE* in = fopen(tail, "r");
     if (in == nullptr) return false;
     char piece[1024];
@@ -31,11 +35,13 @@ bool append_rsg_tail(FILE* out, const char* tail) {
     return true;
 }
 
-void copy_rsg_tail(FILE* out, const char* tail, const char* who) {
+void copy_rsg_tail(FILE* out, const char* tail, const char* who)
+{
     if (!append_rsg_tail(out, tail)) fprintf(stderr, "%s::write_end fopen %s FAILED\n", who, tail);
 }
 
-void write_limb_rsg_begin(FILE* f) {
+void write_limb_rsg_begin(FILE* f)
+{
     static const char* const lines[] = {
         "; -*- mode: lisp; -*-\n\n",
         "(RSG 0 1)\n",
@@ -53,7 +59,8 @@ void write_limb_rsg_begin(FILE* f) {
     write_rsg_text(f, lines);
 }
 
-void write_limb_rsg_joint_head(FILE* f) {
+void write_limb_rsg_joint_head(FILE* f)
+{
     static const char* const lines[] = {
         "    ;\n",
         "    ;Joint Parameters\n",

@@ -20,11 +20,13 @@ void write_rsg_lines(FILE* f, const rsg_line_t* lines, int n);
 void write_rsg_text(FILE* f, const char* const* lines, int n);
 
 template <int N>
-void write_rsg_lines(FILE* f, const rsg_line_t (&lines)[N]) {
+void write_rsg_lines(FILE* f, const rsg_line_t (&lines)[N])
+{
     write_rsg_lines(f, lines, N);
 }
 template <int N>
-void write_rsg_text(FILE* f, const char* const (&lines)[N]) {
+void write_rsg_text(FILE* f, const char* const (&lines)[N])
+{
     write_rsg_text(f, lines, N);
 }
 
@@ -41,7 +43,8 @@ bool append_rsg_tail(FILE* out, const char* tail);
 // A leg's or arm's description file: its blocks in order, then its tail.
 // When the file cannot be opened, failure is said and nothing written.
 template <class Limb>
-void write_limb_rsg_file(Limb& limb, const char* dir, const char* name, const char* failure) {
+void write_limb_rsg_file(Limb& limb, const char* dir, const char* name, const char* failure)
+{
     FILE* f = open_rsg_output(dir, name);
     if (f == nullptr) {
         fputs(failure, stderr);

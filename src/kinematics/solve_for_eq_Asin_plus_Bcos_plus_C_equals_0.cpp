@@ -3,7 +3,8 @@
 #include "kinematics/nao_geometric_model.h"
 
 int Model::solve_for_eq_Asin_plus_Bcos_plusC_equals_0(double A, double B, double C, double& s1, double& c1,
-                                                      double& s2, double& c2) const {
+                                                      double& s2, double& c2) const
+{
     s1 = c1 = s2 = c2 = 999;
     if (fabs(A) < eps && fabs(B) < eps && fabs(C) < eps) return -2;  // every x solves it
     const double Delta = A * A + B * B - C * C;

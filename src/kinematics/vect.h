@@ -19,7 +19,8 @@ class Vector_ {
 public:
     T* v;  // exactly 3 elements; null only after destroy()
 
-    Vector_(T x, T y, T z) : v(nullptr) {
+    Vector_(T x, T y, T z) : v(nullptr)
+    {
         v = new (std::nothrow) T[3];
         if (v == nullptr) {
             fputs("Memory allocation failed in file vect.h, constructor.", stderr);
@@ -31,7 +32,8 @@ public:
         v[2] = z;
     }
 
-    Vector_(const Vector_& o) : v(nullptr) {
+    Vector_(const Vector_& o) : v(nullptr)
+    {
         initialize();
         copy(o.v);
     }
@@ -39,7 +41,8 @@ public:
     ~Vector_() { destroy(); }
 
     // Copies into the existing array: no reallocation, self-assignment safe.
-    Vector_& operator=(const Vector_& o) {
+    Vector_& operator=(const Vector_& o)
+    {
         copy(o.v);
         return *this;
     }
@@ -49,7 +52,8 @@ public:
 
     T norm() const { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
 
-    Vector_ crossprod(const Vector_& b) const {
+    Vector_ crossprod(const Vector_& b) const
+    {
         Vector_ r(0, 0, 0);
         r.v[0] = v[1] * b.v[2] - v[2] * b.v[1];
         r.v[1] = -(v[0] * b.v[2] - v[2] * b.v[0]);
@@ -57,7 +61,8 @@ public:
         return r;
     }
 
-    void initialize() {
+    void initialize()
+    {
         v = new (std::nothrow) T[3];
         if (v == nullptr) {
             fputs("Memory allocation failed in file vec.h, method initialize().", stderr);
@@ -67,11 +72,13 @@ public:
         v[0] = v[1] = v[2] = 0;
     }
 
-    void copy(const T* p) {
+    void copy(const T* p)
+    {
         for (int i = 0; i < 3; i++) v[i] = p[i];
     }
 
-    void destroy() {
+    void destroy()
+    {
         if (v != nullptr) {
             delete[] v;
             v = nullptr;
@@ -81,35 +88,40 @@ public:
 
 // Dot product, summed in index order.
 template <class T>
-T operator*(const Vector_<T>& a, const Vector_<T>& b) {
+T operator*(const Vector_<T>& a, const Vector_<T>& b)
+{
     T s = 0;
     for (int i = 0; i < 3; i++) s += a[i] * b[i];
     return s;
 }
 
 template <class T>
-Vector_<T> operator+(const Vector_<T>& a, const Vector_<T>& b) {
+Vector_<T> operator+(const Vector_<T>& a, const Vector_<T>& b)
+{
     Vector_<T> r(0, 0, 0);
     for (int i = 0; i < 3; i++) r[i] = a[i] + b[i];
     return r;
 }
 
 template <class T>
-Vector_<T> operator-(const Vector_<T>& a, const Vector_<T>& b) {
+Vector_<T> operator-(const Vector_<T>& a, const Vector_<T>& b)
+{
     Vector_<T> r(0, 0, 0);
     for (int i = 0; i < 3; i++) r[i] = a[i] - b[i];
     return r;
 }
 
 template <class T>
-Vector_<T> operator-(const Vector_<T>& a) {
+Vector_<T> operator-(const Vector_<T>& a)
+{
     Vector_<T> r(0, 0, 0);
     for (int i = 0; i < 3; i++) r[i] = -a[i];
     return r;
 }
 
 template <class T>
-Vector_<T> scalmult(const Vector_<T>& a, const T s) {
+Vector_<T> scalmult(const Vector_<T>& a, const T s)
+{
     Vector_<T> r(0, 0, 0);
     for (int i = 0; i < 3; i++) r[i] = a[i] * s;
     return r;
@@ -117,12 +129,14 @@ Vector_<T> scalmult(const Vector_<T>& a, const T s) {
 
 // The scalar is not deduced, so that v * 2 works as well as v * 2.0.
 template <class T>
-Vector_<T> operator*(const Vector_<T>& a, const typename brevane_nondeduced<T>::type s) {
+Vector_<T> operator*(const Vector_<T>& a, const typename brevane_nondeduced<T>::type s)
+{
     return scalmult(a, s);
 }
 
 template <class T>
-Vector_<T> operator*(const typename brevane_nondeduced<T>::type s, const Vector_<T>& a) {
+Vector_<T> operator*(const typename brevane_nondeduced<T>::type s, const Vector_<T>& a)
+{
     return scalmult(a, s);
 }
 

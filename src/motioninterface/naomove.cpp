@@ -94,8 +94,7 @@ namespace {
 // A taken request starts its motion (`mine`) afresh.
 bool take_request(NaoMove& m, bool& mine, bool& mine_stop, bool& other, bool& other_stop)
 {
-    if (m.kick || (!m.walking && (m.trans || m.rot)))
-        return false;
+    if (m.kick || (!m.walking && (m.trans || m.rot))) return false;
     m.motion_cycles = 0;
     // Every accepted motion begins its stand-pose interpolation afresh.
     naosimplemove_t::reset_interpolation();
@@ -112,8 +111,7 @@ bool take_request(NaoMove& m, bool& mine, bool& mine_stop, bool& other, bool& ot
 
 bool NaoMove::new_trans2013(double fwd, double side)
 {
-    if (!take_request(*this, trans, stop_trans, rot, stop_rot))
-        return false;
+    if (!take_request(*this, trans, stop_trans, rot, stop_rot)) return false;
     trans_fwd = fwd;
     trans_side = side;
     if (fwd == 0 && side == 0) {
@@ -125,8 +123,7 @@ bool NaoMove::new_trans2013(double fwd, double side)
 
 bool NaoMove::take_rotation_request(double angle, double xc)
 {
-    if (!take_request(*this, rot, stop_rot, trans, stop_trans))
-        return false;
+    if (!take_request(*this, rot, stop_rot, trans, stop_trans)) return false;
     rot_angle = angle;
     rot_xc = xc;
     return true;
@@ -136,8 +133,7 @@ void NaoMove::new_rot2013(double angle, double xc)
 {
     static motion_static<double> rand_rot_value(0.01);
     double& rand_rot = rand_rot_value.get();
-    if (!take_rotation_request(angle, xc))
-        return;
+    if (!take_rotation_request(angle, xc)) return;
     // The engine plans nothing for a negligible angle; alternate a tiny turn
     // instead so that the request still moves the robot.
     if (std::fabs(angle) <= 0.01) {
@@ -145,14 +141,12 @@ void NaoMove::new_rot2013(double angle, double xc)
         rot_angle = rand_rot;
     }
     walk_engine->init_walk_rotate(rot_angle, rot_xc, request_step_period);
-    if (debug)
-        std::fprintf(stderr, "%d naowalk_init_walk_rotate %f %f\n", cycle_count, rot_angle, rot_xc);
+    if (debug) std::fprintf(stderr, "%d naowalk_init_walk_rotate %f %f\n", cycle_count, rot_angle, rot_xc);
 }
 
 void NaoMove::new_kick2012(eKick k)
 {
-    if (kick || trans || rot || walking)
-        return;
+    if (kick || trans || rot || walking) return;
     motion_cycles = 0;
     naosimplemove_t::reset_interpolation();
     kick = true;
@@ -199,39 +193,37 @@ void apply_walk_motion(NaoMove& m, std::stringstream& out, int n, bool walking_n
         return;
     }
     switch (stage) {
-    case 0:
-        if (walking_now) {
-            stage = 1;
+        case 0:
+            if (walking_now) {
+                stage = 1;
+                break;
+            }
+            if (!m.stand_pose.interpolate(0, n, out, capture)) stage = 1;
+            if (capture) {
+                // The legs start the walk from the last stand-pose set-points.
+                for (int i = 0; i < 6; ++i) {
+                    m.q_left_leg[i] = m.stand_pose.captured[i] * kDegToRad;
+                    m.q_right_leg[i] = m.stand_pose.captured[6 + i] * kDegToRad;
+                }
+            }
+            break;
+        case 1:
+            if (!walking_now) naosimplemove_t::clearAllEffector(out);
+            stage = 2;
+            break;
+        case 2: {
+            m.walking = true;
+            bool r = m.check_walk();
+            after_step();
+            negate_inverted_leg_joints(m.q_left_leg, m.q_right_leg);
+            if (r) {
+                write_leg_speeds(out, m.q_left_leg, m.q_right_leg, divisor);
+            } else {
+                naosimplemove_t::clearAllEffector(out);
+                stop = true;
+            }
             break;
         }
-        if (!m.stand_pose.interpolate(0, n, out, capture))
-            stage = 1;
-        if (capture) {
-            // The legs start the walk from the last stand-pose set-points.
-            for (int i = 0; i < 6; ++i) {
-                m.q_left_leg[i] = m.stand_pose.captured[i] * kDegToRad;
-                m.q_right_leg[i] = m.stand_pose.captured[6 + i] * kDegToRad;
-            }
-        }
-        break;
-    case 1:
-        if (!walking_now)
-            naosimplemove_t::clearAllEffector(out);
-        stage = 2;
-        break;
-    case 2: {
-        m.walking = true;
-        bool r = m.check_walk();
-        after_step();
-        negate_inverted_leg_joints(m.q_left_leg, m.q_right_leg);
-        if (r) {
-            write_leg_speeds(out, m.q_left_leg, m.q_right_leg, divisor);
-        } else {
-            naosimplemove_t::clearAllEffector(out);
-            stop = true;
-        }
-        break;
-    }
     }
 }
 
@@ -240,16 +232,15 @@ void apply_walk_motion(NaoMove& m, std::stringstream& out, int n, bool walking_n
 void NaoMove::apply_trans(std::stringstream& out, int n, bool walking_now)
 {
     static motion_static<int> counter(0);
-    apply_walk_motion(*this, out, n, walking_now, counter.get(), trans, stop_trans, true, naosimplemove_t::gain,
-                      [] {});
+    apply_walk_motion(*this, out, n, walking_now, counter.get(), trans, stop_trans, true,
+                      naosimplemove_t::gain, [] {});
 }
 
 void NaoMove::apply_rot(std::stringstream& out, int n, bool walking_now)
 {
     static motion_static<int> counter(0);
     apply_walk_motion(*this, out, n, walking_now, counter.get(), rot, stop_rot, false, joint_gain, [this] {
-        if (debug)
-            std::fprintf(stderr, "%d checkwalk %f %f\n", cycle_count, 0.0, 0.0);
+        if (debug) std::fprintf(stderr, "%d checkwalk %f %f\n", cycle_count, 0.0, 0.0);
     });
 }
 
@@ -264,30 +255,29 @@ void NaoMove::apply_kick(std::stringstream& out, int n)
         return;
     }
     switch (stage) {
-    case 0:
-        if (!stand_pose.interpolate(0, n, out, false))
-            stage = 1;
-        break;
-    case 1:
-        naosimplemove_t::clearAllEffector(out);
-        stage = 2;
-        break;
-    case 2: {
-        double g = 1;
-        bool r = false;
-        if (kick_type == KICK_LEFT)
-            r = check_leftKick(g, 1);
-        else if (kick_type == KICK_RIGHT)
-            r = check_rightKick(g, 1);
-        if (r) {
-            negate_inverted_leg_joints(q_left_leg, q_right_leg);
-            write_leg_speeds(out, q_left_leg, q_right_leg, 1.0 / g);
-        } else {
+        case 0:
+            if (!stand_pose.interpolate(0, n, out, false)) stage = 1;
+            break;
+        case 1:
             naosimplemove_t::clearAllEffector(out);
-            kick_done = true;
+            stage = 2;
+            break;
+        case 2: {
+            double g = 1;
+            bool r = false;
+            if (kick_type == KICK_LEFT)
+                r = check_leftKick(g, 1);
+            else if (kick_type == KICK_RIGHT)
+                r = check_rightKick(g, 1);
+            if (r) {
+                negate_inverted_leg_joints(q_left_leg, q_right_leg);
+                write_leg_speeds(out, q_left_leg, q_right_leg, 1.0 / g);
+            } else {
+                naosimplemove_t::clearAllEffector(out);
+                kick_done = true;
+            }
+            break;
         }
-        break;
-    }
     }
 }
 

@@ -22,10 +22,10 @@ public:
     enum eKick : int { KICK_LEFT = 0, KICK_RIGHT = 1 };
 
     // Start values of the last-request members below.
-    static constexpr double default_fwd_dist = 0.6;        // m
-    static constexpr double default_sideways_dist = 0.3;   // m
+    static constexpr double default_fwd_dist = 0.6;                           // m
+    static constexpr double default_sideways_dist = 0.3;                      // m
     static constexpr double default_rotation_angle = 0.78539816339744830962;  // pi/4 rad
-    static constexpr double default_xcenter = -0.01;       // m
+    static constexpr double default_xcenter = -0.01;                          // m
 
     // Step period that every walk request asks of the engine (s).
     static constexpr double request_step_period = 0.18;
@@ -47,23 +47,23 @@ public:
     // time: the outcome does not change smoothly with the divisor.
     static constexpr double back_stand_up_gain = 6.0;
 
-    bool debug;        // prints two diagnostic lines when set
-    int cycle_count;   // calls of update since construction
-    bool walking;      // the walk engine is being driven
-    bool trans;        // a translation is active
-    bool rot;          // a rotation is active
-    bool kick;         // a kick is active
-    int motion_cycles; // cycles of the active motion
-    bool stop_trans;   // the walk reported its end: close the translation
-    bool stop_rot;     // the same for the rotation
-    bool kick_done;    // the kick reported its end
-    double trans_fwd;  // last translation request (m)
+    bool debug;         // prints two diagnostic lines when set
+    int cycle_count;    // calls of update since construction
+    bool walking;       // the walk engine is being driven
+    bool trans;         // a translation is active
+    bool rot;           // a rotation is active
+    bool kick;          // a kick is active
+    int motion_cycles;  // cycles of the active motion
+    bool stop_trans;    // the walk reported its end: close the translation
+    bool stop_rot;      // the same for the rotation
+    bool kick_done;     // the kick reported its end
+    double trans_fwd;   // last translation request (m)
     double trans_side;
     double rot_angle;  // last rotation request (rad, m)
     double rot_xc;
     eKick kick_type;
     naosimplemove_t stand_pose;  // "dataWalk/stand3.dat"
-    double odo_x;      // last global pose given to set_odo_global
+    double odo_x;                // last global pose given to set_odo_global
     double odo_y;
     double odo_theta;
 

@@ -25,8 +25,7 @@ bool NaoMove::new_trans2013(double forward, double side)
         lissage_ON = N;
     }
     // A side that returns to 0 counts as a change of direction.
-    if ((previous_s > 0 && side <= 0) || (previous_s < 0 && side >= 0))
-        lissage_ON = N;
+    if ((previous_s > 0 && side <= 0) || (previous_s < 0 && side >= 0)) lissage_ON = N;
     previous_s = side;
     if (lissage_ON >= 0) {
         --lissage_ON;
@@ -50,8 +49,7 @@ void NaoMove::new_rot2013(double theta, double xc)
     if (!rot_series) {
         rot_series = true;
         rot_first = theta;
-        if (theta == 0)
-            std::fprintf(stderr, "ERROR new_rot2013 %f %f\n", theta, xc);
+        if (theta == 0) std::fprintf(stderr, "ERROR new_rot2013 %f %f\n", theta, xc);
         new_rot2012(theta, xc);
         return;
     }
@@ -64,8 +62,7 @@ void NaoMove::new_rot2013(double theta, double xc)
 
 void NaoMove::new_rot2012(double theta, double xc)
 {
-    if (!take_rotation_request(theta, xc))
-        return;
+    if (!take_rotation_request(theta, xc)) return;
     if (theta == 0)
         std::fprintf(stderr, "init_walk_rotate %f %f ERROR\n", theta, xc);
     else
@@ -77,11 +74,13 @@ void NaoMove::stop_walk2012() { new_trans2012(0.001, 0.0); }
 void NaoMove::new_kick2012(eKick k)
 {
     if (kick) {
-        std::fprintf(stderr, "new_kick(%d) != current kick (%d)\n", static_cast<int>(k), static_cast<int>(kick_type));
+        std::fprintf(stderr, "new_kick(%d) != current kick (%d)\n", static_cast<int>(k),
+                     static_cast<int>(kick_type));
         return;
     }
     if (trans) {
-        std::fprintf(stderr, "new_kick(%d) != current trans (%f %f)\n", static_cast<int>(k), trans_fwd, trans_side);
+        std::fprintf(stderr, "new_kick(%d) != current trans (%f %f)\n", static_cast<int>(k), trans_fwd,
+                     trans_side);
         return;
     }
     if (rot) {

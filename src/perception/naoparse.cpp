@@ -6,30 +6,29 @@
 #include <new>
 
 const char* const NaoParse::joint_to_str[NaoParse::NB_JOINTS] = {
-    "he1",  "he2",  "lle1", "rle1", "lle2", "rle2", "lle3", "rle3",
-    "lle4", "rle4", "lle5", "rle5", "lle6", "rle6", "lae1", "rae1",
-    "lae2", "rae2", "lae3", "rae3", "lae4", "rae4"};
+    "he1",  "he2",  "lle1", "rle1", "lle2", "rle2", "lle3", "rle3", "lle4", "rle4", "lle5",
+    "rle5", "lle6", "rle6", "lae1", "rae1", "lae2", "rae2", "lae3", "rae3", "lae4", "rae4"};
 
 const bool NaoParse::inverted_joint[NaoParse::NB_JOINTS] = {
-    false, false, false, false, false, false, true,  true,  true,  true, true,
+    false, false, false, false, false, false, true,  true,  true,  true,  true,
     true,  false, false, true,  true,  false, false, false, false, false, false};
 
 constexpr double NaoParse::DIM_FIELD_LENGTH;
 constexpr double NaoParse::DIM_FIELD_WIDTH;
 
-double NaoParse::vo_x_coord[NaoParse::NB_VISION_OBJECTS] = {
-    0.0,
-    -DIM_FIELD_LENGTH / 2, -DIM_FIELD_LENGTH / 2,
-    DIM_FIELD_LENGTH / 2,  DIM_FIELD_LENGTH / 2,
-    -DIM_FIELD_LENGTH / 2, -DIM_FIELD_LENGTH / 2,
-    DIM_FIELD_LENGTH / 2,  DIM_FIELD_LENGTH / 2};
+double NaoParse::vo_x_coord[NaoParse::NB_VISION_OBJECTS] = {0.0,
+                                                            -DIM_FIELD_LENGTH / 2,
+                                                            -DIM_FIELD_LENGTH / 2,
+                                                            DIM_FIELD_LENGTH / 2,
+                                                            DIM_FIELD_LENGTH / 2,
+                                                            -DIM_FIELD_LENGTH / 2,
+                                                            -DIM_FIELD_LENGTH / 2,
+                                                            DIM_FIELD_LENGTH / 2,
+                                                            DIM_FIELD_LENGTH / 2};
 
 double NaoParse::vo_y_coord[NaoParse::NB_VISION_OBJECTS] = {
-    0.0,
-    DIM_FIELD_WIDTH / 2, -DIM_FIELD_WIDTH / 2,
-    DIM_FIELD_WIDTH / 2, -DIM_FIELD_WIDTH / 2,
-    1.0, -1.0,
-    1.0, -1.0};
+    0.0, DIM_FIELD_WIDTH / 2, -DIM_FIELD_WIDTH / 2, DIM_FIELD_WIDTH / 2, -DIM_FIELD_WIDTH / 2, 1.0, -1.0, 1.0,
+    -1.0};
 
 std::map<NaoParse::JointID, NaoParse::HingeJointSense> NaoParse::mHingeJointSenseMap;
 
@@ -42,26 +41,25 @@ bool NaoParse::accel_filter_reset_pending = false;
 namespace {
 
 const char* const kPerceptorNames[NaoParse::NB_JOINTS] = {
-    "hj1",  "hj2",  "llj1", "rlj1", "llj2", "rlj2", "llj3", "rlj3",
-    "llj4", "rlj4", "llj5", "rlj5", "llj6", "rlj6", "laj1", "raj1",
-    "laj2", "raj2", "laj3", "raj3", "laj4", "raj4"};
+    "hj1",  "hj2",  "llj1", "rlj1", "llj2", "rlj2", "llj3", "rlj3", "llj4", "rlj4", "llj5",
+    "rlj5", "llj6", "rlj6", "laj1", "raj1", "laj2", "raj2", "laj3", "raj3", "laj4", "raj4"};
 
 struct PlayModeName {
     const char* text;
     int code;
 };
 
-const PlayModeName kPlayModes[] = {
-    {"BeforeKickOff", 0},     {"KickOff_Left", 1},       {"KickOff_Right", 2},
-    {"PlayOn", 3},            {"KickIn_Left", 4},        {"KickIn_Right", 5},
-    {"corner_kick_left", 6},  {"corner_kick_right", 7},  {"goal_kick_left", 8},
-    {"goal_kick_right", 9},   {"offside_left", 10},      {"offside_right", 11},
-    {"GameOver", 12},         {"Goal_Left", 13},         {"Goal_Right", 14},
-    {"free_kick_left", 15},   {"free_kick_right", 16}};
+const PlayModeName kPlayModes[] = {{"BeforeKickOff", 0},    {"KickOff_Left", 1},      {"KickOff_Right", 2},
+                                   {"PlayOn", 3},           {"KickIn_Left", 4},       {"KickIn_Right", 5},
+                                   {"corner_kick_left", 6}, {"corner_kick_right", 7}, {"goal_kick_left", 8},
+                                   {"goal_kick_right", 9},  {"offside_left", 10},     {"offside_right", 11},
+                                   {"GameOver", 12},        {"Goal_Left", 13},        {"Goal_Right", 14},
+                                   {"free_kick_left", 15},  {"free_kick_right", 16}};
 
 // Reads (word d a e) from an end-point list such as (pol 3.1 5.0 -20.4);
 // the word is not checked.
-bool read_polar(const sexp::Node* list, double& d, double& a, double& e) {
+bool read_polar(const sexp::Node* list, double& d, double& a, double& e)
+{
     if (list == nullptr) return false;
     sexp::ValueCursor c(list, 0);
     std::string word;
@@ -75,8 +73,8 @@ bool read_polar(const sexp::Node* list, double& d, double& a, double& e) {
 
 // The polar values of a lower arm, from its first sub-list:
 // (rlowerarm (pol d a e)).
-bool read_arm(const sexp::Node& player, const char* name, double& d, double& a,
-              double& e) {
+bool read_arm(const sexp::Node& player, const char* name, double& d, double& a, double& e)
+{
     const sexp::Node* arm = player.find(name);
     if (arm == nullptr) return false;
     for (std::size_t i = 1; i < arm->items.size(); ++i)
@@ -86,7 +84,8 @@ bool read_arm(const sexp::Node& player, const char* name, double& d, double& a,
 
 }  // namespace
 
-void NaoParse::NaoVis::reset() {
+void NaoParse::NaoVis::reset()
+{
     for (int i = 0; i < NB_VISION_OBJECTS; ++i) seen[i] = false;
     nb_player = 0;
     nb_teammate = 0;
@@ -106,11 +105,11 @@ NaoParse::NaoParse(std::string name)
       hear_y(0.0),
       side_received(false),
       side_copy(0),
-      hear_form(HEAR_TEAM_BALL) {
+      hear_form(HEAR_TEAM_BALL)
+{
     // Nothing seen before the first vision predicate.
     nv.reset();
-    for (int i = 0; i < NB_VISION_OBJECTS; ++i)
-        nv.pol[i][0] = nv.pol[i][1] = nv.pol[i][2] = 0.0;
+    for (int i = 0; i < NB_VISION_OBJECTS; ++i) nv.pol[i][0] = nv.pol[i][1] = nv.pol[i][2] = 0.0;
     for (int i = 0; i < MAX_PLAYER_SEEN; ++i) nv.player[i] = vis_player_t();
     for (int i = 0; i < MAX_LINE_SEEN; ++i) nv.line[i] = vis_line_t();
     fall_down_detection_active = true;
@@ -119,7 +118,8 @@ NaoParse::NaoParse(std::string name)
     front_fall_down_detected = false;
 }
 
-void NaoParse::Init() {
+void NaoParse::Init()
+{
     game_time = 0.0;
     parser.reset(new (std::nothrow) sexp::SexpParser());
     if (!parser) std::cerr << "unable to create SexpParser instance." << std::endl;
@@ -127,13 +127,14 @@ void NaoParse::Init() {
     SetupVisionObjectMap();
 }
 
-void NaoParse::SetupJointIDMap() {
+void NaoParse::SetupJointIDMap()
+{
     mJointIDMap.clear();
-    for (int i = 0; i < NB_JOINTS; ++i)
-        mJointIDMap[kPerceptorNames[i]] = static_cast<JointID>(i);
+    for (int i = 0; i < NB_JOINTS; ++i) mJointIDMap[kPerceptorNames[i]] = static_cast<JointID>(i);
 }
 
-void NaoParse::SetupVisionObjectMap() {
+void NaoParse::SetupVisionObjectMap()
+{
     mVisionObjectMap.clear();
     mVisionObjectMap["B"] = VO_BALL;
     mVisionObjectMap["F1L"] = VO_F1L;
@@ -148,62 +149,64 @@ void NaoParse::SetupVisionObjectMap() {
     mVisionObjectMap["P"] = VO_PLAYER;
 }
 
-void NaoParse::Parse(const std::string& msg, int /*n*/) {
+void NaoParse::Parse(const std::string& msg, int /*n*/)
+{
     if (!parser) return;
     sexp::PredicateList preds = parser->parse(msg);
     for (const sexp::Node& pred : preds) {
         const std::string& name = pred.name();
         if (name.empty()) continue;
         switch (name[0]) {
-        case 'A':
-            ParseAccelerometer(pred);
-            break;
-        case 'F': {
-            // Foot pressure: read, not stored.
-            std::string foot;
-            float v[3];
-            sexp::get_value(pred, "n", foot);
-            const sexp::Node* c = pred.find("c");
-            const sexp::Node* f = pred.find("f");
-            sexp::ValueCursor cc(c), fc(f);
-            for (float& x : v) cc.next(x);
-            for (float& x : v) fc.next(x);
-            break;
-        }
-        case 'G':
-            if (name.size() > 1 && name[1] == 'S') {
-                ParseGameState(pred);
-            } else if (name.size() > 1 && name[1] == 'Y') {
-                // Gyroscope: read, not stored.
-                std::string n;
+            case 'A':
+                ParseAccelerometer(pred);
+                break;
+            case 'F': {
+                // Foot pressure: read, not stored.
+                std::string foot;
                 float v[3];
-                sexp::get_value(pred, "n", n);
-                sexp::ValueCursor rc(pred.find("rt"));
-                for (float& x : v) rc.next(x);
+                sexp::get_value(pred, "n", foot);
+                const sexp::Node* c = pred.find("c");
+                const sexp::Node* f = pred.find("f");
+                sexp::ValueCursor cc(c), fc(f);
+                for (float& x : v) cc.next(x);
+                for (float& x : v) fc.next(x);
+                break;
             }
-            break;
-        case 'H':
-            ParseHingeJointInfo(pred);
-            break;
-        case 'S':
-            ParseVisionInfo(pred);
-            break;
-        case 'U':
-            ParseUniversalJointInfo(pred);
-            break;
-        case 'h':
-            if (hear_form == HEAR_ECHO)
-                ParseHearEcho(pred);
-            else
-                ParseHearInfo(pred);
-            break;
-        default:
-            break;
+            case 'G':
+                if (name.size() > 1 && name[1] == 'S') {
+                    ParseGameState(pred);
+                } else if (name.size() > 1 && name[1] == 'Y') {
+                    // Gyroscope: read, not stored.
+                    std::string n;
+                    float v[3];
+                    sexp::get_value(pred, "n", n);
+                    sexp::ValueCursor rc(pred.find("rt"));
+                    for (float& x : v) rc.next(x);
+                }
+                break;
+            case 'H':
+                ParseHingeJointInfo(pred);
+                break;
+            case 'S':
+                ParseVisionInfo(pred);
+                break;
+            case 'U':
+                ParseUniversalJointInfo(pred);
+                break;
+            case 'h':
+                if (hear_form == HEAR_ECHO)
+                    ParseHearEcho(pred);
+                else
+                    ParseHearInfo(pred);
+                break;
+            default:
+                break;
         }
     }
 }
 
-void NaoParse::ParseHingeJointInfo(const sexp::Node& pred) {
+void NaoParse::ParseHingeJointInfo(const sexp::Node& pred)
+{
     // A predicate without a name is reported like one with an unknown name.
     std::string name;
     sexp::get_value(pred, "n", name);
@@ -221,7 +224,8 @@ void NaoParse::ParseHingeJointInfo(const sexp::Node& pred) {
     mHingeJointSenseMap[it->second] = s;
 }
 
-void NaoParse::ParseUniversalJointInfo(const sexp::Node& pred) {
+void NaoParse::ParseUniversalJointInfo(const sexp::Node& pred)
+{
     std::string name;
     sexp::get_value(pred, "n", name);
     std::map<std::string, JointID>::const_iterator it = mJointIDMap.find(name);
@@ -246,7 +250,8 @@ void NaoParse::ParseUniversalJointInfo(const sexp::Node& pred) {
     mUniversalJointSenseMap[it->second] = s;
 }
 
-void NaoParse::ParseGameState(const sexp::Node& pred) {
+void NaoParse::ParseGameState(const sexp::Node& pred)
+{
     int u;
     if (sexp::get_value(pred, "unum", u)) {
         unum = u;
@@ -279,7 +284,8 @@ void NaoParse::ParseGameState(const sexp::Node& pred) {
     }
 }
 
-void NaoParse::ParseAccelerometer(const sexp::Node& pred) {
+void NaoParse::ParseAccelerometer(const sexp::Node& pred)
+{
     // Sliding history of the last four samples per axis; starts at zero.
     static double hx[4] = {0, 0, 0, 0};
     static double hy[4] = {0, 0, 0, 0};
@@ -340,7 +346,8 @@ void NaoParse::ParseAccelerometer(const sexp::Node& pred) {
     }
 }
 
-void NaoParse::ParseVisionInfo(const sexp::Node& pred) {
+void NaoParse::ParseVisionInfo(const sexp::Node& pred)
+{
     nv.reset();
     for (std::size_t i = 1; i < pred.items.size(); ++i) {
         const sexp::Node& obj = pred.items[i];
@@ -395,7 +402,8 @@ void NaoParse::ParseVisionInfo(const sexp::Node& pred) {
     }
 }
 
-void NaoParse::ParseHearInfo(const sexp::Node& pred) {
+void NaoParse::ParseHearInfo(const sexp::Node& pred)
+{
     sexp::ValueCursor c(&pred);
     std::string team, time, dir, message;
     if (!c.next(team)) {
@@ -424,7 +432,8 @@ void NaoParse::ParseHearInfo(const sexp::Node& pred) {
     hear_y = y;
 }
 
-bool NaoParse::ReadHearEcho(const sexp::Node& pred, double& time, std::string& sender, std::string& message) {
+bool NaoParse::ReadHearEcho(const sexp::Node& pred, double& time, std::string& sender, std::string& message)
+{
     sexp::ValueCursor c(&pred);
     if (!c.next(time)) {
         std::cerr << "could not get hear time \n";
@@ -441,24 +450,22 @@ bool NaoParse::ReadHearEcho(const sexp::Node& pred, double& time, std::string& s
     return true;
 }
 
-void NaoParse::ParseHearEcho(const sexp::Node& pred) {
+void NaoParse::ParseHearEcho(const sexp::Node& pred)
+{
     double t;
     std::string sender, message;
     if (!ReadHearEcho(pred, t, sender, message)) return;
     if (sender == "self") std::cout << "I said " << message << " at " << t << std::endl;
 }
 
-double NaoParse::GetJointAngleDeg(JointID id) {
-    return mHingeJointSenseMap[id].angle;
-}
+double NaoParse::GetJointAngleDeg(JointID id) { return mHingeJointSenseMap[id].angle; }
 
-double NaoParse::GetJointAngleRad(JointID id) {
-    return GetJointAngleDeg(id) * 3.1415926 / 180.0;
-}
+double NaoParse::GetJointAngleRad(JointID id) { return GetJointAngleDeg(id) * 3.1415926 / 180.0; }
 
 void NaoParse::reset_accel_filter() { accel_filter_reset_pending = true; }
 
-void NaoParse::reset_static_state() {
+void NaoParse::reset_static_state()
+{
     mHingeJointSenseMap.clear();
     fall_down_detection_active = true;
     fall_down_detected = false;

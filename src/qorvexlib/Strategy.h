@@ -16,32 +16,32 @@ enum Side : unsigned char { NONE = 0, BLUE = 1, RED = 2 };
 // position as a function of the ball position.
 class Strategy {
 public:
-  std::vector<formation_t> m_formations;  // file order
-  std::string m_prefix;                   // directory the scripts are resolved in
+    std::vector<formation_t> m_formations;  // file order
+    std::string m_prefix;                   // directory the scripts are resolved in
 
-  Strategy();
-  virtual ~Strategy();
+    Strategy();
+    virtual ~Strategy();
 
-  // Replaces everything on success; a false result changes nothing.
-  bool load(const std::string& file);
-  bool save(const std::string& file);
+    // Replaces everything on success; a false result changes nothing.
+    bool load(const std::string& file);
+    bool save(const std::string& file);
 
-  // First formation, in list order, whose ball area holds ball.
-  bool fetchFormation(const vec2d& ball, formation_t& out) const;
-  // The formation for ball with its script applied, for the given side. The
-  // script runs in out's Lua state.
-  bool interpolate(const vec2d& ball, Side side, formation_t& out) const;
+    // First formation, in list order, whose ball area holds ball.
+    bool fetchFormation(const vec2d& ball, formation_t& out) const;
+    // The formation for ball with its script applied, for the given side. The
+    // script runs in out's Lua state.
+    bool interpolate(const vec2d& ball, Side side, formation_t& out) const;
 
-  void addFormation(const formation_t& f);
-  void clear();
+    void addFormation(const formation_t& f);
+    void clear();
 
-  const std::string& prefix() const { return m_prefix; }
-  const std::vector<formation_t>& formations() const { return m_formations; }
-  void setPrefix(const std::string& p) { m_prefix = p; }
+    const std::string& prefix() const { return m_prefix; }
+    const std::vector<formation_t>& formations() const { return m_formations; }
+    void setPrefix(const std::string& p) { m_prefix = p; }
 
-  // The prefixes are not compared.
-  bool operator==(const Strategy& o) const;
-  bool operator!=(const Strategy& o) const { return !(*this == o); }
+    // The prefixes are not compared.
+    bool operator==(const Strategy& o) const;
+    bool operator!=(const Strategy& o) const { return !(*this == o); }
 };
 
 }  // namespace qorvexlib

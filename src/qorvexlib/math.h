@@ -9,11 +9,11 @@ namespace qorvexlib {
 template <typename T>
 class vec2_t {
 public:
-  T x;
-  T y;
+    T x;
+    T y;
 
-  vec2_t() : x(0), y(0) {}
-  vec2_t(T x_, T y_) : x(x_), y(y_) {}
+    vec2_t() : x(0), y(0) {}
+    vec2_t(T x_, T y_) : x(x_), y(y_) {}
 };
 
 typedef vec2_t<double> vec2d;
@@ -22,11 +22,11 @@ typedef vec2_t<double> vec2d;
 template <typename T>
 class bbox_t {
 public:
-  vec2_t<T> origin;  // corner of smallest x and y
-  vec2_t<T> size;    // extent along x and along y
+    vec2_t<T> origin;  // corner of smallest x and y
+    vec2_t<T> size;    // extent along x and along y
 
-  bbox_t() {}
-  bbox_t(const vec2_t<T>& o, const vec2_t<T>& s) : origin(o), size(s) {}
+    bbox_t() {}
+    bbox_t(const vec2_t<T>& o, const vec2_t<T>& s) : origin(o), size(s) {}
 };
 
 typedef bbox_t<double> bboxd;

@@ -25,7 +25,8 @@ NaoBehavior::NaoBehavior(int unum_, int team_size_, std::string team_name)
       beamed(false),
       out(std::ios::in | std::ios::out),
       head_scan_active(false),
-      last_move_target_count(-9999) {
+      last_move_target_count(-9999)
+{
     parse = new NaoParse(team_name);
     form = new form_t(NaoParse::DIM_FIELD_LENGTH, NaoParse::DIM_FIELD_WIDTH);
 
@@ -65,8 +66,7 @@ NaoBehavior::NaoBehavior(int unum_, int team_size_, std::string team_name)
 
     // The localiser starts on the beam place; its player grid (two cells
     // per metre) stays off.
-    localize = new Localize_t(form->x, form->y, form->theta,
-                              2 * static_cast<int>(NaoParse::DIM_FIELD_LENGTH),
+    localize = new Localize_t(form->x, form->y, form->theta, 2 * static_cast<int>(NaoParse::DIM_FIELD_LENGTH),
                               2 * static_cast<int>(NaoParse::DIM_FIELD_WIDTH), false);
 
     draw = new RobovizDraw_t("test");
@@ -74,7 +74,8 @@ NaoBehavior::NaoBehavior(int unum_, int team_size_, std::string team_name)
 
 // The agent owns what it creates; a process has one agent, which lives
 // until the program ends.
-NaoBehavior::~NaoBehavior() {
+NaoBehavior::~NaoBehavior()
+{
     delete fsm;
     delete draw;
     delete localize;
@@ -84,7 +85,8 @@ NaoBehavior::~NaoBehavior() {
     delete parse;
 }
 
-std::string NaoBehavior::Init() {
+std::string NaoBehavior::Init()
+{
     parse->Init();
 
     int robot_type = 0;
@@ -99,13 +101,13 @@ std::string NaoBehavior::Init() {
     return scene;
 }
 
-std::string NaoBehavior::Think(const std::string& msg) {
+std::string NaoBehavior::Think(const std::string& msg)
+{
     if (!initialized) {
         head_scan = new head_scan_t(head_scan_t::SEQ_FIVE_LEGS, 40.0, 20.0);
         initialized = true;
         fsm->Init_behavior();
-        std::string init = "(init (unum " + std::to_string(unum) + ")(teamname " +
-                           parse->team_name + "))";
+        std::string init = "(init (unum " + std::to_string(unum) + ")(teamname " + parse->team_name + "))";
         parse->hear_active = true;
         return init;
     }
@@ -155,11 +157,13 @@ std::string NaoBehavior::Think(const std::string& msg) {
 
 // The set "test" is shown anew every think call: its buffer swap is the one
 // datagram the agent sends per call.
-void NaoBehavior::Think_draw() {
+void NaoBehavior::Think_draw()
+{
     if (draw) draw->update();
 }
 
-bool NaoBehavior::say_ball_position(double x, double y) {
+bool NaoBehavior::say_ball_position(double x, double y)
+{
     static char say_str[18];
     if (!std::isfinite(x) || !std::isfinite(y)) return false;
     int n = std::snprintf(say_str, sizeof(say_str), "(say %.1f_%.1f)", x, y);

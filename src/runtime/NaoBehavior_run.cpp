@@ -17,7 +17,8 @@ struct think_phases_t {
     bool start_run = false;                 // the run's walk was taken
 };
 
-think_phases_t& think_phases() {
+think_phases_t& think_phases()
+{
     static think_phases_t phases;
     return phases;
 }
@@ -39,7 +40,8 @@ NaoBehavior::NaoBehavior(int unum_, int penalty_player_, int llc_player_, std::s
       beamed(false),
       out(std::ios::in | std::ios::out),
       head_scan_active(false),
-      quit(false) {
+      quit(false)
+{
     std::fprintf(stderr, " --- --- myN %d\n", sub_steps);
     parse.reset(new NaoParse(team_name));
     parse->hear_form = NaoParse::HEAR_ECHO;
@@ -48,13 +50,15 @@ NaoBehavior::NaoBehavior(int unum_, int penalty_player_, int llc_player_, std::s
     fsm.reset(new hfsm(this, false));
     fsm->SetLog();
     out.str("");
-    localize.reset(new Localize_t(form->x, form->y, form->theta, 2 * static_cast<int>(NaoParse::DIM_FIELD_LENGTH),
+    localize.reset(new Localize_t(form->x, form->y, form->theta,
+                                  2 * static_cast<int>(NaoParse::DIM_FIELD_LENGTH),
                                   2 * static_cast<int>(NaoParse::DIM_FIELD_WIDTH), false));
 }
 
 NaoBehavior::~NaoBehavior() = default;
 
-std::string NaoBehavior::Init() {
+std::string NaoBehavior::Init()
+{
     parse->Init();
     Ptype = 0;
     Stype = 0;
@@ -64,7 +68,8 @@ std::string NaoBehavior::Init() {
     return scene;
 }
 
-std::string NaoBehavior::Think(const std::string& msg) {
+std::string NaoBehavior::Think(const std::string& msg)
+{
     think_phases_t& phases = think_phases();
     if (!initialized) {
         head_scan.reset(new head_scan_t(head_scan_t::SEQ_CENTER, 20.0, 20.0));
@@ -103,7 +108,8 @@ std::string NaoBehavior::Think(const std::string& msg) {
     return out.str();
 }
 
-void NaoBehavior::apply_test_move(std::stringstream&) {
+void NaoBehavior::apply_test_move(std::stringstream&)
+{
     think_phases_t& phases = think_phases();
     if (parse->play_mode != NaoParse::PM_PLAY_ON || phases.start_run) return;
     // A request the motion interface refuses is asked again next cycle.

@@ -19,7 +19,8 @@ struct TimerLoopState {
     itimerspec spec;
 };
 
-TimerLoopState& timer_state() {
+TimerLoopState& timer_state()
+{
     static TimerLoopState state;
     return state;
 }
@@ -28,7 +29,8 @@ TimerLoopState& timer_state() {
 
 void reset_timer_loop() { timer_state() = TimerLoopState(); }
 
-bool timer_loop_set_up(int period_us) {
+bool timer_loop_set_up(int period_us)
+{
     TimerLoopState& s = timer_state();
     if (!s.first) return true;
     s.first = false;
@@ -57,7 +59,8 @@ bool timer_loop_set_up(int period_us) {
 namespace {
 
 // Takes every pending expiry of the timer without waiting.
-void drop_pending_expiries(const sigset_t& set) {
+void drop_pending_expiries(const sigset_t& set)
+{
     const timespec no_wait = {0, 0};
     while (sigtimedwait(&set, nullptr, &no_wait) > 0) {
     }
@@ -65,21 +68,23 @@ void drop_pending_expiries(const sigset_t& set) {
 
 }  // namespace
 
-void timer_loop_rearm() {
+void timer_loop_rearm()
+{
     TimerLoopState& s = timer_state();
-    if (timer_settime(s.timer, 0, &s.spec, nullptr) != 0)
-        std::cerr << "timer_settime ERROR\n";
+    if (timer_settime(s.timer, 0, &s.spec, nullptr) != 0) std::cerr << "timer_settime ERROR\n";
     // Expiries queued while the loop waited for the message would end the
     // next sub-step's wait at once instead of one period after the arrival.
     drop_pending_expiries(s.set);
 }
 
-void timer_loop_wait() {
+void timer_loop_wait()
+{
     int sig = 0;
     sigwait(&timer_state().set, &sig);
 }
 
-void timer_loop_tear_down() {
+void timer_loop_tear_down()
+{
     TimerLoopState& s = timer_state();
     // Stop the timer and take the expiries that came after the last
     // sub-step: once unblocked, a pending SIGRTMIN would end the process
@@ -95,12 +100,14 @@ void timer_loop_tear_down() {
 }
 
 // The agent lives as long as the loop, which ends only when the program does.
-void Run_accel_2013() {
+void Run_accel_2013()
+{
     std::unique_ptr<NaoBehavior> agent(new NaoBehavior(player_number, team_size, team_name));
     run_sleeping_loop(*agent);
 }
 
-void Run_accel_2_2013() {
+void Run_accel_2_2013()
+{
     std::unique_ptr<NaoBehavior> agent(new NaoBehavior(player_number, team_size, team_name));
     run_timer_loop(*agent);
 }

@@ -21,7 +21,8 @@ void reset_timer_loop();
 // The sleeping loop for any behaviour with a public `sub_steps`. Ends when
 // gLoop is cleared at the loop test, or when the link is lost.
 template <class Agent>
-void run_sleeping_loop(Agent& agent) {
+void run_sleeping_loop(Agent& agent)
+{
     SimBehavior& b = agent;
     PutMessage(b.Init());
     std::string msg;
@@ -40,7 +41,8 @@ void run_sleeping_loop(Agent& agent) {
 // the sub-steps; its sub-step count is fixed at 1, so every message gets
 // exactly one answer (whatever the agent's own sub_steps).
 template <class Agent>
-void run_interval_loop(Agent& agent) {
+void run_interval_loop(Agent& agent)
+{
     SimBehavior& b = agent;
     PutMessage(b.Init());
     const int n = 1;
@@ -80,7 +82,8 @@ void timer_loop_wait();
 void timer_loop_tear_down();
 
 template <class Agent>
-void run_timer_loop(Agent& agent) {
+void run_timer_loop(Agent& agent)
+{
     SimBehavior& b = agent;
     PutMessage(b.Init());
     if (!timer_loop_set_up(20000 / agent.sub_steps)) return;

@@ -12,12 +12,12 @@
 namespace run {
 
 // Settings of the command line besides gPort, gHost and player_number.
-extern std::string gTeam;       // --team=   (default "Qorvex-SIM")
-extern int penalty_player;      // --pen=
-extern int llc_player_number;   // --llc=
-extern int side_number;         // --side=   (stored, not used)
-extern int ite_number;          // --ite=    trial number of the tournament record
-extern int calibrate_id;        // --calibrate=ID X Y Z (stored, not used)
+extern std::string gTeam;      // --team=   (default "Qorvex-SIM")
+extern int penalty_player;     // --pen=
+extern int llc_player_number;  // --llc=
+extern int side_number;        // --side=   (stored, not used)
+extern int ite_number;         // --ite=    trial number of the tournament record
+extern int calibrate_id;       // --calibrate=ID X Y Z (stored, not used)
 extern double calibrate_val[3];
 
 // Every argument from index 0 on is tested against the options by its

@@ -15,7 +15,8 @@ int ite_number = 0;
 int calibrate_id = 0;
 double calibrate_val[3] = {0, 0, 0};
 
-void reset_options() {
+void reset_options()
+{
     gPort = 3100;
     gHost = "127.0.0.1";
     player_number = 2;
@@ -26,7 +27,8 @@ void reset_options() {
 
 namespace {
 
-[[noreturn]] void usage_exit() {
+[[noreturn]] void usage_exit()
+{
     PrintHelp();
     std::exit(0);
 }
@@ -61,7 +63,8 @@ int number_of(const char* text) { return static_cast<int>(std::strtol(text, null
 
 }  // namespace
 
-void ReadOptions(int argc, char* argv[]) {
+void ReadOptions(int argc, char* argv[])
+{
     for (int i = 0; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help") usage_exit();
@@ -73,23 +76,23 @@ void ReadOptions(int argc, char* argv[]) {
             const char* value = arg.c_str() + (arg.size() > n ? n + 1 : n);
             if (o.kind == NUMBER ? arg.size() == n : arg.size() <= n + 1) usage_exit();
             switch (o.kind) {
-            case TEXT:
-                *o.text = value;
-                break;
-            case NUMBER:
-                *o.number = number_of(value);
-                break;
-            case PORT: {
-                const long port = std::strtol(value, nullptr, 10);
-                if (port < 1 || port > 65535) usage_exit();
-                *o.number = static_cast<int>(port);
-                break;
-            }
-            case CALIBRATE:
-                if (argc - i - 1 < 3) usage_exit();
-                *o.number = number_of(value);
-                for (int k = 0; k < 3; ++k) calibrate_val[k] = std::strtof(argv[i + 1 + k], nullptr);
-                break;
+                case TEXT:
+                    *o.text = value;
+                    break;
+                case NUMBER:
+                    *o.number = number_of(value);
+                    break;
+                case PORT: {
+                    const long port = std::strtol(value, nullptr, 10);
+                    if (port < 1 || port > 65535) usage_exit();
+                    *o.number = static_cast<int>(port);
+                    break;
+                }
+                case CALIBRATE:
+                    if (argc - i - 1 < 3) usage_exit();
+                    *o.number = number_of(value);
+                    for (int k = 0; k < 3; ++k) calibrate_val[k] = std::strtof(argv[i + 1 + k], nullptr);
+                    break;
             }
             break;
         }

@@ -25,11 +25,13 @@ volatile bool gLoop = true;
 rcss::net::TCPSocket gSocket;
 LinkStatus gLinkStatus = LINK_OK;
 
-void handler(int sig) {
+void handler(int sig)
+{
     if (sig == SIGINT) gLoop = false;
 }
 
-void PrintHelp() {
+void PrintHelp()
+{
     std::cout << "\nusage: brevane [options]" << std::endl;
     std::cout << "\noptions:" << std::endl;
     std::cout << " --help      prints this message." << std::endl;
@@ -38,7 +40,8 @@ void PrintHelp() {
     std::cout.flush();
 }
 
-void ReadOptions(int argc, char* argv[]) {
+void ReadOptions(int argc, char* argv[])
+{
     for (int i = 0; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help") {
@@ -52,9 +55,7 @@ void ReadOptions(int argc, char* argv[]) {
             gHost = arg.substr(7);
         } else if (arg.compare(0, 10, "--teamsize") == 0) {
             // The value starts after "--teamsize=", index 11.
-            team_size = arg.size() > 11
-                            ? static_cast<int>(std::strtol(arg.c_str() + 11, nullptr, 10))
-                            : 0;
+            team_size = arg.size() > 11 ? static_cast<int>(std::strtol(arg.c_str() + 11, nullptr, 10)) : 0;
         } else if (arg.compare(0, 6, "--team") == 0) {
             if (arg.size() <= 7) {
                 PrintHelp();
@@ -71,7 +72,8 @@ void ReadOptions(int argc, char* argv[]) {
     }
 }
 
-bool Init() {
+bool Init()
+{
     rcss::net::Addr local(0, 0);
     try {
         gSocket.bind(local);
@@ -94,7 +96,8 @@ bool Init() {
 
 void Done() { gSocket.close(); }
 
-bool SelectInput() {
+bool SelectInput()
+{
     const int fd = gSocket.getFD();
     timeval tv;
     tv.tv_sec = 60;
@@ -111,7 +114,8 @@ bool SelectInput() {
     }
 }
 
-bool PutMessage(const std::string& msg) {
+bool PutMessage(const std::string& msg)
+{
     if (msg.empty()) return true;
     const uint32_t len = htonl(static_cast<uint32_t>(msg.size()));
     std::string framed(reinterpret_cast<const char*>(&len), 4);
@@ -134,7 +138,8 @@ bool PutMessage(const std::string& msg) {
 namespace {
 
 // One receive into buf; false when the link ended (status set).
-bool receive_some(char* buf, int want, int& got) {
+bool receive_some(char* buf, int want, int& got)
+{
     long rc = gSocket.recv(buf, static_cast<std::size_t>(want));
     if (rc > 0) {
         got += static_cast<int>(rc);
@@ -152,7 +157,8 @@ bool receive_some(char* buf, int want, int& got) {
 
 }  // namespace
 
-bool GetMessage(std::string& msg) {
+bool GetMessage(std::string& msg)
+{
     static char buffer[kMessageBufferSize];
 
     int got = 0;
@@ -182,7 +188,8 @@ bool GetMessage(std::string& msg) {
 
 void Run() { Run_accel_2013(); }
 
-int agent_main(int argc, char* argv[], void (*read_options)(int, char*[]), void (*run)()) {
+int agent_main(int argc, char* argv[], void (*read_options)(int, char*[]), void (*run)())
+{
     addrinfo hints;
     std::memset(&hints, 0, sizeof(hints));
     hints.ai_family = AF_UNSPEC;
@@ -194,8 +201,7 @@ int agent_main(int argc, char* argv[], void (*read_options)(int, char*[]), void 
         return 1;
     }
     for (roboviz_p = servinfo; roboviz_p != nullptr; roboviz_p = roboviz_p->ai_next) {
-        roboviz_sockfd = socket(roboviz_p->ai_family, roboviz_p->ai_socktype,
-                                roboviz_p->ai_protocol);
+        roboviz_sockfd = socket(roboviz_p->ai_family, roboviz_p->ai_socktype, roboviz_p->ai_protocol);
         if (roboviz_sockfd == -1) {
             std::perror("socket");
             continue;

@@ -8,12 +8,12 @@
 
 #include "simclient/socket.h"
 
-extern int gPort;                 // 3100; no option changes it
-extern std::string gHost;         // --host=
-extern int player_number;         // --num=
-extern int team_size;             // --teamsize=
-extern std::string team_name;     // --team=
-extern volatile bool gLoop;       // cleared by SIGINT
+extern int gPort;              // 3100; no option changes it
+extern std::string gHost;      // --host=
+extern int player_number;      // --num=
+extern int team_size;          // --teamsize=
+extern std::string team_name;  // --team=
+extern volatile bool gLoop;    // cleared by SIGINT
 extern rcss::net::TCPSocket gSocket;
 
 // How the link stands after the last receive or send.

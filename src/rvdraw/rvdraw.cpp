@@ -10,7 +10,8 @@ int nameBytes(const std::string* name) { return (name ? static_cast<int>(name->s
 
 // A shape: the bytes 1 and `shape`, the numbers, the colour and the set name.
 unsigned char* newShape(unsigned char shape, const float* values, int count, const float* color,
-                        const std::string* setName, int* bufSize) {
+                        const std::string* setName, int* bufSize)
+{
     const int size = 2 + count * kRvFloatChars + 3 + nameBytes(setName);
     unsigned char* buf = new unsigned char[size];
     unsigned char* p = buf;
@@ -25,12 +26,14 @@ unsigned char* newShape(unsigned char shape, const float* values, int count, con
 
 }  // namespace
 
-int writeCharToBuf(unsigned char* buf, unsigned char value) {
+int writeCharToBuf(unsigned char* buf, unsigned char value)
+{
     *buf = value;
     return 1;
 }
 
-int writeFloatToBuf(unsigned char* buf, float value) {
+int writeFloatToBuf(unsigned char* buf, float value)
+{
     if (std::isnan(value)) value = 0.0f;
     if (value < kRvFloatMin) value = kRvFloatMin;
     if (value > kRvFloatMax) value = kRvFloatMax;
@@ -42,7 +45,8 @@ int writeFloatToBuf(unsigned char* buf, float value) {
     return kRvFloatChars;
 }
 
-int writeColorToBuf(unsigned char* buf, const float* color) {
+int writeColorToBuf(unsigned char* buf, const float* color)
+{
     for (int i = 0; i < 3; ++i) {
         float c = color[i];
         if (!(c > 0.0f)) c = 0.0f;  // NaN too
@@ -52,7 +56,8 @@ int writeColorToBuf(unsigned char* buf, const float* color) {
     return 3;
 }
 
-int writeStringToBuf(unsigned char* buf, const std::string* text) {
+int writeStringToBuf(unsigned char* buf, const std::string* text)
+{
     int n = 0;
     if (text) {
         std::memcpy(buf, text->data(), text->size());
@@ -62,7 +67,8 @@ int writeStringToBuf(unsigned char* buf, const std::string* text) {
     return n + 1;
 }
 
-unsigned char* newBufferSwap(const std::string* name, int* bufSize) {
+unsigned char* newBufferSwap(const std::string* name, int* bufSize)
+{
     const int size = 2 + nameBytes(name);
     unsigned char* buf = new unsigned char[size];
     writeCharToBuf(buf, 0);
@@ -73,25 +79,29 @@ unsigned char* newBufferSwap(const std::string* name, int* bufSize) {
 }
 
 unsigned char* newCircle(const float* center, float radius, float thickness, const float* color,
-                         const std::string* setName, int* bufSize) {
+                         const std::string* setName, int* bufSize)
+{
     const float v[4] = {center[0], center[1], radius, thickness};
     return newShape(0, v, 4, color, setName, bufSize);
 }
 
 unsigned char* newLine(const float* a, const float* b, float thickness, const float* color,
-                       const std::string* setName, int* bufSize) {
+                       const std::string* setName, int* bufSize)
+{
     const float v[7] = {a[0], a[1], a[2], b[0], b[1], b[2], thickness};
     return newShape(1, v, 7, color, setName, bufSize);
 }
 
 unsigned char* newPoint(const float* p, float size, const float* color, const std::string* setName,
-                        int* bufSize) {
+                        int* bufSize)
+{
     const float v[4] = {p[0], p[1], p[2], size};
     return newShape(2, v, 4, color, setName, bufSize);
 }
 
-unsigned char* newSphere(const float* p, float radius, const float* color,
-                         const std::string* setName, int* bufSize) {
+unsigned char* newSphere(const float* p, float radius, const float* color, const std::string* setName,
+                         int* bufSize)
+{
     const float v[4] = {p[0], p[1], p[2], radius};
     return newShape(3, v, 4, color, setName, bufSize);
 }

@@ -42,7 +42,7 @@ unsigned char* newLine(const float* a, const float* b, float thickness, const fl
                        const std::string* setName, int* bufSize);
 unsigned char* newPoint(const float* p, float size, const float* color, const std::string* setName,
                         int* bufSize);
-unsigned char* newSphere(const float* p, float radius, const float* color,
-                         const std::string* setName, int* bufSize);
+unsigned char* newSphere(const float* p, float radius, const float* color, const std::string* setName,
+                         int* bufSize);
 
 #endif

@@ -14,7 +14,8 @@ const ArmStep kRightArm[] = {
     {"(rarm_eff_4 ", Hoap2Behavior::JID_RARM_4, false, 60, 2, nullptr},
 };
 
-int& state() {
+int& state()
+{
     static int state = 0;
     return state;
 }
@@ -23,27 +24,29 @@ int& state() {
 
 Hoap2Behavior::Hoap2Behavior() : core(".FIRST_TEST") {}
 
-std::string Hoap2Behavior::Init() {
+std::string Hoap2Behavior::Init()
+{
     parser = make_sample_parser(core);
     SetupJointIDMap();
     return "(scene rsg/agent/hoap2.rsg)";
 }
 
-void Hoap2Behavior::SetupJointIDMap() {
+void Hoap2Behavior::SetupJointIDMap()
+{
     static const char* const names[] = {
-        "head_joint_1",   "head_joint_2",   "lleg_joint_1",   "rleg_joint_1",   "lleg_joint_2_3",
-        "rleg_joint_2_3", "lleg_joint_4",   "rleg_joint_4",   "lleg_joint_5_6", "rleg_joint_5_6",
-        "larm_joint_1_2", "rarm_joint_1_2", "larm_joint_3",   "rarm_joint_3",   "larm_joint_4",
+        "head_joint_1",   "head_joint_2",   "lleg_joint_1", "rleg_joint_1",   "lleg_joint_2_3",
+        "rleg_joint_2_3", "lleg_joint_4",   "rleg_joint_4", "lleg_joint_5_6", "rleg_joint_5_6",
+        "larm_joint_1_2", "rarm_joint_1_2", "larm_joint_3", "rarm_joint_3",   "larm_joint_4",
         "rarm_joint_4",   "larm_joint_5",   "rarm_joint_5"};
     mJointIDMap.clear();
     for (int i = 0; i < 18; ++i) mJointIDMap[names[i]] = JID_HEAD_1 + i;
 }
 
-std::string Hoap2Behavior::Think(const std::string& msg) {
+std::string Hoap2Behavior::Think(const std::string& msg)
+{
     if (parser) {
         for (const sexp::Node& pred : parser->parse(msg))
-            parse_joint_predicate(pred, kNames, mJointIDMap, mHingeJointSenseMap,
-                                  mUniversalJointSenseMap);
+            parse_joint_predicate(pred, kNames, mJointIDMap, mHingeJointSenseMap, mUniversalJointSenseMap);
     }
     std::ostringstream ss;
     arm_sequence_step(kRightArm, state(), mHingeJointSenseMap, mUniversalJointSenseMap, ss);

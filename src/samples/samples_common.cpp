@@ -6,8 +6,8 @@
 namespace {
 
 // The joint a predicate names, or null (reported) when it names none.
-const JointID* joint_of(const sexp::Node& pred, const JointValueNames& names,
-                        const JointIDMap& ids) {
+const JointID* joint_of(const sexp::Node& pred, const JointValueNames& names, const JointIDMap& ids)
+{
     std::string name;
     sexp::get_value(pred, names.name, name);
     JointIDMap::const_iterator it = ids.find(name);
@@ -20,7 +20,8 @@ const JointID* joint_of(const sexp::Node& pred, const JointValueNames& names,
 
 }  // namespace
 
-std::shared_ptr<sexp::SexpParser> make_sample_parser(sexp::ObjectCore& core) {
+std::shared_ptr<sexp::SexpParser> make_sample_parser(sexp::ObjectCore& core)
+{
     core.ImportBundle("sexpparser");
     std::shared_ptr<sexp::SexpParser> parser = core.New("SexpParser");
     if (!parser) std::cerr << "unable to create SexpParser instance." << std::endl;
@@ -28,7 +29,8 @@ std::shared_ptr<sexp::SexpParser> make_sample_parser(sexp::ObjectCore& core) {
 }
 
 void parse_hinge_joint(const sexp::Node& pred, const JointValueNames& names, const JointIDMap& ids,
-                       HingeJointSenseMap& joints) {
+                       HingeJointSenseMap& joints)
+{
     const JointID* id = joint_of(pred, names, ids);
     if (id == nullptr) return;
     float angle;
@@ -38,8 +40,9 @@ void parse_hinge_joint(const sexp::Node& pred, const JointValueNames& names, con
     joints[*id] = s;
 }
 
-void parse_universal_joint(const sexp::Node& pred, const JointValueNames& names,
-                           const JointIDMap& ids, UniversalJointSenseMap& joints) {
+void parse_universal_joint(const sexp::Node& pred, const JointValueNames& names, const JointIDMap& ids,
+                           UniversalJointSenseMap& joints)
+{
     const JointID* id = joint_of(pred, names, ids);
     if (id == nullptr) return;
     UniversalJointSense s;
@@ -54,17 +57,17 @@ void parse_universal_joint(const sexp::Node& pred, const JointValueNames& names,
     for (const auto& v : values) {
         if (v.key == nullptr) continue;
         if (!sexp::get_value(pred, v.key, *v.field)) {
-            std::cerr << "(" << names.behavior << ") could not parse universal joint " << v.what
-                      << "!" << std::endl;
+            std::cerr << "(" << names.behavior << ") could not parse universal joint " << v.what << "!"
+                      << std::endl;
             return;
         }
     }
     joints[*id] = s;
 }
 
-bool parse_joint_predicate(const sexp::Node& pred, const JointValueNames& names,
-                           const JointIDMap& ids, HingeJointSenseMap& hinges,
-                           UniversalJointSenseMap& universals) {
+bool parse_joint_predicate(const sexp::Node& pred, const JointValueNames& names, const JointIDMap& ids,
+                           HingeJointSenseMap& hinges, UniversalJointSenseMap& universals)
+{
     if (pred.name() == "HJ") {
         parse_hinge_joint(pred, names, ids, hinges);
         return true;
@@ -77,7 +80,8 @@ bool parse_joint_predicate(const sexp::Node& pred, const JointValueNames& names,
 }
 
 void arm_sequence_step(const ArmStep* steps, int& state, const HingeJointSenseMap& hinges,
-                       const UniversalJointSenseMap& universals, std::ostream& out) {
+                       const UniversalJointSenseMap& universals, std::ostream& out)
+{
     const ArmStep& step = steps[state];
     float angle = 0;
     if (step.universal) {

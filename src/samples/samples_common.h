@@ -51,12 +51,11 @@ void parse_hinge_joint(const sexp::Node& pred, const JointValueNames& names, con
                        HingeJointSenseMap& joints);
 // A universal joint predicate: stored once every value named was read; the
 // first missing one is reported and the predicate skipped.
-void parse_universal_joint(const sexp::Node& pred, const JointValueNames& names,
-                           const JointIDMap& ids, UniversalJointSenseMap& joints);
+void parse_universal_joint(const sexp::Node& pred, const JointValueNames& names, const JointIDMap& ids,
+                           UniversalJointSenseMap& joints);
 // "HJ" and "UJ" predicates as above; false for any other predicate.
-bool parse_joint_predicate(const sexp::Node& pred, const JointValueNames& names,
-                           const JointIDMap& ids, HingeJointSenseMap& hinges,
-                           UniversalJointSenseMap& universals);
+bool parse_joint_predicate(const sexp::Node& pred, const JointValueNames& names, const JointIDMap& ids,
+                           HingeJointSenseMap& hinges, UniversalJointSenseMap& universals);
 
 // One step of an arm sequence: it drives one joint (a hinge angle, or the
 // second angle of a universal joint) towards its target with the speed

@@ -9,19 +9,22 @@ SoccerBehavior::SoccerBehavior() : core(".FIRST_TEST") {}
 
 SoccerBehavior::~SoccerBehavior() {}
 
-std::string SoccerBehavior::Init() {
+std::string SoccerBehavior::Init()
+{
     parser = make_sample_parser(core);
     SetupVisionObjectMap();
     return "(scene rsg/agent/soccerplayer.rsg)(beam -6 0 0)";
 }
 
-void SoccerBehavior::SetupVisionObjectMap() {
+void SoccerBehavior::SetupVisionObjectMap()
+{
     mVisionObjectMap.clear();
     mVisionObjectMap["Ball"] = VO_BALL;
 }
 
 // (Vision (Ball (pol 4.5 -20 -3)) (Flag (id 1_l) (pol ...)) (mypos x y z))
-void SoccerBehavior::ParseVision(const sexp::Node& pred) {
+void SoccerBehavior::ParseVision(const sexp::Node& pred)
+{
     sexp::ValueCursor objects(&pred);
     while (const sexp::Node* obj = objects.next_list()) {
         if (obj->name() == "mypos") {
@@ -41,7 +44,8 @@ void SoccerBehavior::ParseVision(const sexp::Node& pred) {
     }
 }
 
-SoccerBehavior::VisionSense SoccerBehavior::GetVisionSense(VisionObject obj) {
+SoccerBehavior::VisionSense SoccerBehavior::GetVisionSense(VisionObject obj)
+{
     std::map<VisionObject, VisionSense>::const_iterator it = mVisionSenseMap.find(obj);
     if (it == mVisionSenseMap.end()) {
         std::cerr << "unknown VisionObject " << obj << "\n";
@@ -50,7 +54,8 @@ SoccerBehavior::VisionSense SoccerBehavior::GetVisionSense(VisionObject obj) {
     return it->second;
 }
 
-SoccerBehavior::Vector3f SoccerBehavior::GetPosition(const VisionSense& sense) const {
+SoccerBehavior::Vector3f SoccerBehavior::GetPosition(const VisionSense& sense) const
+{
     const double deg = M_PI / 180.0;
     const double d = sense.distance;
     const double theta = sense.theta * deg;
@@ -62,7 +67,8 @@ SoccerBehavior::Vector3f SoccerBehavior::GetPosition(const VisionSense& sense) c
     return p;
 }
 
-std::string SoccerBehavior::Think(const std::string& msg) {
+std::string SoccerBehavior::Think(const std::string& msg)
+{
     if (parser)
         for (const sexp::Node& pred : parser->parse(msg))
             if (pred.name() == "Vision") ParseVision(pred);

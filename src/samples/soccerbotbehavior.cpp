@@ -25,12 +25,14 @@ const ArmStep kLeftArm[] = {
     {"(lae4 ", SoccerbotBehavior::JID_LARM_4, false, 45, 2, nullptr},
 };
 
-int& rightstate() {
+int& rightstate()
+{
     static int rightstate = 0;
     return rightstate;
 }
 
-int& leftstate() {
+int& leftstate()
+{
     static int leftstate = 0;
     return leftstate;
 }
@@ -39,13 +41,15 @@ int& leftstate() {
 
 SoccerbotBehavior::SoccerbotBehavior() : core(".FIRST_TEST") {}
 
-std::string SoccerbotBehavior::Init() {
+std::string SoccerbotBehavior::Init()
+{
     parser = make_sample_parser(core);
     SetupJointIDMap();
     return "(scene rsg/agent/soccerbotcomp.rsg)";
 }
 
-void SoccerbotBehavior::SetupJointIDMap() {
+void SoccerbotBehavior::SetupJointIDMap()
+{
     static const char* const names[] = {"llj1",   "rlj1",   "llj2_3", "rlj2_3", "llj4", "rlj4",
                                         "llj5_6", "rlj5_6", "laj1_2", "raj1_2", "laj3", "raj3",
                                         "laj4",   "raj4",   "laj5",   "raj5"};
@@ -53,7 +57,8 @@ void SoccerbotBehavior::SetupJointIDMap() {
     for (int i = 0; i < 16; ++i) mJointIDMap[names[i]] = JID_LLEG_1 + i;
 }
 
-void SoccerbotBehavior::ParseHearInfo(const sexp::Node& pred) {
+void SoccerbotBehavior::ParseHearInfo(const sexp::Node& pred)
+{
     double t;
     std::string sender, message;
     if (!NaoParse::ReadHearEcho(pred, t, sender, message)) return;
@@ -68,7 +73,8 @@ void SoccerbotBehavior::ParseHearInfo(const sexp::Node& pred) {
               << message << " at " << time << std::endl;
 }
 
-std::string SoccerbotBehavior::Think(const std::string& msg) {
+std::string SoccerbotBehavior::Think(const std::string& msg)
+{
     if (!mInitSent) {
         mInitSent = true;
         return "(init (unum 0)(teamname Velloran))";
@@ -87,7 +93,8 @@ std::string SoccerbotBehavior::Think(const std::string& msg) {
     return ss.str();
 }
 
-void SoccerbotBehavior::reset_arm_sequences() {
+void SoccerbotBehavior::reset_arm_sequences()
+{
     rightstate() = 0;
     leftstate() = 0;
 }

@@ -16,9 +16,22 @@ class SoccerbotBehavior : public SimBehavior {
 public:
     // Joint ids of the perceptor names.
     enum {
-        JID_LLEG_1 = 2, JID_RLEG_1, JID_LLEG_2_3, JID_RLEG_2_3, JID_LLEG_4, JID_RLEG_4,
-        JID_LLEG_5_6, JID_RLEG_5_6, JID_LARM_1_2, JID_RARM_1_2, JID_LARM_3, JID_RARM_3,
-        JID_LARM_4, JID_RARM_4, JID_LARM_5, JID_RARM_5
+        JID_LLEG_1 = 2,
+        JID_RLEG_1,
+        JID_LLEG_2_3,
+        JID_RLEG_2_3,
+        JID_LLEG_4,
+        JID_RLEG_4,
+        JID_LLEG_5_6,
+        JID_RLEG_5_6,
+        JID_LARM_1_2,
+        JID_RARM_1_2,
+        JID_LARM_3,
+        JID_RARM_3,
+        JID_LARM_4,
+        JID_RARM_4,
+        JID_LARM_5,
+        JID_RARM_5
     };
 
     sexp::ObjectCore core;

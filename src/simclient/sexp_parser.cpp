@@ -11,16 +11,17 @@ namespace {
 
 const std::string kEmpty;
 
-bool is_space(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' ||
-           c == '\v' || c == '\0';
+bool is_space(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v' || c == '\0';
 }
 
 bool is_delim(char c) { return c == '(' || c == ')' || is_space(c); }
 
 // strtod over the whole atom; the atom is NUL-free because the tokenizer
 // treats NUL as a separator.
-bool parse_double(const std::string& s, double& out) {
+bool parse_double(const std::string& s, double& out)
+{
     if (s.empty()) return false;
     const char* b = s.c_str();
     char* e = nullptr;
@@ -33,29 +34,31 @@ bool parse_double(const std::string& s, double& out) {
 
 }  // namespace
 
-const std::string& Node::name() const {
+const std::string& Node::name() const
+{
     if (is_list && !items.empty() && !items[0].is_list) return items[0].atom;
     return kEmpty;
 }
 
-const Node* Node::find(const std::string& n) const {
+const Node* Node::find(const std::string& n) const
+{
     if (!is_list) return nullptr;
     for (const Node& it : items)
         if (it.is_list && it.name() == n) return &it;
     return nullptr;
 }
 
-bool to_value(const Node& n, std::string& out) {
+bool to_value(const Node& n, std::string& out)
+{
     if (n.is_list) return false;
     out = n.atom;
     return true;
 }
 
-bool to_value(const Node& n, double& out) {
-    return !n.is_list && parse_double(n.atom, out);
-}
+bool to_value(const Node& n, double& out) { return !n.is_list && parse_double(n.atom, out); }
 
-bool to_value(const Node& n, float& out) {
+bool to_value(const Node& n, float& out)
+{
     double d;
     if (!to_value(n, d)) return false;
     if (d > 3.4028234e38 || d < -3.4028234e38) return false;
@@ -63,36 +66,35 @@ bool to_value(const Node& n, float& out) {
     return true;
 }
 
-bool to_value(const Node& n, int& out) {
+bool to_value(const Node& n, int& out)
+{
     if (n.is_list || n.atom.empty()) return false;
     const char* b = n.atom.c_str();
     char* e = nullptr;
     errno = 0;
     long v = std::strtol(b, &e, 10);
-    if (e == b || *e != '\0' || errno == ERANGE || v < INT_MIN || v > INT_MAX)
-        return false;
+    if (e == b || *e != '\0' || errno == ERANGE || v < INT_MIN || v > INT_MAX) return false;
     out = static_cast<int>(v);
     return true;
 }
 
-ValueCursor::ValueCursor(const Node* list, std::size_t first)
-    : m_list(list), m_pos(first) {}
+ValueCursor::ValueCursor(const Node* list, std::size_t first) : m_list(list), m_pos(first) {}
 
-const Node* ValueCursor::peek() const {
-    if (m_list == nullptr || !m_list->is_list || m_pos >= m_list->items.size())
-        return nullptr;
+const Node* ValueCursor::peek() const
+{
+    if (m_list == nullptr || !m_list->is_list || m_pos >= m_list->items.size()) return nullptr;
     return &m_list->items[m_pos];
 }
 
 bool ValueCursor::at_end() const { return peek() == nullptr; }
 
-#define BREVANE_CURSOR_NEXT(T)                  \
-    bool ValueCursor::next(T& out) {            \
-        const Node* n = peek();                 \
-        if (n == nullptr || !to_value(*n, out)) \
-            return false;                       \
-        ++m_pos;                                \
-        return true;                            \
+#define BREVANE_CURSOR_NEXT(T)                                \
+    bool ValueCursor::next(T& out)                            \
+    {                                                         \
+        const Node* n = peek();                               \
+        if (n == nullptr || !to_value(*n, out)) return false; \
+        ++m_pos;                                              \
+        return true;                                          \
     }
 BREVANE_CURSOR_NEXT(std::string)
 BREVANE_CURSOR_NEXT(int)
@@ -100,25 +102,25 @@ BREVANE_CURSOR_NEXT(float)
 BREVANE_CURSOR_NEXT(double)
 #undef BREVANE_CURSOR_NEXT
 
-const Node* ValueCursor::next_list() {
+const Node* ValueCursor::next_list()
+{
     const Node* n = peek();
     if (n == nullptr || !n->is_list) return nullptr;
     ++m_pos;
     return n;
 }
 
-PredicateList SexpParser::parse(const std::string& text) const {
-    return parse(text.data(), text.size());
-}
+PredicateList SexpParser::parse(const std::string& text) const { return parse(text.data(), text.size()); }
 
-PredicateList SexpParser::parse(const char* text, std::size_t len) const {
+PredicateList SexpParser::parse(const char* text, std::size_t len) const
+{
     PredicateList result;
     if (text == nullptr) return result;
     // Explicit stack of open lists, so deep nesting cannot exhaust the call
     // stack; stack[0] is the top-level list being built.
     std::vector<Node> stack;
-    bool broken = false;   // the current top-level list is dropped
-    std::size_t depth = 0; // open parentheses, counted even while broken
+    bool broken = false;    // the current top-level list is dropped
+    std::size_t depth = 0;  // open parentheses, counted even while broken
     std::size_t i = 0;
     while (i < len) {
         char c = text[i];

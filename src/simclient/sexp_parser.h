@@ -64,7 +64,8 @@ bool to_value(const Node& n, double& out);
 
 // The first value of the sub-list `name` of `list`: (list ... (name v) ...).
 template <class T>
-bool get_value(const Node& list, const std::string& name, T& out) {
+bool get_value(const Node& list, const std::string& name, T& out)
+{
     const Node* sub = list.find(name);
     if (sub == nullptr) return false;
     ValueCursor c(sub);

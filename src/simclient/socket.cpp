@@ -12,14 +12,16 @@
 namespace rcss {
 namespace net {
 
-Addr::Addr(PortType port, HostType host) : m_valid(true) {
+Addr::Addr(PortType port, HostType host) : m_valid(true)
+{
     std::memset(&m_addr, 0, sizeof(m_addr));
     m_addr.sin_family = AF_INET;
     m_addr.sin_port = htons(port);
     m_addr.sin_addr.s_addr = htonl(static_cast<uint32_t>(host));
 }
 
-Addr::Addr(PortType port, const std::string& host) : m_valid(false) {
+Addr::Addr(PortType port, const std::string& host) : m_valid(false)
+{
     std::memset(&m_addr, 0, sizeof(m_addr));
     m_addr.sin_family = AF_INET;
     m_addr.sin_port = htons(port);
@@ -46,7 +48,8 @@ Addr::Addr(PortType port, const std::string& host) : m_valid(false) {
 
 Addr::PortType Addr::getPort() const { return ntohs(m_addr.sin_port); }
 
-std::string Addr::getHostStr() const {
+std::string Addr::getHostStr() const
+{
     char buf[INET_ADDRSTRLEN] = {0};
     inet_ntop(AF_INET, &m_addr.sin_addr, buf, sizeof(buf));
     return buf;
@@ -56,7 +59,8 @@ Socket::Socket() : m_type(0), m_fd(-1) {}
 
 Socket::~Socket() { close(); }
 
-bool Socket::open(int type) {
+bool Socket::open(int type)
+{
     if (m_fd >= 0) return true;
     m_type = type;
     m_fd = ::socket(AF_INET, type, 0);
@@ -70,7 +74,8 @@ bool Socket::open(int type) {
     return m_fd >= 0;
 }
 
-void Socket::bind(const Addr& addr) {
+void Socket::bind(const Addr& addr)
+{
     if (!open(m_type)) throw BindErr(std::strerror(errno));
     if (!addr.valid()) throw BindErr(addr.error());
     const sockaddr_in& a = addr.getAddr();
@@ -78,7 +83,8 @@ void Socket::bind(const Addr& addr) {
         throw BindErr(std::strerror(errno));
 }
 
-void Socket::connect(const Addr& addr) {
+void Socket::connect(const Addr& addr)
+{
     if (!open(m_type)) throw ConnectErr(std::strerror(errno));
     if (!addr.valid()) throw ConnectErr(addr.error());
     const sockaddr_in& a = addr.getAddr();
@@ -89,7 +95,8 @@ void Socket::connect(const Addr& addr) {
     if (rc != 0) throw ConnectErr(std::strerror(errno));
 }
 
-long Socket::send(const char* buf, std::size_t len, int flags, CheckingType check) {
+long Socket::send(const char* buf, std::size_t len, int flags, CheckingType check)
+{
     long rc;
     do {
         rc = ::send(m_fd, buf, len, flags);
@@ -97,7 +104,8 @@ long Socket::send(const char* buf, std::size_t len, int flags, CheckingType chec
     return rc;
 }
 
-long Socket::recv(char* buf, std::size_t len, int flags, CheckingType check) {
+long Socket::recv(char* buf, std::size_t len, int flags, CheckingType check)
+{
     long rc;
     do {
         rc = ::recv(m_fd, buf, len, flags);
@@ -105,7 +113,8 @@ long Socket::recv(char* buf, std::size_t len, int flags, CheckingType check) {
     return rc;
 }
 
-void Socket::close() {
+void Socket::close()
+{
     if (m_fd >= 0) {
         ::close(m_fd);
         m_fd = -1;

@@ -65,10 +65,8 @@ public:
     void connect(const Addr& addr);  // throws ConnectErr
     // Results as send(2)/recv(2): bytes moved, 0 at end of stream for recv,
     // -1 with errno on failure.
-    long send(const char* buf, std::size_t len, int flags = 0,
-              CheckingType check = CHECK);
-    long recv(char* buf, std::size_t len, int flags = 0,
-              CheckingType check = CHECK);
+    long send(const char* buf, std::size_t len, int flags = 0, CheckingType check = CHECK);
+    long recv(char* buf, std::size_t len, int flags = 0, CheckingType check = CHECK);
     void close();
 
 protected:

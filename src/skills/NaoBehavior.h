@@ -63,13 +63,13 @@ public:
     bool crowding_back;     // back off from the ball
     bool crowding_spare;    // (unused fourth flag)
 
-    bool initialized;  // the first Think has answered
-    int think_count;   // Think calls after the first
-    int unum;          // uniform number from the command line
-    int team_size;     // from the command line; compared with the ball priority
-    NaoParse* parse;   // perception record, owned
-    form_t* form;      // beam and home place, owned
-    bool beamed;       // the beam message was sent
+    bool initialized;                      // the first Think has answered
+    int think_count;                       // Think calls after the first
+    int unum;                              // uniform number from the command line
+    int team_size;                         // from the command line; compared with the ball priority
+    NaoParse* parse;                       // perception record, owned
+    form_t* form;                          // beam and home place, owned
+    bool beamed;                           // the beam message was sent
     qorvexlib::Strategy play_on_strategy;  // places in play
     qorvexlib::Strategy beam_strategy;     // kick-off places
     hfsm* fsm = nullptr;                   // root state machine, owned
@@ -81,7 +81,7 @@ public:
     RobovizDraw_t* draw = nullptr;         // debug drawer, owned
 
     // Move target (new_move_target / new_move).
-    int last_move_target_count;  // think count of the last accepted target
+    int last_move_target_count;                   // think count of the last accepted target
     double move_target_x = 0, move_target_y = 0;  // m
     bool move_target_face_ball = false;
 
@@ -186,10 +186,9 @@ public:
     void fromTransToKick(double fx, double fy, double& kx, double& ky);
 
     // ---- Skills: moving, pushing, kicking, avoidance ----
-    void toTranslateTo(double x0, double y0, double h, double tx, double ty, double& dx,
-                       double& dy);
-    void toGoTo(double tx, double ty, int& mode, double& p1, double& p2, int n, double t1,
-                double t2, double t3);
+    void toTranslateTo(double x0, double y0, double h, double tx, double ty, double& dx, double& dy);
+    void toGoTo(double tx, double ty, int& mode, double& p1, double& p2, int n, double t1, double t2,
+                double t3);
     void new_move_target(double x, double y, bool face);
     void new_move(int n);
     void new_trans(double fwd, double side);

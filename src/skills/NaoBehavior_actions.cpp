@@ -102,8 +102,7 @@ void tab_id_dist_t::sort()
 
 // ---- Going to a point ----
 
-void NaoBehavior::toTranslateTo(double x0, double y0, double h, double tx, double ty, double& dx,
-                                double& dy)
+void NaoBehavior::toTranslateTo(double x0, double y0, double h, double tx, double ty, double& dx, double& dy)
 {
     dx = std::cos(h) * (tx - x0) + std::sin(h) * (ty - y0);
     dy = -std::sin(h) * (tx - x0) + std::cos(h) * (ty - y0);
@@ -137,8 +136,8 @@ struct GoToRef {
 
 }  // namespace
 
-void NaoBehavior::toGoTo(double tx, double ty, int& mode, double& p1, double& p2, int n, double t1,
-                         double t2, double t3)
+void NaoBehavior::toGoTo(double tx, double ty, int& mode, double& p1, double& p2, int n, double t1, double t2,
+                         double t3)
 {
     // One reference for all callers: its point is refreshed on every
     // (100 sub-steps + 1)-th call, its heading on every call.

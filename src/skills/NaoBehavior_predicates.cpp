@@ -48,10 +48,7 @@ double NaoBehavior::ballAngle(int n)
 
 double NaoBehavior::globalBallDistance(int n) { return ballSeen(n) ? localize->ball_dist : 0.0; }
 
-double NaoBehavior::localBallDistance(int n)
-{
-    return ballSeen(n) ? localize->ball_ground_dist : 0.0;
-}
+double NaoBehavior::localBallDistance(int n) { return ballSeen(n) ? localize->ball_ground_dist : 0.0; }
 
 bool NaoBehavior::ballAlign(double tol, int n, int m)
 {
@@ -158,8 +155,7 @@ bool NaoBehavior::ballBetweenPlayerAndPushPoint(double px, double py, int n, dou
     double plx, ply;
     toTranslateTo(localize->x, localize->y, localize->torso_heading, px, py, plx, ply);
     const double bd = localize->ball_ground_dist;
-    const bool near_line =
-        std::fabs(localize->ball_ly * plx - localize->ball_lx * ply) < k * bd;
+    const bool near_line = std::fabs(localize->ball_ly * plx - localize->ball_lx * ply) < k * bd;
     const bool beyond_ball = std::hypot(px - localize->x, py - localize->y) > bd;
     return near_line && beyond_ball && bd < 0.3;
 }
@@ -207,8 +203,7 @@ double NaoBehavior::oppGoalDistance()
 bool NaoBehavior::ownGoalBallAngle(double& a)
 {
     double gx, gy;
-    if (!ballSeen(Localize_t::VALID_BALL_SEEN_CNT) || !goal_centre(parse->side, true, gx, gy))
-        return false;
+    if (!ballSeen(Localize_t::VALID_BALL_SEEN_CNT) || !goal_centre(parse->side, true, gx, gy)) return false;
     a = std::atan2(localize->ball_gy - gy, localize->ball_gx - gx);
     return true;
 }
@@ -236,10 +231,7 @@ bool NaoBehavior::localKickPointAlign(int n)
     return std::fabs(localize->lkp_angle) < (localize->lkp_dist < 2.0 ? 0.2 : 0.3);
 }
 
-bool NaoBehavior::atLocalKickPoint(double d, int n)
-{
-    return ballSeen(n) && localize->lkp_dist < d;
-}
+bool NaoBehavior::atLocalKickPoint(double d, int n) { return ballSeen(n) && localize->lkp_dist < d; }
 
 void NaoBehavior::localBallAlignPrecisionInit() { precision_count = 5; }
 
@@ -263,8 +255,8 @@ bool NaoBehavior::isAhead(int n)
     }
     is_ahead_ref_x = localize->x;
     is_ahead_ref_y = localize->y;
-    const bool ahead = std::fabs(localize->ball_gy - is_ahead_ref_y) < 0.5 &&
-                       (localize->ball_gx - is_ahead_ref_x) * s > 0.5;
+    const bool ahead =
+        std::fabs(localize->ball_gy - is_ahead_ref_y) < 0.5 && (localize->ball_gx - is_ahead_ref_x) * s > 0.5;
     is_ahead_count = ahead ? is_ahead_count + 1 : 0;
     return is_ahead_count >= 10;
 }

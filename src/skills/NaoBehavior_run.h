@@ -31,12 +31,12 @@ public:
     // The walk of the run.
     static constexpr double run_distance = 200.0;  // m straight ahead
 
-    int game_phase;  // phase of play of the state machine (2 playing)
-    int sub_steps;   // Think calls per server message
-    int Ptype, Stype;  // robot type given to the motion interface: always 0
+    int game_phase;             // phase of play of the state machine (2 playing)
+    int sub_steps;              // Think calls per server message
+    int Ptype, Stype;           // robot type given to the motion interface: always 0
     strategy role_strategy[4];  // constructed empty; nothing loads or queries them
-    bool initialized;  // the first Think has answered
-    int think_count;   // beams and ordinary cycles so far
+    bool initialized;           // the first Think has answered
+    int think_count;            // beams and ordinary cycles so far
     int unum;
     int penalty_player;  // stored only
     int llc_player;      // stored only
@@ -44,9 +44,9 @@ public:
     std::unique_ptr<form_t> form;  // the beam place, (-10, 0, 0)
     bool beamed;                   // the beam message of this phase was sent
     std::unique_ptr<hfsm> fsm;
-    std::stringstream out;           // commands of the current Think call
-    Nao_ref_Tournament tournament;   // started by the loop
-    bool head_scan_active;           // head scanning on (never cleared)
+    std::stringstream out;                   // commands of the current Think call
+    Nao_ref_Tournament tournament;           // started by the loop
+    bool head_scan_active;                   // head scanning on (never cleared)
     std::unique_ptr<head_scan_t> head_scan;  // made by the first Think
     std::unique_ptr<NaoMove> move;           // made by Init
     std::unique_ptr<Localize_t> localize;

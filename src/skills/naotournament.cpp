@@ -3,7 +3,8 @@
 #include <cstdio>
 
 void Nao_ref_Tournament::init(int id_, double start_time_, double x, double y, double angle, double kick_x,
-                              double kick_y) {
+                              double kick_y)
+{
     id = id_;
     start_time = start_time_;
     start_x = x;
@@ -18,15 +19,16 @@ void Nao_ref_Tournament::init(int id_, double start_time_, double x, double y, d
 std::string Nao_ref_Tournament::log_name() const { return "log_tournament_" + std::to_string(id) + ".txt"; }
 
 bool Nao_ref_Tournament::write_log(double time, int n, double ax, double ay, double aa, double bx, double by,
-                                   double ba) const {
+                                   double ba) const
+{
     const std::string name = log_name();
     FILE* f = std::fopen(name.c_str(), "w");
     if (f == nullptr) {
         std::fprintf(stderr, "Nao_ref_Tournament fopen %s FAILED\n", name.c_str());
         return false;
     }
-    std::fprintf(f, "%.3f %.3f %d (%.3f %.3f %.3f) (%.3f %.3f %.3f)\n", start_time, time, n, ax, ay, aa, bx, by,
-                 ba);
+    std::fprintf(f, "%.3f %.3f %d (%.3f %.3f %.3f) (%.3f %.3f %.3f)\n", start_time, time, n, ax, ay, aa, bx,
+                 by, ba);
     const bool ok = std::fflush(f) == 0 && !std::ferror(f);
     if ((std::fclose(f) != 0) || !ok) {
         std::fprintf(stderr, "Nao_ref_Tournament write %s FAILED\n", name.c_str());
@@ -35,7 +37,8 @@ bool Nao_ref_Tournament::write_log(double time, int n, double ax, double ay, dou
     return true;
 }
 
-bool Nao_ref_Tournament::endT(double time, int n, double x, double y, double angle) {
+bool Nao_ref_Tournament::endT(double time, int n, double x, double y, double angle)
+{
     if (time < start_time) return false;
     end_x = x;
     end_y = y;
@@ -43,7 +46,8 @@ bool Nao_ref_Tournament::endT(double time, int n, double x, double y, double ang
     return write_log(time, n, start_x, start_y, start_angle, end_x, end_y, end_angle);
 }
 
-bool Nao_ref_Tournament::endR(double time, int n, double x, double y, double angle) {
+bool Nao_ref_Tournament::endR(double time, int n, double x, double y, double angle)
+{
     if (time < start_time) return false;
     end_x = x;
     end_y = y;
@@ -51,7 +55,8 @@ bool Nao_ref_Tournament::endR(double time, int n, double x, double y, double ang
     return write_log(0.0, n, start_x, start_y, start_angle, end_x, end_y, end_angle);
 }
 
-bool Nao_ref_Tournament::endK(double time, int n, double x, double y) {
+bool Nao_ref_Tournament::endK(double time, int n, double x, double y)
+{
     if (time < start_time) return false;
     kick_end_x = x;
     kick_end_y = y;

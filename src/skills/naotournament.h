@@ -13,8 +13,8 @@
 
 class Nao_ref_Tournament {
 public:
-    int id = 0;               // trial number; names the log file
-    double start_time = 0;    // s
+    int id = 0;                                        // trial number; names the log file
+    double start_time = 0;                             // s
     double start_x = 0, start_y = 0, start_angle = 0;  // m, m, rad
     double end_x = 0, end_y = 0, end_angle = 0;
     double kick_start_x = 0, kick_start_y = 0;  // m
@@ -34,7 +34,8 @@ public:
     std::string log_name() const;
 
 private:
-    bool write_log(double time, int n, double ax, double ay, double aa, double bx, double by, double ba) const;
+    bool write_log(double time, int n, double ax, double ay, double aa, double bx, double by,
+                   double ba) const;
 };
 
 #endif

@@ -12,14 +12,16 @@ const double kPi = 3.14159265358979323846;
 
 }  // namespace
 
-void walk::rotate_about(double a, double cx, double cy, double x, double y, double& rx, double& ry) {
+void walk::rotate_about(double a, double cx, double cy, double x, double y, double& rx, double& ry)
+{
     double ca = std::cos(a), sa = std::sin(a);
     double ux = x - cx, uy = y - cy;
     rx = cx + ca * ux - sa * uy;
     ry = cy + sa * ux + ca * uy;
 }
 
-void walk::set_torso_point() {
+void walk::set_torso_point()
+{
     if (rotating) {
         x_torso = xG - xCOM_RT * std::cos(theta_walk);
         y_torso = yG - xCOM_RT * std::sin(theta_walk);
@@ -29,7 +31,8 @@ void walk::set_torso_point() {
     }
 }
 
-void walk::turn_feet_into_heading() {
+void walk::turn_feet_into_heading()
+{
     double cs = std::cos(theta_walk), sn = std::sin(theta_walk);
     for (double* f : {foot_left, foot_right}) {
         double x = f[0], y = f[1];
@@ -38,11 +41,13 @@ void walk::turn_feet_into_heading() {
     }
 }
 
-bool walk::check_lateral_step() {
+bool walk::check_lateral_step()
+{
     return std::fabs(y_total) > 0.001 && ((y_total < 0 && support_left) || (y_total > 0 && !support_left));
 }
 
-void walk::setup_parameters_s_p() {
+void walk::setup_parameters_s_p()
+{
     for (int i = 0; i < 3; i++) {
         step_vec_prev[i] = step_vec_cur[i];
         step_vec_cur[i] = step_vec_next[i];
@@ -91,7 +96,8 @@ void walk::setup_parameters_s_p() {
     }
 }
 
-void walk::deal_with_air_traj_cruise_phase3(long N_) {
+void walk::deal_with_air_traj_cruise_phase3(long N_)
+{
     long d = lround(N_ * double_support_share);
     if (d % 2 == 1) d += 1;
     double half = d / 2.0;
@@ -122,7 +128,8 @@ void walk::deal_with_air_traj_cruise_phase3(long N_) {
 }
 
 void walk::deal_with_joint_commands_cruise_mode(double* fs, double* fsup, double dx_, double dy_, double dz_,
-                                                double y_prev, double y_cur, double y_sw) {
+                                                double y_prev, double y_cur, double y_sw)
+{
     double gh = (y_cur + y_prev + y_sw) / 2.0;
     double* sup = support_left ? foot_left : foot_right;
     double* swg = support_left ? foot_right : foot_left;
@@ -148,7 +155,8 @@ void walk::deal_with_joint_commands_cruise_mode(double* fs, double* fsup, double
     if (rotating) turn_feet_into_heading();
 }
 
-void walk::deal_with_joint_commands_both_feet_on_the_ground(double* a, double* b, bool walk_start) {
+void walk::deal_with_joint_commands_both_feet_on_the_ground(double* a, double* b, bool walk_start)
+{
     set_torso_point();
     double mx = (a[0] + b[0]) / 2.0, my = (a[1] + b[1]) / 2.0;
     double L = std::cos(theta_walk) * (a[1] - my) - std::sin(theta_walk) * (a[0] - mx);
@@ -164,7 +172,8 @@ void walk::deal_with_joint_commands_both_feet_on_the_ground(double* a, double* b
     if (!walk_start && rotating) turn_feet_into_heading();
 }
 
-void walk::getLegAnglesForCommand(double* qL, double* qR) {
+void walk::getLegAnglesForCommand(double* qL, double* qR)
+{
     Vector_<double> pL(0, 0, 0), pR(0, 0, 0);
     Matrix_<double> RL, RR;
     getFeetPosMatrices_Inclined(pL, RL, pR, RR);

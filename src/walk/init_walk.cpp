@@ -20,7 +20,8 @@ const double kDefaultXStepMax = 0.08;
 const double kDefaultYStepMax = 0.06;
 const double kDefaultThetaStepMax = 1.0471975511965976;
 
-Matrix_<double> rot_z(double a) {
+Matrix_<double> rot_z(double a)
+{
     Matrix_<double> M;
     M[0][0] = std::cos(a);
     M[0][1] = -std::sin(a);
@@ -32,7 +33,8 @@ Matrix_<double> rot_z(double a) {
 // Pendulum times come from atanh: an argument at or beyond +-1 (or not a
 // number) has no finite time, and a negative time would give negative
 // cycle counts; both fall back to a time that keeps the walk sound.
-double time_from_atanh(double Tc, double arg, double fallback, const char* where) {
+double time_from_atanh(double Tc, double arg, double fallback, const char* where)
+{
     if (!std::isfinite(arg) || std::fabs(arg) >= 1.0) {
         fprintf(stderr, "walk::%s: atanh argument %f outside (-1, 1), using %f s\n", where, arg, fallback);
         return fallback;
@@ -46,7 +48,8 @@ double time_from_atanh(double Tc, double arg, double fallback, const char* where
     return tt;
 }
 
-void set_vec(double* v, double a, double b) {
+void set_vec(double* v, double a, double b)
+{
     v[0] = a;
     v[1] = b;
 }
@@ -57,7 +60,8 @@ void set_vec(double* v, double a, double b) {
 // Construction
 // ---------------------------------------------------------------------------
 
-walk::walk(double dt_, int version, int Ptype, int Stype, const char* dir, const motion_variant_t& variant) {
+walk::walk(double dt_, int version, int Ptype, int Stype, const char* dir, const motion_variant_t& variant)
+{
     model = new Model(version, Ptype, Stype, dir, variant);
     dt = dt_;
     g = 9.8;
@@ -98,7 +102,8 @@ walk::walk(double dt_, int version, int Ptype, int Stype, const char* dir, const
                   {"theta_step_max", &theta_step_max, kDefaultThetaStepMax}};
     for (auto& m : maxima) {
         if (!(*m.value > 0.0)) {
-            fprintf(stderr, "walk::walk: %s = %f must be positive, keeping %f\n", m.key, *m.value, m.fallback);
+            fprintf(stderr, "walk::walk: %s = %f must be positive, keeping %f\n", m.key, *m.value,
+                    m.fallback);
             *m.value = m.fallback;
         }
     }
@@ -157,15 +162,17 @@ walk::walk(double dt_, int version, int Ptype, int Stype, const char* dir, const
     update_exp_for_side_with_support_foot();
 
     if (!can_walk() && dt > 0.0 && zC > 0.0 && total_mass > 0.0)
-        fprintf(stderr,
-                "walk::walk: time step %f too large for a walk (N = %ld, N_prepare = %ld), walking disabled\n", dt,
-                N, N_prepare);
+        fprintf(
+            stderr,
+            "walk::walk: time step %f too large for a walk (N = %ld, N_prepare = %ld), walking disabled\n",
+            dt, N, N_prepare);
 
     writeStand3File();
     step_manage = StepManage(0.08, step_period, 6.0);
 }
 
-walk::~walk() {
+walk::~walk()
+{
     delete model;
     delete[] x_prep;
     delete[] y_prep;
@@ -177,20 +184,18 @@ walk::~walk() {
     delete[] vy_final;
 }
 
-bool walk::ramped_translation() const {
-    return model->variant.step_manager && step_manage.usable();
-}
+bool walk::ramped_translation() const { return model->variant.step_manager && step_manage.usable(); }
 
-bool walk::can_walk() {
+bool walk::can_walk()
+{
     // The preparation profile needs two ramps of at least two samples each.
     return dt > 0.0 && zC > 0.0 && total_mass > 0.0 && N_prepare >= 4 && N >= 1;
 }
 
-int walk::getVersion() {
-    return model->getVersion();
-}
+int walk::getVersion() { return model->getVersion(); }
 
-void walk::set_dist_between_feet_p_points(int version) {
+void walk::set_dist_between_feet_p_points(int version)
+{
     dist_between_feet_p_points = 0.11;
     if (version == 3) {
         double q[6] = {0.0, 0.0, -25.0 * kDeg, 40.0 * kDeg, -20.0 * kDeg, 0.0};
@@ -201,7 +206,8 @@ void walk::set_dist_between_feet_p_points(int version) {
     }
 }
 
-void walk::set_zc_and_Torso2COM() {
+void walk::set_zc_and_Torso2COM()
+{
     const NaoParam& P = model->param;
     const NaoLeg& leg = P.left_leg;
     const NaoArm& armL = P.left_arm;
@@ -239,7 +245,8 @@ void walk::set_zc_and_Torso2COM() {
         Vector_<double>(model->ShankCenter2KneeZ, model->ShankCenter2KneeY, 0),
         Vector_<double>(0, 0, 0),
         Vector_<double>(leg.FootSizeY / 2.0 - model->Length_Heel_Ankle, 0, leg.FootSizeZ / 2.0)};
-    double leg_mass[6] = {leg.Hip1Mass, leg.Hip2Mass, leg.ThighMass, leg.ShankMass, leg.AnkleMass, leg.FootMass};
+    double leg_mass[6] = {leg.Hip1Mass,  leg.Hip2Mass,  leg.ThighMass,
+                          leg.ShankMass, leg.AnkleMass, leg.FootMass};
     double arm_mass[4] = {armL.ShoulderMass, armL.UpperArmMass, armL.ElbowMass, armL.LowerArmMass};
 
     double M = NaoBase::TorsoMass + P.neck.Neck_Mass + P.neck.Head_Mass;
@@ -258,8 +265,10 @@ void walk::set_zc_and_Torso2COM() {
         M += 2.0 * arm_mass[i];
         Vector_<double> pl(0, 0, 0), pr(0, 0, 0);
         if (i == 1) {
-            pl = Vector_<double>(-armL.UpperarmRelShoulderX, -armL.UpperarmRelShoulderY, -model->ElbowOffsetZ);
-            pr = Vector_<double>(-armR.UpperarmRelShoulderX, -armR.UpperarmRelShoulderY, -model->ElbowOffsetZ);
+            pl =
+                Vector_<double>(-armL.UpperarmRelShoulderX, -armL.UpperarmRelShoulderY, -model->ElbowOffsetZ);
+            pr =
+                Vector_<double>(-armR.UpperarmRelShoulderX, -armR.UpperarmRelShoulderY, -model->ElbowOffsetZ);
         } else if (i == 3) {
             pl = Vector_<double>(-armL.LowerArmSizeY / 2.0, 0, 0);
             pr = pl;
@@ -305,12 +314,14 @@ void walk::set_zc_and_Torso2COM() {
 // Getters for the whole-body motions
 // ---------------------------------------------------------------------------
 
-void walk::getTorsoInclineFwdLateral(double& fwd, double& lat) {
+void walk::getTorsoInclineFwdLateral(double& fwd, double& lat)
+{
     fwd = eta_torso_incline;
     lat = eta_torso_incline_lateral;
 }
 
-void walk::getMatrixForInclinationFwdLat(Matrix_<double>& Rincl) {
+void walk::getMatrixForInclinationFwdLat(Matrix_<double>& Rincl)
+{
     Vector_<double> nrm(std::tan(eta_torso_incline), std::tan(-eta_torso_incline_lateral), 1.0);
     nrm = nrm * (1.0 / nrm.norm());
     Vector_<double> kv = Vector_<double>(0, 0, 1).crossprod(nrm);
@@ -336,42 +347,43 @@ void walk::getMatrixForInclinationFwdLat(Matrix_<double>& Rincl) {
     Rincl = (cc * Id + ((1.0 - cc) / s) * KK) - K;
 }
 
-Vector_<double> walk::getFootLeft() {
-    return Vector_<double>(foot_left[0], foot_left[1], foot_left[2]);
-}
+Vector_<double> walk::getFootLeft() { return Vector_<double>(foot_left[0], foot_left[1], foot_left[2]); }
 
-Vector_<double> walk::getFootRight() {
-    return Vector_<double>(foot_right[0], foot_right[1], foot_right[2]);
-}
+Vector_<double> walk::getFootRight() { return Vector_<double>(foot_right[0], foot_right[1], foot_right[2]); }
 
-Vector_<double> walk::getLeftHip() {
+Vector_<double> walk::getLeftHip()
+{
     return Vector_<double>(-model->HipOffsetX, model->HipOffsetY, -model->HipOffsetZ);
 }
 
-Vector_<double> walk::getRightHip() {
+Vector_<double> walk::getRightHip()
+{
     return Vector_<double>(-model->HipOffsetX, -model->HipOffsetY, -model->HipOffsetZ);
 }
 
-Vector_<double> walk::getLeftShoulder() {
+Vector_<double> walk::getLeftShoulder()
+{
     return Vector_<double>(0, model->ShoulderOffsetY, model->ShoulderOffsetZ);
 }
 
-Vector_<double> walk::getRightShoulder() {
+Vector_<double> walk::getRightShoulder()
+{
     return Vector_<double>(0, -model->ShoulderOffsetY, model->ShoulderOffsetZ);
 }
 
-double walk::getYawAngleStep() {
-    return yaw_left - yaw_right;
-}
+double walk::getYawAngleStep() { return yaw_left - yaw_right; }
 
-double walk::getYawAngleRightForInit() {
+double walk::getYawAngleRightForInit()
+{
     Matrix_<double> Rincl;
     getMatrixForInclinationFwdLat(Rincl);
-    return model->get_yaw_angle_torso_right_foot(Rincl * getFootRight(), Rincl * getFootLeft(), getYawAngleStep(),
-                                                 Rincl);
+    return model->get_yaw_angle_torso_right_foot(Rincl * getFootRight(), Rincl * getFootLeft(),
+                                                 getYawAngleStep(), Rincl);
 }
 
-void walk::getLegsLeftRight(Vector_<double>& pL, Matrix_<double>& RL, Vector_<double>& pR, Matrix_<double>& RR) {
+void walk::getLegsLeftRight(Vector_<double>& pL, Matrix_<double>& RL, Vector_<double>& pR,
+                            Matrix_<double>& RR)
+{
     int v = getVersion();
     if (v == 1 || v == 2) {
         pL = getFootLeft();
@@ -387,7 +399,9 @@ void walk::getLegsLeftRight(Vector_<double>& pL, Matrix_<double>& RL, Vector_<do
     }
 }
 
-void walk::getHandsLeftRight(Vector_<double>& pL, Matrix_<double>& RL, Vector_<double>& pR, Matrix_<double>& RR) {
+void walk::getHandsLeftRight(Vector_<double>& pL, Matrix_<double>& RL, Vector_<double>& pR,
+                             Matrix_<double>& RR)
+{
     double qL[4];
     if (getVersion() == 3) {
         qL[0] = 80.0 * kDeg;
@@ -406,7 +420,8 @@ void walk::getHandsLeftRight(Vector_<double>& pL, Matrix_<double>& RL, Vector_<d
 }
 
 void walk::getFeetPosMatrices_Inclined(Vector_<double>& pL, Matrix_<double>& RL, Vector_<double>& pR,
-                                       Matrix_<double>& RR) {
+                                       Matrix_<double>& RR)
+{
     Matrix_<double> Rincl;
     getMatrixForInclinationFwdLat(Rincl);
     Matrix_<double> R0 = Rincl * rot_z(Yaw_FootRight_Init);
@@ -414,8 +429,8 @@ void walk::getFeetPosMatrices_Inclined(Vector_<double>& pL, Matrix_<double>& RL,
     pR = R0 * getFootRight();
     double psi = model->get_yaw_angle_torso_right_foot(pR, pL, getYawAngleStep(), R0);
     if (psi == -9999) {
-        fprintf(stderr, "error(epilepsie), getFootLeft()=(%f,%f,%f), getFootRight()=(%f,%f,%f)\n", foot_left[0],
-                foot_left[1], foot_left[2], foot_right[0], foot_right[1], foot_right[2]);
+        fprintf(stderr, "error(epilepsie), getFootLeft()=(%f,%f,%f), getFootRight()=(%f,%f,%f)\n",
+                foot_left[0], foot_left[1], foot_left[2], foot_right[0], foot_right[1], foot_right[2]);
         fprintf(stderr, "error(epilepsie), Yaw_FootRight_Init = %f\n", Yaw_FootRight_Init);
         fprintf(stderr, "error(epilepsie), eta_torso_incline = %f, eta_torso_incline_lateral = %f\n",
                 eta_torso_incline, eta_torso_incline_lateral);
@@ -429,7 +444,8 @@ void walk::getFeetPosMatrices_Inclined(Vector_<double>& pL, Matrix_<double>& RL,
 // Stand-pose file and reset
 // ---------------------------------------------------------------------------
 
-void walk::writeStand3File() {
+void walk::writeStand3File()
+{
     double qaL[4] = {0, 0, 0, 0}, qaR[4] = {0, 0, 0, 0};
     Vector_<double> hL(0, 0, 0), hR(0, 0, 0);
     Matrix_<double> RhL, RhR;
@@ -476,7 +492,8 @@ void walk::writeStand3File() {
     }
 }
 
-void walk::ResetWalk() {
+void walk::ResetWalk()
+{
     foot_left[0] = -long_offset_MidAnkles_2_Torso_Init;
     foot_left[1] = dist_between_feet_p_points / 2.0;
     foot_left[2] = -torso_center_height;
@@ -536,30 +553,26 @@ void walk::ResetWalk() {
     Yaw_FootRight_Init = getYawAngleRightForInit();
 }
 
-double walk::getxG() {
-    return xG - x_pApZMP_Init;
-}
+double walk::getxG() { return xG - x_pApZMP_Init; }
 
-double walk::getyG() {
-    return yG;
-}
+double walk::getyG() { return yG; }
 
-double walk::thetaG() {
-    return std::fmod(theta_walk + 3.0 * kPi, 2.0 * kPi) - kPi;
-}
+double walk::thetaG() { return std::fmod(theta_walk + 3.0 * kPi, 2.0 * kPi) - kPi; }
 
 // ---------------------------------------------------------------------------
 // Requests
 // ---------------------------------------------------------------------------
 
-bool walk::init_walk_translate(double x, double y, double T) {
+bool walk::init_walk_translate(double x, double y, double T)
+{
     if (!can_walk()) {
         fprintf(stderr, "walk::init_walk_translate: walking disabled, request (%f, %f) refused\n", x, y);
         return false;
     }
     double Tr = T < 0.24 ? T : 0.24;
     if (!(lround(Tr / dt) >= 1)) {
-        fprintf(stderr, "walk::init_walk_translate: step period %f shorter than one cycle, request refused\n", T);
+        fprintf(stderr, "walk::init_walk_translate: step period %f shorter than one cycle, request refused\n",
+                T);
         return false;
     }
     height_lift = std::fabs(std::atan2(y, x)) < 0.6981317007977318 ? 0.042 : 0.03;
@@ -577,7 +590,8 @@ bool walk::init_walk_translate(double x, double y, double T) {
 // A request while walking: a walk of the same kind still before its last
 // phase takes it over at the current step; otherwise it waits for the end
 // of the walk.
-void walk::take_over_or_queue(bool same_kind, double T, double x, double y, double theta, double xc_) {
+void walk::take_over_or_queue(bool same_kind, double T, double x, double y, double theta, double xc_)
+{
     if (same_kind && k <= nbp[2]) {
         reentrant = 1;
         pending = 0;
@@ -598,7 +612,8 @@ void walk::take_over_or_queue(bool same_kind, double T, double x, double y, doub
     theta_at_request = thetaG();
 }
 
-bool walk::init_walk_rotate(double theta, double xc_, double T) {
+bool walk::init_walk_rotate(double theta, double xc_, double T)
+{
     (void)T;  // rotations always step at 0.14 s
     if (!can_walk()) {
         fprintf(stderr, "walk::init_walk_rotate: walking disabled, request %f refused\n", theta);
@@ -617,7 +632,8 @@ bool walk::init_walk_rotate(double theta, double xc_, double T) {
     return true;
 }
 
-void walk::init_var_translate(double x, double y, double T) {
+void walk::init_var_translate(double x, double y, double T)
+{
     step_period = T < 0.24 ? T : 0.24;
     x_total = x;
     y_total = y;
@@ -628,7 +644,8 @@ void walk::init_var_translate(double x, double y, double T) {
     }
 }
 
-void walk::init_var_rotate(double theta, double xc_, double T) {
+void walk::init_var_rotate(double theta, double xc_, double T)
+{
     step_period = T < 0.24 ? T : 0.24;
     theta_total = theta;
     xc = xc_ < -2.0 ? -2.0 : (xc_ > 2.0 ? 2.0 : xc_);
@@ -637,7 +654,8 @@ void walk::init_var_rotate(double theta, double xc_, double T) {
     y_total = 0.0;
 }
 
-bool walk::init_walk() {
+bool walk::init_walk()
+{
     bool started = sub_init_walk_OK();
     if (!started) return false;
     // COM y from the walk frame's start to the via-point of phase 1.
@@ -649,7 +667,8 @@ bool walk::init_walk() {
     return started;
 }
 
-bool walk::sub_init_walk_OK() {
+bool walk::sub_init_walk_OK()
+{
     if (!stopped) return true;
     translating = (std::fabs(x_total) > tol || std::fabs(y_total) > tol) ? 1 : 0;
     rotating = (!translating && std::fabs(theta_total) > tol) ? 1 : 0;
@@ -668,7 +687,8 @@ bool walk::sub_init_walk_OK() {
     return true;
 }
 
-void walk::get_support_foot() {
+void walk::get_support_foot()
+{
     if (translating) {
         support_left = y_total >= 0 ? 1 : 0;
     } else if (rotating) {
@@ -680,15 +700,14 @@ void walk::get_support_foot() {
     update_exp_for_side_with_support_foot();
 }
 
-void walk::update_exp_for_side_with_support_foot() {
-    support_exp = support_left ? 1 : 2;
-}
+void walk::update_exp_for_side_with_support_foot() { support_exp = support_left ? 1 : 2; }
 
 // ---------------------------------------------------------------------------
 // Step planning
 // ---------------------------------------------------------------------------
 
-void walk::calculate_steps() {
+void walk::calculate_steps()
+{
     if (translating) {
         double ax = std::fabs(x_total), ay = std::fabs(y_total);
         nx = lround(ax / xlength_step_max);
@@ -738,8 +757,9 @@ void walk::calculate_steps() {
 
 // The line of via-points of a rotation: via = (w u + l, w h + e) for the
 // lateral velocity w. False when the first step has no length.
-static bool rotation_via_line(double Tc, double C, double S, double x0, double xc, double yc, const double* p2,
-                              const double* p3, double& u, double& h, double& l, double& e) {
+static bool rotation_via_line(double Tc, double C, double S, double x0, double xc, double yc,
+                              const double* p2, const double* p3, double& u, double& h, double& l, double& e)
+{
     double Dx = p3[0] - p2[0], Dy = p3[1] - p2[1];
     double a = S / Tc, o1 = 1.0 - C, m = S * Dy * Tc;
     double den = -a * o1 * (Dx * Dx + Dy * Dy);
@@ -755,7 +775,8 @@ static bool rotation_via_line(double Tc, double C, double S, double x0, double x
 
 // The pendulum constants of the step period and the step vectors of the
 // first (or on-the-spot) way-point; returns the signed forward step.
-double walk::set_pendulum_and_step_vectors() {
+double walk::set_pendulum_and_step_vectors()
+{
     const double d = dist_between_feet_p_points;
     Tc = std::sqrt(zC / g);
     C = std::cosh(step_period / Tc);
@@ -771,7 +792,8 @@ double walk::set_pendulum_and_step_vectors() {
     return sx;
 }
 
-void walk::calculate_for_1st_last_wp() {
+void walk::calculate_for_1st_last_wp()
+{
     const double d = dist_between_feet_p_points;
     const double x0 = x_pApZMP_Init;
     const double sx = set_pendulum_and_step_vectors();
@@ -791,7 +813,8 @@ void walk::calculate_for_1st_last_wp() {
     if (rotating) {
         double u = 0, h = 0, l = 0, e = 0, w = 0;
         bool line = rotation_via_line(Tc, C, S, x0, xc, yc, p2, p3, u, h, l, e);
-        if (!line) fprintf(stderr, "walk::calculate_for_1st_last_wp: rotation step of no length, no via-point\n");
+        if (!line)
+            fprintf(stderr, "walk::calculate_for_1st_last_wp: rotation step of no length, no via-point\n");
         if (taking_over) {
             w = v_end[1] * std::cos(theta_walk) - v_end[0] * std::sin(theta_walk);
         } else if (line && h * h + u * u > 1e-15) {
@@ -825,7 +848,8 @@ void walk::calculate_for_1st_last_wp() {
     set_N_prepare();
 }
 
-void walk::calculate_for_1st_specific_wp_on_place_step_rot_dir_chge() {
+void walk::calculate_for_1st_specific_wp_on_place_step_rot_dir_chge()
+{
     const double d = dist_between_feet_p_points;
     const double x0 = x_pApZMP_Init;
     set_pendulum_and_step_vectors();
@@ -844,8 +868,9 @@ void walk::calculate_for_1st_specific_wp_on_place_step_rot_dir_chge() {
         via_x = -w * u + l;
         via_y = -w * h + e;
     } else {
-        fprintf(stderr,
-                "walk::calculate_for_1st_specific_wp_on_place_step_rot_dir_chge: rotation step of no length\n");
+        fprintf(
+            stderr,
+            "walk::calculate_for_1st_specific_wp_on_place_step_rot_dir_chge: rotation step of no length\n");
         via_x = x0;
         via_y = 0.0;
     }
@@ -859,11 +884,10 @@ void walk::calculate_for_1st_specific_wp_on_place_step_rot_dir_chge() {
     step_period = N * dt;
 }
 
-void walk::set_N_prepare() {
-    N_prepare = dt > 0.0 ? lround(0.2 / dt) : 0;
-}
+void walk::set_N_prepare() { N_prepare = dt > 0.0 ? lround(0.2 / dt) : 0; }
 
-void walk::calculate_coeff_optim_pressure_points() {
+void walk::calculate_coeff_optim_pressure_points()
+{
     if (translating) {
         Q = 120.0;
         R = 0.8;
@@ -884,7 +908,8 @@ void walk::calculate_coeff_optim_pressure_points() {
     }
 }
 
-void walk::initial_set() {
+void walk::initial_set()
+{
     set_nb_cruise_wp();
     for (int i = 0; i < 2; i++) {
         x_start[i] = v_start[i] = o[i] = x_end[i] = v_end[i] = 0.0;
@@ -915,7 +940,8 @@ void walk::initial_set() {
     theta_walk = 0.0;
 }
 
-void walk::set_nb_cruise_wp() {
+void walk::set_nb_cruise_wp()
+{
     nb_cruise_wp_prev = nb_cruise_wp;
     if (rotating)
         nb_cruise_wp = n + (dir_change_on_place ? 1 : 0);
@@ -925,7 +951,8 @@ void walk::set_nb_cruise_wp() {
     nb_steps_in_wp = 0;
 }
 
-void walk::save_last_Orig() {
+void walk::save_last_Orig()
+{
     double lx = xG - x_pApZMP_Init * std::cos(theta_walk);
     double ly = yG - x_pApZMP_Init * std::sin(theta_walk);
     ox += std::cos(theta_orig) * lx - std::sin(theta_orig) * ly;
@@ -933,7 +960,8 @@ void walk::save_last_Orig() {
     theta_orig += theta_walk;
 }
 
-void walk::transform_into_R0(double& x, double& y) {
+void walk::transform_into_R0(double& x, double& y)
+{
     double cs = std::cos(theta_walk), sn = std::sin(theta_walk);
     double nrm = std::sqrt(cs * cs + sn * sn);
     double rx = (cs * x - sn * y) / nrm;
@@ -942,12 +970,14 @@ void walk::transform_into_R0(double& x, double& y) {
     y = ry + yG - x_pApZMP_Init * sn;
 }
 
-void walk::transform_Vector_from_old_Orig_to_last_Orig(double& x, double& y, double vx, double vy) {
+void walk::transform_Vector_from_old_Orig_to_last_Orig(double& x, double& y, double vx, double vy)
+{
     x = std::cos(theta_orig) * vx - std::sin(theta_orig) * vy;
     y = std::sin(theta_orig) * vx + std::cos(theta_orig) * vy;
 }
 
-void walk::transform_Point_from_old_Orig_to_last_Orig(double& x, double& y, double px, double py) {
+void walk::transform_Point_from_old_Orig_to_last_Orig(double& x, double& y, double px, double py)
+{
     transform_Vector_from_old_Orig_to_last_Orig(x, y, px, py);
     x += ox;
     y += oy;
@@ -957,7 +987,8 @@ void walk::transform_Point_from_old_Orig_to_last_Orig(double& x, double& y, doub
 // Phase marks, take-over and stopping
 // ---------------------------------------------------------------------------
 
-void walk::update_all_nbp_first_request() {
+void walk::update_all_nbp_first_request()
+{
     nbp[0] = N_prepare;
     nbp[1] = N_prepare + n_phase2;
     nbp[2] = nbp[1] + N * nb_cruise_wp;
@@ -965,19 +996,22 @@ void walk::update_all_nbp_first_request() {
     nbp[4] = nbp[3] + N_prepare;
 }
 
-void walk::update_nbp_cruise_last_phases_3_4_5_on_the_fly() {
+void walk::update_nbp_cruise_last_phases_3_4_5_on_the_fly()
+{
     nbp[2] = k + N * nb_cruise_wp - 1;
     nbp[3] = nbp[2] + n_phase4;
     nbp[4] = nbp[3] + N_prepare;
 }
 
-void walk::update_all_nbp() {
+void walk::update_all_nbp()
+{
     nbp[2] -= N * (nb_cruise_wp_prev - nb_cruise_wp);
     nbp[3] = nbp[2] + n_phase4;
     nbp[4] = nbp[3] + N_prepare;
 }
 
-int walk::check_request_new_walk() {
+int walk::check_request_new_walk()
+{
     dir_change_on_place = 0;
     if (reentrant) {
         if (rotating && (nb_steps_cruise_done % 2) == 1) return 3;
@@ -991,7 +1025,8 @@ int walk::check_request_new_walk() {
     return 1;
 }
 
-int walk::deal_with_new_walk_reentrant() {
+int walk::deal_with_new_walk_reentrant()
+{
     double prev_theta_total = theta_total;
     int was_translating = translating, was_rotating = rotating;
     if (was_translating) {
@@ -1058,7 +1093,8 @@ int walk::deal_with_new_walk_reentrant() {
     return 2;
 }
 
-void walk::stop_walk() {
+void walk::stop_walk()
+{
     if (stopped) return;
     nb_cruise_wp_prev = nb_cruise_wp;
     if (translating || rotating) {
@@ -1077,7 +1113,8 @@ void walk::stop_walk() {
     update_all_nbp();
 }
 
-bool walk::check_can_stop_now_rotation() {
+bool walk::check_can_stop_now_rotation()
+{
     bool r;
     if (xc < 0.001)
         r = (theta_total > 0 && support_left) || (theta_total < 0 && !support_left);

@@ -20,7 +20,8 @@ StepManage::StepManage(double step_max_, double t_step_, double k_ramp_)
       st_foot_next(0),
       step_cur(0),
       duration(0),
-      coef(0) {
+      coef(0)
+{
     if (std::fabs(k_ramp) < 1.0)
         std::cout << "be careful, acceleration will be greater than the max. planned." << std::endl;
     if (!positive(step_max) || !positive(k_ramp)) {
@@ -31,7 +32,8 @@ StepManage::StepManage(double step_max_, double t_step_, double k_ramp_)
     if (positive(t_step)) coef = step_max / (t_step * t_step * k_ramp);
 }
 
-void StepManage::set_t_step(double t) {
+void StepManage::set_t_step(double t)
+{
     if (!positive(t)) {
         std::fprintf(stderr, "StepManage::set_t_step: period %f must be positive, keeping %f\n", t, t_step);
         return;
@@ -43,7 +45,8 @@ void StepManage::setRemDist(double d) { rem_dist = d; }
 
 bool StepManage::usable() const { return positive(step_max) && positive(k_ramp) && positive(t_step); }
 
-void StepManage::calc_nb_com_steps() {
+void StepManage::calc_nb_com_steps()
+{
     if (!usable()) {
         duration = 0;
         np_steps = 0;
@@ -66,7 +69,8 @@ void StepManage::calc_nb_com_steps() {
     np_steps = static_cast<int>(whole) + (q > whole ? 1 : 0) + 1;
 }
 
-void StepManage::calc_next_st_foot() {
+void StepManage::calc_next_st_foot()
+{
     if (!usable()) {
         st_foot_next = 0;
         return;

@@ -7,7 +7,8 @@
 #include "kinematics/profiles_5_parts.h"
 #include "walk/walk.h"
 
-void walk::fill_com_profile(long n, double P0, double D, double* pos, double* vel, const char* where) {
+void walk::fill_com_profile(long n, double P0, double D, double* pos, double* vel, const char* where)
+{
     long n_a = lround(n / 2.0);
     long n_b = n - n_a;
     if (profiles_5_parts((int)n_a, (int)n_b, (int)n, dt, P0, D, pos, vel)) return;
@@ -19,7 +20,8 @@ void walk::fill_com_profile(long n, double P0, double D, double* pos, double* ve
     if (n > 0) vel[n - 1] = 0.0;
 }
 
-bool walk::update_walk() {
+bool walk::update_walk()
+{
     if (stopped) return false;
     k += 1;
     k_total += 1;
@@ -98,7 +100,8 @@ bool walk::update_walk() {
     return !stopped;
 }
 
-void walk::hyperbolic_cosine_profile_for_COM() {
+void walk::hyperbolic_cosine_profile_for_COM()
+{
     tau = t / Tc;
     double ch = std::cosh(tau), sh = std::sinh(tau);
     xG = pivot[0] + o[0] * ch + Tc * v_start[0] * sh;
@@ -107,7 +110,8 @@ void walk::hyperbolic_cosine_profile_for_COM() {
     vyG = v_start[1] * ch + (o[1] / Tc) * sh;
 }
 
-void walk::deal_with_phase1_preparation_to_1st_wp() {
+void walk::deal_with_phase1_preparation_to_1st_wp()
+{
     long i = k - 1;
     if (i < 0) i = 0;
     if (i >= n_buffers) i = n_buffers - 1;
@@ -118,7 +122,8 @@ void walk::deal_with_phase1_preparation_to_1st_wp() {
     deal_with_joint_commands_both_feet_on_the_ground(fp_sup, fp_next, true);
 }
 
-void walk::deal_with_start_phase2_1st_wp() {
+void walk::deal_with_start_phase2_1st_wp()
+{
     pivot[0] = p1[0];
     pivot[1] = p1[1];
     x_start[0] = x_pApZMP_Init;
@@ -129,14 +134,16 @@ void walk::deal_with_start_phase2_1st_wp() {
     t_offset = t1 - n_t1 * dt;
 }
 
-void walk::deal_with_phase2_1st_wp() {
+void walk::deal_with_phase2_1st_wp()
+{
     long j = k - N_prepare - 1;
     t = j * dt + t_offset;
     hyperbolic_cosine_profile_for_COM();
     deal_with_joint_commands_both_feet_on_the_ground(fp_sup, fp_next, true);
 }
 
-void walk::deal_with_end_phase2_1st_wp() {
+void walk::deal_with_end_phase2_1st_wp()
+{
     x_end[0] = xG;
     x_end[1] = yG;
     v_end[0] = vxG;
@@ -146,7 +153,8 @@ void walk::deal_with_end_phase2_1st_wp() {
     c = 0;
 }
 
-void walk::deal_with_phase3_cruise_wp() {
+void walk::deal_with_phase3_cruise_wp()
+{
     long j = k - nbp[1];
     // (j - 1) mod N = 0 is "j mod N = 1", also for a step of one cycle.
     if (N > 0 && (j - 1) % N == 0) {
@@ -170,7 +178,8 @@ void walk::deal_with_phase3_cruise_wp() {
     deal_with_joint_commands_cruise_mode(fp_prev, fp_sup, dx, dy, dz, yaw_prev_step, yaw_cur_step, yaw_swing);
 }
 
-void walk::setup_parameters_at_start_wp() {
+void walk::setup_parameters_at_start_wp()
+{
     long k_before = k;
     int r = check_request_new_walk();
     // Given back (see deal_with_phase3_cruise_wp): nothing of the step
@@ -200,7 +209,8 @@ void walk::setup_parameters_at_start_wp() {
     o[1] = x_start[1] - pivot[1];
 }
 
-void walk::setup_parameters_at_start_specific_1st_wp_for_on_place_step_rot_dir_chge() {
+void walk::setup_parameters_at_start_specific_1st_wp_for_on_place_step_rot_dir_chge()
+{
     double x0 = x_pApZMP_Init;
     pp_cur[0] = p1[0];
     pp_cur[1] = p1[1];
@@ -230,7 +240,8 @@ void walk::setup_parameters_at_start_specific_1st_wp_for_on_place_step_rot_dir_c
     pivot[1] = pivot_first_rot[1];
 }
 
-void walk::setup_parameters_at_start_wp_continued_usual_case() {
+void walk::setup_parameters_at_start_wp_continued_usual_case()
+{
     long s = nb_steps_cruise_done;
     if (rotating) {
         if (s == 1) {
@@ -308,7 +319,8 @@ void walk::setup_parameters_at_start_wp_continued_usual_case() {
     }
 }
 
-void walk::deal_with_start_phase4_last_wp() {
+void walk::deal_with_start_phase4_last_wp()
+{
     support_left = support_left ? 0 : 1;
     update_exp_for_side_with_support_foot();
     nb_steps_cruise_done += 1;
@@ -329,8 +341,8 @@ void walk::deal_with_start_phase4_last_wp() {
         double arg = std::fabs(den) > 1e-12 ? std::fabs(Tc * v_start[1] / den) : NAN;
         if (!std::isfinite(arg) || arg >= 1.0) {
             fprintf(stderr,
-                    "walk::deal_with_start_phase4_last_wp: atanh argument %f outside (-1, 1), using %f s\n", arg,
-                    t1);
+                    "walk::deal_with_start_phase4_last_wp: atanh argument %f outside (-1, 1), using %f s\n",
+                    arg, t1);
             t_last = t1;
         } else {
             t_last = Tc * std::atanh(arg);
@@ -341,14 +353,16 @@ void walk::deal_with_start_phase4_last_wp() {
     n_phase4 = lround(t_last / dt) + 1;
 }
 
-void walk::deal_with_phase4_last_wp() {
+void walk::deal_with_phase4_last_wp()
+{
     long j = k - nbp[2];
     t = (j == n_phase4) ? t_last : j * dt;
     hyperbolic_cosine_profile_for_COM();
     deal_with_joint_commands_both_feet_on_the_ground(fp_prev, fp_sup, false);
 }
 
-void walk::deal_with_end_phase4_last_wp() {
+void walk::deal_with_end_phase4_last_wp()
+{
     x_end[0] = xG;
     x_end[1] = yG;
     v_end[0] = vxG;
@@ -357,7 +371,8 @@ void walk::deal_with_end_phase4_last_wp() {
     if (rotating) {
         ty = (pp_prev[1] + pp_cur[1]) / 2.0;
         tx = (pp_prev[0] + pp_cur[0]) / 2.0;
-        fill_com_profile(N_prepare, x_end[0], tx - x_end[0], x_final, vx_final, "deal_with_end_phase4_last_wp");
+        fill_com_profile(N_prepare, x_end[0], tx - x_end[0], x_final, vx_final,
+                         "deal_with_end_phase4_last_wp");
     } else {
         ty = (pp_next[1] + pp_cur[1]) / 2.0;
         for (long i = 0; i < N_prepare; i++) {
@@ -368,7 +383,8 @@ void walk::deal_with_end_phase4_last_wp() {
     fill_com_profile(N_prepare, x_end[1], ty - x_end[1], y_final, vy_final, "deal_with_end_phase4_last_wp");
 }
 
-void walk::deal_with_phase5_last_profile_to_set_COM() {
+void walk::deal_with_phase5_last_profile_to_set_COM()
+{
     long i = k - nbp[3] - 1;
     if (i < 0) i = 0;
     if (i >= n_buffers) i = n_buffers - 1;
@@ -383,7 +399,8 @@ void walk::deal_with_phase5_last_profile_to_set_COM() {
 // Odometry
 // ---------------------------------------------------------------------------
 
-void walk::setOdo(double x, double y, double theta) {
+void walk::setOdo(double x, double y, double theta)
+{
     odo_x0 = x;
     odo_y0 = y;
     odo_theta0 = theta;
@@ -392,7 +409,8 @@ void walk::setOdo(double x, double y, double theta) {
     odo_ref_theta = odo_walk_theta;
 }
 
-void walk::getOdo(double& x, double& y, double& theta) {
+void walk::getOdo(double& x, double& y, double& theta)
+{
     double phi = odo_theta0 - odo_ref_theta;
     double ddx = odo_walk_x - odo_ref_x, ddy = odo_walk_y - odo_ref_y;
     x = odo_x0 + std::cos(phi) * ddx - std::sin(phi) * ddy;

@@ -196,7 +196,8 @@ public:
     double getYawAngleStep();
     double getYawAngleRightForInit();
     void getLegsLeftRight(Vector_<double>& pL, Matrix_<double>& RL, Vector_<double>& pR, Matrix_<double>& RR);
-    void getHandsLeftRight(Vector_<double>& pL, Matrix_<double>& RL, Vector_<double>& pR, Matrix_<double>& RR);
+    void getHandsLeftRight(Vector_<double>& pL, Matrix_<double>& RL, Vector_<double>& pR,
+                           Matrix_<double>& RR);
     void getFeetPosMatrices_Inclined(Vector_<double>& pL, Matrix_<double>& RL, Vector_<double>& pR,
                                      Matrix_<double>& RR);
     void getLegAnglesForCommand(double* qL, double* qR);
@@ -257,8 +258,9 @@ public:
     // ---- foot targets ---------------------------------------------------------------------
     void setup_parameters_s_p();
     void deal_with_air_traj_cruise_phase3(long N);
-    void deal_with_joint_commands_cruise_mode(double* fp_swing_start, double* fp_support, double dx, double dy,
-                                              double dz, double yaw_prev, double yaw_cur, double yaw_swing);
+    void deal_with_joint_commands_cruise_mode(double* fp_swing_start, double* fp_support, double dx,
+                                              double dy, double dz, double yaw_prev, double yaw_cur,
+                                              double yaw_swing);
     void deal_with_joint_commands_both_feet_on_the_ground(double* a, double* b, bool walk_start);
     bool check_lateral_step();
 

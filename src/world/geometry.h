@@ -6,8 +6,8 @@
 // wrapping. Stateless free functions.
 
 struct Point_t {
-  double x;
-  double y;
+    double x;
+    double y;
 };
 
 void SubVec(double x1, double y1, double x2, double y2, double& dx, double& dy);
@@ -17,8 +17,7 @@ double Length2(double x, double y);
 // written), 1 one contact point, 2 two points of which the one to the LEFT
 // of the directed line from the first centre to the second is returned,
 // 3 identical circles (the point is one of their common points).
-int TwoCircles(double x1, double y1, double r1, double x2, double y2, double r2,
-               double& x, double& y);
+int TwoCircles(double x1, double y1, double r1, double x2, double y2, double r2, double& x, double& y);
 // Same with the first centre at the origin.
 int TwoCircles0a(double r1, double cx, double cy, double r2, double& px, double& py);
 // The two-point case by rotating (cx, cy) onto the x axis; 2, or 0 when

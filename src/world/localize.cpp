@@ -23,7 +23,8 @@ const double kPi = 3.141592653589793;
 
 double rad(double deg) { return deg * kPi / 180.0; }
 
-double wrapped(double a) {
+double wrapped(double a)
+{
     wrap_angle(a);
     return a;
 }
@@ -55,13 +56,15 @@ double s_filtered = 0.0;
 // they are the request, which rounding would otherwise step over.
 const double kRounding = 1e-9;
 
-void settle(double request, double& filtered) {
+void settle(double request, double& filtered)
+{
     if (std::fabs(filtered - request) < kRounding) filtered = request;
 }
 
 // One step of the rate limiter toward the request: the small step near the
 // request's sign change or for requests under 1 m, else the large one.
-void rate_limit(double request, double& filtered, double small_step, double large_step) {
+void rate_limit(double request, double& filtered, double small_step, double large_step)
+{
     const bool reversal = (request > 0 && filtered < 0) || (request < 0 && filtered > 0);
     const double step = (reversal || std::fabs(request) < 1.0) ? small_step : large_step;
     settle(request, filtered);
@@ -74,8 +77,9 @@ void rate_limit(double request, double& filtered, double small_step, double larg
 // Field position of a point seen at polar (d, azimuth, elevation) degrees
 // from a camera at (x, y) looking along `heading`, with the head pitch;
 // `a` is the global direction of the point.
-void seen_point(double x, double y, double heading, double pitch, double d, double azimuth,
-                double elevation, double& gx, double& gy, double& a) {
+void seen_point(double x, double y, double heading, double pitch, double d, double azimuth, double elevation,
+                double& gx, double& gy, double& a)
+{
     a = wrapped(rad(azimuth) + heading);
     const double e = wrapped(pitch + rad(elevation));
     gx = x + std::cos(e) * std::cos(a) * d;
@@ -84,7 +88,8 @@ void seen_point(double x, double y, double heading, double pitch, double d, doub
 
 // Cost for a player at (x, y) to reach the ball: the distance, plus up to
 // pi/2 for standing on the side of the ball away from the own goal.
-double ball_cost(double x, double y, double bx, double by, int side) {
+double ball_cost(double x, double y, double bx, double by, int side)
+{
     const double dx = x - bx, dy = y - by;
     const double dist = std::sqrt(dx * dx + dy * dy);
     const double a = std::fabs(std::atan2(dy, dx));
@@ -150,7 +155,8 @@ Localize_t::Localize_t(double x0, double y0, double a0, int nx_, int ny_, bool g
       cell_L(nx_ > 0 ? NaoParse::DIM_FIELD_LENGTH / nx_ : 0.0),
       cell_W(ny_ > 0 ? NaoParse::DIM_FIELD_WIDTH / ny_ : 0.0),
       cells(nullptr),
-      grid_pass(0) {
+      grid_pass(0)
+{
     for (int i = 0; i < NB_MATES; ++i) {
         mates[i] = mate_t{-1, 0.0, 0.0, 0.0};
         mates2[i] = mate_t{-1, 0.0, 0.0, 0.0};
@@ -168,7 +174,8 @@ Localize_t::Localize_t(double x0, double y0, double a0, int nx_, int ny_, bool g
 
 Localize_t::~Localize_t() { delete[] cells; }
 
-void Localize_t::current_pose(double& px, double& py, double& head, double& torso) const {
+void Localize_t::current_pose(double& px, double& py, double& head, double& torso) const
+{
     if (fix) {
         px = x;
         py = y;
@@ -187,7 +194,8 @@ namespace {
 bool same_polar(const double* a, const double* b) { return a[0] == b[0] && a[1] == b[1] && a[2] == b[2]; }
 
 // Equal in everything the localiser reads: objects, players.
-bool same_vision(const NaoParse::NaoVis& a, const NaoParse::NaoVis& b) {
+bool same_vision(const NaoParse::NaoVis& a, const NaoParse::NaoVis& b)
+{
     for (int id = 0; id < NaoParse::NB_VISION_OBJECTS; ++id)
         if (a.seen[id] != b.seen[id] || (a.seen[id] && !same_polar(a.pol[id], b.pol[id]))) return false;
     if (a.nb_player != b.nb_player) return false;
@@ -203,18 +211,21 @@ bool same_vision(const NaoParse::NaoVis& a, const NaoParse::NaoVis& b) {
 
 }  // namespace
 
-void Localize_t::take_vision(const NaoParse::NaoVis& vis) {
+void Localize_t::take_vision(const NaoParse::NaoVis& vis)
+{
     if (same_vision(vis, taken_vis)) return;
     taken_vis = vis;
     vis_yaw = NaoParse::GetJointAngleRad(NaoParse::JID_HEAD_1);
     vis_pitch = NaoParse::GetJointAngleRad(NaoParse::JID_HEAD_2);
 }
 
-double Localize_t::record_heading() const {
+double Localize_t::record_heading() const
+{
     return fix ? head_heading : wrapped(odo_torso_heading + vis_yaw);
 }
 
-void Localize_t::update(NaoParse& parse, NaoMove& move) {
+void Localize_t::update(NaoParse& parse, NaoMove& move)
+{
     NaoParse::NaoVis& vis = parse.nv;
     const double yaw = NaoParse::GetJointAngleRad(NaoParse::JID_HEAD_1);
 
@@ -250,7 +261,8 @@ void Localize_t::update(NaoParse& parse, NaoMove& move) {
     if (grid) updateGrid(vis);
 }
 
-void Localize_t::update_ball(NaoParse& parse, double px, double py, double head) {
+void Localize_t::update_ball(NaoParse& parse, double px, double py, double head)
+{
     NaoParse::NaoVis& vis = parse.nv;
     if (vis.seen[NaoParse::VO_BALL]) {
         double bearing = 0.0;
@@ -277,7 +289,8 @@ void Localize_t::update_ball(NaoParse& parse, double px, double py, double head)
     }
 }
 
-void Localize_t::vision_localize_break_first_2_obj(NaoParse::NaoVis& vis, NaoMove& move) {
+void Localize_t::vision_localize_break_first_2_obj(NaoParse::NaoVis& vis, NaoMove& move)
+{
     take_vision(vis);
     fix = false;
     for (const auto& pair : kPairs) {
@@ -286,12 +299,13 @@ void Localize_t::vision_localize_break_first_2_obj(NaoParse::NaoVis& vis, NaoMov
     }
 }
 
-void Localize_t::vision_localize_all_obj(NaoParse::NaoVis& vis, NaoMove& move) {
+void Localize_t::vision_localize_all_obj(NaoParse::NaoVis& vis, NaoMove& move)
+{
     // Mean of the fixes of every pair in view; the second pass, when on,
     // replaces the first. Headings are averaged on the circle (the mean of
     // their unit vectors), so that fixes on both sides of the +-pi seam
     // average to a heading near the seam, not to one near 0.
-    auto average = [&](const int (*pairs)[2], int n) {
+    auto average = [&](const int(*pairs)[2], int n) {
         // A fix of the pass before must not count as a success of this one.
         const bool earlier = fix;
         fix = false;
@@ -325,7 +339,8 @@ void Localize_t::vision_localize_all_obj(NaoParse::NaoVis& vis, NaoMove& move) {
     if (avg_2) average(kMorePairs, sizeof(kMorePairs) / sizeof(kMorePairs[0]));
 }
 
-void Localize_t::vision_to_xy(NaoParse::NaoVis& vis, NaoMove&, int id0, int id1) {
+void Localize_t::vision_to_xy(NaoParse::NaoVis& vis, NaoMove&, int id0, int id1)
+{
     for (int id : {id0, id1}) {
         // Only the flags and goal posts have field coordinates.
         if (!is_landmark(id)) {
@@ -347,8 +362,8 @@ void Localize_t::vision_to_xy(NaoParse::NaoVis& vis, NaoMove&, int id0, int id1)
     if (r0 == r1) r0 += 0.01;
 
     double px = 0.0, py = 0.0;
-    if (TwoCircles(NaoParse::vo_x_coord[id0], NaoParse::vo_y_coord[id0], r0,
-                   NaoParse::vo_x_coord[id1], NaoParse::vo_y_coord[id1], r1, px, py) == 0)
+    if (TwoCircles(NaoParse::vo_x_coord[id0], NaoParse::vo_y_coord[id0], r0, NaoParse::vo_x_coord[id1],
+                   NaoParse::vo_y_coord[id1], r1, px, py) == 0)
         return;
     no_fix_count = 0;
     x = px;
@@ -357,29 +372,31 @@ void Localize_t::vision_to_xy(NaoParse::NaoVis& vis, NaoMove&, int id0, int id1)
     vision_to_angle(id0, lx0, ly0);
 }
 
-void Localize_t::vision_to_angle(int id, double lx, double ly) {
+void Localize_t::vision_to_angle(int id, double lx, double ly)
+{
     if (!is_vision_object(id)) return;
-    head_heading = wrapped(std::atan2(NaoParse::vo_y_coord[id] - y, NaoParse::vo_x_coord[id] - x) -
-                           std::atan2(ly, lx));
+    head_heading =
+        wrapped(std::atan2(NaoParse::vo_y_coord[id] - y, NaoParse::vo_x_coord[id] - x) - std::atan2(ly, lx));
     torso_heading = wrapped(head_heading - vis_yaw);
 }
 
-void Localize_t::vision_to_local_object(NaoParse::NaoVis& vis, int id, double& dist,
-                                        double& bearing) {
+void Localize_t::vision_to_local_object(NaoParse::NaoVis& vis, int id, double& dist, double& bearing)
+{
     if (!is_vision_object(id)) return;
     dist = vis.pol[id][0] * std::cos(vis_pitch + rad(vis.pol[id][2]));
     bearing = wrapped(rad(vis.pol[id][1]));
 }
 
-void Localize_t::vision_to_local_coord(NaoParse::NaoVis&, double dist, double bearing, double& lx,
-                                       double& ly) {
+void Localize_t::vision_to_local_coord(NaoParse::NaoVis&, double dist, double bearing, double& lx, double& ly)
+{
     const double a = wrapped(vis_yaw + bearing);
     lx = std::cos(a) * dist;
     ly = std::sin(a) * dist;
 }
 
-void Localize_t::vision_to_global_object(double px, double py, double head, NaoParse::NaoVis& vis,
-                                         int id, double& gx, double& gy, double& gdir) {
+void Localize_t::vision_to_global_object(double px, double py, double head, NaoParse::NaoVis& vis, int id,
+                                         double& gx, double& gy, double& gdir)
+{
     if (!is_vision_object(id)) return;
     seen_point(px, py, head, vis_pitch, vis.pol[id][0], vis.pol[id][1], vis.pol[id][2], gx, gy, gdir);
 }
@@ -391,7 +408,8 @@ namespace {
 // (halfway between its arms', also across +-pi), from a camera at (x, y)
 // looking along `heading` with the head pitch.
 void seen_player(const NaoParse::vis_player_t& p, double x, double y, double heading, double pitch,
-                 double& px, double& py, double& facing, double& direction) {
+                 double& px, double& py, double& facing, double& direction)
+{
     double rx, ry, ra, lx, ly, la;
     seen_point(x, y, heading, pitch, p.dist[0], p.azimuth[0], p.elevation[0], rx, ry, ra);
     seen_point(x, y, heading, pitch, p.dist[1], p.azimuth[1], p.elevation[1], lx, ly, la);
@@ -403,21 +421,22 @@ void seen_player(const NaoParse::vis_player_t& p, double x, double y, double hea
 
 }  // namespace
 
-void Localize_t::player_to_global_coord(NaoParse::NaoVis& vis, int k, double& px, double& py,
-                                        double& heading) {
+void Localize_t::player_to_global_coord(NaoParse::NaoVis& vis, int k, double& px, double& py, double& heading)
+{
     if (k < 0 || k >= vis.nb_player || k >= NaoParse::MAX_PLAYER_SEEN) return;
     double direction;
     seen_player(vis.player[k], x, y, head_heading, vis_pitch, px, py, heading, direction);
 }
 
-void Localize_t::player_to_local_coord(NaoParse::NaoVis& vis, int k, double& px, double& py,
-                                       double& heading) {
+void Localize_t::player_to_local_coord(NaoParse::NaoVis& vis, int k, double& px, double& py, double& heading)
+{
     if (k < 0 || k >= vis.nb_player || k >= NaoParse::MAX_PLAYER_SEEN) return;
     double direction;
     seen_player(vis.player[k], 0.0, 0.0, vis_yaw, vis_pitch, px, py, heading, direction);
 }
 
-void Localize_t::updateGrid(NaoParse::NaoVis& vis) {
+void Localize_t::updateGrid(NaoParse::NaoVis& vis)
+{
     if (++grid_pass >= 100) grid_pass = 0;
     if (!cells) return;
     for (int i = 0; i < nx * ny; ++i) cells[i].id = -1;
@@ -438,20 +457,23 @@ void Localize_t::updateGrid(NaoParse::NaoVis& vis) {
     }
 }
 
-int Localize_t::seenSize(NaoParse::NaoVis& vis, int from, int to) {
+int Localize_t::seenSize(NaoParse::NaoVis& vis, int from, int to)
+{
     int n = 0;
     for (int id = from < 0 ? 0 : from; id <= to && id < NaoParse::NB_VISION_OBJECTS; ++id)
         if (vis.seen[id]) ++n;
     return n;
 }
 
-void Localize_t::local_coord_to_global_coord(double lx, double ly, double& gx, double& gy) {
+void Localize_t::local_coord_to_global_coord(double lx, double ly, double& gx, double& gy)
+{
     if (!fix) return;
     gx = x + std::cos(torso_heading) * lx - std::sin(torso_heading) * ly;
     gy = y + std::sin(torso_heading) * lx + std::cos(torso_heading) * ly;
 }
 
-void Localize_t::update_mates(NaoParse& parse) {
+void Localize_t::update_mates(NaoParse& parse)
+{
     double px, py, head, torso;
     current_pose(px, py, head, torso);
     for (int i = 0; i < NB_MATES; ++i) {
@@ -473,7 +495,8 @@ void Localize_t::update_mates(NaoParse& parse) {
     }
 }
 
-int Localize_t::get_ball_priority(NaoParse& parse) {
+int Localize_t::get_ball_priority(NaoParse& parse)
+{
     const int u = parse.unum;
     if (u <= 0 || u >= NB_MATES) return 0;
     int known = 0;
@@ -506,7 +529,8 @@ int Localize_t::get_ball_priority(NaoParse& parse) {
     return p;
 }
 
-int Localize_t::get_ball_proximity(NaoParse& parse) {
+int Localize_t::get_ball_proximity(NaoParse& parse)
+{
     const int u = parse.unum;
     if (u < 1) return 0;
     int n = 0;
@@ -517,7 +541,8 @@ int Localize_t::get_ball_proximity(NaoParse& parse) {
     return n;
 }
 
-void Localize_t::set_side(int s) {
+void Localize_t::set_side(int s)
+{
     if (s != 1 && s != -1) {
         std::fprintf(stderr, "Localize_t::set_side %d ERROR \n", s);
         return;
@@ -540,7 +565,8 @@ void Localize_t::set_side(int s) {
     }
 }
 
-bool Localize_t::set_goal_kick_point(double px, double py, int n) {
+bool Localize_t::set_goal_kick_point(double px, double py, int n)
+{
     if (ball_unseen_count >= n || no_fix_count >= n) return false;
     const double vx = ball_gx - opp_goal_x, vy = ball_gy - opp_goal_y;
     const double len = std::sqrt(vx * vx + vy * vy);
@@ -559,7 +585,8 @@ bool Localize_t::set_goal_kick_point(double px, double py, int n) {
 
 bool Localize_t::set_kick_point(int n) { return set_kick_point(n, 0.24, 0.04); }
 
-bool Localize_t::set_kick_point(int n, double dx, double dy) {
+bool Localize_t::set_kick_point(int n, double dx, double dy)
+{
     if (ball_unseen_count >= n) return false;
     lkp_lx = ball_lx - dx;
     lkp_ly = ball_ly - dy;
@@ -568,7 +595,8 @@ bool Localize_t::set_kick_point(int n, double dx, double dy) {
     return true;
 }
 
-void Localize_t::new_trans2013(NaoMove& move, double fwd, double sideways) {
+void Localize_t::new_trans2013(NaoMove& move, double fwd, double sideways)
+{
 #ifndef BREVANE_NO_RATE_LIMITER
     if (speed_filter == 1) {
         rate_limit(fwd, f_filtered, 0.01, 0.04);
@@ -584,12 +612,14 @@ void Localize_t::new_trans2013(NaoMove& move, double fwd, double sideways) {
     move.new_trans2013(fwd, sideways);
 }
 
-void Localize_t::new_rot2013(NaoMove& move, double theta, double xc) {
+void Localize_t::new_rot2013(NaoMove& move, double theta, double xc)
+{
     if (move.rot && !move.walking) return;
     move.new_rot2013(theta, xc);
 }
 
-void Localize_t::reset_process_state() {
+void Localize_t::reset_process_state()
+{
     prev_prio = 0;
     prev_prio_set = false;
     prev_prio_lCounter = 0;

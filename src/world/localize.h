@@ -43,10 +43,10 @@ public:
 
     // One cell of the player grid.
     struct grid_elt {
-        double x, y;    // m: the cell centre, later the last player placed in it
-        double heading; // rad
-        int occupied;   // 1 once a player was placed in it
-        int id;         // uniform number of the player placed this update, -1 none
+        double x, y;     // m: the cell centre, later the last player placed in it
+        double heading;  // rad
+        int occupied;    // 1 once a player was placed in it
+        int id;          // uniform number of the player placed this update, -1 none
     };
 
 #ifndef BREVANE_NO_RATE_LIMITER
@@ -68,8 +68,8 @@ public:
     mate_t mates[NB_MATES];   // team-mates seen this update, and the own row
     mate_t mates2[NB_MATES];  // second table: ids cleared every update, nothing else
 
-    int ball_unseen_count;  // consecutive updates without the ball in view
-    double ball_bearing;    // rad, torso frame
+    int ball_unseen_count;    // consecutive updates without the ball in view
+    double ball_bearing;      // rad, torso frame
     double ball_ground_dist;  // m
     double ball_lx, ball_ly;  // m, torso frame
 
@@ -78,26 +78,26 @@ public:
     std::list<double> prev_ball_lx;
     std::list<double> prev_ball_ly;
 
-    double ball_gdir;        // rad: global direction from the robot to the ball
-    double ball_gx, ball_gy; // m, field frame
-    double ball_dist;        // m: from the robot to the ball's global position
+    double ball_gdir;         // rad: global direction from the robot to the ball
+    double ball_gx, ball_gy;  // m, field frame
+    double ball_dist;         // m: from the robot to the ball's global position
 
     double own_goal_x, own_goal_y;  // m
     double opp_goal_x, opp_goal_y;  // m
 
     // Goal kick point: 0.5 m behind the ball on the line from the opponent
     // goal through the ball.
-    double gkp_angle;      // rad, torso frame
-    double gkp_lx, gkp_ly; // m, torso frame
-    double gkp_dist;       // m
-    double gkp_gdir;       // rad, global direction from the robot
-    double gkp_gx, gkp_gy; // m, field frame
-    double gkp_dist2;      // m, second copy of the distance
+    double gkp_angle;       // rad, torso frame
+    double gkp_lx, gkp_ly;  // m, torso frame
+    double gkp_dist;        // m
+    double gkp_gdir;        // rad, global direction from the robot
+    double gkp_gx, gkp_gy;  // m, field frame
+    double gkp_dist2;       // m, second copy of the distance
 
     // Local kick point: where the robot stands to kick the ball it sees.
-    double lkp_angle;      // rad
-    double lkp_lx, lkp_ly; // m
-    double lkp_dist;       // m
+    double lkp_angle;       // rad
+    double lkp_lx, lkp_ly;  // m
+    double lkp_dist;        // m
 
     bool fix;  // this update found a landmark fix
 
@@ -153,16 +153,13 @@ public:
 
     // A seen object in the torso and field frames.
     void vision_to_local_object(NaoParse::NaoVis& vis, int id, double& dist, double& bearing);
-    void vision_to_local_coord(NaoParse::NaoVis& vis, double dist, double bearing, double& x,
-                               double& y);
-    void vision_to_global_object(double x, double y, double head_heading, NaoParse::NaoVis& vis,
-                                 int id, double& gx, double& gy, double& gdir);
+    void vision_to_local_coord(NaoParse::NaoVis& vis, double dist, double bearing, double& x, double& y);
+    void vision_to_global_object(double x, double y, double head_heading, NaoParse::NaoVis& vis, int id,
+                                 double& gx, double& gy, double& gdir);
 
     // A seen player (record k of the vision) in the field and torso frames.
-    void player_to_global_coord(NaoParse::NaoVis& vis, int k, double& x, double& y,
-                                double& heading);
-    void player_to_local_coord(NaoParse::NaoVis& vis, int k, double& x, double& y,
-                               double& heading);
+    void player_to_global_coord(NaoParse::NaoVis& vis, int k, double& x, double& y, double& heading);
+    void player_to_local_coord(NaoParse::NaoVis& vis, int k, double& x, double& y, double& heading);
 
     void updateGrid(NaoParse::NaoVis& vis);
 

@@ -7,13 +7,15 @@ namespace run {
 int Localize_t::DEFAULT_VALID_PERCEP_CNT = 100;
 
 Localize_t::Localize_t(double x0, double y0, double a0, int nx_, int ny_, bool grid_on)
-    : ::Localize_t(x0, y0, a0, nx_, ny_, grid_on) {
+    : ::Localize_t(x0, y0, a0, nx_, ny_, grid_on)
+{
     ball_unseen_count = DEFAULT_VALID_PERCEP_CNT;
     avg_1 = false;
     avg_2 = true;
 }
 
-void Localize_t::update(NaoParse& parse, ::NaoMove& move) {
+void Localize_t::update(NaoParse& parse, ::NaoMove& move)
+{
     NaoParse::NaoVis& vis = parse.nv;
     fix = false;
     // A fix sets it back to 0: the updates since the last fix.
@@ -24,7 +26,8 @@ void Localize_t::update(NaoParse& parse, ::NaoMove& move) {
     if (vis.nb_player > 0 && grid) updateGrid(vis);
 }
 
-void Localize_t::update__2012(NaoParse::NaoVis& vis, NaoMove& move) {
+void Localize_t::update__2012(NaoParse::NaoVis& vis, NaoMove& move)
+{
     fix = false;
     vision_localize_break_first_2_obj(vis, move);
     if (fix)
@@ -42,11 +45,13 @@ void Localize_t::update__2012(NaoParse::NaoVis& vis, NaoMove& move) {
     if (vis.nb_player > 0 && grid) updateGrid(vis);
 }
 
-void Localize_t::vision_to_global_object(NaoParse::NaoVis& vis, int id, double& gx, double& gy, double& gdir) {
+void Localize_t::vision_to_global_object(NaoParse::NaoVis& vis, int id, double& gx, double& gy, double& gdir)
+{
     ::Localize_t::vision_to_global_object(x, y, head_heading, vis, id, gx, gy, gdir);
 }
 
-void Localize_t::local_coord_to_global_coord(double lx, double ly, double& gx, double& gy, int n) {
+void Localize_t::local_coord_to_global_coord(double lx, double ly, double& gx, double& gy, int n)
+{
     if (no_fix_count >= n) return;
     gx = x + std::cos(torso_heading) * lx - std::sin(torso_heading) * ly;
     gy = y + std::sin(torso_heading) * lx + std::cos(torso_heading) * ly;

@@ -9,13 +9,14 @@
 #include <string>
 
 const char* const playerRoleStrings[NB_PLAYER_ROLES] = {
-    "NO_ROLE", "ATT_ROLE", "MID_ROLE", "DEF_ROLE", "GOA_ROLE",
-    "ATT_0", "ATT_1", "ATT_2", "ATT_3", "ATT_4", "ATT_5", "ATT_6", "ATT_7", "ATT_8", "ATT_9",
-    "MID_0", "MID_1", "MID_2", "MID_3", "MID_4", "MID_5", "MID_6", "MID_7", "MID_8", "MID_9",
-    "DEF_0", "DEF_1", "DEF_2", "DEF_3", "DEF_4", "DEF_5", "DEF_6", "DEF_7", "DEF_8", "DEF_9",
-    "GOA_0", "GOA_1", "GOA_2", "GOA_3", "GOA_4", "GOA_5", "GOA_6", "GOA_7", "GOA_8", "GOA_9"};
+    "NO_ROLE", "ATT_ROLE", "MID_ROLE", "DEF_ROLE", "GOA_ROLE", "ATT_0", "ATT_1", "ATT_2", "ATT_3",
+    "ATT_4",   "ATT_5",    "ATT_6",    "ATT_7",    "ATT_8",    "ATT_9", "MID_0", "MID_1", "MID_2",
+    "MID_3",   "MID_4",    "MID_5",    "MID_6",    "MID_7",    "MID_8", "MID_9", "DEF_0", "DEF_1",
+    "DEF_2",   "DEF_3",    "DEF_4",    "DEF_5",    "DEF_6",    "DEF_7", "DEF_8", "DEF_9", "GOA_0",
+    "GOA_1",   "GOA_2",    "GOA_3",    "GOA_4",    "GOA_5",    "GOA_6", "GOA_7", "GOA_8", "GOA_9"};
 
-int roleType(playerRole r) {
+int roleType(playerRole r)
+{
     if (r >= ATT_0 && r <= ATT_9) return ATT_ROLE;
     if (r >= MID_0 && r <= MID_9) return MID_ROLE;
     if (r >= DEF_0 && r <= DEF_9) return DEF_ROLE;
@@ -23,33 +24,38 @@ int roleType(playerRole r) {
     return NO_ROLE;
 }
 
-playerRole roleFromString(const char* s) {
+playerRole roleFromString(const char* s)
+{
     for (int i = 0; i < NB_PLAYER_ROLES; i++)
         if (std::strcmp(playerRoleStrings[i], s) == 0) return static_cast<playerRole>(i);
     return NO_ROLE;
 }
 
-const char* stringFromRole(playerRole r) {
+const char* stringFromRole(playerRole r)
+{
     const int i = static_cast<int>(r);
     return (i >= 0 && i < NB_PLAYER_ROLES) ? playerRoleStrings[i] : playerRoleStrings[NO_ROLE];
 }
 
 // ---------------------------------------------------------------- player records
 
-void playerStrategy::clear() {
+void playerStrategy::clear()
+{
     for (bool& c : zone) c = false;
     role = NO_ROLE;
     x = y = NOT_SET;
     x_min = y_min = x_max = y_max = NOT_SET;
 }
 
-void playerStrategy::set(playerRole r, int x_, int y_) {
+void playerStrategy::set(playerRole r, int x_, int y_)
+{
     role = r;
     x = x_;
     y = y_;
 }
 
-void playerStrategy::computeBoundingBox() {
+void playerStrategy::computeBoundingBox()
+{
     int first = -1, last = -1;
     for (int i = 0; i < NB_CELLS; i++) {
         if (!zone[i]) continue;
@@ -81,7 +87,8 @@ void playerStrategy::computeBoundingBox() {
 
 bool strategy::debugFlag = false;
 
-void strategy::debug(const char* format, ...) {
+void strategy::debug(const char* format, ...)
+{
     if (!debugFlag) return;
     std::fputs("strategy::", stderr);
     va_list ap;
@@ -91,7 +98,8 @@ void strategy::debug(const char* format, ...) {
     std::fputc('\n', stderr);
 }
 
-bool strategy::checkParameters(int strategyId, int playerId) {
+bool strategy::checkParameters(int strategyId, int playerId)
+{
     return strategyId >= 0 && strategyId < NB_PARTS && playerId >= 1 && playerId < strategyPart::NB_RECORDS;
 }
 
@@ -99,14 +107,16 @@ bool strategy::isInGrid(int index) { return index >= 0 && index < playerStrategy
 
 bool strategy::isInGrid(int x, int y) { return x >= -17 && x <= 17 && y >= -12 && y <= 12; }
 
-bool strategy::vecToCoord(int index, int& x, int& y) {
+bool strategy::vecToCoord(int index, int& x, int& y)
+{
     if (!isInGrid(index)) return false;
     x = index % NB_COLS - 17;
     y = 12 - index / NB_COLS;
     return true;
 }
 
-bool strategy::coordToVec(int x, int y, int& index) {
+bool strategy::coordToVec(int x, int y, int& index)
+{
     if (!isInGrid(x, y)) return false;
     index = (12 - y) * NB_COLS + (x + 17);
     return true;
@@ -115,7 +125,8 @@ bool strategy::coordToVec(int x, int y, int& index) {
 namespace {
 
 // x / 0.9 rounded half away from zero, when that is an int.
-bool to_cell(double v, int& out) {
+bool to_cell(double v, int& out)
+{
     const double q = std::round(v / strategy::CELL);
     if (!std::isfinite(q) || q < INT_MIN || q > INT_MAX) return false;
     out = static_cast<int>(q);
@@ -124,7 +135,8 @@ bool to_cell(double v, int& out) {
 
 }  // namespace
 
-bool strategy::mapFromReal(double x, double y, int& gx, int& gy) {
+bool strategy::mapFromReal(double x, double y, int& gx, int& gy)
+{
     int cx = 0, cy = 0;
     if (!to_cell(x, cx) || !to_cell(y, cy)) return false;
     gx = cx;
@@ -132,14 +144,16 @@ bool strategy::mapFromReal(double x, double y, int& gx, int& gy) {
     return isInGrid(gx, gy);
 }
 
-bool strategy::mapToReal(int gx, int gy, double& x, double& y) {
+bool strategy::mapToReal(int gx, int gy, double& x, double& y)
+{
     if (!isInGrid(gx, gy)) return false;
     x = CELL * gx;
     y = CELL * gy;
     return true;
 }
 
-bool strategy::mapToReal(int index, double& x, double& y) {
+bool strategy::mapToReal(int index, double& x, double& y)
+{
     int gx = 0, gy = 0;
     if (!vecToCoord(index, gx, gy)) return false;
     return mapToReal(gx, gy, x, y);
@@ -147,11 +161,13 @@ bool strategy::mapToReal(int index, double& x, double& y) {
 
 // ---------------------------------------------------------------- queries
 
-void strategy::copy(const strategy& other) {
+void strategy::copy(const strategy& other)
+{
     for (int p = 0; p < NB_PARTS; p++) part[p] = other.part[p];
 }
 
-int strategy::strategyId(double x, double y) const {
+int strategy::strategyId(double x, double y) const
+{
     int gx = 0, gy = 0, index = 0;
     if (!mapFromReal(x, y, gx, gy) || !coordToVec(gx, gy, index)) return -1;
     for (int p = 0; p < NB_PARTS; p++)
@@ -159,7 +175,8 @@ int strategy::strategyId(double x, double y) const {
     return -1;
 }
 
-playerRole strategy::roleId(int strategyId, int playerId) const {
+playerRole strategy::roleId(int strategyId, int playerId) const
+{
     if (!checkParameters(strategyId, playerId)) {
         debug("roleId : error strategyId %d playerId %d", strategyId, playerId);
         return NO_ROLE;
@@ -167,7 +184,8 @@ playerRole strategy::roleId(int strategyId, int playerId) const {
     return part[strategyId].player[playerId].role;
 }
 
-bool strategy::insideOwnZone(int strategyId, int playerId, double x, double y) const {
+bool strategy::insideOwnZone(int strategyId, int playerId, double x, double y) const
+{
     if (!checkParameters(strategyId, playerId)) {
         debug("insideOwnZone : error strategyId %d playerId %d", strategyId, playerId);
         return false;
@@ -177,7 +195,8 @@ bool strategy::insideOwnZone(int strategyId, int playerId, double x, double y) c
     return part[strategyId].player[playerId].zone[index];
 }
 
-bool strategy::zonePosition(int strategyId, int playerId, double& x, double& y) const {
+bool strategy::zonePosition(int strategyId, int playerId, double& x, double& y) const
+{
     if (!checkParameters(strategyId, playerId)) {
         debug("zonePosition : error strategyId %d playerId %d", strategyId, playerId);
         return false;
@@ -188,7 +207,8 @@ bool strategy::zonePosition(int strategyId, int playerId, double& x, double& y) 
 }
 
 bool strategy::getBoundingBox(int strategyId, int playerId, double& x_min, double& y_min, double& x_max,
-                              double& y_max) const {
+                              double& y_max) const
+{
     if (!checkParameters(strategyId, playerId)) {
         debug("getBoundingBox : error strategyId %d playerId %d", strategyId, playerId);
         return false;
@@ -208,7 +228,8 @@ bool strategy::getBoundingBox(int strategyId, int playerId, double& x_min, doubl
 
 // ---------------------------------------------------------------- text file
 
-bool strategy::save(const char* path) const {
+bool strategy::save(const char* path) const
+{
     FILE* f = std::fopen(path, "w");
     if (f == nullptr) {
         debug("save : unable to save %s", path);
@@ -243,7 +264,8 @@ public:
     explicit strategy_reader(FILE* f) : f_(f) {}
 
     // The next line, or null at the end of the file.
-    const char* next() {
+    const char* next()
+    {
         if (std::fgets(line_, sizeof(line_), f_) == nullptr) return nullptr;
         if (std::strlen(line_) < 2) line_[0] = '\0';
         return line_;
@@ -255,13 +277,15 @@ private:
 };
 
 // The value text of a line (from its third character) without its line end.
-std::string value_of(const char* line) {
+std::string value_of(const char* line)
+{
     std::string v(line + 2);
     if (!v.empty() && v.back() == '\n') v.pop_back();
     return v;
 }
 
-int coordinate_of(const char* line) {
+int coordinate_of(const char* line)
+{
     const std::string v = value_of(line);
     if (v == "NOT_SET") return NOT_SET;
     const long n = std::strtol(v.c_str(), nullptr, 10);
@@ -273,7 +297,8 @@ int coordinate_of(const char* line) {
 
 }  // namespace
 
-bool strategy::load(const char* path) {
+bool strategy::load(const char* path)
+{
     FILE* f = std::fopen(path, "r");
     if (f == nullptr) {
         debug("load : unable to load %s", path);

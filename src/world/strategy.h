@@ -25,10 +25,46 @@ enum playerRole {
     MID_ROLE,
     DEF_ROLE,
     GOA_ROLE,
-    ATT_0, ATT_1, ATT_2, ATT_3, ATT_4, ATT_5, ATT_6, ATT_7, ATT_8, ATT_9,
-    MID_0, MID_1, MID_2, MID_3, MID_4, MID_5, MID_6, MID_7, MID_8, MID_9,
-    DEF_0, DEF_1, DEF_2, DEF_3, DEF_4, DEF_5, DEF_6, DEF_7, DEF_8, DEF_9,
-    GOA_0, GOA_1, GOA_2, GOA_3, GOA_4, GOA_5, GOA_6, GOA_7, GOA_8, GOA_9
+    ATT_0,
+    ATT_1,
+    ATT_2,
+    ATT_3,
+    ATT_4,
+    ATT_5,
+    ATT_6,
+    ATT_7,
+    ATT_8,
+    ATT_9,
+    MID_0,
+    MID_1,
+    MID_2,
+    MID_3,
+    MID_4,
+    MID_5,
+    MID_6,
+    MID_7,
+    MID_8,
+    MID_9,
+    DEF_0,
+    DEF_1,
+    DEF_2,
+    DEF_3,
+    DEF_4,
+    DEF_5,
+    DEF_6,
+    DEF_7,
+    DEF_8,
+    DEF_9,
+    GOA_0,
+    GOA_1,
+    GOA_2,
+    GOA_3,
+    GOA_4,
+    GOA_5,
+    GOA_6,
+    GOA_7,
+    GOA_8,
+    GOA_9
 };
 const int NB_PLAYER_ROLES = 45;
 
@@ -51,7 +87,7 @@ public:
 
     bool zone[NB_CELLS];
     playerRole role;
-    int x, y;  // grid coordinates of the home cell; both NOT_SET when unset
+    int x, y;                        // grid coordinates of the home cell; both NOT_SET when unset
     int x_min, y_min, x_max, y_max;  // bounding box of the zone; NOT_SET: none
 
     playerStrategy() { clear(); }

@@ -18,7 +18,8 @@ public:
 
     // The same place for every player number, without any check.
     void init(int n) { init_3_4_3(n); }
-    void init_3_4_3(int /*n*/) {
+    void init_3_4_3(int /*n*/)
+    {
         x = -10.0;
         y = 0.0;
         theta = 0.0;

@@ -17,13 +17,15 @@ public:
     enum { A = 1, B };
     bool go = false;
     toy_child() : state_machine_t(false, nullptr, nullptr) {}
-    static const table_t& table() {
+    static const table_t& table()
+    {
         static const table_t t = {A,
                                   {{"a", &toy_child::what_to_do_in_state_a}, {"b", nullptr}},
                                   {{A, B, 1, &toy_child::transition_from_a_to_b_1_test, nullptr}}};
         return t;
     }
-    bool transition_from_a_to_b_1_test() {
+    bool transition_from_a_to_b_1_test()
+    {
         g_calls.push_back("child a->b test");
         return go;
     }
@@ -41,13 +43,17 @@ public:
 
     toy() : state_machine_t(false, nullptr, nullptr) { children = {&sub_fsm}; }
 
-    static const table_t& table() {
+    static const table_t& table()
+    {
         using m = toy;
         static const table_t t = {
             IDLE,
-            {{"sub", nullptr}, {"idle", &m::what_to_do_in_state_idle}, {"busy", &m::what_to_do_in_state_busy}},
+            {{"sub", nullptr},
+             {"idle", &m::what_to_do_in_state_idle},
+             {"busy", &m::what_to_do_in_state_busy}},
             {
-                {IDLE, BUSY, 1, &m::transition_from_idle_to_busy_1_test, &m::transition_from_idle_to_busy_1_do},
+                {IDLE, BUSY, 1, &m::transition_from_idle_to_busy_1_test,
+                 &m::transition_from_idle_to_busy_1_do},
                 {IDLE, SUB, 1, &m::transition_from_idle_to_sub_1_test, &m::transition_from_idle_to_sub_1_do},
                 {IDLE, BUSY, 2, &m::transition_from_idle_to_busy_2_test, nullptr},
                 {BUSY, IDLE, 1, &m::transition_from_busy_to_idle_1_test, nullptr},
@@ -56,7 +62,8 @@ public:
         return t;
     }
 
-    bool record(const char* name, bool result) {
+    bool record(const char* name, bool result)
+    {
         g_calls.push_back(name);
         return result;
     }
@@ -76,7 +83,8 @@ using Calls = std::vector<std::string>;
 class StepRule : public ::testing::Test {
 protected:
     void SetUp() override { g_calls.clear(); }
-    Calls step() {
+    Calls step()
+    {
         g_calls.clear();
         m.Apply_behavior();
         return g_calls;
@@ -84,7 +92,8 @@ protected:
     toy m;
 };
 
-TEST_F(StepRule, ConstructionStartsInTheInitialState) {
+TEST_F(StepRule, ConstructionStartsInTheInitialState)
+{
     EXPECT_EQ(m.state, toy::IDLE);
     EXPECT_EQ(m.sub_fsm.state, toy_child::A);
     EXPECT_EQ(m.active, nullptr);
@@ -106,7 +115,8 @@ void PrintTo(const FireCase& c, std::ostream* os) { *os << c.name; }
 
 class FirstTrueFires : public StepRule, public ::testing::WithParamInterface<FireCase> {};
 
-TEST_P(FirstTrueFires, AllTestsRunAndTheFirstTrueOneFires) {
+TEST_P(FirstTrueFires, AllTestsRunAndTheFirstTrueOneFires)
+{
     const FireCase& c = GetParam();
     m.to_busy = c.to_busy;
     m.to_sub = c.to_sub;
@@ -118,25 +128,47 @@ TEST_P(FirstTrueFires, AllTestsRunAndTheFirstTrueOneFires) {
 
 const Calls kIdleTests = {"idle->busy 1 test", "idle->sub 1 test", "idle->busy 2 test"};
 
-Calls with(Calls a, const std::string& b) {
+Calls with(Calls a, const std::string& b)
+{
     a.push_back(b);
     return a;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, FirstTrueFires,
-    ::testing::Values(
-        FireCase{"none_runs_the_leaf", false, false, false, toy::IDLE, with(kIdleTests, "in idle"),
-                 {false, false, false, false, false}},
-        FireCase{"first_row", true, true, true, toy::BUSY, with(kIdleTests, "idle->busy 1 do"),
-                 {true, true, true, false, false}},
-        FireCase{"same_priority_in_table_order", false, true, true, toy::SUB, with(kIdleTests, "idle->sub 1 do"),
-                 {false, true, true, false, false}},
-        FireCase{"lower_priority_last", false, false, true, toy::BUSY, kIdleTests,
-                 {false, false, true, false, false}}),
-    [](const ::testing::TestParamInfo<FireCase>& i) { return std::string(i.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, FirstTrueFires,
+                         ::testing::Values(FireCase{"none_runs_the_leaf",
+                                                    false,
+                                                    false,
+                                                    false,
+                                                    toy::IDLE,
+                                                    with(kIdleTests, "in idle"),
+                                                    {false, false, false, false, false}},
+                                           FireCase{"first_row",
+                                                    true,
+                                                    true,
+                                                    true,
+                                                    toy::BUSY,
+                                                    with(kIdleTests, "idle->busy 1 do"),
+                                                    {true, true, true, false, false}},
+                                           FireCase{"same_priority_in_table_order",
+                                                    false,
+                                                    true,
+                                                    true,
+                                                    toy::SUB,
+                                                    with(kIdleTests, "idle->sub 1 do"),
+                                                    {false, true, true, false, false}},
+                                           FireCase{"lower_priority_last",
+                                                    false,
+                                                    false,
+                                                    true,
+                                                    toy::BUSY,
+                                                    kIdleTests,
+                                                    {false, false, true, false, false}}),
+                         [](const ::testing::TestParamInfo<FireCase>& i) {
+                             return std::string(i.param.name);
+                         });
 
-TEST_F(StepRule, ResultsOfAnEarlierStepAreCleared) {
+TEST_F(StepRule, ResultsOfAnEarlierStepAreCleared)
+{
     m.to_busy = true;
     step();
     ASSERT_EQ(m.state, toy::BUSY);
@@ -144,7 +176,8 @@ TEST_F(StepRule, ResultsOfAnEarlierStepAreCleared) {
     EXPECT_EQ(m.transition_result, (std::vector<bool>(5, false)));
 }
 
-TEST_F(StepRule, EnteringAChildReinitialisesItWithoutSteppingIt) {
+TEST_F(StepRule, EnteringAChildReinitialisesItWithoutSteppingIt)
+{
     // The child was left elsewhere by an earlier visit.
     m.sub_fsm.state = toy_child::B;
     m.to_sub = true;
@@ -171,7 +204,8 @@ TEST_F(StepRule, EnteringAChildReinitialisesItWithoutSteppingIt) {
     EXPECT_EQ(m.active, nullptr);
 }
 
-TEST_F(StepRule, UnknownStateReturnsToTheInitialOneRunningNothing) {
+TEST_F(StepRule, UnknownStateReturnsToTheInitialOneRunningNothing)
+{
     for (int bad : {0, -3, 4, 99}) {
         m.state = bad;
         m.active = &m.sub_fsm;
@@ -183,7 +217,8 @@ TEST_F(StepRule, UnknownStateReturnsToTheInitialOneRunningNothing) {
     }
 }
 
-TEST_F(StepRule, InitAndReinitSetOnlyTheOwnState) {
+TEST_F(StepRule, InitAndReinitSetOnlyTheOwnState)
+{
     m.state = toy::BUSY;
     m.sub_fsm.state = toy_child::B;
     m.Init_behavior();
@@ -195,7 +230,8 @@ TEST_F(StepRule, InitAndReinitSetOnlyTheOwnState) {
     EXPECT_EQ(m.sub_fsm.state, toy_child::B);
 }
 
-TEST_F(StepRule, SetLogReachesTheChildren) {
+TEST_F(StepRule, SetLogReachesTheChildren)
+{
     EXPECT_FALSE(m.log);
     EXPECT_FALSE(m.sub_fsm.log);
     m.SetLog();

@@ -25,17 +25,20 @@ protected:
     at_ball& at() { return *drib().at_ball_fsm; }
     at_push_point& pushing() { return *at().at_push_point_fsm; }
     not_at_push_point& to_push_point() { return *at().not_at_push_point_fsm; }
-    void SetUp() override {
+    void SetUp() override
+    {
         MachineWorld::SetUp();
         play_mode(NaoParse::PM_PLAY_ON);
     }
-    void expect_trans(double fwd, double side) {
+    void expect_trans(double fwd, double side)
+    {
         Request r = take();
         EXPECT_EQ(r.kind, Request::TRANS) << r;
         EXPECT_NEAR(r.a, fwd, 1e-9) << r;
         EXPECT_NEAR(r.b, side, 1e-9) << r;
     }
-    void expect_rot(double a) {
+    void expect_rot(double a)
+    {
         Request r = take();
         EXPECT_EQ(r.kind, Request::ROT) << r;
         EXPECT_NEAR(r.a, a, 1e-9) << r;
@@ -43,7 +46,8 @@ protected:
     }
 };
 
-TEST_F(Dribble, ABallAheadIsWalkedToByItsOffset) {
+TEST_F(Dribble, ABallAheadIsWalkedToByItsOffset)
+{
     ball_at(-3.5, 0);  // 1.5 m straight ahead
     step(drib());
     ASSERT_EQ(drib().state, dribble::NOT_AT_BALL);
@@ -63,7 +67,8 @@ TEST_F(Dribble, ABallAheadIsWalkedToByItsOffset) {
     EXPECT_EQ(drib().state, dribble::AT_BALL);
 }
 
-TEST_F(Dribble, ABallLostFromViewIsSearchedForByTurningRight) {
+TEST_F(Dribble, ABallLostFromViewIsSearchedForByTurningRight)
+{
     ball_at(-3.5, 0);
     step(drib());
     step(drib());
@@ -85,7 +90,8 @@ TEST_F(Dribble, ABallLostFromViewIsSearchedForByTurningRight) {
     EXPECT_EQ(to_ball().state, not_at_ball::FACE_THE_BALL);
 }
 
-TEST_F(Dribble, ABallOffToTheSideIsFacedFirst) {
+TEST_F(Dribble, ABallOffToTheSideIsFacedFirst)
+{
     ball_at(-4, 2);  // 63 degrees to the left, 2.2 m
     step(drib());
     step(drib());
@@ -102,7 +108,8 @@ TEST_F(Dribble, ABallOffToTheSideIsFacedFirst) {
 // of it: at the ball, away from the push point, which lies beside the ball.
 class OwnGoal : public Dribble {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         Dribble::SetUp();
         pose(0, 0, M_PI);
         ball_at(-0.5, 0);
@@ -111,7 +118,8 @@ protected:
 
 // One random step per avoidance: n/10 m forward and n/10 m to a random
 // side, the length drawn first; a length of 0 asks for no walk.
-TEST_F(OwnGoal, FacingTheOwnGoalMakesOneRandomStepThenWaitsASecond) {
+TEST_F(OwnGoal, FacingTheOwnGoalMakesOneRandomStepThenWaitsASecond)
+{
     int found_zero = 0, found_left = 0, found_right = 0;
     for (unsigned seed = 1; seed < 200 && (found_zero < 1 || found_left < 1 || found_right < 1); ++seed) {
         std::srand(seed);
@@ -141,7 +149,8 @@ TEST_F(OwnGoal, FacingTheOwnGoalMakesOneRandomStepThenWaitsASecond) {
     EXPECT_EQ(found_zero + found_left + found_right, 3);
 }
 
-TEST_F(OwnGoal, NotFacingTheOwnGoalWalksStraightToThePushPoint) {
+TEST_F(OwnGoal, NotFacingTheOwnGoalWalksStraightToThePushPoint)
+{
     // Behind the ball as seen from the opponent goal: the push point is
     // 0.3 m behind the ball on the line from the goal, (-5.3, 0).
     pose(-6, 1, 0);
@@ -160,7 +169,8 @@ TEST_F(OwnGoal, NotFacingTheOwnGoalWalksStraightToThePushPoint) {
     EXPECT_EQ(to_push_point().state, not_at_push_point::INIT);
 }
 
-TEST_F(OwnGoal, ABallInTheWayOfThePushPointIsSteppedBackFrom) {
+TEST_F(OwnGoal, ABallInTheWayOfThePushPointIsSteppedBackFrom)
+{
     // The ball 0.14 m ahead-right, the push point (-5.3, 0) beyond it.
     pose(-5.1, 0.1, 0);
     ball_at(-5, 0);
@@ -169,7 +179,8 @@ TEST_F(OwnGoal, ABallInTheWayOfThePushPointIsSteppedBackFrom) {
     expect_trans(-0.5, 0);
 }
 
-TEST_F(OwnGoal, WithoutABallOrASideThereIsNoPushPointToWalkTo) {
+TEST_F(OwnGoal, WithoutABallOrASideThereIsNoPushPointToWalkTo)
+{
     pose(-6, 1, 0);
     ball_at(-5, 0);
     step(to_push_point());
@@ -181,7 +192,8 @@ TEST_F(OwnGoal, WithoutABallOrASideThereIsNoPushPointToWalkTo) {
 
 // ---- at the push point ----
 
-TEST_F(Dribble, NearTheOpponentGoalThePushStartsWithoutAligning) {
+TEST_F(Dribble, NearTheOpponentGoalThePushStartsWithoutAligning)
+{
     // Ball 2.5 m from the goal centre, robot on its push point facing away
     // to the left.
     ball_at(12.5, 0);
@@ -195,7 +207,8 @@ TEST_F(Dribble, NearTheOpponentGoalThePushStartsWithoutAligning) {
     expect_trans(std::cos(a) * d, std::sin(a) * d);
 }
 
-TEST_F(Dribble, AwayFromTheGoalTheRobotAlignsBeforePushing) {
+TEST_F(Dribble, AwayFromTheGoalTheRobotAlignsBeforePushing)
+{
     ball_at(0, 0);
     pose(-0.3, 0, 0.3);
     step(pushing());
@@ -210,7 +223,8 @@ TEST_F(Dribble, AwayFromTheGoalTheRobotAlignsBeforePushing) {
     EXPECT_EQ(pushing().state, at_push_point::PUSH_THE_BALL);
 }
 
-TEST_F(Dribble, APushLastsSixSecondsAndKeepsTheMachineAtThePushPoint) {
+TEST_F(Dribble, APushLastsSixSecondsAndKeepsTheMachineAtThePushPoint)
+{
     ball_at(0, 0);
     pose(-0.3, 0, 0);
     step(at());

@@ -13,14 +13,16 @@ namespace {
 
 class RunMachinesTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         NaoParse::reset_static_state();
         testing::internal::CaptureStderr();
         agent.reset(new run::NaoBehavior(3, 0, 0, "Probe"));
         testing::internal::GetCapturedStderr();
     }
     // One step in play mode pm; the log lines of levels 0..2.
-    std::string step(int pm) {
+    std::string step(int pm)
+    {
         agent->parse->play_mode = pm;
         testing::internal::CaptureStderr();
         agent->fsm->Apply_behavior();
@@ -31,7 +33,8 @@ protected:
     std::unique_ptr<run::NaoBehavior> agent;
 };
 
-TEST_F(RunMachinesTest, PlayBeginsClearingTheBeamedFlagTwice) {
+TEST_F(RunMachinesTest, PlayBeginsClearingTheBeamedFlagTwice)
+{
     run::hfsm& root = *agent->fsm;
     EXPECT_EQ(root.state, run::hfsm::ROOT);
     EXPECT_EQ(step(NaoParse::PM_BEFORE_KICK_OFF), "L1, S:root/->play_on:0 | none | none");
@@ -44,39 +47,46 @@ TEST_F(RunMachinesTest, PlayBeginsClearingTheBeamedFlagTwice) {
     EXPECT_EQ(step(NaoParse::PM_PLAY_ON), "L1, MS:play_on/->root:0 | L2, S:init/->playing:1 | none");
     EXPECT_FALSE(agent->beamed);
     agent->beamed = true;
-    EXPECT_EQ(step(NaoParse::PM_PLAY_ON), "L1, MS:play_on/->root:0 | L2, MS:playing/->stand_up:0/->init:0 | L3, S:init");
+    EXPECT_EQ(step(NaoParse::PM_PLAY_ON),
+              "L1, MS:play_on/->root:0 | L2, MS:playing/->stand_up:0/->init:0 | L3, S:init");
     EXPECT_TRUE(agent->beamed);
     // Leaving PlayOn does not leave play.
     EXPECT_EQ(step(NaoParse::PM_KICK_IN_LEFT),
               "L1, MS:play_on/->root:0 | L2, MS:playing/->stand_up:0/->init:0 | L3, S:init");
 }
 
-TEST_F(RunMachinesTest, FallDuringPlayGoesToStandUp) {
+TEST_F(RunMachinesTest, FallDuringPlayGoesToStandUp)
+{
     step(NaoParse::PM_PLAY_ON);
     step(NaoParse::PM_PLAY_ON);
     step(NaoParse::PM_PLAY_ON);
     NaoParse::fall_down_detected = true;
     agent->out.str("");
-    EXPECT_EQ(step(NaoParse::PM_PLAY_ON), "L1, MS:play_on/->root:0 | L2, MS:playing/->stand_up:1/->init:0 | none");
+    EXPECT_EQ(step(NaoParse::PM_PLAY_ON),
+              "L1, MS:play_on/->root:0 | L2, MS:playing/->stand_up:1/->init:0 | none");
     EXPECT_NE(agent->out.str().find("(lle1 0)"), std::string::npos);  // effectors cleared
     EXPECT_EQ(step(NaoParse::PM_PLAY_ON), "L1, MS:play_on/->root:0 | L2, S:stand_up/->playing:0 | none");
     NaoParse::fall_down_detected = false;
     agent->out.str("");
     EXPECT_EQ(step(NaoParse::PM_PLAY_ON), "L1, MS:play_on/->root:0 | L2, S:stand_up/->playing:1 | none");
     EXPECT_NE(agent->out.str().find("(lle1 0)"), std::string::npos);
-    EXPECT_EQ(step(NaoParse::PM_PLAY_ON), "L1, MS:play_on/->root:0 | L2, MS:playing/->stand_up:0/->init:0 | L3, S:init");
+    EXPECT_EQ(step(NaoParse::PM_PLAY_ON),
+              "L1, MS:play_on/->root:0 | L2, MS:playing/->stand_up:0/->init:0 | L3, S:init");
 }
 
-TEST_F(RunMachinesTest, GoalEndsPlay) {
+TEST_F(RunMachinesTest, GoalEndsPlay)
+{
     for (int i = 0; i < 3; ++i) step(NaoParse::PM_PLAY_ON);
-    EXPECT_EQ(step(NaoParse::PM_GOAL_LEFT), "L1, MS:play_on/->root:0 | L2, MS:playing/->stand_up:0/->init:1 | none");
+    EXPECT_EQ(step(NaoParse::PM_GOAL_LEFT),
+              "L1, MS:play_on/->root:0 | L2, MS:playing/->stand_up:0/->init:1 | none");
     EXPECT_EQ(agent->game_phase, 3);
     EXPECT_EQ(step(NaoParse::PM_GOAL_LEFT), "L1, MS:play_on/->root:1 | none | none");
     EXPECT_EQ(agent->fsm->state, run::hfsm::ROOT);
     EXPECT_EQ(step(NaoParse::PM_GOAL_LEFT), "L1, S:root/->play_on:0 | none | none");
 }
 
-TEST_F(RunMachinesTest, IdleTeamNeverPlays) {
+TEST_F(RunMachinesTest, IdleTeamNeverPlays)
+{
     agent->parse->team_name = "Qorvex-SIe";
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(step(NaoParse::PM_PLAY_ON), "L1, S:root/->play_on:1 | none | none");
@@ -84,14 +94,16 @@ TEST_F(RunMachinesTest, IdleTeamNeverPlays) {
     }
 }
 
-TEST_F(RunMachinesTest, UnknownStateReturnsToTheInitialOneWithoutALine) {
+TEST_F(RunMachinesTest, UnknownStateReturnsToTheInitialOneWithoutALine)
+{
     agent->fsm->state = 7;
     EXPECT_EQ(step(NaoParse::PM_PLAY_ON), "none | none | none");
     EXPECT_EQ(agent->fsm->state, run::hfsm::ROOT);
     EXPECT_EQ(agent->game_phase, 3);
 }
 
-TEST(RunMachinesLogOff, NoLineIsWritten) {
+TEST(RunMachinesLogOff, NoLineIsWritten)
+{
     NaoParse::reset_static_state();
     testing::internal::CaptureStderr();
     run::NaoBehavior agent(3, 0, 0, "Probe");

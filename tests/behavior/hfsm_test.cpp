@@ -20,7 +20,8 @@ protected:
     hfsm& fsm() { return *agent->fsm; }
     play_on& play() { return *fsm().play_on_fsm; }
     // One step of the root machine; the beam it wrote (taken from it).
-    std::string step_root() {
+    std::string step_root()
+    {
         step(fsm());
         std::stringstream s;
         fsm().append_beam(s);
@@ -28,7 +29,8 @@ protected:
     }
 };
 
-TEST_F(Root, BeforeKickOffTheBeamGoesOutOnTheSecondStepOnly) {
+TEST_F(Root, BeforeKickOffTheBeamGoesOutOnTheSecondStepOnly)
+{
     ASSERT_EQ(fsm().state, hfsm::ROOT);
     EXPECT_EQ(step_root(), "");
     EXPECT_EQ(fsm().state, hfsm::BEFOREKICK_OFF);
@@ -42,7 +44,8 @@ TEST_F(Root, BeforeKickOffTheBeamGoesOutOnTheSecondStepOnly) {
 
 // Until the game state has named the team the server would drop the beam:
 // it waits, and goes out on the first step after.
-TEST_F(Root, TheBeamWaitsUntilTheSideIsKnown) {
+TEST_F(Root, TheBeamWaitsUntilTheSideIsKnown)
+{
     const int side = agent->parse->side;
     ASSERT_NE(side, 0);
     agent->parse->side = 0;
@@ -55,7 +58,8 @@ TEST_F(Root, TheBeamWaitsUntilTheSideIsKnown) {
     EXPECT_TRUE(agent->beamed);
 }
 
-TEST_F(Root, TheBeamIsNotPartOfTheStepsCommandsAndIsSentOnce) {
+TEST_F(Root, TheBeamIsNotPartOfTheStepsCommandsAndIsSentOnce)
+{
     step(fsm());
     EXPECT_EQ(step(fsm()), "");  // the command stream is left to the motion
     std::stringstream out;
@@ -65,7 +69,8 @@ TEST_F(Root, TheBeamIsNotPartOfTheStepsCommandsAndIsSentOnce) {
     EXPECT_EQ(out.str(), "(lle1 0.00)(beam -2.2 2.6 0.0)");
 }
 
-TEST_F(Root, TheBeamCarriesTheAngleInDegrees) {
+TEST_F(Root, TheBeamCarriesTheAngleInDegrees)
+{
     agent->form->x = -3.04;
     agent->form->y = 1.96;
     agent->form->theta = -M_PI / 2;
@@ -76,7 +81,8 @@ TEST_F(Root, TheBeamCarriesTheAngleInDegrees) {
 // A place that cannot be written into the message is never sent, and
 // nothing is written past the buffer; the robot counts as beamed so that
 // it can still take part in the kick-off.
-TEST_F(Root, APlaceThatDoesNotFitTheMessageIsNotSent) {
+TEST_F(Root, APlaceThatDoesNotFitTheMessageIsNotSent)
+{
     const double bad[] = {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
                           1e300, -1e60};
     for (double x : bad) {
@@ -90,7 +96,8 @@ TEST_F(Root, APlaceThatDoesNotFitTheMessageIsNotSent) {
     }
 }
 
-TEST_F(Root, BeforeKickOffEndsFiftyThinkCallsAfterTheStartWhenTheModeChanges) {
+TEST_F(Root, BeforeKickOffEndsFiftyThinkCallsAfterTheStartWhenTheModeChanges)
+{
     step_root();
     step_root();
     agent->think_count = 50;
@@ -109,7 +116,8 @@ TEST_F(Root, BeforeKickOffEndsFiftyThinkCallsAfterTheStartWhenTheModeChanges) {
     EXPECT_EQ(fsm().state, hfsm::KICK_OFF_LEFT_OR_RIGHT);
 }
 
-TEST_F(Root, ABeamedRobotPlaysFromItsKickOff) {
+TEST_F(Root, ABeamedRobotPlaysFromItsKickOff)
+{
     agent->beamed = true;
     play_mode(NaoParse::PM_KICK_OFF_RIGHT);
     step_root();
@@ -124,7 +132,8 @@ TEST_F(Root, ABeamedRobotPlaysFromItsKickOff) {
     EXPECT_FALSE(agent->beamed);  // the next beam is still to come
 }
 
-TEST_F(Root, ALateJoinerWaitsOutTheKickOffItDidNotBeamFor) {
+TEST_F(Root, ALateJoinerWaitsOutTheKickOffItDidNotBeamFor)
+{
     play_mode(NaoParse::PM_KICK_OFF_LEFT);
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(step_root(), "");
@@ -141,7 +150,8 @@ TEST_F(Root, ALateJoinerWaitsOutTheKickOffItDidNotBeamFor) {
     EXPECT_EQ(play().state, play_on::INIT);
 }
 
-TEST_F(Root, TheIdleTeamNeverPlays) {
+TEST_F(Root, TheIdleTeamNeverPlays)
+{
     make_agent("Qorvex-SIe");
     play_mode(NaoParse::PM_PLAY_ON);
     agent->beamed = true;
@@ -154,7 +164,8 @@ TEST_F(Root, TheIdleTeamNeverPlays) {
     EXPECT_TRUE(agent->beamed);  // play_on's first transition never ran
 }
 
-TEST_F(Root, AnUnknownStateReturnsToRootRunningNothing) {
+TEST_F(Root, AnUnknownStateReturnsToRootRunningNothing)
+{
     fsm().state = 42;
     fsm().active = &play();
     step_root();
@@ -163,7 +174,8 @@ TEST_F(Root, AnUnknownStateReturnsToRootRunningNothing) {
     EXPECT_EQ(agent->game_phase, 3);
 }
 
-TEST_F(Root, TheUnknownPlayModeKeepsTheRootWaiting) {
+TEST_F(Root, TheUnknownPlayModeKeepsTheRootWaiting)
+{
     play_mode(NaoParse::PM_UNKNOWN);
     for (int i = 0; i < 3; ++i) EXPECT_EQ(step_root(), "");
     EXPECT_EQ(fsm().state, hfsm::ROOT);
@@ -181,7 +193,8 @@ void PrintTo(const SetPiece& c, std::ostream* os) { *os << "mode " << c.mode; }
 
 class SetPieces : public Root, public ::testing::WithParamInterface<SetPiece> {};
 
-TEST_P(SetPieces, WaitWhileTheModeLasts) {
+TEST_P(SetPieces, WaitWhileTheModeLasts)
+{
     const SetPiece& c = GetParam();
     agent->beamed = true;  // no beam in any of them
     play_mode(c.mode);
@@ -217,7 +230,8 @@ INSTANTIATE_TEST_SUITE_P(
 class Playing : public Root {
 protected:
     // In play from PlayOn, the play machine's child running.
-    void start_play() {
+    void start_play()
+    {
         agent->beamed = true;
         play_mode(NaoParse::PM_PLAY_ON);
         step_root();
@@ -229,7 +243,8 @@ protected:
     }
 };
 
-TEST_F(Playing, PlayGoesOnThroughTheSetPieces) {
+TEST_F(Playing, PlayGoesOnThroughTheSetPieces)
+{
     start_play();
     for (int mode : {NaoParse::PM_KICK_IN_LEFT, NaoParse::PM_CORNER_KICK_RIGHT, NaoParse::PM_GOAL_KICK_LEFT,
                      NaoParse::PM_OFFSIDE_RIGHT, NaoParse::PM_FREE_KICK_LEFT, NaoParse::PM_KICK_OFF_RIGHT,
@@ -241,7 +256,8 @@ TEST_F(Playing, PlayGoesOnThroughTheSetPieces) {
     }
 }
 
-TEST_F(Playing, AGoalEndsPlayAndBeamsTheRobotBack) {
+TEST_F(Playing, AGoalEndsPlayAndBeamsTheRobotBack)
+{
     start_play();
     play_mode(NaoParse::PM_GOAL_RIGHT);
     EXPECT_EQ(step_root(), "");

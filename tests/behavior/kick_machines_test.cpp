@@ -21,18 +21,21 @@ protected:
     kick& k() { return *agent->fsm->play_on_fsm->playing_fsm->att_fsm->kick_fsm; }
     goto_global_kick_point2& approach() { return *k().goto_global_kick_point2_fsm; }
     at_push_point_kick& at_point() { return *k().at_push_point_kick_fsm; }
-    void SetUp() override {
+    void SetUp() override
+    {
         MachineWorld::SetUp();
         play_mode(NaoParse::PM_KICK_OFF_LEFT);
         ball_at(0, 0);  // the goal kick point is (-0.5, 0)
     }
     // One step in a think call of its own (the kick point is computed once
     // per think call).
-    std::string tick(Behavior& m) {
+    std::string tick(Behavior& m)
+    {
         ++agent->think_count;
         return step(m);
     }
-    void expect(Request::Kind kind, double a, double b) {
+    void expect(Request::Kind kind, double a, double b)
+    {
         Request r = take();
         EXPECT_EQ(r.kind, kind) << r;
         EXPECT_NEAR(r.a, a, 1e-9) << r;
@@ -40,7 +43,8 @@ protected:
     }
 };
 
-TEST_F(Kick, TheKickPointIsFacedWithinATolerance) {
+TEST_F(Kick, TheKickPointIsFacedWithinATolerance)
+{
     // 1.5 m from the kick point, which lies 0.3 rad to the left.
     pose(-0.5 - 1.5 * std::cos(0.3), -1.5 * std::sin(0.3), 0);
     tick(approach());
@@ -62,7 +66,8 @@ TEST_F(Kick, TheKickPointIsFacedWithinATolerance) {
     EXPECT_EQ(approach().state, goto_global_kick_point2::INIT);
 }
 
-TEST_F(Kick, AFarKickPointIsTurnedToByPartsOfItsBearing) {
+TEST_F(Kick, AFarKickPointIsTurnedToByPartsOfItsBearing)
+{
     // 6 m away at 1 rad: more than 0.5 rad, so 0.7 of it.
     pose(-0.5 - 6 * std::cos(1.0), -6 * std::sin(1.0), 0);
     tick(approach());
@@ -75,7 +80,8 @@ TEST_F(Kick, AFarKickPointIsTurnedToByPartsOfItsBearing) {
     EXPECT_EQ(approach().state, goto_global_kick_point2::GOTO_KICK);
 }
 
-TEST_F(Kick, ReachingTheKickPointOffTheBallTurnsTowardsItThenStartsAgain) {
+TEST_F(Kick, ReachingTheKickPointOffTheBallTurnsTowardsItThenStartsAgain)
+{
     k().state = kick::GOTO_GLOBAL_KICK_POINT2;
     pose(-0.5, 0, -0.2);  // on the kick point, the ball 0.2 rad to the left
     tick(k());
@@ -94,7 +100,8 @@ TEST_F(Kick, ReachingTheKickPointOffTheBallTurnsTowardsItThenStartsAgain) {
     EXPECT_EQ(k().state, kick::GOTO_GLOBAL_KICK_POINT2);
 }
 
-TEST_F(Kick, OnTheKickPointFacingTheBallTheRobotStopsThenKicks) {
+TEST_F(Kick, OnTheKickPointFacingTheBallTheRobotStopsThenKicks)
+{
     k().state = kick::GOTO_GLOBAL_KICK_POINT2;
     pose(-0.5, 0, 0);
     tick(k());
@@ -104,7 +111,8 @@ TEST_F(Kick, OnTheKickPointFacingTheBallTheRobotStopsThenKicks) {
     EXPECT_EQ(at_point().state, at_push_point_kick::INIT);
 }
 
-TEST_F(Kick, StoppingWalksOnlyWhileTheBallIsAhead) {
+TEST_F(Kick, StoppingWalksOnlyWhileTheBallIsAhead)
+{
     k().state = kick::STOP_WALK;
     pose(-0.5, 0, -0.3);
     tick(k());
@@ -126,7 +134,8 @@ class LostBall : public Kick, public ::testing::WithParamInterface<Lost> {};
 // was last seen off the axis, else to the right. (A ball last seen within
 // 0.1 rad and still known counts as ahead: the turn is over before it
 // starts; only a ball unknown for 500 cycles leaves it to the turn.)
-TEST_P(LostBall, TurnsAFullRadian) {
+TEST_P(LostBall, TurnsAFullRadian)
+{
     k().state = kick::GOTO_GLOBAL_KICK_POINT2;
     pose(-3, 0, 0);
     ball_unseen(GetParam().unseen);
@@ -142,7 +151,8 @@ INSTANTIATE_TEST_SUITE_P(Table, LostBall,
                                            Lost{"ahead", Localize_t::VALID_BALL_SEEN_CNT, 0.005, -1.0}),
                          [](const ::testing::TestParamInfo<Lost>& i) { return std::string(i.param.name); });
 
-TEST_F(Kick, ABallSeenIsTurnedToBySevenTenthsOfItsBearing) {
+TEST_F(Kick, ABallSeenIsTurnedToBySevenTenthsOfItsBearing)
+{
     k().state = kick::ROTATE_TO_FACE_BALL;
     pose(-1, 0, -0.5);
     tick(k());
@@ -160,7 +170,8 @@ void PrintTo(const Away& c, std::ostream* os) { *os << c.name; }
 
 class BallAway : public Kick, public ::testing::WithParamInterface<Away> {};
 
-TEST_P(BallAway, EndsTheKickAtThePoint) {
+TEST_P(BallAway, EndsTheKickAtThePoint)
+{
     const Away& c = GetParam();
     k().state = kick::AT_PUSH_POINT_KICK;
     pose(-0.5, 0, 0);
@@ -182,7 +193,8 @@ class AtPoint : public Kick {
 protected:
     // Steps until the corrective step is asked for; the number of ball
     // samples taken on the way.
-    int collect() {
+    int collect()
+    {
         testing::internal::CaptureStderr();
         int steps = 0;
         while (at_point().state == at_push_point_kick::INIT && steps < 100) {
@@ -194,14 +206,16 @@ protected:
         return agent->collect_ball_samples;
     }
     // The corrective step has ended: the kick starts.
-    void step_ended() {
+    void step_ended()
+    {
         take();
         move().stop_trans = true;
         tick(at_point());
     }
 };
 
-TEST_F(AtPoint, TenBallSamplesGiveTheCorrectiveStep) {
+TEST_F(AtPoint, TenBallSamplesGiveTheCorrectiveStep)
+{
     pose(-0.4, 0.1, 0);  // ball 0.4 m ahead, 0.1 m to the right
     EXPECT_EQ(collect(), 10);
     // The mean less (0.231, -0.085): the ball ends 0.231 m ahead, 0.085 m
@@ -209,7 +223,8 @@ TEST_F(AtPoint, TenBallSamplesGiveTheCorrectiveStep) {
     expect(Request::TRANS, 0.4 - 0.231, -0.1 + 0.085);
 }
 
-TEST_F(AtPoint, WithoutBallSamplesTheRobotStepsAheadAndKicks) {
+TEST_F(AtPoint, WithoutBallSamplesTheRobotStepsAheadAndKicks)
+{
     ball_unseen(Localize_t::VALID_BALL_SEEN_CNT);
     EXPECT_EQ(collect(), 0);
     expect(Request::TRANS, 1, 0);
@@ -218,7 +233,8 @@ TEST_F(AtPoint, WithoutBallSamplesTheRobotStepsAheadAndKicks) {
     EXPECT_EQ(take().kind, Request::KICK);
 }
 
-TEST_F(AtPoint, TheKickWaitsForTheEndOfTheCorrectiveStep) {
+TEST_F(AtPoint, TheKickWaitsForTheEndOfTheCorrectiveStep)
+{
     EXPECT_EQ(collect(), 10);
     tick(at_point());
     EXPECT_EQ(at_point().state, at_push_point_kick::BALL_LOCALIZED);  // still stepping
@@ -238,7 +254,8 @@ void PrintTo(const Foot& c, std::ostream* os) { *os << "head yaw " << c.yaw_deg;
 
 class KickFoot : public AtPoint, public ::testing::WithParamInterface<Foot> {};
 
-TEST_P(KickFoot, TheFootOnTheSideTheHeadLooksTo) {
+TEST_P(KickFoot, TheFootOnTheSideTheHeadLooksTo)
+{
     head_yaw_deg(GetParam().yaw_deg);
     collect();
     step_ended();
@@ -256,7 +273,8 @@ INSTANTIATE_TEST_SUITE_P(Table, KickFoot,
 
 // A kick that sends the ball off ends the kick machine's visit to the kick
 // point before its end is asked for; the next visit kicks all the same.
-TEST_F(AtPoint, AKickWhoseBallFlewOffDoesNotStandInForTheNext) {
+TEST_F(AtPoint, AKickWhoseBallFlewOffDoesNotStandInForTheNext)
+{
     k().state = kick::AT_PUSH_POINT_KICK;
     collect();
     step_ended();
@@ -276,7 +294,8 @@ TEST_F(AtPoint, AKickWhoseBallFlewOffDoesNotStandInForTheNext) {
     EXPECT_EQ(at_point().state, at_push_point_kick::KICKING);  // this kick has not ended
 }
 
-TEST_F(AtPoint, ABallLostDuringTheKickEndsIt) {
+TEST_F(AtPoint, ABallLostDuringTheKickEndsIt)
+{
     collect();
     step_ended();
     ASSERT_EQ(at_point().state, at_push_point_kick::KICKING);

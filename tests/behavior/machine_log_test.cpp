@@ -9,7 +9,8 @@
 namespace {
 
 // One step with the given lines (level, text); what it printed.
-std::string step(machine_log_t& log, std::initializer_list<std::pair<int, const char*>> lines) {
+std::string step(machine_log_t& log, std::initializer_list<std::pair<int, const char*>> lines)
+{
     testing::internal::CaptureStderr();
     log.begin_step();
     for (const auto& l : lines) log.write(l.first, "%s", l.second);
@@ -17,7 +18,8 @@ std::string step(machine_log_t& log, std::initializer_list<std::pair<int, const 
     return testing::internal::GetCapturedStderr();
 }
 
-TEST(MachineLog, ChangedStepsPrintTheirLinesEqualOnesEvery200th) {
+TEST(MachineLog, ChangedStepsPrintTheirLinesEqualOnesEvery200th)
+{
     machine_log_t log;
     EXPECT_EQ(step(log, {{0, "a"}, {2, "c"}}), "INFO:  ---------------------\nINFO:  1 - a\nINFO:  1 - c\n");
     for (int i = 2; i <= 200; ++i) EXPECT_EQ(step(log, {{0, "a"}, {2, "c"}}), "") << i;
@@ -26,24 +28,28 @@ TEST(MachineLog, ChangedStepsPrintTheirLinesEqualOnesEvery200th) {
     EXPECT_EQ(step(log, {{0, "a"}, {2, "c"}}), "INFO:   =====>>>> same state for 200 times\n");
     EXPECT_EQ(log.same_count, 400);
     // A change prints the whole step and starts the count again.
-    EXPECT_EQ(step(log, {{0, "a"}, {1, "b"}}), "INFO:  ---------------------\nINFO:  402 - a\nINFO:  402 - b\n");
+    EXPECT_EQ(step(log, {{0, "a"}, {1, "b"}}),
+              "INFO:  ---------------------\nINFO:  402 - a\nINFO:  402 - b\n");
     EXPECT_EQ(log.same_count, 0);
     EXPECT_EQ(log.step_count, 402);
     // Without a level-0 line there is no separator.
     EXPECT_EQ(step(log, {{1, "b"}}), "INFO:  403 - b\n");
 }
 
-TEST(MachineLog, NothingWrittenComparesEqualFromTheSecondStep) {
+TEST(MachineLog, NothingWrittenComparesEqualFromTheSecondStep)
+{
     machine_log_t log;
     std::string printed;
     for (int i = 1; i <= 600; ++i) printed += step(log, {});
-    EXPECT_EQ(printed, "INFO:   =====>>>> same state for 200 times\n"
-                           "INFO:   =====>>>> same state for 200 times\n"
-                           "INFO:   =====>>>> same state for 200 times\n");
+    EXPECT_EQ(printed,
+              "INFO:   =====>>>> same state for 200 times\n"
+              "INFO:   =====>>>> same state for 200 times\n"
+              "INFO:   =====>>>> same state for 200 times\n");
     for (int i = 0; i < machine_log_t::LEVELS; ++i) EXPECT_STREQ(log.current[i], "none");
 }
 
-TEST(MachineLog, RefusedLevelsAndLongLines) {
+TEST(MachineLog, RefusedLevelsAndLongLines)
+{
     machine_log_t log;
     log.begin_step();
     testing::internal::CaptureStderr();

@@ -29,15 +29,18 @@
 
 namespace {
 
-std::string type_name(const std::type_info& t) {
+std::string type_name(const std::type_info& t)
+{
     int status = 0;
-    std::unique_ptr<char, void (*)(void*)> n(abi::__cxa_demangle(t.name(), nullptr, nullptr, &status), std::free);
+    std::unique_ptr<char, void (*)(void*)> n(abi::__cxa_demangle(t.name(), nullptr, nullptr, &status),
+                                             std::free);
     return status == 0 ? n.get() : t.name();
 }
 
 // Checks one machine; returns its number of states.
 template <class M, class Base>
-int check(const state_machine_t<M, Base>& m, std::map<std::string, bool>& seen_log) {
+int check(const state_machine_t<M, Base>& m, std::map<std::string, bool>& seen_log)
+{
     const std::string name = type_name(typeid(M));
     const auto& t = M::table();
     const int n = t.state_count();
@@ -76,7 +79,8 @@ int check(const state_machine_t<M, Base>& m, std::map<std::string, bool>& seen_l
 }
 
 // Checks the fourteen machines of the tree; their total number of states.
-int check_tree(hfsm& root, std::map<std::string, bool>& logs) {
+int check_tree(hfsm& root, std::map<std::string, bool>& logs)
+{
     play_on& po = *root.play_on_fsm;
     playing& pl = *po.playing_fsm;
     att& a = *pl.att_fsm;
@@ -84,14 +88,16 @@ int check_tree(hfsm& root, std::map<std::string, bool>& logs) {
     at_ball& ab = *d.at_ball_fsm;
     kick& k = *a.kick_fsm;
     return check(root, logs) + check(po, logs) + check(pl, logs) + check(*pl.look_for_ball_fsm, logs) +
-           check(a, logs) + check(*pl.look_for_coord_fsm, logs) + check(d, logs) + check(*d.not_at_ball_fsm, logs) +
-           check(ab, logs) + check(*ab.at_push_point_fsm, logs) + check(*ab.not_at_push_point_fsm, logs) +
-           check(k, logs) + check(*k.goto_global_kick_point2_fsm, logs) + check(*k.at_push_point_kick_fsm, logs);
+           check(a, logs) + check(*pl.look_for_coord_fsm, logs) + check(d, logs) +
+           check(*d.not_at_ball_fsm, logs) + check(ab, logs) + check(*ab.at_push_point_fsm, logs) +
+           check(*ab.not_at_push_point_fsm, logs) + check(k, logs) +
+           check(*k.goto_global_kick_point2_fsm, logs) + check(*k.at_push_point_kick_fsm, logs);
 }
 
 class MachineTables : public MachineWorld {};
 
-TEST_F(MachineTables, EveryMachineFollowsTheRulesOfTheStep) {
+TEST_F(MachineTables, EveryMachineFollowsTheRulesOfTheStep)
+{
     hfsm root(agent.get(), false);
     std::map<std::string, bool> logs;
     EXPECT_EQ(check_tree(root, logs), 11 + 3 + 5 + 2 + 3 + 2 + 3 + 4 + 3 + 3 + 3 + 6 + 3 + 3);

@@ -29,14 +29,16 @@ struct Request {
     double a = 0, b = 0;  // forward and sideways (m), or angle (rad) and centre; kick: foot
 };
 
-inline std::ostream& operator<<(std::ostream& os, const Request& r) {
+inline std::ostream& operator<<(std::ostream& os, const Request& r)
+{
     static const char* const names[] = {"none", "trans", "rot", "kick"};
     return os << names[r.kind] << "(" << r.a << ", " << r.b << ")";
 }
 
 // The clock of the timed phases (the skills tests' clock) moved on by s
 // seconds.
-inline void advance_clock(double s) {
+inline void advance_clock(double s)
+{
     timeval& t = skills_test::fake_now();
     long long us = static_cast<long long>(t.tv_sec) * 1000000 + t.tv_usec + static_cast<long long>(s * 1e6);
     t.tv_sec = static_cast<time_t>(us / 1000000);
@@ -44,7 +46,8 @@ inline void advance_clock(double s) {
 }
 
 // The five arm and leg effector strings of a clear-all.
-inline const std::string& clear_all_text() {
+inline const std::string& clear_all_text()
+{
     static const std::string s = [] {
         std::stringstream o;
         naosimplemove_t::clearAllEffector(o);
@@ -64,7 +67,8 @@ protected:
     // A fresh agent of team `team`, standing at (-5, 0) facing the
     // opponent goal with a fresh landmark fix, side +1, before kick-off,
     // the ball unseen.
-    void make_agent(const std::string& team = "Probe") {
+    void make_agent(const std::string& team = "Probe")
+    {
         ASSERT_TRUE(scratch.ok());
         if (!in_scratch) in_scratch.reset(new InWorkDir(scratch.path()));
         reset_agent_process_state();
@@ -89,7 +93,8 @@ protected:
     NaoMove& move() { return *agent->move; }
 
     void play_mode(int pm) { parse().play_mode = pm; }
-    void side(int s) {
+    void side(int s)
+    {
         parse().side = s;
         loc().side = 0;
         loc().set_side(s);
@@ -97,7 +102,8 @@ protected:
 
     // The pose, known since `fix_age` updates without a landmark fix; the
     // odometry agrees with it. The ball's derived values follow it.
-    void pose(double x, double y, double heading, int fix_age = 0) {
+    void pose(double x, double y, double heading, int fix_age = 0)
+    {
         Localize_t& l = loc();
         l.x = l.odo_x = x;
         l.y = l.odo_y = y;
@@ -110,18 +116,21 @@ protected:
 
     // The ball at (gx, gy) on the field, in view this cycle (head yaw 0:
     // its azimuth is its bearing from the torso).
-    void ball_at(double gx, double gy) {
+    void ball_at(double gx, double gy)
+    {
         place_ball(gx, gy);
         ball_unseen(0);
     }
-    void ball_unseen(int cycles) {
+    void ball_unseen(int cycles)
+    {
         loc().ball_unseen_count = cycles;
         parse().nv.seen[NaoParse::VO_BALL] = cycles == 0;
     }
 
     // p team-mates stand at the ball (cheaper to it than the robot), none
     // elsewhere.
-    void mates_nearer(int p) {
+    void mates_nearer(int p)
+    {
         Localize_t& l = loc();
         for (int k = 0; k < Localize_t::NB_MATES; ++k)
             if (k != kUnum) l.mates[k].id = -1;
@@ -132,11 +141,15 @@ protected:
         }
     }
 
-    void head_yaw_deg(double deg) { NaoParse::mHingeJointSenseMap[NaoParse::JID_HEAD_1].angle = static_cast<float>(deg); }
+    void head_yaw_deg(double deg)
+    {
+        NaoParse::mHingeJointSenseMap[NaoParse::JID_HEAD_1].angle = static_cast<float>(deg);
+    }
 
     // The last request the motion interface took since the previous call
     // (none if it took none), and the interface freed for the next.
-    Request take() {
+    Request take()
+    {
         NaoMove& m = move();
         Request r;
         if (m.kick)
@@ -150,7 +163,8 @@ protected:
     }
 
     // One step of machine m with an empty command stream; the stream's text.
-    std::string step(Behavior& m) {
+    std::string step(Behavior& m)
+    {
         agent->out.str("");
         agent->out.clear();
         m.Apply_behavior();
@@ -158,7 +172,8 @@ protected:
     }
 
 private:
-    void place_ball(double gx, double gy) {
+    void place_ball(double gx, double gy)
+    {
         Localize_t& l = loc();
         l.ball_gx = gx;
         l.ball_gy = gy;

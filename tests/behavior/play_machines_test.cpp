@@ -21,7 +21,8 @@ protected:
     play_on& play() { return *agent->fsm->play_on_fsm; }
     playing& pl() { return *play().playing_fsm; }
     att& attack() { return *pl().att_fsm; }
-    void SetUp() override {
+    void SetUp() override
+    {
         MachineWorld::SetUp();
         play_mode(NaoParse::PM_PLAY_ON);
         agent->game_phase = 2;
@@ -30,7 +31,8 @@ protected:
 
 // ---- play_on ----
 
-TEST_F(Play, PlayStartsInThePhaseOfPlayAndClearsTheBeam) {
+TEST_F(Play, PlayStartsInThePhaseOfPlayAndClearsTheBeam)
+{
     agent->game_phase = 3;
     agent->beamed = true;
     step(play());
@@ -44,7 +46,8 @@ TEST_F(Play, PlayStartsInThePhaseOfPlayAndClearsTheBeam) {
     EXPECT_FALSE(agent->beamed);
 }
 
-TEST_F(Play, AFallClearsTheEffectorsOnTheWayToTheStandUpAndBack) {
+TEST_F(Play, AFallClearsTheEffectorsOnTheWayToTheStandUpAndBack)
+{
     play().state = play_on::PLAYING;
     NaoParse::fall_down_detected = true;
     EXPECT_EQ(step(play()), clear_all_text());
@@ -58,7 +61,8 @@ TEST_F(Play, AFallClearsTheEffectorsOnTheWayToTheStandUpAndBack) {
     EXPECT_EQ(pl().state, playing::INIT);
 }
 
-TEST_F(Play, AGoalCountsEvenInTheStepOfAFall) {
+TEST_F(Play, AGoalCountsEvenInTheStepOfAFall)
+{
     play().state = play_on::PLAYING;
     NaoParse::fall_down_detected = true;
     play_mode(NaoParse::PM_GOAL_LEFT);
@@ -67,7 +71,8 @@ TEST_F(Play, AGoalCountsEvenInTheStepOfAFall) {
     EXPECT_EQ(agent->game_phase, 3);
 }
 
-TEST_F(Play, PlayEndsWhenThePhaseOfPlayEnds) {
+TEST_F(Play, PlayEndsWhenThePhaseOfPlayEnds)
+{
     play().state = play_on::PLAYING;
     agent->game_phase = 1;
     step(play());
@@ -89,7 +94,8 @@ void PrintTo(const Choice& c, std::ostream* os) { *os << c.name; }
 
 class Choose : public Play, public ::testing::WithParamInterface<Choice> {};
 
-TEST_P(Choose, BallFirstThenAttackThenPositionThenAssist) {
+TEST_P(Choose, BallFirstThenAttackThenPositionThenAssist)
+{
     const Choice& c = GetParam();
     pose(-5, 0, 0, c.pose_known ? 0 : Localize_t::VALID_COORD_CNT);
     ball_at(-3, 1);
@@ -106,16 +112,18 @@ TEST_P(Choose, BallFirstThenAttackThenPositionThenAssist) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, Choose,
-                         ::testing::Values(Choice{"ball_unknown", false, 0, true, playing::LOOK_FOR_BALL},
-                                           Choice{"ball_unknown_before_all", false, 1, false, playing::LOOK_FOR_BALL},
-                                           Choice{"first_at_the_ball", true, 0, true, playing::ATT},
-                                           Choice{"attack_before_the_position", true, 0, false, playing::ATT},
-                                           Choice{"position_unknown", true, 1, false, playing::LOOK_FOR_COORD},
-                                           Choice{"assist", true, 2, true, playing::ASSIST}),
-                         [](const ::testing::TestParamInfo<Choice>& i) { return std::string(i.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Table, Choose,
+    ::testing::Values(Choice{"ball_unknown", false, 0, true, playing::LOOK_FOR_BALL},
+                      Choice{"ball_unknown_before_all", false, 1, false, playing::LOOK_FOR_BALL},
+                      Choice{"first_at_the_ball", true, 0, true, playing::ATT},
+                      Choice{"attack_before_the_position", true, 0, false, playing::ATT},
+                      Choice{"position_unknown", true, 1, false, playing::LOOK_FOR_COORD},
+                      Choice{"assist", true, 2, true, playing::ASSIST}),
+    [](const ::testing::TestParamInfo<Choice>& i) { return std::string(i.param.name); });
 
-TEST_F(Play, EachChoiceLastsWhileItsConditionHolds) {
+TEST_F(Play, EachChoiceLastsWhileItsConditionHolds)
+{
     ball_at(-3, 1);
     mates_nearer(1);
     pose(-5, 0, 0, Localize_t::VALID_COORD_CNT);
@@ -141,7 +149,8 @@ TEST_F(Play, EachChoiceLastsWhileItsConditionHolds) {
 // Leaving att needs a team-mate to take over the ball: a lone attacker that
 // loses the ball stays in att, where going to the ball turns right on the
 // spot to find it again.
-TEST_F(Play, ABallLostWhileAttackingAloneIsSearchedForByTurning) {
+TEST_F(Play, ABallLostWhileAttackingAloneIsSearchedForByTurning)
+{
     ball_at(-2, 0);
     step(pl());
     ASSERT_EQ(pl().state, playing::ATT);
@@ -156,7 +165,8 @@ TEST_F(Play, ABallLostWhileAttackingAloneIsSearchedForByTurning) {
     EXPECT_TRUE(turned_right);
 }
 
-TEST_F(Play, ABallLostWhileATeamMateIsNearerGoesBackToLookingForIt) {
+TEST_F(Play, ABallLostWhileATeamMateIsNearerGoesBackToLookingForIt)
+{
     ball_at(-2, 0);
     step(pl());
     ASSERT_EQ(pl().state, playing::ATT);
@@ -176,7 +186,8 @@ protected:
     // and a script that leaves them as they are: by distance from the ball
     // (1.5, 0) 0.5 m, (1, -1.5) 1.5 m, (-1.5, 0) 2.5 m, (1, 3.5) 3.5 m,
     // (5.5, 0) 4.5 m, written in another order.
-    void SetUp() override {
+    void SetUp() override
+    {
         Play::SetUp();
         std::ofstream("still.lua") << "-- the places stay\n";
         std::ofstream("five.xml") << R"(<strategy><formation script="still.lua">
@@ -186,7 +197,8 @@ protected:
         ASSERT_TRUE(agent->play_on_strategy.load("five.xml"));
     }
     // Into assist with the ball at (bx, by) and p team-mates nearer it.
-    void assist(double bx, double by, int p) {
+    void assist(double bx, double by, int p)
+    {
         pose(-4, 2, 0);
         ball_at(bx, by);
         mates_nearer(p);
@@ -195,7 +207,8 @@ protected:
     }
 };
 
-TEST_F(Assist, ThePlayerAtPriorityTwoTakesTheThirdNearestPlace) {
+TEST_F(Assist, ThePlayerAtPriorityTwoTakesTheThirdNearestPlace)
+{
     assist(1, 0, 2);
     step(pl());
     EXPECT_EQ(pl().state, playing::ASSIST);
@@ -206,7 +219,8 @@ TEST_F(Assist, ThePlayerAtPriorityTwoTakesTheThirdNearestPlace) {
     EXPECT_NE(take().kind, Request::NONE);
 }
 
-TEST_F(Assist, TheTeamPlayingFromTheRightMirrorsTheBallAndThePlaces) {
+TEST_F(Assist, TheTeamPlayingFromTheRightMirrorsTheBallAndThePlaces)
+{
     side(-1);
     assist(-1, 0, 2);
     step(pl());
@@ -214,7 +228,8 @@ TEST_F(Assist, TheTeamPlayingFromTheRightMirrorsTheBallAndThePlaces) {
     EXPECT_DOUBLE_EQ(agent->move_target_y, 0);
 }
 
-TEST_F(Assist, APriorityBeyondThePlacesKeepsTheTargetAndWalksOn) {
+TEST_F(Assist, APriorityBeyondThePlacesKeepsTheTargetAndWalksOn)
+{
     agent->move_target_x = -4;
     agent->move_target_y = -2;  // 4 m away, straight to the right
     assist(1, 0, 5);
@@ -228,7 +243,8 @@ TEST_F(Assist, APriorityBeyondThePlacesKeepsTheTargetAndWalksOn) {
     EXPECT_LT(r.a, 0) << r;
 }
 
-TEST_F(Assist, ABallOutsideEveryFormationIsReportedAndTheRobotWalksOn) {
+TEST_F(Assist, ABallOutsideEveryFormationIsReportedAndTheRobotWalksOn)
+{
     agent->move_target_x = -4;
     agent->move_target_y = -2;
     assist(7.25, -1, 1);
@@ -243,16 +259,17 @@ TEST_F(Assist, ABallOutsideEveryFormationIsReportedAndTheRobotWalksOn) {
 
 struct Search {
     const char* name;
-    int unseen;         // ball-unseen count
-    double gx, gy;      // ball, robot at (-5, 0) facing +x
-    double turn;        // the request of face_the_ball
+    int unseen;     // ball-unseen count
+    double gx, gy;  // ball, robot at (-5, 0) facing +x
+    double turn;    // the request of face_the_ball
 };
 
 void PrintTo(const Search& c, std::ostream* os) { *os << c.name; }
 
 class LookForBall : public Play, public ::testing::WithParamInterface<Search> {};
 
-TEST_P(LookForBall, TurnsTowardsTheBallOrAQuarterTurn) {
+TEST_P(LookForBall, TurnsTowardsTheBallOrAQuarterTurn)
+{
     const Search& c = GetParam();
     look_for_ball& m = *pl().look_for_ball_fsm;
     ball_at(c.gx, c.gy);
@@ -273,7 +290,8 @@ INSTANTIATE_TEST_SUITE_P(Table, LookForBall,
                                            Search{"ball_known_behind_right", 499, -6, -1, -3 * M_PI / 4}),
                          [](const ::testing::TestParamInfo<Search>& i) { return std::string(i.param.name); });
 
-TEST_F(Play, LookingForBallEndsWhenTheBallIsAhead) {
+TEST_F(Play, LookingForBallEndsWhenTheBallIsAhead)
+{
     look_for_ball& m = *pl().look_for_ball_fsm;
     ball_at(-5, 5);
     step(m);
@@ -283,7 +301,8 @@ TEST_F(Play, LookingForBallEndsWhenTheBallIsAhead) {
     EXPECT_EQ(m.state, look_for_ball::INIT);
 }
 
-TEST_F(Play, LookingForLandmarksTurnsUntilAFix) {
+TEST_F(Play, LookingForLandmarksTurnsUntilAFix)
+{
     look_for_coord& m = *pl().look_for_coord_fsm;
     pose(-5, 0, 0, 0);
     step(m);
@@ -317,7 +336,8 @@ void PrintTo(const Attack& c, std::ostream* os) { *os << c.name; }
 
 class KickOrDribble : public Play, public ::testing::WithParamInterface<Attack> {};
 
-TEST_P(KickOrDribble, KickOnlyAtTheOwnKickOffForThePlayerFirstAtTheBall) {
+TEST_P(KickOrDribble, KickOnlyAtTheOwnKickOffForThePlayerFirstAtTheBall)
+{
     const Attack& c = GetParam();
     side(c.side);
     play_mode(c.mode);

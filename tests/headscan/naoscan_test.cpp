@@ -83,8 +83,7 @@ TEST_F(HeadScanTest, SeenBallIsTrackedWithDeadZone)
         const char* expected;
     };
     const Case cases[] = {
-        {0.5, -25.0, "(he1 0.00) (he2 -2.50)"},
-        {30.0, 10.0, "(he1 3.00) (he2 1.00)"},
+        {0.5, -25.0, "(he1 0.00) (he2 -2.50)"}, {30.0, 10.0, "(he1 3.00) (he2 1.00)"},
         {-0.99, 0.99, "(he1 0.00) (he2 0.00)"},  // both inside (-0.1, 0.1)
         {1.0, -1.0, "(he1 0.10) (he2 -0.10)"},   // the bounds are outside the dead zone
         {-45.0, 0.0, "(he1 -4.50) (he2 0.00)"},
@@ -115,17 +114,17 @@ TEST_F(HeadScanTest, FiveLegPatternVisitsItsLegsInOrder)
 {
     head_scan_t hs(head_scan_t::SEQ_FIVE_LEGS, 40, 20);
     run_steps(hs, {
-                      {0, 0, YAW_PLUS},          // leg 0 from rest
-                      {39.9, 0, YAW_PLUS},       // still below +A
-                      {40.0, 0, YAW_MINUS},      // reached: leg 1 starts at once
+                      {0, 0, YAW_PLUS},      // leg 0 from rest
+                      {39.9, 0, YAW_PLUS},   // still below +A
+                      {40.0, 0, YAW_MINUS},  // reached: leg 1 starts at once
                       {20.0, 0, YAW_MINUS},
-                      {0.0, 0, PITCH_MINUS},     // centre reached: leg 2
+                      {0.0, 0, PITCH_MINUS},  // centre reached: leg 2
                       {0.0, -19.9, PITCH_MINUS},
                       {0.0, -20.0, PITCH_PLUS},  // leg 3
                       {0.0, -5.0, PITCH_PLUS},
-                      {0.0, 0.0, YAW_MINUS},     // leg 4
+                      {0.0, 0.0, YAW_MINUS},  // leg 4
                       {-39.9, 0.0, YAW_MINUS},
-                      {-40.0, 0.0, YAW_PLUS},    // back to leg 0
+                      {-40.0, 0.0, YAW_PLUS},  // back to leg 0
                       {0.0, 0.0, YAW_PLUS},
                   });
 }

@@ -15,7 +15,8 @@ struct FrameRow {
 };
 
 template <int N>
-void expect_table(const DHKKTable<N>& T, const FrameRow (&want)[N], const char* what) {
+void expect_table(const DHKKTable<N>& T, const FrameRow (&want)[N], const char* what)
+{
     for (int j = 0; j < N; j++) {
         EXPECT_NEAR(T.d[j], want[j].d, 1e-7) << what << " frame " << j;
         EXPECT_NEAR(T.r[j], want[j].r, 1e-7) << what << " frame " << j;
@@ -26,19 +27,20 @@ void expect_table(const DHKKTable<N>& T, const FrameRow (&want)[N], const char* 
     }
 }
 
-const FrameRow kBuiltinLegLeft[8] = {{0, -0.035, 0, 180},     {0, 0.0707107, 135, -90}, {0, 0, 90, -135},
-                                     {0, 0, 90, 180},         {0.1, 0, 0, 0},          {0.1029, 0, 0, 0},
-                                     {0, 0, 90, -90},         {0, -0.04519, 90, 90}};
-const FrameRow kBuiltinLegRight[8] = {{0, -0.035, 0, 180},    {0, -0.0707107, 45, -90}, {0, 0, 90, 135},
-                                      {0, 0, 90, 180},        {0.1, 0, 0, 0},           {0.1029, 0, 0, 0},
-                                      {0, 0, 90, -90},        {0, -0.04519, 90, 90}};
-const FrameRow kBuiltinArmLeft[6] = {{0, 0.1, 0, 180},      {0, 0.098, 90, 180}, {0, 0, 90, 90},
-                                     {0.015, 0.105, 90, 180}, {0, 0, 90, 90},    {0.13, 0, 0, 0}};
-const FrameRow kBuiltinArmRight[6] = {{0, 0.1, 0, 180},       {0, -0.098, 90, 180}, {0, 0, 90, 90},
-                                      {-0.015, 0.105, 90, 180}, {0, 0, 90, 90},     {0.13, 0, 0, 0}};
+const FrameRow kBuiltinLegLeft[8] = {{0, -0.035, 0, 180}, {0, 0.0707107, 135, -90}, {0, 0, 90, -135},
+                                     {0, 0, 90, 180},     {0.1, 0, 0, 0},           {0.1029, 0, 0, 0},
+                                     {0, 0, 90, -90},     {0, -0.04519, 90, 90}};
+const FrameRow kBuiltinLegRight[8] = {{0, -0.035, 0, 180}, {0, -0.0707107, 45, -90}, {0, 0, 90, 135},
+                                      {0, 0, 90, 180},     {0.1, 0, 0, 0},           {0.1029, 0, 0, 0},
+                                      {0, 0, 90, -90},     {0, -0.04519, 90, 90}};
+const FrameRow kBuiltinArmLeft[6] = {{0, 0.1, 0, 180},        {0, 0.098, 90, 180}, {0, 0, 90, 90},
+                                     {0.015, 0.105, 90, 180}, {0, 0, 90, 90},      {0.13, 0, 0, 0}};
+const FrameRow kBuiltinArmRight[6] = {{0, 0.1, 0, 180},         {0, -0.098, 90, 180}, {0, 0, 90, 90},
+                                      {-0.015, 0.105, 90, 180}, {0, 0, 90, 90},       {0.13, 0, 0, 0}};
 const FrameRow kBuiltinNeck[4] = {{0, 0, 0, 0}, {0, 0, 0, 180}, {0, 0, 90, 180}, {0, 0, 90, 0}};
 
-TEST(BuiltinModel, TablesOfAllFiveChains) {
+TEST(BuiltinModel, TablesOfAllFiveChains)
+{
     const Model m(0, 0, 0, "./");
     EXPECT_EQ(m.getVersion(), 0);
     EXPECT_EQ(m.eps, 1e-6);
@@ -58,12 +60,14 @@ TEST(BuiltinModel, TablesOfAllFiveChains) {
 // root).
 class DataFileModel : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
+    static void SetUpTestSuite()
+    {
         testing::internal::CaptureStderr();
         for (int t = 0; t < 4; t++) models[t] = new Model(1, t, 0, "./");
         messages = new std::string(testing::internal::GetCapturedStderr());
     }
-    static void TearDownTestSuite() {
+    static void TearDownTestSuite()
+    {
         for (Model*& m : models) {
             delete m;
             m = nullptr;
@@ -76,7 +80,8 @@ protected:
 Model* DataFileModel::models[4];
 std::string* DataFileModel::messages;
 
-TEST_F(DataFileModel, FilesAreFoundAndTheTypeIsKept) {
+TEST_F(DataFileModel, FilesAreFoundAndTheTypeIsKept)
+{
     EXPECT_EQ(*messages, "");
     for (int t = 0; t < 4; t++) {
         EXPECT_EQ(models[t]->getVersion(), 1);
@@ -86,7 +91,8 @@ TEST_F(DataFileModel, FilesAreFoundAndTheTypeIsKept) {
 
 // Reference numbers of the simulated robot types: hip to knee, knee to
 // ankle, torso centre to sole, shoulder to elbow, hip to the side.
-TEST_F(DataFileModel, SegmentLengthsOfEveryRobotTypeMatchTheSimulator) {
+TEST_F(DataFileModel, SegmentLengthsOfEveryRobotTypeMatchTheSimulator)
+{
     struct Row {
         double hip_knee, knee_ankle, torso_sole, shoulder_elbow, hip_side;
     } rows[4] = {{0.12, 0.10, 0.385, 0.09, 0.055},
@@ -103,7 +109,7 @@ TEST_F(DataFileModel, SegmentLengthsOfEveryRobotTypeMatchTheSimulator) {
         // Same for all types.
         EXPECT_NEAR(m.HipOffsetZ, 0.115, 1e-7);
         EXPECT_NEAR(m.FootHeight, 0.05, 1e-7);
-        EXPECT_NEAR(m.HipOffsetX, 0.01, 1e-7);       // hip 0.01 behind the torso centre
+        EXPECT_NEAR(m.HipOffsetX, 0.01, 1e-7);         // hip 0.01 behind the torso centre
         EXPECT_NEAR(m.KneeAnkleOffsetX, 0.005, 1e-7);  // knee and ankle 0.005 behind it
         EXPECT_NEAR(m.ShoulderOffsetY, 0.098, 1e-7);
         EXPECT_NEAR(m.ShoulderOffsetZ, 0.075, 1e-7);
@@ -115,26 +121,30 @@ TEST_F(DataFileModel, SegmentLengthsOfEveryRobotTypeMatchTheSimulator) {
         EXPECT_NEAR(m.Length_Ankle_IntBorderSole, 0.04, 1e-7);
         EXPECT_NEAR(m.Length_Ankle_ExtBorderSole, 0.04, 1e-7);
         EXPECT_NEAR(m.Torso2NeckYawCenterZ, 0.09, 1e-7);
-        EXPECT_NEAR(m.Torso2NeckYawCenterZ + m.NeckYawCenter2NeckPitchCenterZ + m.NeckPitchCenter2HeadCenterZ, 0.155,
+        EXPECT_NEAR(m.Torso2NeckYawCenterZ + m.NeckYawCenter2NeckPitchCenterZ + m.NeckPitchCenter2HeadCenterZ,
+                    0.155,
                     1e-7);  // head centre above the torso centre
         EXPECT_EQ(m.ShankCenter2KneeZ, 0.045);
         EXPECT_EQ(m.ShankCenter2KneeY, -0.01);
     }
 }
 
-TEST_F(DataFileModel, ShankLengthOfTheStandardTypesIsTheBoxFormulasValue) {
+TEST_F(DataFileModel, ShankLengthOfTheStandardTypesIsTheBoxFormulasValue)
+{
     // For types 0 and 2 the knee-to-ankle length equals what the shank box
     // gives: (-ShankRelThigh_Z - ThighRelHip2_Z) + ShankSizeZ / 2 - Lf.
     for (int t : {0, 2}) {
         const Model& m = *models[t];
         const NaoLeg& l = m.param.left_leg;
-        const double box = static_cast<float>(-l.ShankRelThigh_Z - l.ThighRelHip2_Z) + l.ShankSizeZ / 2 - m.Lf;
+        const double box =
+            static_cast<float>(-l.ShankRelThigh_Z - l.ThighRelHip2_Z) + l.ShankSizeZ / 2 - m.Lf;
         EXPECT_NEAR(m.Lt, box, 1e-8) << "type " << t;
         EXPECT_NEAR(m.Lt, 0.1, 1e-8) << "type " << t;
     }
 }
 
-TEST_F(DataFileModel, StandHeightOfTheWalkingEngine) {
+TEST_F(DataFileModel, StandHeightOfTheWalkingEngine)
+{
     for (int t : {0, 2}) {
         const Model& m = *models[t];
         double ratio = -1;
@@ -144,14 +154,16 @@ TEST_F(DataFileModel, StandHeightOfTheWalkingEngine) {
     }
 }
 
-TEST_F(DataFileModel, ThighTiltFromTheKneeInFrontOfTheHip) {
+TEST_F(DataFileModel, ThighTiltFromTheKneeInFrontOfTheHip)
+{
     const Model& m = *models[0];
     EXPECT_NEAR(m.Lthigh, std::hypot(0.005, 0.12), 1e-8);
     EXPECT_NEAR(m.ThighAngle, atan2(0.005, 0.12), 1e-8);
     EXPECT_GT(m.Lthigh, m.Lf);
 }
 
-TEST_F(DataFileModel, TablesShareTheBuiltinAnglesAndCarryTheRobotsDistances) {
+TEST_F(DataFileModel, TablesShareTheBuiltinAnglesAndCarryTheRobotsDistances)
+{
     const Model& m = *models[0];
     const double ta = m.ThighAngle / kDeg;
     for (int side : {-1, 1}) {
@@ -172,12 +184,10 @@ TEST_F(DataFileModel, TablesShareTheBuiltinAnglesAndCarryTheRobotsDistances) {
 
         const DHKKTable<6>& A = side < 0 ? m.ArmLeftDHKK : m.ArmRightDHKK;
         const FrameRow(&BA)[6] = side < 0 ? kBuiltinArmLeft : kBuiltinArmRight;
-        const FrameRow arm[6] = {{0, 0.075, BA[0].alpha_deg, BA[0].theta_deg},
-                                 {0, -s * 0.098, BA[1].alpha_deg, BA[1].theta_deg},
-                                 {0, 0.009, BA[2].alpha_deg, BA[2].theta_deg},
-                                 {0, 0.09, BA[3].alpha_deg, BA[3].theta_deg},
-                                 {0, 0, BA[4].alpha_deg, BA[4].theta_deg},
-                                 {0.105, 0, BA[5].alpha_deg, BA[5].theta_deg}};
+        const FrameRow arm[6] = {
+            {0, 0.075, BA[0].alpha_deg, BA[0].theta_deg}, {0, -s * 0.098, BA[1].alpha_deg, BA[1].theta_deg},
+            {0, 0.009, BA[2].alpha_deg, BA[2].theta_deg}, {0, 0.09, BA[3].alpha_deg, BA[3].theta_deg},
+            {0, 0, BA[4].alpha_deg, BA[4].theta_deg},     {0.105, 0, BA[5].alpha_deg, BA[5].theta_deg}};
         expect_table(A, arm, side < 0 ? "left arm" : "right arm");
     }
     // Neck pitch centre 0.15 above the torso centre, head centre 0.005 above it.
@@ -185,7 +195,8 @@ TEST_F(DataFileModel, TablesShareTheBuiltinAnglesAndCarryTheRobotsDistances) {
     expect_table(m.NeckheadDHKK, neck, "neck-head");
 }
 
-TEST(GenericDHKK, BuiltinNeckPointsCoincideYetTablesAreFinite) {
+TEST(GenericDHKK, BuiltinNeckPointsCoincideYetTablesAreFinite)
+{
     const Model m(2, 0, 0, "./");
     for (int j = 0; j < 4; j++) {
         EXPECT_TRUE(std::isfinite(m.NeckheadDHKK.d[j]));
@@ -195,7 +206,8 @@ TEST(GenericDHKK, BuiltinNeckPointsCoincideYetTablesAreFinite) {
     }
 }
 
-TEST(GenericDHKK, AngleOffsetsAreAddedToTheta) {
+TEST(GenericDHKK, AngleOffsetsAreAddedToTheta)
+{
     const Model m(0, 0, 0, "./");
     Vector_<double> P[4] = {Vector_<double>(0, 0, 0), Vector_<double>(0, 0, 0), Vector_<double>(1, 0, 0),
                             Vector_<double>(1, 0, 0)};
@@ -216,7 +228,8 @@ TEST(GenericDHKK, AngleOffsetsAreAddedToTheta) {
     }
 }
 
-TEST(ChainEvaluation, JointAnglesGoToTheirFramesOnly) {
+TEST(ChainEvaluation, JointAnglesGoToTheirFramesOnly)
+{
     const Model m(0, 0, 0, "./");
     const double q[6] = {0.1, 0.2, 0.3, 0.4, 0.5, 0.6};
     double ct[8], st[8], ca[8], sa[8], d[8], r[8];

@@ -25,7 +25,8 @@ const Mat kIdentity;
 // long-legged, wide-hipped robots (working directory: the source root).
 struct Models {
     std::unique_ptr<Model> builtin, type0, type3;
-    Models() {
+    Models()
+    {
         testing::internal::CaptureStderr();
         builtin.reset(new Model(0, 0, 0, "./"));
         type0.reset(new Model(1, 0, 0, "./"));
@@ -34,14 +35,16 @@ struct Models {
     }
 };
 
-const Models& models() {
+const Models& models()
+{
     static const Models m;
     return m;
 }
 
 // ---------------------------------------------------------------- direct models, by hand
 
-TEST(DirectModels, ZeroPoseOfTheBuiltinDimensions) {
+TEST(DirectModels, ZeroPoseOfTheBuiltinDimensions)
+{
     const Model& m = *models().builtin;
     const double q[6] = {0, 0, 0, 0, 0, 0};
     struct Case {
@@ -61,7 +64,8 @@ TEST(DirectModels, ZeroPoseOfTheBuiltinDimensions) {
     }
 }
 
-TEST(DirectModels, ZeroPoseOfTheSimulatedRobot) {
+TEST(DirectModels, ZeroPoseOfTheSimulatedRobot)
+{
     // From the simulator's body offsets: the sole below the ankle at 0.005
     // behind the torso centre, 0.055 to the side and 0.385 down; the hand
     // point at the front of the lower arm box; the head centre 0.155 up.
@@ -83,7 +87,8 @@ TEST(DirectModels, ZeroPoseOfTheSimulatedRobot) {
     EXPECT_LT(max_abs_diff(head, Vec(0, 0, 0.155)), 1e-7);
 }
 
-TEST(DirectModels, SingleJointsMoveTheLimbAboutTheirAxes) {
+TEST(DirectModels, SingleJointsMoveTheLimbAboutTheirAxes)
+{
     // Built-in left leg: hip H, knee K and ankle A stacked under each other.
     const Model& m = *models().builtin;
     const Vec H(0, 0.05, -0.085), K(0, 0.05, -0.185), A(0, 0.05, -0.2879);
@@ -122,7 +127,8 @@ TEST(DirectModels, SingleJointsMoveTheLimbAboutTheirAxes) {
     EXPECT_NEAR(pos[2], -0.185 - (0.1029 + 0.04519) * cos(a), 1e-15);
 }
 
-TEST(DirectModels, ArmJointsAboutTheirAxes) {
+TEST(DirectModels, ArmJointsAboutTheirAxes)
+{
     // Built-in right arm: shoulder S, elbow E (offset sideways), hand W.
     const Model& m = *models().builtin;
     const Vec S(0, -0.098, 0.1), E(0.105, -0.113, 0.1), W(0.235, -0.113, 0.1);
@@ -147,7 +153,8 @@ TEST(DirectModels, ArmJointsAboutTheirAxes) {
     }
 }
 
-TEST(DirectModels, IntermediateFramesAndTheirPoints) {
+TEST(DirectModels, IntermediateFramesAndTheirPoints)
+{
     const Model& m = *models().type0;
     const double q[6] = {0.2, -0.1, 0.5, 0.9, -0.4, 0.05};
     for (int side : {-1, 1}) {
@@ -186,13 +193,15 @@ TEST(DirectModels, IntermediateFramesAndTheirPoints) {
     EXPECT_LT(max_abs_diff(head, Vec(0, 0, 0.15) + Rh * Vec(0, 0, 0.105)), 1e-7);
 }
 
-TEST(DirectModels, UnknownFrameIndexIsRefused) {
+TEST(DirectModels, UnknownFrameIndexIsRefused)
+{
     const Model& m = *models().builtin;
     const double q[6] = {0.1, 0.1, 0.1, 0.1, 0.1, 0.1};
     struct Case {
         const char* chain;
         int k;
-    } cases[] = {{"leg", 0}, {"leg", 7}, {"leg", -1}, {"arm", 0}, {"arm", 5}, {"neckhead", 0}, {"neckhead", 3}};
+    } cases[] = {{"leg", 0}, {"leg", 7},      {"leg", -1},    {"arm", 0},
+                 {"arm", 5}, {"neckhead", 0}, {"neckhead", 3}};
     for (const Case& c : cases) {
         Vec pos(1, 2, 3);
         Mat R(rot_x(0.5));
@@ -207,8 +216,8 @@ TEST(DirectModels, UnknownFrameIndexIsRefused) {
             r = m.nao_direct_geometric_model_neckchead_RDHKK(q, pos, R, c.k, Vec(0, 0, 0));
         const std::string err = testing::internal::GetCapturedStderr();
         EXPECT_EQ(r, -1) << chain << " " << c.k;
-        EXPECT_EQ(err, "nao_direct_geometric_model_" + chain + "_RDHKK::unknown index " + std::to_string(c.k) +
-                           " for DHKK coord. frame, returnnig -1\n");
+        EXPECT_EQ(err, "nao_direct_geometric_model_" + chain + "_RDHKK::unknown index " +
+                           std::to_string(c.k) + " for DHKK coord. frame, returnnig -1\n");
         EXPECT_EQ(max_abs_diff(pos, Vec(1, 2, 3)), 0);
         EXPECT_EQ(max_abs_diff(R, rot_x(0.5)), 0);
     }
@@ -218,7 +227,8 @@ TEST(DirectModels, UnknownFrameIndexIsRefused) {
 
 double wrapped(double a) { return remainder(a, 2 * M_PI); }
 
-TEST(LegInverseModel, DirectThenInverseReturnsTheAngles) {
+TEST(LegInverseModel, DirectThenInverseReturnsTheAngles)
+{
     std::mt19937 gen(2024);
     std::uniform_real_distribution<double> yawpitch(-1.2, 0.5), roll(-0.7, 0.7), pitch(-1.4, 1.4),
         knee(0.08, 2.4), apitch(-1.0, 1.0);
@@ -239,7 +249,8 @@ TEST(LegInverseModel, DirectThenInverseReturnsTheAngles) {
     }
 }
 
-TEST(LegInverseModel, InverseThenDirectReachesTheFootPose) {
+TEST(LegInverseModel, InverseThenDirectReachesTheFootPose)
+{
     std::mt19937 gen(99);
     std::uniform_real_distribution<double> off(-0.04, 0.04), rv(-0.35, 0.35);
     for (const Model* m : {models().builtin.get(), models().type0.get(), models().type3.get()}) {
@@ -267,7 +278,8 @@ TEST(LegInverseModel, InverseThenDirectReachesTheFootPose) {
     }
 }
 
-TEST(LegInverseModel, OutOfReachStretchesTheKnee) {
+TEST(LegInverseModel, OutOfReachStretchesTheKnee)
+{
     for (const Model* m : {models().builtin.get(), models().type0.get()}) {
         double q[6];
         const Vec far(0, 0.05, -0.6);
@@ -277,7 +289,8 @@ TEST(LegInverseModel, OutOfReachStretchesTheKnee) {
     }
 }
 
-TEST(LegInverseModel, AnkleLevelWithTheHipGivesAQuarterTurnRoll) {
+TEST(LegInverseModel, AnkleLevelWithTheHipGivesAQuarterTurnRoll)
+{
     // Ankle at hip height, to the right of the left hip: in the ankle frame
     // the hip-to-ankle vector has E.y = 0 and E.x > 0, and of the candidates
     // pi/2 and -pi/2 the second is taken.
@@ -289,7 +302,8 @@ TEST(LegInverseModel, AnkleLevelWithTheHipGivesAQuarterTurnRoll) {
     EXPECT_NEAR(q[5], -M_PI / 2, 1e-12);
 }
 
-TEST(LegInverseModel, DegenerateTargetsAndLegsAreRefused) {
+TEST(LegInverseModel, DegenerateTargetsAndLegsAreRefused)
+{
     double q[6] = {1, 2, 3, 4, 5, 6};
     // Ankle exactly at the hip: nothing to divide by.
     const Model& m = *models().builtin;
@@ -311,7 +325,8 @@ TEST(LegInverseModel, DegenerateTargetsAndLegsAreRefused) {
     for (int j = 0; j < 6; j++) EXPECT_EQ(q[j], 0);
 }
 
-TEST(ArmInverseModel, DirectThenInverseReturnsTheAngles) {
+TEST(ArmInverseModel, DirectThenInverseReturnsTheAngles)
+{
     std::mt19937 gen(77);
     std::uniform_real_distribution<double> roll(-0.3, 0.3), other(-1.2, 1.2);
     for (const Model* m : {models().builtin.get(), models().type0.get(), models().type3.get()}) {
@@ -332,7 +347,8 @@ TEST(ArmInverseModel, DirectThenInverseReturnsTheAngles) {
     }
 }
 
-TEST(ArmInverseModel, ElbowOnTheShoulderPitchAxisKeepsThePassedRoll) {
+TEST(ArmInverseModel, ElbowOnTheShoulderPitchAxisKeepsThePassedRoll)
+{
     // Built-in left arm: the elbow sits 0.105 ahead and 0.015 outside the
     // shoulder, so a roll of atan(0.105 / 0.015) puts it on the
     // shoulder-pitch axis.
@@ -347,7 +363,8 @@ TEST(ArmInverseModel, ElbowOnTheShoulderPitchAxisKeepsThePassedRoll) {
     for (double v : back) EXPECT_TRUE(std::isfinite(v));
 }
 
-TEST(ArmInverseModel, UnsolvableRollIsReportedWithZeroRoll) {
+TEST(ArmInverseModel, UnsolvableRollIsReportedWithZeroRoll)
+{
     // A hand so far to the side that the elbow would have to be farther
     // from the shoulder than the upper arm is long.
     const Model& m = *models().builtin;
@@ -360,15 +377,19 @@ TEST(ArmInverseModel, UnsolvableRollIsReportedWithZeroRoll) {
 
 // ---------------------------------------------------------------- equation solver
 
-TEST(TrigSolver, DocumentedCases) {
+TEST(TrigSolver, DocumentedCases)
+{
     const Model& m = *models().builtin;
     const double k = std::sqrt(0.5);
     struct Case {
         double A, B, C;
         int result;
         double s1, c1, s2, c2;
-    } cases[] = {{1, 1, 0, 2, -k, k, k, -k},   {1, 0, 0, 1, 0, 1, 999, 999},     {0, 1, 1, 1, 0, -1, 999, 999},
-                 {0, 0, 0, -2, 999, 999, 999, 999}, {1, 0, 2, -1, 999, 999, 999, 999}};
+    } cases[] = {{1, 1, 0, 2, -k, k, k, -k},
+                 {1, 0, 0, 1, 0, 1, 999, 999},
+                 {0, 1, 1, 1, 0, -1, 999, 999},
+                 {0, 0, 0, -2, 999, 999, 999, 999},
+                 {1, 0, 2, -1, 999, 999, 999, 999}};
     for (const Case& c : cases) {
         double s1, c1, s2, c2;
         EXPECT_EQ(m.solve_for_eq_Asin_plus_Bcos_plusC_equals_0(c.A, c.B, c.C, s1, c1, s2, c2), c.result)
@@ -380,7 +401,8 @@ TEST(TrigSolver, DocumentedCases) {
     }
 }
 
-TEST(TrigSolver, SolutionsSolveTheEquationAndTheFirstIsNearestZero) {
+TEST(TrigSolver, SolutionsSolveTheEquationAndTheFirstIsNearestZero)
+{
     const Model& m = *models().builtin;
     std::mt19937 gen(5);
     std::uniform_real_distribution<double> u(-2, 2);
@@ -403,7 +425,8 @@ TEST(TrigSolver, SolutionsSolveTheEquationAndTheFirstIsNearestZero) {
 
 // ---------------------------------------------------------------- torso yaw
 
-TEST(TorsoYaw, BothLegsThenShareTheHipYawPitch) {
+TEST(TorsoYaw, BothLegsThenShareTheHipYawPitch)
+{
     std::mt19937 gen(31);
     std::uniform_real_distribution<double> off(-0.03, 0.03), step(-0.4, 0.4), tilt(-0.15, 0.15);
     for (const Model* m : {models().builtin.get(), models().type0.get(), models().type3.get()}) {
@@ -433,20 +456,23 @@ TEST(TorsoYaw, BothLegsThenShareTheHipYawPitch) {
     }
 }
 
-TEST(TorsoYaw, SymmetricStances) {
+TEST(TorsoYaw, SymmetricStances)
+{
     const Model& m = *models().type0;
     const Vec R0(-0.0108, -0.055, -0.31), L0(-0.0108, 0.055, -0.31);
     // Level torso, no step angle: no yaw, wherever the feet are.
     EXPECT_NEAR(m.get_yaw_angle_torso_right_foot(R0, L0, 0, kIdentity), 0, 1e-12);
-    EXPECT_NEAR(m.get_yaw_angle_torso_right_foot(Vec(0.03, -0.07, -0.29), Vec(-0.02, 0.04, -0.3), 0, kIdentity), 0,
-                1e-12);
+    EXPECT_NEAR(
+        m.get_yaw_angle_torso_right_foot(Vec(0.03, -0.07, -0.29), Vec(-0.02, 0.04, -0.3), 0, kIdentity), 0,
+        1e-12);
     // Mirror-image feet: the step angle is split evenly.
     EXPECT_NEAR(m.get_yaw_angle_torso_right_foot(R0, L0, 0.3, kIdentity), -0.15, 1e-9);
     const Vec R1(0.02, -0.08, -0.3), L1(0.02, 0.08, -0.3);
     EXPECT_NEAR(m.get_yaw_angle_torso_right_foot(R1, L1, -0.5, kIdentity), 0.25, 1e-9);
 }
 
-TEST(TorsoYaw, NoSolutionIsReportedWithTheSentinel) {
+TEST(TorsoYaw, NoSolutionIsReportedWithTheSentinel)
+{
     const Model& m = *models().builtin;
     const Vec DO_R(-0.1386646063942539, -0.10523822017605833, -0.32864703614672269);
     const Vec DO_L(0.11278338507818937, 0.21656394927246048, -0.12512386961641314);
@@ -457,15 +483,18 @@ TEST(TorsoYaw, NoSolutionIsReportedWithTheSentinel) {
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_EQ(psi, -9999);
     EXPECT_NE(err.find("error, there is no solution, delta is too much negative = "), std::string::npos);
-    EXPECT_NE(err.find("error(next debug), DO_R=(-0.138665,-0.105238,-0.328647), DO_L=(0.112783,0.216564,-0.125124), "
-                       "theta_step=0.348987\n"),
-              std::string::npos)
+    EXPECT_NE(
+        err.find(
+            "error(next debug), DO_R=(-0.138665,-0.105238,-0.328647), DO_L=(0.112783,0.216564,-0.125124), "
+            "theta_step=0.348987\n"),
+        std::string::npos)
         << err;
 }
 
 // The run-challenge variant's torso yaw: 0 and one message where the match
 // agent's gives the sentinel, the same value everywhere else.
-TEST(TorsoYaw, RunVariantGivesZeroWithoutSolution) {
+TEST(TorsoYaw, RunVariantGivesZeroWithoutSolution)
+{
     Model run(*models().builtin);
     run.variant = motion_variant_t::run_challenge();
     const Vec DO_R(-0.1386646063942539, -0.10523822017605833, -0.32864703614672269);
@@ -484,7 +513,8 @@ TEST(TorsoYaw, RunVariantGivesZeroWithoutSolution) {
     const Model& match = *models().builtin;
     int compared = 0;
     for (int i = 0; i < 300; i++) {
-        const Vec R0(pos(gen), -0.05 + pos(gen), -0.3 + pos(gen)), L0(pos(gen), 0.05 + pos(gen), -0.3 + pos(gen));
+        const Vec R0(pos(gen), -0.05 + pos(gen), -0.3 + pos(gen)),
+            L0(pos(gen), 0.05 + pos(gen), -0.3 + pos(gen));
         const double theta = step(gen);
         const Mat Ri = get_rotation_matrix_from_rotation_vector(Vec(tilt(gen), tilt(gen), tilt(gen)));
         testing::internal::CaptureStderr();
@@ -501,7 +531,8 @@ TEST(TorsoYaw, RunVariantGivesZeroWithoutSolution) {
     EXPECT_GT(compared, 250);
 }
 
-TEST(TorsoYaw, DegenerateEquationIsReportedWithZero) {
+TEST(TorsoYaw, DegenerateEquationIsReportedWithZero)
+{
     // Both soles at their hip yaw-pitch centres, a level torso and no foot
     // height: every coefficient vanishes, so no yaw can be read.
     Model m(*models().builtin);

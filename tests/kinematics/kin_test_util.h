@@ -17,29 +17,34 @@
 
 namespace kintest {
 
-inline Matrix_<double> rot_x(double a) {
+inline Matrix_<double> rot_x(double a)
+{
     const double v[9] = {1, 0, 0, 0, cos(a), -sin(a), 0, sin(a), cos(a)};
     return Matrix_<double>(v);
 }
 
-inline Matrix_<double> rot_y(double a) {
+inline Matrix_<double> rot_y(double a)
+{
     const double v[9] = {cos(a), 0, sin(a), 0, 1, 0, -sin(a), 0, cos(a)};
     return Matrix_<double>(v);
 }
 
-inline Matrix_<double> rot_z(double a) {
+inline Matrix_<double> rot_z(double a)
+{
     const double v[9] = {cos(a), -sin(a), 0, sin(a), cos(a), 0, 0, 0, 1};
     return Matrix_<double>(v);
 }
 
-inline double max_abs_diff(const Matrix_<double>& A, const Matrix_<double>& B) {
+inline double max_abs_diff(const Matrix_<double>& A, const Matrix_<double>& B)
+{
     double m = 0;
     for (int i = 0; i < 3; i++)
         for (int j = 0; j < 3; j++) m = std::max(m, std::fabs(A[i][j] - B[i][j]));
     return m;
 }
 
-inline double max_abs_diff(const Vector_<double>& a, const Vector_<double>& b) {
+inline double max_abs_diff(const Vector_<double>& a, const Vector_<double>& b)
+{
     double m = 0;
     for (int i = 0; i < 3; i++) m = std::max(m, std::fabs(a[i] - b[i]));
     return m;
@@ -49,17 +54,20 @@ inline double max_abs_diff(const Vector_<double>& a, const Vector_<double>& b) {
 // object.
 class TempDir {
 public:
-    TempDir() {
+    TempDir()
+    {
         std::string tmpl = ::testing::TempDir() + "brevane_kin_XXXXXX";
         char* p = mkdtemp(&tmpl[0]);
         if (p == nullptr) ADD_FAILURE() << "mkdtemp failed";
         path = tmpl + "/";
     }
-    ~TempDir() {
+    ~TempDir()
+    {
         std::error_code ec;
         std::filesystem::remove_all(path, ec);
     }
-    void write(const std::string& rel, const std::string& text) const {
+    void write(const std::string& rel, const std::string& text) const
+    {
         std::filesystem::create_directories(std::filesystem::path(path + rel).parent_path());
         std::ofstream(path + rel) << text;
     }
@@ -70,12 +78,14 @@ public:
 // that take their files relative to the working directory).
 class ScopedChdir {
 public:
-    explicit ScopedChdir(const std::string& dir) {
+    explicit ScopedChdir(const std::string& dir)
+    {
         char buf[4096];
         if (getcwd(buf, sizeof(buf)) != nullptr) old = buf;
         if (chdir(dir.c_str()) != 0) ADD_FAILURE() << "chdir " << dir;
     }
-    ~ScopedChdir() {
+    ~ScopedChdir()
+    {
         if (!old.empty() && chdir(old.c_str()) != 0) ADD_FAILURE() << "chdir back";
     }
 

@@ -20,11 +20,12 @@ using kintest::TempDir;
 
 class WalkParamFile : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         dir.write("walk_inputs/NAO-DE2014-2.txt",
                   "# comment line\n"
                   "height_lift 0.04\n"
-                  " height_lift 0.09\n"  // indented: not a key line
+                  " height_lift 0.09\n"     // indented: not a key line
                   "xlength_step_max0.07\n"  // no blank needed
                   "eta_torso_incline_lateral 0.1\n"
                   "xToeStrike 0.02 trailing words\n"
@@ -33,7 +34,8 @@ protected:
                   "unknown_key 5\n"
                   "height_lift 0.05\n");
     }
-    double get(const char* key, double start = -1, int* result = nullptr) {
+    double get(const char* key, double start = -1, int* result = nullptr)
+    {
         double v = start;
         const int r = NaoWalkParam::set(2, 0, key, v, dir.path.c_str());
         if (result) *result = r;
@@ -42,18 +44,23 @@ protected:
     TempDir dir;
 };
 
-TEST_F(WalkParamFile, LastOccurrenceWinsAndIndentedLinesAreSkipped) { EXPECT_DOUBLE_EQ(get("height_lift"), 0.05); }
+TEST_F(WalkParamFile, LastOccurrenceWinsAndIndentedLinesAreSkipped)
+{
+    EXPECT_DOUBLE_EQ(get("height_lift"), 0.05);
+}
 
 TEST_F(WalkParamFile, NumberMayFollowTheKeyDirectly) { EXPECT_DOUBLE_EQ(get("xlength_step_max"), 0.07); }
 
-TEST_F(WalkParamFile, ALongerKeyIsNotTakenForItsPrefix) {
+TEST_F(WalkParamFile, ALongerKeyIsNotTakenForItsPrefix)
+{
     EXPECT_DOUBLE_EQ(get("eta_torso_incline_lateral"), 0.1);
     EXPECT_DOUBLE_EQ(get("eta_torso_incline", -1), -1);
 }
 
 TEST_F(WalkParamFile, TextAfterTheNumberIsIgnored) { EXPECT_DOUBLE_EQ(get("xToeStrike"), 0.02); }
 
-TEST_F(WalkParamFile, AbsentOrUnknownKeysKeepTheCallersValue) {
+TEST_F(WalkParamFile, AbsentOrUnknownKeysKeepTheCallersValue)
+{
     struct Case {
         const char* key;
     } cases[] = {{"ylength_step_max"}, {"theta_step_max"}, {"unknown_key"}, {"ratio_flexion"}};
@@ -64,7 +71,8 @@ TEST_F(WalkParamFile, AbsentOrUnknownKeysKeepTheCallersValue) {
     }
 }
 
-TEST_F(WalkParamFile, MissingFileKeepsValueWithMessage) {
+TEST_F(WalkParamFile, MissingFileKeepsValueWithMessage)
+{
     double v = 0.5;
     testing::internal::CaptureStderr();
     const int r = NaoWalkParam::set(1, 0, "height_lift", v, dir.path.c_str());
@@ -74,7 +82,8 @@ TEST_F(WalkParamFile, MissingFileKeepsValueWithMessage) {
     EXPECT_EQ(err, "NaoWalkParam::init fopen " + dir.path + "walk_inputs/NAO-DE2014-1.txt FAILED\n");
 }
 
-TEST(WalkParamTypes, UnsupportedRobotTypeEndsTheProcess) {
+TEST(WalkParamTypes, UnsupportedRobotTypeEndsTheProcess)
+{
     double v = 0;
     EXPECT_EXIT(NaoWalkParam::set(4, 0, "height_lift", v, "./"), ::testing::ExitedWithCode(0),
                 "NaoWalkParam::set Ptype and Stype not defined");
@@ -86,7 +95,8 @@ TEST(WalkParamTypes, UnsupportedRobotTypeEndsTheProcess) {
 
 // ---------------------------------------------------------------- body files
 
-TEST(BodyRecord, StartsAtZero) {
+TEST(BodyRecord, StartsAtZero)
+{
     NaoParam p;
     EXPECT_EQ(p.Ptype, 0);
     EXPECT_EQ(p.left_leg.Hip1RelTorso_X, 0);
@@ -98,11 +108,13 @@ TEST(BodyRecord, StartsAtZero) {
     EXPECT_EQ(p.neck.Head_Mass, 0);
 }
 
-TEST(BodyFiles, LegAbsolutePositionsChainFromTheTorso) {
+TEST(BodyFiles, LegAbsolutePositionsChainFromTheTorso)
+{
     TempDir dir;
     dir.write("base.txt", "Torso_X 0\nTorso_Y 0\nTorso_Z 0.385\n");
-    dir.write("leg.txt", "Hip1RelTorso_X -0.055\nHip1RelTorso_Y -0.01\nHip1RelTorso_Z -0.115\n"
-                         "ThighRelHip2_Z -0.04\nShankRelThigh_Z -0.125\n");
+    dir.write("leg.txt",
+              "Hip1RelTorso_X -0.055\nHip1RelTorso_Y -0.01\nHip1RelTorso_Z -0.115\n"
+              "ThighRelHip2_Z -0.04\nShankRelThigh_Z -0.125\n");
     NaoBase base;
     NaoLeg leg;
     ASSERT_EQ(base.init((dir.path + "base.txt").c_str()), 1);
@@ -117,7 +129,8 @@ TEST(BodyFiles, LegAbsolutePositionsChainFromTheTorso) {
     NaoBase::reset();
 }
 
-TEST(BodyFiles, ArmAbsolutePositionsAndTheUpperArmKeySpelling) {
+TEST(BodyFiles, ArmAbsolutePositionsAndTheUpperArmKeySpelling)
+{
     TempDir dir;
     NaoBase::reset();
     dir.write("arm.txt",
@@ -133,16 +146,17 @@ TEST(BodyFiles, ArmAbsolutePositionsAndTheUpperArmKeySpelling) {
     EXPECT_FLOAT_EQ(arm.LowerArm_Z, 0.075f);
 }
 
-TEST(BodyFiles, LineRulesOfTheReaders) {
+TEST(BodyFiles, LineRulesOfTheReaders)
+{
     TempDir dir;
     dir.write("neck.txt",
               "Neck_Mass 0.01\n"
-              "  Head_Mass 9\n"      // indented: skipped
-              "Head_Radius0.065\n"   // number right after the key
+              "  Head_Mass 9\n"     // indented: skipped
+              "Head_Radius0.065\n"  // number right after the key
               "Neck_Radius 0.015 m (capsule)\n"
-              "Head_Mass\n"          // no number
+              "Head_Mass\n"  // no number
               "# Neck_Length 3\n"
-              "Neck_Mass 0.05\n");   // last occurrence wins
+              "Neck_Mass 0.05\n");  // last occurrence wins
     NaoNeck neck;
     neck.Head_Mass = 0.35f;
     ASSERT_EQ(neck.init((dir.path + "neck.txt").c_str()), 1);
@@ -155,7 +169,8 @@ TEST(BodyFiles, LineRulesOfTheReaders) {
 
 // The run-challenge variant marks the end of the body files with a line of
 // slashes on standard error, once, before the walk file's lookups.
-TEST(BodyFiles, RunVariantPrintsOneSeparatorAfterTheBodyFiles) {
+TEST(BodyFiles, RunVariantPrintsOneSeparatorAfterTheBodyFiles)
+{
     const std::string separator = "////////////////////////////\n";
     TempDir empty;
     for (bool run : {false, true}) {
@@ -177,7 +192,8 @@ TEST(BodyFiles, RunVariantPrintsOneSeparatorAfterTheBodyFiles) {
     }
 }
 
-TEST(BodyFiles, MissingFilesAreReportedAndTheOthersStillRead) {
+TEST(BodyFiles, MissingFilesAreReportedAndTheOthersStillRead)
+{
     TempDir dir;
     std::ifstream src("rsg_inputs/naoleg_input_left.txt");
     std::stringstream leg;
@@ -209,7 +225,8 @@ TEST(BodyFiles, MissingFilesAreReportedAndTheOthersStillRead) {
 // read "./walk_inputs/") and a body directory whose limbs are asymmetric.
 class BodyAndWalkFiles : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         body.write("rsg_inputs/naoleg_input_left.txt",
                    "Hip1RelTorso_X -0.05\nThighRelHip2_Z -0.041\nAnkleRelShank_Z -0.051\n");
         body.write("rsg_inputs/naoleg_input_right.txt",
@@ -217,7 +234,8 @@ protected:
         body.write("rsg_inputs/naoarm_input_left.txt", "ElbowRelUpperArm_Y 0.071\n");
         body.write("rsg_inputs/naoarm_input_right.txt", "ElbowRelUpperArm_Y 0.072\n");
     }
-    NaoParam load(int type, std::string* err = nullptr) {
+    NaoParam load(int type, std::string* err = nullptr)
+    {
         ScopedChdir cd(work.path);
         NaoParam p;
         testing::internal::CaptureStderr();
@@ -229,9 +247,11 @@ protected:
     TempDir body, work;
 };
 
-TEST_F(BodyAndWalkFiles, WalkFileReplacesTheFourDimensions) {
+TEST_F(BodyAndWalkFiles, WalkFileReplacesTheFourDimensions)
+{
     work.write("walk_inputs/NAO-DE2014-1.txt",
-               "ThighRelHip2_Z -0.05832\nHip1RelTorso_X -0.055\nAnkleRelShank_Z -0.07332\nElbowRelUpperArm_Y 0.10664\n");
+               "ThighRelHip2_Z -0.05832\nHip1RelTorso_X -0.055\nAnkleRelShank_Z -0.07332\nElbowRelUpperArm_Y "
+               "0.10664\n");
     const NaoParam p = load(1);
     EXPECT_EQ(p.Ptype, 1);
     EXPECT_FLOAT_EQ(p.left_leg.Hip1RelTorso_X, -0.055f);
@@ -246,7 +266,8 @@ TEST_F(BodyAndWalkFiles, WalkFileReplacesTheFourDimensions) {
     EXPECT_FLOAT_EQ(p.left_leg.Hip1_X, -0.05f);
 }
 
-TEST_F(BodyAndWalkFiles, AKeyTheWalkFileLacksKeepsTheBodyFilesValue) {
+TEST_F(BodyAndWalkFiles, AKeyTheWalkFileLacksKeepsTheBodyFilesValue)
+{
     // Only the third key: the first must not become 0 and the others must
     // not inherit the value of the key looked up before them.
     work.write("walk_inputs/NAO-DE2014-0.txt", "AnkleRelShank_Z -0.06\n");
@@ -261,7 +282,8 @@ TEST_F(BodyAndWalkFiles, AKeyTheWalkFileLacksKeepsTheBodyFilesValue) {
     EXPECT_FLOAT_EQ(p.right_arm.ElbowRelUpperArm_Y, 0.072f);
 }
 
-TEST_F(BodyAndWalkFiles, MissingWalkFileKeepsEveryBodyValue) {
+TEST_F(BodyAndWalkFiles, MissingWalkFileKeepsEveryBodyValue)
+{
     std::string err;
     const NaoParam p = load(3, &err);
     EXPECT_FLOAT_EQ(p.left_leg.ThighRelHip2_Z, -0.041f);
@@ -276,7 +298,8 @@ TEST_F(BodyAndWalkFiles, MissingWalkFileKeepsEveryBodyValue) {
     EXPECT_EQ(n, 4u);
 }
 
-TEST_F(BodyAndWalkFiles, UnsupportedRobotTypeEndsTheProcess) {
+TEST_F(BodyAndWalkFiles, UnsupportedRobotTypeEndsTheProcess)
+{
     ScopedChdir cd(work.path);
     NaoParam p;
     EXPECT_EXIT(p.init(body.path.c_str(), 4, 0), ::testing::ExitedWithCode(0),
@@ -285,7 +308,8 @@ TEST_F(BodyAndWalkFiles, UnsupportedRobotTypeEndsTheProcess) {
 
 // ---------------------------------------------------------------- data files
 
-std::vector<std::string> key_lines(const std::string& file) {
+std::vector<std::string> key_lines(const std::string& file)
+{
     std::ifstream in(file);
     std::vector<std::string> keys;
     std::string line;
@@ -299,12 +323,14 @@ std::vector<std::string> key_lines(const std::string& file) {
     return keys;
 }
 
-void expect_keys(const std::string& file, const std::vector<std::string>& want) {
+void expect_keys(const std::string& file, const std::vector<std::string>& want)
+{
     const std::vector<std::string> got = key_lines(file);
     EXPECT_EQ(got, want) << file;
 }
 
-TEST(DataFiles, BodyFilesHoldEveryKeyOnce) {
+TEST(DataFiles, BodyFilesHoldEveryKeyOnce)
+{
     const std::vector<std::string> base = {"Torso_X",    "Torso_Y",     "Torso_Z",  "TorsoLength",
                                            "TorsoWidth", "TorsoHeight", "TorsoMass"};
     const std::vector<std::string> leg = {
@@ -317,13 +343,14 @@ TEST(DataFiles, BodyFilesHoldEveryKeyOnce) {
         "AnkleRadius",     "AnkleMass",       "FootSizeX",       "FootSizeY",       "FootSizeZ",
         "FootMass"};
     const std::vector<std::string> arm = {
-        "ShoulderRelTorso_X", "ShoulderRelTorso_Y", "ShoulderRelTorso_Z", "UpperarmRelShoulderX",
+        "ShoulderRelTorso_X",   "ShoulderRelTorso_Y",   "ShoulderRelTorso_Z", "UpperarmRelShoulderX",
         "UpperarmRelShoulderY", "UpperarmRelShoulderZ", "ElbowRelUpperArm_X", "ElbowRelUpperArm_Y",
-        "ElbowRelUpperArm_Z", "LowerarmRelElbow_X", "LowerarmRelElbow_Y", "LowerarmRelElbow_Z",
-        "ShoulderRadius", "ShoulderMass", "UpperArmSizeX", "UpperArmSizeY",
-        "UpperArmSizeZ", "UpperArmMass", "ElbowRadius", "ElbowMass",
-        "LowerArmSizeX", "LowerArmSizeY", "LowerArmSizeZ", "LowerArmMass"};
-    const std::vector<std::string> neck = {"Neck_Radius", "Neck_Length", "Neck_Mass", "Head_Radius", "Head_Mass"};
+        "ElbowRelUpperArm_Z",   "LowerarmRelElbow_X",   "LowerarmRelElbow_Y", "LowerarmRelElbow_Z",
+        "ShoulderRadius",       "ShoulderMass",         "UpperArmSizeX",      "UpperArmSizeY",
+        "UpperArmSizeZ",        "UpperArmMass",         "ElbowRadius",        "ElbowMass",
+        "LowerArmSizeX",        "LowerArmSizeY",        "LowerArmSizeZ",      "LowerArmMass"};
+    const std::vector<std::string> neck = {"Neck_Radius", "Neck_Length", "Neck_Mass", "Head_Radius",
+                                           "Head_Mass"};
     expect_keys("rsg_inputs/naobase_input.txt", base);
     expect_keys("rsg_inputs/naoleg_input_left.txt", leg);
     expect_keys("rsg_inputs/naoleg_input_right.txt", leg);
@@ -332,7 +359,8 @@ TEST(DataFiles, BodyFilesHoldEveryKeyOnce) {
     expect_keys("rsg_inputs/naoneck_input.txt", neck);
 }
 
-TEST(DataFiles, WalkFilesHoldAll21KeysOnce) {
+TEST(DataFiles, WalkFilesHoldAll21KeysOnce)
+{
     const std::vector<std::string> keys = {"long_offset_MidAnkles_2_Torso_Init",
                                            "xlength_step_max",
                                            "ylength_step_max",
@@ -364,7 +392,8 @@ TEST(DataFiles, WalkFilesHoldAll21KeysOnce) {
     }
 }
 
-TEST(DataFiles, BodyValuesOfTheStandardRobot) {
+TEST(DataFiles, BodyValuesOfTheStandardRobot)
+{
     NaoParam p;
     testing::internal::CaptureStderr();
     p.init("./", 0, 0);
@@ -392,45 +421,46 @@ TEST(DataFiles, BodyValuesOfTheStandardRobot) {
 // Every key of the shipped body files against the simulator's Nao
 // (rcssserver3d's naoleg, naoarm and naoneckhead descriptions, standard
 // robot). Values are the right limb's; the left limb has X negated.
-TEST(DataFiles, EveryBodyKeyHoldsTheSimulatorsValue) {
+TEST(DataFiles, EveryBodyKeyHoldsTheSimulatorsValue)
+{
     struct LegKey {
         float NaoLeg::*field;
         double right;
         bool lateral;  // an X offset: sign flips on the left
-    } leg_keys[] = {{&NaoLeg::Hip1RelTorso_X, 0.055, true},   {&NaoLeg::Hip1RelTorso_Y, -0.01, false},
-                    {&NaoLeg::Hip1RelTorso_Z, -0.115, false}, {&NaoLeg::Hip2RelHip1_X, 0, true},
-                    {&NaoLeg::Hip2RelHip1_Y, 0, false},       {&NaoLeg::Hip2RelHip1_Z, 0, false},
-                    {&NaoLeg::ThighRelHip2_X, 0, true},       {&NaoLeg::ThighRelHip2_Y, 0.01, false},
-                    {&NaoLeg::ThighRelHip2_Z, -0.04, false},  {&NaoLeg::ShankRelThigh_X, 0, true},
-                    {&NaoLeg::ShankRelThigh_Y, 0.005, false}, {&NaoLeg::ShankRelThigh_Z, -0.125, false},
-                    {&NaoLeg::AnkleRelShank_X, 0, true},      {&NaoLeg::AnkleRelShank_Y, -0.01, false},
+    } leg_keys[] = {{&NaoLeg::Hip1RelTorso_X, 0.055, true},    {&NaoLeg::Hip1RelTorso_Y, -0.01, false},
+                    {&NaoLeg::Hip1RelTorso_Z, -0.115, false},  {&NaoLeg::Hip2RelHip1_X, 0, true},
+                    {&NaoLeg::Hip2RelHip1_Y, 0, false},        {&NaoLeg::Hip2RelHip1_Z, 0, false},
+                    {&NaoLeg::ThighRelHip2_X, 0, true},        {&NaoLeg::ThighRelHip2_Y, 0.01, false},
+                    {&NaoLeg::ThighRelHip2_Z, -0.04, false},   {&NaoLeg::ShankRelThigh_X, 0, true},
+                    {&NaoLeg::ShankRelThigh_Y, 0.005, false},  {&NaoLeg::ShankRelThigh_Z, -0.125, false},
+                    {&NaoLeg::AnkleRelShank_X, 0, true},       {&NaoLeg::AnkleRelShank_Y, -0.01, false},
                     {&NaoLeg::AnkleRelShank_Z, -0.055, false}, {&NaoLeg::FootRelAnkle_X, 0, true},
-                    {&NaoLeg::FootRelAnkle_Y, 0.03, false},   {&NaoLeg::FootRelAnkle_Z, -0.04, false},
-                    {&NaoLeg::Hip1Radius, 0.01, false},       {&NaoLeg::Hip1Mass, 0.09, false},
-                    {&NaoLeg::Hip2Radius, 0.01, false},       {&NaoLeg::Hip2Mass, 0.125, false},
-                    {&NaoLeg::ThighSizeX, 0.07, false},       {&NaoLeg::ThighSizeY, 0.07, false},
-                    {&NaoLeg::ThighSizeZ, 0.14, false},       {&NaoLeg::ThighMass, 0.275, false},
-                    {&NaoLeg::ShankSizeX, 0.08, false},       {&NaoLeg::ShankSizeY, 0.07, false},
-                    {&NaoLeg::ShankSizeZ, 0.11, false},       {&NaoLeg::ShankMass, 0.225, false},
-                    {&NaoLeg::AnkleRadius, 0.01, false},      {&NaoLeg::AnkleMass, 0.125, false},
-                    {&NaoLeg::FootSizeX, 0.08, false},        {&NaoLeg::FootSizeY, 0.16, false},
-                    {&NaoLeg::FootSizeZ, 0.02, false},        {&NaoLeg::FootMass, 0.2, false}};
+                    {&NaoLeg::FootRelAnkle_Y, 0.03, false},    {&NaoLeg::FootRelAnkle_Z, -0.04, false},
+                    {&NaoLeg::Hip1Radius, 0.01, false},        {&NaoLeg::Hip1Mass, 0.09, false},
+                    {&NaoLeg::Hip2Radius, 0.01, false},        {&NaoLeg::Hip2Mass, 0.125, false},
+                    {&NaoLeg::ThighSizeX, 0.07, false},        {&NaoLeg::ThighSizeY, 0.07, false},
+                    {&NaoLeg::ThighSizeZ, 0.14, false},        {&NaoLeg::ThighMass, 0.275, false},
+                    {&NaoLeg::ShankSizeX, 0.08, false},        {&NaoLeg::ShankSizeY, 0.07, false},
+                    {&NaoLeg::ShankSizeZ, 0.11, false},        {&NaoLeg::ShankMass, 0.225, false},
+                    {&NaoLeg::AnkleRadius, 0.01, false},       {&NaoLeg::AnkleMass, 0.125, false},
+                    {&NaoLeg::FootSizeX, 0.08, false},         {&NaoLeg::FootSizeY, 0.16, false},
+                    {&NaoLeg::FootSizeZ, 0.02, false},         {&NaoLeg::FootMass, 0.2, false}};
     struct ArmKey {
         float NaoArm::*field;
         double right;
         bool lateral;
-    } arm_keys[] = {{&NaoArm::ShoulderRelTorso_X, 0.098, true},  {&NaoArm::ShoulderRelTorso_Y, 0, false},
-                    {&NaoArm::ShoulderRelTorso_Z, 0.075, false}, {&NaoArm::UpperarmRelShoulderX, 0.01, true},
+    } arm_keys[] = {{&NaoArm::ShoulderRelTorso_X, 0.098, true},   {&NaoArm::ShoulderRelTorso_Y, 0, false},
+                    {&NaoArm::ShoulderRelTorso_Z, 0.075, false},  {&NaoArm::UpperarmRelShoulderX, 0.01, true},
                     {&NaoArm::UpperarmRelShoulderY, 0.02, false}, {&NaoArm::UpperarmRelShoulderZ, 0, false},
-                    {&NaoArm::ElbowRelUpperArm_X, -0.01, true},  {&NaoArm::ElbowRelUpperArm_Y, 0.07, false},
-                    {&NaoArm::ElbowRelUpperArm_Z, 0.009, false}, {&NaoArm::LowerarmRelElbow_X, 0, true},
-                    {&NaoArm::LowerarmRelElbow_Y, 0.05, false},  {&NaoArm::LowerarmRelElbow_Z, 0, false},
-                    {&NaoArm::ShoulderRadius, 0.01, false},      {&NaoArm::ShoulderMass, 0.07, false},
-                    {&NaoArm::UpperArmSizeX, 0.07, false},       {&NaoArm::UpperArmSizeY, 0.08, false},
-                    {&NaoArm::UpperArmSizeZ, 0.06, false},       {&NaoArm::UpperArmMass, 0.15, false},
-                    {&NaoArm::ElbowRadius, 0.01, false},         {&NaoArm::ElbowMass, 0.035, false},
-                    {&NaoArm::LowerArmSizeX, 0.05, false},       {&NaoArm::LowerArmSizeY, 0.11, false},
-                    {&NaoArm::LowerArmSizeZ, 0.05, false},       {&NaoArm::LowerArmMass, 0.2, false}};
+                    {&NaoArm::ElbowRelUpperArm_X, -0.01, true},   {&NaoArm::ElbowRelUpperArm_Y, 0.07, false},
+                    {&NaoArm::ElbowRelUpperArm_Z, 0.009, false},  {&NaoArm::LowerarmRelElbow_X, 0, true},
+                    {&NaoArm::LowerarmRelElbow_Y, 0.05, false},   {&NaoArm::LowerarmRelElbow_Z, 0, false},
+                    {&NaoArm::ShoulderRadius, 0.01, false},       {&NaoArm::ShoulderMass, 0.07, false},
+                    {&NaoArm::UpperArmSizeX, 0.07, false},        {&NaoArm::UpperArmSizeY, 0.08, false},
+                    {&NaoArm::UpperArmSizeZ, 0.06, false},        {&NaoArm::UpperArmMass, 0.15, false},
+                    {&NaoArm::ElbowRadius, 0.01, false},          {&NaoArm::ElbowMass, 0.035, false},
+                    {&NaoArm::LowerArmSizeX, 0.05, false},        {&NaoArm::LowerArmSizeY, 0.11, false},
+                    {&NaoArm::LowerArmSizeZ, 0.05, false},        {&NaoArm::LowerArmMass, 0.2, false}};
     NaoLeg left_leg, right_leg;
     NaoArm left_arm, right_arm;
     NaoNeck neck;
@@ -467,7 +497,8 @@ TEST(DataFiles, EveryBodyKeyHoldsTheSimulatorsValue) {
 
 // The four body keys of each robot type's walk file (naorobottypes: the
 // left leg's hip offset, thigh and ankle drops, the elbow's reach).
-TEST(DataFiles, WalkFilesHoldEachRobotTypesBody) {
+TEST(DataFiles, WalkFilesHoldEachRobotTypesBody)
+{
     struct Row {
         double HX, TZ, AZ, E;
     } rows[4] = {{0.055, -0.04, -0.055, 0.07},

@@ -11,7 +11,8 @@
 
 namespace {
 
-TEST(Determinants, HandComputedValues) {
+TEST(Determinants, HandComputedValues)
+{
     const double m2[4] = {3, 8, 4, 6};
     EXPECT_DOUBLE_EQ(det22(m2), 3 * 6 - 4 * 8);
     const double m3[9] = {6, 1, 1, 4, -2, 5, 2, 8, 7};
@@ -28,7 +29,8 @@ TEST(Determinants, HandComputedValues) {
     EXPECT_DOUBLE_EQ(det44(full), 30);
 }
 
-TEST(PolyDegre3, RecoversAKnownCubic) {
+TEST(PolyDegre3, RecoversAKnownCubic)
+{
     // p(t) = t^3 - 2 t^2 + 0.5 t + 3 on [0.5, 2].
     auto p = [](double t) { return t * t * t - 2 * t * t + 0.5 * t + 3; };
     auto dp = [](double t) { return 3 * t * t - 4 * t + 0.5; };
@@ -40,7 +42,8 @@ TEST(PolyDegre3, RecoversAKnownCubic) {
     EXPECT_NEAR(c0, 3, 1e-12);
 }
 
-TEST(PolyDegre3, SingularSystemLeavesOutputsUntouched) {
+TEST(PolyDegre3, SingularSystemLeavesOutputsUntouched)
+{
     double c3 = 11, c2 = 12, c1 = 13, c0 = 14;
     EXPECT_FALSE(poly_degre3(1, 0, 1, 1, 0, 0, c3, c2, c1, c0));
     EXPECT_EQ(c3, 11);
@@ -49,9 +52,11 @@ TEST(PolyDegre3, SingularSystemLeavesOutputsUntouched) {
     EXPECT_EQ(c0, 14);
 }
 
-TEST(CalculateAccmax, FromRestPeakIsVOverT1) {
+TEST(CalculateAccmax, FromRestPeakIsVOverT1)
+{
     for (double t1 : {0.04, 0.1, 0.5})
-        for (double V : {-2.0, 0.3, 8.0}) EXPECT_NEAR(calculate_accmax(0, 0, t1, V), V / t1, 1e-9 * std::fabs(V / t1));
+        for (double V : {-2.0, 0.3, 8.0})
+            EXPECT_NEAR(calculate_accmax(0, 0, t1, V), V / t1, 1e-9 * std::fabs(V / t1));
     EXPECT_EQ(calculate_accmax(0, 0, 0, 1), 0);  // no ramp: singular
 }
 
@@ -60,20 +65,23 @@ struct Profile {
     double Vmax = -1, a_acc = -1, a_dec = -1;
     bool ok = false;
     Profile(int n_acc, int n_dec, int NT, double dt, double P0, double D)
-        : pos(NT > 0 ? NT : 1, -7), vel(pos.size(), -7), acc(pos.size(), -7), jerk(pos.size(), -7) {
-        ok = profiles_5_parts(n_acc, n_dec, NT, dt, P0, D, pos.data(), vel.data(), acc.data(), jerk.data(), Vmax, a_acc,
-                              a_dec);
+        : pos(NT > 0 ? NT : 1, -7), vel(pos.size(), -7), acc(pos.size(), -7), jerk(pos.size(), -7)
+    {
+        ok = profiles_5_parts(n_acc, n_dec, NT, dt, P0, D, pos.data(), vel.data(), acc.data(), jerk.data(),
+                              Vmax, a_acc, a_dec);
     }
 };
 
-TEST(Profiles5Parts, WorkedExample) {
+TEST(Profiles5Parts, WorkedExample)
+{
     Profile p(4, 4, 10, 0.02, 0, 1);
     ASSERT_TRUE(p.ok);
     EXPECT_NEAR(p.Vmax, 25.0 / 3, 1e-9);
     EXPECT_NEAR(p.a_acc, 625.0 / 3, 1e-7);
     EXPECT_NEAR(p.a_dec, 625.0 / 3, 1e-7);
-    const double pos[10] = {1.0 / 240, 0.05, 0.1708333333, 1.0 / 3, 0.5, 2.0 / 3, 0.8291666667, 0.95, 0.9958333333, 1};
-    const double vel[10] = {0.78125,   4.1666666667, 7.5520833333, 8.3333333333, 8.3333333333,
+    const double pos[10] = {1.0 / 240, 0.05,         0.1708333333, 1.0 / 3,      0.5,
+                            2.0 / 3,   0.8291666667, 0.95,         0.9958333333, 1};
+    const double vel[10] = {0.78125,      4.1666666667, 7.5520833333, 8.3333333333, 8.3333333333,
                             8.3333333333, 7.5520833333, 4.1666666667, 0.78125,      0};
     for (int k = 0; k < 10; k++) {
         EXPECT_NEAR(p.pos[k], pos[k], 1e-9) << k;
@@ -87,13 +95,15 @@ TEST(Profiles5Parts, WorkedExample) {
     EXPECT_NEAR(p.acc[7], -625.0 / 3, 1e-6);
 }
 
-TEST(Profiles5Parts, OtherOverloadsFillTheSameSamples) {
+TEST(Profiles5Parts, OtherOverloadsFillTheSameSamples)
+{
     Profile full(6, 4, 23, 0.02, -0.3, 0.42);
     ASSERT_TRUE(full.ok);
     std::vector<double> pos1(23), pos2(23), vel2(23), pos4(23), vel4(23), acc4(23), jerk4(23);
     ASSERT_TRUE(profiles_5_parts(6, 4, 23, 0.02, -0.3, 0.42, pos1.data()));
     ASSERT_TRUE(profiles_5_parts(6, 4, 23, 0.02, -0.3, 0.42, pos2.data(), vel2.data()));
-    ASSERT_TRUE(profiles_5_parts(6, 4, 23, 0.02, -0.3, 0.42, pos4.data(), vel4.data(), acc4.data(), jerk4.data()));
+    ASSERT_TRUE(
+        profiles_5_parts(6, 4, 23, 0.02, -0.3, 0.42, pos4.data(), vel4.data(), acc4.data(), jerk4.data()));
     EXPECT_EQ(pos1, full.pos);
     EXPECT_EQ(pos2, full.pos);
     EXPECT_EQ(vel2, full.vel);
@@ -101,12 +111,16 @@ TEST(Profiles5Parts, OtherOverloadsFillTheSameSamples) {
     EXPECT_EQ(jerk4, full.jerk);
 }
 
-TEST(Profiles5Parts, EndsAtTargetAtRestAndMovesOneWay) {
+TEST(Profiles5Parts, EndsAtTargetAtRestAndMovesOneWay)
+{
     struct Case {
         int n_acc, n_dec, NT;
         double dt, P0, D;
-    } cases[] = {{4, 4, 10, 0.02, 0, 1},  {10, 10, 30, 0.02, 0.1, -0.25}, {6, 2, 8, 0.01, 2, 0.05},
-                 {5, 7, 40, 0.02, 0, 3},  {2, 2, 4, 0.02, -1, 1}};
+    } cases[] = {{4, 4, 10, 0.02, 0, 1},
+                 {10, 10, 30, 0.02, 0.1, -0.25},
+                 {6, 2, 8, 0.01, 2, 0.05},
+                 {5, 7, 40, 0.02, 0, 3},
+                 {2, 2, 4, 0.02, -1, 1}};
     for (const Case& c : cases) {
         Profile p(c.n_acc, c.n_dec, c.NT, c.dt, c.P0, c.D);
         ASSERT_TRUE(p.ok);
@@ -124,7 +138,8 @@ TEST(Profiles5Parts, EndsAtTargetAtRestAndMovesOneWay) {
     }
 }
 
-TEST(Profiles5Parts, OddRampCountsAreMadeEven) {
+TEST(Profiles5Parts, OddRampCountsAreMadeEven)
+{
     // n_acc 1 acts as 2, 5 as 4, 6 stays 6: compare against the even call.
     struct Case {
         int given, used;
@@ -138,7 +153,8 @@ TEST(Profiles5Parts, OddRampCountsAreMadeEven) {
     }
 }
 
-TEST(Profiles5Parts, ImpossibleCountsFailWithoutWriting) {
+TEST(Profiles5Parts, ImpossibleCountsFailWithoutWriting)
+{
     struct Case {
         const char* what;
         int n_acc, n_dec, NT;
@@ -160,7 +176,8 @@ TEST(Profiles5Parts, ImpossibleCountsFailWithoutWriting) {
     }
 }
 
-TEST(OnePointProfile, MatchesTheWholeProfileWithHalfRamps) {
+TEST(OnePointProfile, MatchesTheWholeProfileWithHalfRamps)
+{
     for (int NT : {4, 5, 6, 9, 12, 25}) {
         const int ramp = (NT / 2 == 1) ? 2 : (NT / 2) - (NT / 2) % 2;
         std::vector<double> pos(NT);
@@ -183,19 +200,21 @@ TEST(OnePointProfile, MatchesTheWholeProfileWithHalfRamps) {
     EXPECT_NEAR(pend, 1, 1e-12);
 }
 
-TEST(OnePointProfile, RefusalsLeavePinit) {
+TEST(OnePointProfile, RefusalsLeavePinit)
+{
     struct Case {
         const char* what;
         int NT, k;
         const char* message;
-    } cases[] = {{"too few samples", 3, 1,
-                  "\n\n =====> !!! Erreur inside get_one_point_profiles_5_parts: insufficient number of points, "
-                  "must be >= 4. Returning Pinit.\n\n"},
-                 {"k below 1", 8, 0,
-                  "Erreur inside get_one_point_profiles_5_parts: k < 1, must start with 1. Returning Pinit\n"},
-                 {"k above NT", 8, 9,
-                  "Erreur inside get_one_point_profiles_5_parts: current number above NT, not possible. Returning "
-                  "Pinit"}};
+    } cases[] = {
+        {"too few samples", 3, 1,
+         "\n\n =====> !!! Erreur inside get_one_point_profiles_5_parts: insufficient number of points, "
+         "must be >= 4. Returning Pinit.\n\n"},
+        {"k below 1", 8, 0,
+         "Erreur inside get_one_point_profiles_5_parts: k < 1, must start with 1. Returning Pinit\n"},
+        {"k above NT", 8, 9,
+         "Erreur inside get_one_point_profiles_5_parts: current number above NT, not possible. Returning "
+         "Pinit"}};
     for (const Case& c : cases) {
         double P = 5;
         testing::internal::CaptureStderr();
@@ -212,7 +231,8 @@ TEST(OnePointProfile, RefusalsLeavePinit) {
     EXPECT_EQ(P, 0.4);
 }
 
-TEST(OnePointProfile, NoDistanceIsSuccessAtPinit) {
+TEST(OnePointProfile, NoDistanceIsSuccessAtPinit)
+{
     for (int k : {1, 5, 100}) {
         double P = 5;
         EXPECT_EQ(get_one_point_profiles_5_parts(8, k, 0.02, 0.4, 0.40005, P), 1);
@@ -220,7 +240,8 @@ TEST(OnePointProfile, NoDistanceIsSuccessAtPinit) {
     }
 }
 
-TEST(LinearProfile, EndsAndMiddle) {
+TEST(LinearProfile, EndsAndMiddle)
+{
     double P;
     EXPECT_EQ(get_one_point_profiles_5_parts_linear(8, 0, 1, 3, P), 1);
     EXPECT_EQ(P, 1);

@@ -15,17 +15,21 @@ namespace {
 
 Vec unit(const Vec& v) { return v * (1.0 / v.norm()); }
 
-TEST(RotationMatrix, AboutCoordinateAxesMatchesElementaryRotations) {
+TEST(RotationMatrix, AboutCoordinateAxesMatchesElementaryRotations)
+{
     struct Case {
         Vec axis;
         Mat (*elementary)(double);
-    } cases[] = {{Vec(1, 0, 0), kintest::rot_x}, {Vec(0, 1, 0), kintest::rot_y}, {Vec(0, 0, 1), kintest::rot_z}};
+    } cases[] = {
+        {Vec(1, 0, 0), kintest::rot_x}, {Vec(0, 1, 0), kintest::rot_y}, {Vec(0, 0, 1), kintest::rot_z}};
     for (const Case& c : cases)
         for (double a : {-2.5, -0.4, 0.0, 0.7, 3.0})
-            EXPECT_LT(max_abs_diff(get_rotation_matrix_from_rotation_vector(a, c.axis), c.elementary(a)), 1e-15);
+            EXPECT_LT(max_abs_diff(get_rotation_matrix_from_rotation_vector(a, c.axis), c.elementary(a)),
+                      1e-15);
 }
 
-TEST(RotationMatrix, FromRotationVector) {
+TEST(RotationMatrix, FromRotationVector)
+{
     // Shorter than 1e-4: the identity.
     EXPECT_EQ(max_abs_diff(get_rotation_matrix_from_rotation_vector(Vec(5e-5, -5e-5, 0)), Mat()), 0);
     // A quarter turn about z takes x to y: column 0 is (0, 1, 0).
@@ -43,7 +47,8 @@ TEST(RotationMatrix, FromRotationVector) {
     EXPECT_NEAR(c0.crossprod(c1) * c2, 1, 1e-15);
 }
 
-TEST(AxisAngle, IdentityAndNonRotations) {
+TEST(AxisAngle, IdentityAndNonRotations)
+{
     double angle = 1;
     Vec axis(1, 1, 1);
     get_axis_angle_from_rotation_matrix(Mat(), angle, axis);
@@ -61,7 +66,8 @@ TEST(AxisAngle, IdentityAndNonRotations) {
     }
 }
 
-TEST(AxisAngle, NearZeroAndNearPiTheAxisIsUnknown) {
+TEST(AxisAngle, NearZeroAndNearPiTheAxisIsUnknown)
+{
     // A half turn about x (trace -1): angle pi, but the axis is reported as
     // (0, 0, 1) whatever it really is.
     double angle;
@@ -80,7 +86,8 @@ TEST(AxisAngle, NearZeroAndNearPiTheAxisIsUnknown) {
     EXPECT_EQ(max_abs_diff(axis, Vec(0, 0, 1)), 0);
 }
 
-TEST(AxisAngle, RoundTripAwayFromTheSingularAngles) {
+TEST(AxisAngle, RoundTripAwayFromTheSingularAngles)
+{
     std::mt19937 gen(12345);
     std::uniform_real_distribution<double> ang(0.001, M_PI - 0.001), comp(-1, 1);
     for (int i = 0; i < 500; i++) {
@@ -97,13 +104,16 @@ TEST(AxisAngle, RoundTripAwayFromTheSingularAngles) {
         EXPECT_NEAR(a2, a, 1e-7) << i;
         EXPECT_LT(max_abs_diff(u2, u), 1e-6) << i;
         // And back to the same matrix through the rotation vector.
-        EXPECT_LT(max_abs_diff(get_rotation_matrix_from_rotation_vector(get_rotation_vector_from_rotation_matrix(R)), R),
-                  1e-7)
+        EXPECT_LT(
+            max_abs_diff(
+                get_rotation_matrix_from_rotation_vector(get_rotation_vector_from_rotation_matrix(R)), R),
+            1e-7)
             << i;
     }
 }
 
-TEST(RotationBetweenDirections, TakesTheFirstDirectionOntoTheSecond) {
+TEST(RotationBetweenDirections, TakesTheFirstDirectionOntoTheSecond)
+{
     std::mt19937 gen(7);
     std::uniform_real_distribution<double> comp(-2, 2);
     for (int i = 0; i < 200; i++) {
@@ -118,7 +128,8 @@ TEST(RotationBetweenDirections, TakesTheFirstDirectionOntoTheSecond) {
     }
 }
 
-TEST(RotationBetweenDirections, ParallelOppositeAndZeroGiveIdentity) {
+TEST(RotationBetweenDirections, ParallelOppositeAndZeroGiveIdentity)
+{
     const Vec a(1, 2, 3);
     EXPECT_EQ(max_abs_diff(get_rotation_matrix_from_initial_and_image_vectors(a, 2 * a), Mat()), 0);
     EXPECT_EQ(max_abs_diff(get_rotation_matrix_from_initial_and_image_vectors(a, -a), Mat()), 0);
@@ -131,7 +142,8 @@ TEST(RotationBetweenDirections, ParallelOppositeAndZeroGiveIdentity) {
     EXPECT_NE(err.find("zero-length direction"), std::string::npos);
 }
 
-TEST(RotationBetweenDirections, EarlierFormExactUpToAQuarterTurn) {
+TEST(RotationBetweenDirections, EarlierFormExactUpToAQuarterTurn)
+{
     const Vec a(1, 0, 0);
     for (double t : {0.2, 0.9, M_PI / 2}) {
         const Vec b(2 * cos(t), 2 * sin(t), 0);
@@ -143,7 +155,8 @@ TEST(RotationBetweenDirections, EarlierFormExactUpToAQuarterTurn) {
     const Vec b(cos(2 * M_PI / 3), sin(2 * M_PI / 3), 0);
     const Mat R = old_basic_not_orth_get_rotation_matrix_from_initial_and_image_vectors(a, b);
     EXPECT_LT(max_abs_diff(R, kintest::rot_z(M_PI / 3)), 1e-12);
-    EXPECT_EQ(max_abs_diff(old_basic_not_orth_get_rotation_matrix_from_initial_and_image_vectors(a, -a), Mat()), 0);
+    EXPECT_EQ(
+        max_abs_diff(old_basic_not_orth_get_rotation_matrix_from_initial_and_image_vectors(a, -a), Mat()), 0);
 }
 
 }  // namespace

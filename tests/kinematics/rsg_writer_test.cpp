@@ -24,14 +24,16 @@ namespace {
 using kintest::ScopedChdir;
 using kintest::TempDir;
 
-std::string read_text(const std::string& path) {
+std::string read_text(const std::string& path)
+{
     std::ifstream in(path, std::ios::binary);
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
 }
 
-std::vector<std::string> lines_of(const std::string& text) {
+std::vector<std::string> lines_of(const std::string& text)
+{
     std::vector<std::string> lines;
     std::istringstream in(text);
     std::string l;
@@ -45,7 +47,8 @@ struct BodyFile {
     std::map<std::string, double> value;
 };
 
-BodyFile read_body_file(const std::string& path) {
+BodyFile read_body_file(const std::string& path)
+{
     BodyFile b;
     for (const std::string& l : lines_of(read_text(path))) {
         if (l.empty() || l[0] == '#' || l[0] == ' ') continue;
@@ -67,7 +70,8 @@ struct NumberLine {
     bool side_factor;
 };
 
-std::vector<NumberLine> number_lines(const std::vector<std::string>& lines) {
+std::vector<NumberLine> number_lines(const std::vector<std::string>& lines)
+{
     // Three or six decimals: the fixed numbers of the joint block have others.
     static const std::regex plain(R"(^    \(def \$(\w+) +(-?[0-9]+\.(?:[0-9]{3}|[0-9]{6}))\)$)");
     static const std::regex sided(
@@ -81,7 +85,8 @@ std::vector<NumberLine> number_lines(const std::vector<std::string>& lines) {
     return found;
 }
 
-std::string printed(const char* format, double v) {
+std::string printed(const char* format, double v)
+{
     char buf[64];
     std::snprintf(buf, sizeof(buf), format, static_cast<float>(v));
     return buf;
@@ -90,7 +95,8 @@ std::string printed(const char* format, double v) {
 // The parentheses of the whole file close the one list opened after
 // "(RSG 0 1)", and every $variable is defined (a template parameter or a
 // def) before it is used.
-void expect_well_formed(const std::string& text, const std::string& what) {
+void expect_well_formed(const std::string& text, const std::string& what)
+{
     int depth = 0, closed_at_zero = 0;
     std::set<std::string> defined;
     std::istringstream in(text);
@@ -131,7 +137,8 @@ void expect_well_formed(const std::string& text, const std::string& what) {
 // each description file they write.
 class DescriptionFiles : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         NaoBase::reset();
         NaoBase().init("rsg_inputs/naobase_input.txt");
         ASSERT_EQ(left_leg.init("rsg_inputs/naoleg_input_left.txt"), 1);
@@ -150,7 +157,8 @@ protected:
         std::string header;  // how the file begins
         std::string open_failure, tail_failure;
     };
-    std::vector<Description> descriptions() {
+    std::vector<Description> descriptions()
+    {
         const std::string limb_header = "; -*- mode: lisp; -*-\n\n(RSG 0 1)\n(\n    ;\n    ;Template\n";
         const std::string leg_failures[] = {"NaoLeg wirte_file FAILED\n",
                                             "NaoLeg::write_end fopen data-rsg/naoleg_end_model.rsg FAILED\n"};
@@ -158,17 +166,17 @@ protected:
                                             "NaoArm::write_end fopen data-rsg/naoarm_end_model.rsg FAILED\n"};
         return {
             {"left leg", [this](const char* d) { left_leg.write_file(d); },
-             "rsg_inputs/naoleg_input_left.txt", "naoleg.rsg", "data-rsg/naoleg_end_model.rsg",
-             limb_header, leg_failures[0], leg_failures[1]},
+             "rsg_inputs/naoleg_input_left.txt", "naoleg.rsg", "data-rsg/naoleg_end_model.rsg", limb_header,
+             leg_failures[0], leg_failures[1]},
             {"right leg", [this](const char* d) { right_leg.write_file(d); },
-             "rsg_inputs/naoleg_input_right.txt", "naoleg.rsg", "data-rsg/naoleg_end_model.rsg",
-             limb_header, leg_failures[0], leg_failures[1]},
+             "rsg_inputs/naoleg_input_right.txt", "naoleg.rsg", "data-rsg/naoleg_end_model.rsg", limb_header,
+             leg_failures[0], leg_failures[1]},
             {"left arm", [this](const char* d) { left_arm.write_file(d); },
-             "rsg_inputs/naoarm_input_left.txt", "naoarm.rsg", "data-rsg/naoarm_end_model.rsg",
-             limb_header, arm_failures[0], arm_failures[1]},
+             "rsg_inputs/naoarm_input_left.txt", "naoarm.rsg", "data-rsg/naoarm_end_model.rsg", limb_header,
+             arm_failures[0], arm_failures[1]},
             {"right arm", [this](const char* d) { right_arm.write_file(d); },
-             "rsg_inputs/naoarm_input_right.txt", "naoarm.rsg", "data-rsg/naoarm_end_model.rsg",
-             limb_header, arm_failures[0], arm_failures[1]},
+             "rsg_inputs/naoarm_input_right.txt", "naoarm.rsg", "data-rsg/naoarm_end_model.rsg", limb_header,
+             arm_failures[0], arm_failures[1]},
             {"neck", [this](const char* d) { neck.write_file(d); }, "rsg_inputs/naoneck_input.txt",
              "naoneckhead.rsg", "data-rsg/naoneck_end_model.rsg",
              "; -*- mode: lisp; -*-\n\n(RSG 0 1)\n(\n    (templ  $Torso_X $Torso_Y $Torso_Z $loadObj\n",
@@ -185,9 +193,9 @@ protected:
 
 // Numbers with three decimals in the arm file; all others have six.
 const std::set<std::string> kThreeDecimals = {
-    "ShoulderRelTorso_X", "ShoulderRelTorso_Y", "ShoulderRelTorso_Z", "UpperarmRelShoulderY",
+    "ShoulderRelTorso_X",   "ShoulderRelTorso_Y", "ShoulderRelTorso_Z", "UpperarmRelShoulderY",
     "UpperarmRelShoulderZ", "ElbowRelUpperArm_X", "ElbowRelUpperArm_Y", "ElbowRelUpperArm_Z",
-    "LowerarmRelElbow_X", "LowerarmRelElbow_Y", "LowerarmRelElbow_Z"};
+    "LowerarmRelElbow_X",   "LowerarmRelElbow_Y", "LowerarmRelElbow_Z"};
 // The lateral offsets that $LRFactor signs.
 const std::set<std::string> kSided = {"Hip1RelTorso_X", "ShoulderRelTorso_X", "UpperarmRelShoulderX",
                                       "ElbowRelUpperArm_X"};
@@ -196,7 +204,8 @@ const std::set<std::string> kSided = {"Hip1RelTorso_X", "ShoulderRelTorso_X", "U
 // with its precision; lateral offsets as the right side's (positive for
 // a limb's outward offsets), the elbow's inward one as negative. The keys
 // come in the body file's order, each once.
-void expect_numbers(const std::string& text, const BodyFile& body, const std::string& what) {
+void expect_numbers(const std::string& text, const BodyFile& body, const std::string& what)
+{
     std::vector<NumberLine> found = number_lines(lines_of(text));
     std::vector<std::string> keys;
     for (const NumberLine& l : found) {
@@ -214,7 +223,8 @@ void expect_numbers(const std::string& text, const BodyFile& body, const std::st
     EXPECT_EQ(keys, body.keys) << what;
 }
 
-TEST_F(DescriptionFiles, EveryNumberOfTheBodyFileThenTheTail) {
+TEST_F(DescriptionFiles, EveryNumberOfTheBodyFileThenTheTail)
+{
     for (const Description& d : descriptions()) {
         d.write(out.path.c_str());
         const std::string text = written(d.output);
@@ -228,7 +238,8 @@ TEST_F(DescriptionFiles, EveryNumberOfTheBodyFileThenTheTail) {
     }
 }
 
-TEST_F(DescriptionFiles, BothLegsWriteTheSameFile) {
+TEST_F(DescriptionFiles, BothLegsWriteTheSameFile)
+{
     // The side comes from $LRFactor: the right leg's negative offset is
     // written as the left leg's positive one.
     ASSERT_LT(left_leg.Hip1RelTorso_X, 0);
@@ -240,27 +251,31 @@ TEST_F(DescriptionFiles, BothLegsWriteTheSameFile) {
     EXPECT_NE(left.find("    (def $Hip1RelTorso_X (eval $LRFactor * 0.055000))\n"), std::string::npos);
 }
 
-TEST_F(DescriptionFiles, ArmOffsetsAndTheJointBlocksBareLine) {
+TEST_F(DescriptionFiles, ArmOffsetsAndTheJointBlocksBareLine)
+{
     for (NaoArm* arm : {&left_arm, &right_arm}) {
         arm->write_file(out.path.c_str());
         const std::string text = written("naoarm.rsg");
         // The elbow's offset inwards, whatever the file's sign; the upper
         // arm's with six decimals.
         EXPECT_NE(text.find("    (def $ElbowRelUpperArm_X (eval $LRFactor * -0.010))\n"), std::string::npos);
-        EXPECT_NE(text.find("    (def $UpperarmRelShoulderX (eval $LRFactor * 0.010000))\n"), std::string::npos);
+        EXPECT_NE(text.find("    (def $UpperarmRelShoulderX (eval $LRFactor * 0.010000))\n"),
+                  std::string::npos);
         // The group after $aj4_min ends with a bare line break.
         std::vector<std::string> lines = lines_of(text);
         size_t i = 0;
         while (i < lines.size() && lines[i].find("(def $aj4_min ") == std::string::npos) ++i;
         ASSERT_LT(i + 1, lines.size());
         EXPECT_EQ(lines[i + 1], "");
-        EXPECT_EQ(lines[i - 1], "    (def $aj4_min_c2        (eval (eval $right_aj4_min - $left_aj4_min) * 0.5))");
+        EXPECT_EQ(lines[i - 1],
+                  "    (def $aj4_min_c2        (eval (eval $right_aj4_min - $left_aj4_min) * 0.5))");
     }
 }
 
 // The description of a heterogeneous type carries the dimensions of the
 // type's walk parameter file.
-TEST_F(DescriptionFiles, TypeDimensionsComeFromTheWalkFile) {
+TEST_F(DescriptionFiles, TypeDimensionsComeFromTheWalkFile)
+{
     NaoParam p;
     p.init("./", 3, 0);
     const BodyFile walk = read_body_file("walk_inputs/NAO-DE2014-3.txt");
@@ -275,7 +290,8 @@ TEST_F(DescriptionFiles, TypeDimensionsComeFromTheWalkFile) {
     EXPECT_EQ(got["ElbowRelUpperArm_Y"], printed("%.3f", walk.value.at("ElbowRelUpperArm_Y")));
 }
 
-TEST_F(DescriptionFiles, UnwritableFileIsReportedAndNothingWritten) {
+TEST_F(DescriptionFiles, UnwritableFileIsReportedAndNothingWritten)
+{
     const std::string missing = out.path + "no/such/folder/";
     for (const Description& d : descriptions()) {
         ::testing::internal::CaptureStderr();
@@ -285,7 +301,8 @@ TEST_F(DescriptionFiles, UnwritableFileIsReportedAndNothingWritten) {
     }
 }
 
-TEST_F(DescriptionFiles, WithoutTheTailTheFileHoldsTheGeneratedBlocks) {
+TEST_F(DescriptionFiles, WithoutTheTailTheFileHoldsTheGeneratedBlocks)
+{
     for (const Description& d : descriptions()) {
         // The complete file first, from the source root.
         d.write(out.path.c_str());
@@ -297,27 +314,42 @@ TEST_F(DescriptionFiles, WithoutTheTailTheFileHoldsTheGeneratedBlocks) {
         ::testing::internal::CaptureStderr();
         d.write(elsewhere.path.c_str());
         EXPECT_EQ(::testing::internal::GetCapturedStderr(), d.tail_failure) << d.what;
-        EXPECT_EQ(read_text(elsewhere.path + d.output), full.substr(0, full.size() - tail.size()))
-            << d.what;
+        EXPECT_EQ(read_text(elsewhere.path + d.output), full.substr(0, full.size() - tail.size())) << d.what;
     }
 }
 
 // The torso's description: the top-level file of the heterogeneous Nao.
-TEST_F(DescriptionFiles, TorsoFileThenItsTail) {
+TEST_F(DescriptionFiles, TorsoFileThenItsTail)
+{
     NaoBase::write_base_file(out.path.c_str());
     const std::string text = written("nao_hetero.rsg");
     const BodyFile body = read_body_file("rsg_inputs/naobase_input.txt");
     // The body file's Torso_X/Y/Z are written as the initial position.
     const std::string head =
-        "; -*- mode: lisp; -*-\n\n;\n; nao robot description file.\n;\n\n(RSG 0 1)\n(\n\n(templ $type)\n    \n"
+        "; -*- mode: lisp; -*-\n\n;\n; nao robot description file.\n;\n\n(RSG 0 1)\n(\n\n(templ $type)\n    "
+        "\n"
         ";\n; The torso parameters\n;\n\n"
-        "(def $TorsoLength  " + printed("%f", body.value.at("TorsoLength")) + ")\n"
-        "(def $TorsoWidth   " + printed("%f", body.value.at("TorsoWidth")) + ")\n"
-        "(def $TorsoHeight  " + printed("%f", body.value.at("TorsoHeight")) + ")\n"
-        "(def $TorsoMass    " + printed("%f", body.value.at("TorsoMass")) + ")\n\n"
-        "(def $TorsoInitX  " + printed("%f", body.value.at("Torso_X")) + ")\n"
-        "(def $TorsoInitY  " + printed("%f", body.value.at("Torso_Y")) + ")\n"
-        "(def $TorsoInitZ  " + printed("%f", body.value.at("Torso_Z")) + ")\n\n"
+        "(def $TorsoLength  " +
+        printed("%f", body.value.at("TorsoLength")) +
+        ")\n"
+        "(def $TorsoWidth   " +
+        printed("%f", body.value.at("TorsoWidth")) +
+        ")\n"
+        "(def $TorsoHeight  " +
+        printed("%f", body.value.at("TorsoHeight")) +
+        ")\n"
+        "(def $TorsoMass    " +
+        printed("%f", body.value.at("TorsoMass")) +
+        ")\n\n"
+        "(def $TorsoInitX  " +
+        printed("%f", body.value.at("Torso_X")) +
+        ")\n"
+        "(def $TorsoInitY  " +
+        printed("%f", body.value.at("Torso_Y")) +
+        ")\n"
+        "(def $TorsoInitZ  " +
+        printed("%f", body.value.at("Torso_Z")) +
+        ")\n\n"
         "(def $loadObj (eval Nao.UseTexture))\n\n";
     EXPECT_EQ(text, head + read_text("data-rsg/naobase_end_model.rsg"));
     expect_well_formed(text, "torso");
@@ -331,15 +363,18 @@ TEST_F(DescriptionFiles, TorsoFileThenItsTail) {
     EXPECT_EQ(read_text(elsewhere.path + "nao_hetero.rsg"), head);
 }
 
-TEST_F(DescriptionFiles, WholeRobotWritesItsFourFilesEachFailureOnItsOwn) {
+TEST_F(DescriptionFiles, WholeRobotWritesItsFourFilesEachFailureOnItsOwn)
+{
     NaoParam p;
     ::testing::internal::CaptureStderr();
     p.init("./", 0, 0);
     ::testing::internal::GetCapturedStderr();
     p.write_rsg_files(out.path.c_str());
     std::set<std::string> files;
-    for (const auto& e : std::filesystem::directory_iterator(out.path)) files.insert(e.path().filename().string());
-    EXPECT_EQ(files, (std::set<std::string>{"nao_hetero.rsg", "naoleg.rsg", "naoarm.rsg", "naoneckhead.rsg"}));
+    for (const auto& e : std::filesystem::directory_iterator(out.path))
+        files.insert(e.path().filename().string());
+    EXPECT_EQ(files,
+              (std::set<std::string>{"nao_hetero.rsg", "naoleg.rsg", "naoarm.rsg", "naoneckhead.rsg"}));
     // Only the left limbs: their files serve both sides.
     const std::string leg = written("naoleg.rsg");
     left_leg.write_file(out.path.c_str());

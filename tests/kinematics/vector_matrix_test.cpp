@@ -11,7 +11,8 @@ namespace {
 
 const double kCount[9] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
 
-TEST(Vector, ConstructionCopyAndAssignmentAreDeep) {
+TEST(Vector, ConstructionCopyAndAssignmentAreDeep)
+{
     Vec a(1, 2, 3);
     Vec b(a);
     EXPECT_NE(a.v, b.v);
@@ -28,14 +29,16 @@ TEST(Vector, ConstructionCopyAndAssignmentAreDeep) {
     EXPECT_EQ(c[2], 3);
 }
 
-TEST(Vector, DestroyTwiceIsHarmless) {
+TEST(Vector, DestroyTwiceIsHarmless)
+{
     Vec a(1, 2, 3);
     a.destroy();
     EXPECT_EQ(a.v, nullptr);
     a.destroy();  // and the destructor a third time
 }
 
-TEST(Vector, NormDotAndCross) {
+TEST(Vector, NormDotAndCross)
+{
     EXPECT_DOUBLE_EQ(Vec(0, 0, 0).norm(), 0);
     EXPECT_DOUBLE_EQ(Vec(3, 4, 12).norm(), 13);
     EXPECT_DOUBLE_EQ(Vec(1, 2, 3) * Vec(4, -5, 6), 4 - 10 + 18);
@@ -55,21 +58,26 @@ TEST(Vector, NormDotAndCross) {
     EXPECT_NEAR(a.crossprod(b) * b, 0, 1e-14);
 }
 
-TEST(Vector, ArithmeticOperators) {
+TEST(Vector, ArithmeticOperators)
+{
     const Vec a(1, 2, 3), b(0.5, -1, 4);
     struct Case {
         const char* what;
         Vec got;
         Vec want;
     } cases[] = {
-        {"a + b", a + b, Vec(1.5, 1, 7)},     {"a - b", a - b, Vec(0.5, 3, -1)},
-        {"-a", -a, Vec(-1, -2, -3)},          {"a * 2", a * 2, Vec(2, 4, 6)},
-        {"0.5 * a", 0.5 * a, Vec(0.5, 1, 1.5)}, {"scalmult", scalmult(b, -2.0), Vec(-1, 2, -8)},
+        {"a + b", a + b, Vec(1.5, 1, 7)},
+        {"a - b", a - b, Vec(0.5, 3, -1)},
+        {"-a", -a, Vec(-1, -2, -3)},
+        {"a * 2", a * 2, Vec(2, 4, 6)},
+        {"0.5 * a", 0.5 * a, Vec(0.5, 1, 1.5)},
+        {"scalmult", scalmult(b, -2.0), Vec(-1, 2, -8)},
     };
     for (const Case& c : cases) EXPECT_EQ(kintest::max_abs_diff(c.got, c.want), 0) << c.what;
 }
 
-TEST(Matrix, DefaultIsIdentityAndArrayIsRowByRow) {
+TEST(Matrix, DefaultIsIdentityAndArrayIsRowByRow)
+{
     const Mat I;
     for (int i = 0; i < 3; i++)
         for (int j = 0; j < 3; j++) EXPECT_EQ(I[i][j], i == j ? 1 : 0);
@@ -83,7 +91,8 @@ TEST(Matrix, DefaultIsIdentityAndArrayIsRowByRow) {
     EXPECT_EQ(kintest::max_abs_diff(transpose(I), I), 0);
 }
 
-TEST(Matrix, CopyAndAssignmentAreDeepAndSelfAssignmentSafe) {
+TEST(Matrix, CopyAndAssignmentAreDeepAndSelfAssignmentSafe)
+{
     Mat A(kCount);
     Mat B(A);
     EXPECT_NE(A.m, B.m);
@@ -97,14 +106,16 @@ TEST(Matrix, CopyAndAssignmentAreDeepAndSelfAssignmentSafe) {
     EXPECT_EQ(A.row[2], A.m + 6);
 }
 
-TEST(Matrix, DestroyTwiceDoesNotDoubleFree) {
+TEST(Matrix, DestroyTwiceDoesNotDoubleFree)
+{
     Mat A(kCount);
     A.destroy();
     EXPECT_EQ(A.m, nullptr);
     A.destroy();  // and the destructor a third time; ASan or glibc would abort on a double free
 }
 
-TEST(Matrix, ProductsAgainstHandComputedValues) {
+TEST(Matrix, ProductsAgainstHandComputedValues)
+{
     const Mat A(kCount);
     const double bv[9] = {0, 1, 0, -1, 0, 0, 0, 0, 2};
     const Mat B(bv);
@@ -126,7 +137,8 @@ TEST(Matrix, ProductsAgainstHandComputedValues) {
     EXPECT_EQ(kintest::max_abs_diff(0.5 * A, Mat(half)), 0);
 }
 
-TEST(Matrix, RotationTimesItsTransposeIsIdentity) {
+TEST(Matrix, RotationTimesItsTransposeIsIdentity)
+{
     const Mat R = kintest::rot_z(0.3) * kintest::rot_y(-1.1) * kintest::rot_x(2.0);
     EXPECT_LT(kintest::max_abs_diff(R * transpose(R), Mat()), 1e-15);
     // (AB)^T = B^T A^T

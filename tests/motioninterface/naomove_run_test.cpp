@@ -55,8 +55,7 @@ protected:
     // Cycles until the walk engine is driven.
     void until_walking()
     {
-        for (int i = 0; i < 100 && !move->walking; ++i)
-            cycle();
+        for (int i = 0; i < 100 && !move->walking; ++i) cycle();
         ASSERT_TRUE(move->walking);
     }
 };
@@ -93,11 +92,14 @@ TEST_F(RunNaoMoveTest, SideIsClippedForEightRequestsAfterEveryStartOrChange)
         const char* name;
         std::vector<double> asked, sent;
     } cases[] = {
-        {"steady side", {0.8, 0.8, 0.8, 0.8, 0.8, 0.8, 0.8, 0.8, 0.8, 0.8},
+        {"steady side",
+         {0.8, 0.8, 0.8, 0.8, 0.8, 0.8, 0.8, 0.8, 0.8, 0.8},
          {c, c, c, c, c, c, c, c, 0.8, 0.8}},
-        {"reversal restarts", {0.8, 0.8, 0.8, 0.8, 0.8, 0.8, 0.8, 0.8, 0.8, -0.8, -0.8, -0.8, -0.8, -0.8, -0.8, -0.8, -0.8, -0.8},
+        {"reversal restarts",
+         {0.8, 0.8, 0.8, 0.8, 0.8, 0.8, 0.8, 0.8, 0.8, -0.8, -0.8, -0.8, -0.8, -0.8, -0.8, -0.8, -0.8, -0.8},
          {c, c, c, c, c, c, c, c, 0.8, -c, -c, -c, -c, -c, -c, -c, -c, -0.8}},
-        {"back to zero restarts", {0.8, 0.8, 0.8, 0.8, 0.8, 0.8, 0.8, 0.8, 0.8, 0.0, 0.8, 0.8, 0.8, 0.8, 0.8, 0.8, 0.8, 0.8},
+        {"back to zero restarts",
+         {0.8, 0.8, 0.8, 0.8, 0.8, 0.8, 0.8, 0.8, 0.8, 0.0, 0.8, 0.8, 0.8, 0.8, 0.8, 0.8, 0.8, 0.8},
          {c, c, c, c, c, c, c, c, 0.8, 0.0, c, c, c, c, c, c, c, 0.8}},
         {"inside the clip", {0.3, -0.2}, {0.3, -0.2}},
     };
@@ -148,8 +150,7 @@ TEST_F(RunNaoMoveTest, ZeroRotationIsReportedAndNotPassedOn)
     EXPECT_EQ(move->rot_angle, 0.0);  // no tiny replacement turn
     EXPECT_EQ(move->walk_engine->stopped, 1);
     // The rotation closes when the walk reports that nothing runs.
-    for (int i = 0; i < 100 && move->rot; ++i)
-        cycle();
+    for (int i = 0; i < 100 && move->rot; ++i) cycle();
     EXPECT_FALSE(move->rot);
 }
 
@@ -186,12 +187,11 @@ TEST_F(RunNaoMoveTest, SetOdoWrapsEveryTurnAndRestartsTheOdometry)
 {
     ASSERT_TRUE(move->new_trans2013(0.3, 0.0));
     until_walking();
-    for (int i = 0; i < 60; ++i)
-        cycle();
+    for (int i = 0; i < 60; ++i) cycle();
     const struct {
         double theta, wrapped;
-    } cases[] = {{0.5, 0.5}, {7.5, 7.5 - 2 * M_PI}, {20.0, 20.0 - 6 * M_PI}, {-10.0, -10.0 + 4 * M_PI},
-                 {-3.0, -3.0}};
+    } cases[] = {
+        {0.5, 0.5}, {7.5, 7.5 - 2 * M_PI}, {20.0, 20.0 - 6 * M_PI}, {-10.0, -10.0 + 4 * M_PI}, {-3.0, -3.0}};
     for (const auto& c : cases) {
         move->set_odo(1.0, -2.0, c.theta);
         EXPECT_EQ(move->odo_x, 1.0);

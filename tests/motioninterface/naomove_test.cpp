@@ -63,8 +63,7 @@ std::vector<Command> speed_commands(const std::string& text)
 std::vector<std::string> names_of(const std::vector<Command>& cmds)
 {
     std::vector<std::string> names;
-    for (const Command& c : cmds)
-        names.push_back(c.name);
+    for (const Command& c : cmds) names.push_back(c.name);
     return names;
 }
 
@@ -127,8 +126,7 @@ protected:
     {
         move->new_trans2013(fwd, side);
         std::string s;
-        for (int i = 0; i < kStandPoseCycles + 2 && !move->walking; ++i)
-            s = cycle();
+        for (int i = 0; i < kStandPoseCycles + 2 && !move->walking; ++i) s = cycle();
         EXPECT_TRUE(move->walking);
         return s;
     }
@@ -145,8 +143,7 @@ protected:
         std::vector<std::pair<std::string, double>> out;
         std::string name;
         double v;
-        while (hs >> name && vs >> v)
-            out.push_back({name, v});
+        while (hs >> name && vs >> v) out.push_back({name, v});
         return out;
     }
 };
@@ -220,8 +217,7 @@ TEST_F(NaoMoveTest, TranslationFromStandingRunsItsStages)
     // The last interpolation cycle commands the file's pose itself; the
     // joints read 0, so each speed is the target over the gain of 4.
     for (const auto& [perceptor, value] : stand_pose_targets()) {
-        if (perceptor == "hj1" || perceptor == "hj2")
-            continue;
+        if (perceptor == "hj1" || perceptor == "hj2") continue;
         NaoParse::JointID j = parse.mJointIDMap.at(perceptor);
         double target = NaoParse::inverted_joint[j] ? -value : value;
         bool found = false;
@@ -267,8 +263,7 @@ TEST_F(NaoMoveTest, WalkStartsFromTheStandPoseWithoutJerk)
     std::string first = start_walking(0.3, 0);
     std::vector<Command> cmds = speed_commands(first);
     ASSERT_EQ(names_of(cmds), kLegOrder);
-    for (const Command& c : cmds)
-        EXPECT_LT(std::fabs(c.speed), 1.0) << c.name;
+    for (const Command& c : cmds) EXPECT_LT(std::fabs(c.speed), 1.0) << c.name;
 }
 
 TEST_F(NaoMoveTest, RequestsWhileStandingHoldUntilTheMotionRuns)
@@ -328,8 +323,7 @@ TEST_F(NaoMoveTest, KickFromStandingPlaysAndResetsTheWalk)
     while ((s = cycle()) != kClear && kick_cycles < 5000) {
         std::vector<Command> cmds = speed_commands(s);
         ASSERT_EQ(names_of(cmds), kLegOrder) << "kick cycle " << kick_cycles;
-        for (const Command& c : cmds)
-            EXPECT_TRUE(std::isfinite(c.speed));
+        for (const Command& c : cmds) EXPECT_TRUE(std::isfinite(c.speed));
         ++kick_cycles;
     }
     // The generic kick lasts about 2.8 s: 280 samples at 0.01 s.
@@ -348,8 +342,7 @@ TEST_F(NaoMoveTest, KickFromStandingPlaysAndResetsTheWalk)
 TEST_F(NaoMoveTest, UnknownKickTypeEndsAtItsFirstDrivingCycle)
 {
     move->new_kick2012(static_cast<NaoMove::eKick>(5));
-    for (int c = 1; c <= kStandPoseCycles; ++c)
-        cycle();
+    for (int c = 1; c <= kStandPoseCycles; ++c) cycle();
     EXPECT_EQ(cycle(), kClear);  // the clearing stage
     EXPECT_EQ(cycle(), kClear);  // first driving cycle: nothing to play
     EXPECT_TRUE(move->kick_done);
@@ -420,8 +413,9 @@ TEST_F(NaoMoveTest, DebugReportsTheRotationRequestAndEachDrivingCycle)
     std::string err = testing::internal::GetCapturedStderr();
     const int c = move->cycle_count;
     char expected[128];
-    std::snprintf(expected, sizeof expected, "%d naowalk_init_walk_rotate 0.500000 -0.020000\n%d checkwalk 0.000000 0.000000\n",
-                  c - 3, c);
+    std::snprintf(expected, sizeof expected,
+                  "%d naowalk_init_walk_rotate 0.500000 -0.020000\n%d checkwalk 0.000000 0.000000\n", c - 3,
+                  c);
     EXPECT_EQ(err, expected);
 }
 
@@ -432,8 +426,7 @@ TEST_F(NaoMoveTest, ZeroTranslationIsReportedAndClosesAtOnce)
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "init_walk_translate 0.000000 0.000000 ERROR\n");
     EXPECT_TRUE(move->trans);
     EXPECT_EQ(move->walk_engine->stopped, 1);
-    for (int c = 1; c <= kStandPoseCycles; ++c)
-        cycle();
+    for (int c = 1; c <= kStandPoseCycles; ++c) cycle();
     EXPECT_EQ(cycle(), kClear);
     EXPECT_EQ(cycle(), kClear);  // the engine has no walk
     EXPECT_EQ(cycle(), "");
@@ -496,8 +489,7 @@ void follow_commands(const std::vector<Command>& cmds)
     const double top_speed = 351.77 * M_PI / 180.0;
     for (const Command& c : cmds) {
         for (int id = 2; id < NaoParse::NB_JOINTS; ++id) {
-            if (c.name != NaoParse::joint_to_str[id])
-                continue;
+            if (c.name != NaoParse::joint_to_str[id]) continue;
             NaoParse::JointID j = static_cast<NaoParse::JointID>(id);
             double speed = std::max(-top_speed, std::min(top_speed, c.speed));
             double deg = NaoParse::GetJointAngleDeg(j) + speed * 0.01 * 180.0 / M_PI;
@@ -508,11 +500,11 @@ void follow_commands(const std::vector<Command>& cmds)
 
 // The commanded angles (degrees) of one stand-up call, from its speeds and
 // the angles read before it.
-std::vector<double> commanded_angles(const std::vector<Command>& cmds, const std::vector<double>& read, double divisor)
+std::vector<double> commanded_angles(const std::vector<Command>& cmds, const std::vector<double>& read,
+                                     double divisor)
 {
     std::vector<double> q;
-    for (size_t i = 0; i < cmds.size(); ++i)
-        q.push_back(read[i] + cmds[i].speed * divisor);
+    for (size_t i = 0; i < cmds.size(); ++i) q.push_back(read[i] + cmds[i].speed * divisor);
     return q;
 }
 
@@ -619,8 +611,7 @@ TEST_F(NaoMoveTest, StandUpSpeedsUseTheirDivisors)
         *c.flag = true;
         auto sample = [&] { return *c.sample; };
         const int total = c.total;
-        for (int i = 0; i < 2000 && sample() < total - 4; ++i)
-            cycle();
+        for (int i = 0; i < 2000 && sample() < total - 4; ++i) cycle();
         ASSERT_EQ(sample(), total - 4);
         std::vector<Command> before = speed_commands(cycle());
         for (int id = 2; id < NaoParse::NB_JOINTS; ++id) {
@@ -632,8 +623,7 @@ TEST_F(NaoMoveTest, StandUpSpeedsUseTheirDivisors)
         ASSERT_EQ(names_of(after), names_of(before));
         for (size_t i = 0; i < before.size(); ++i)
             EXPECT_NEAR(after[i].speed - before[i].speed, -3.0 / c.divisor, 0.0101) << before[i].name;
-        while (NaoParse::fall_down_detected)
-            cycle();
+        while (NaoParse::fall_down_detected) cycle();
     }
 }
 
@@ -643,24 +633,20 @@ TEST_F(NaoMoveTest, StandUpSpeedsUseTheirDivisors)
 TEST_F(NaoMoveTest, FallDuringTheStandPoseInterpolationRestartsIt)
 {
     move->new_trans2013(0.3, 0);
-    for (int c = 0; c < 10; ++c)
-        cycle();
+    for (int c = 0; c < 10; ++c) cycle();
     NaoParse::fall_down_detected = true;
     NaoParse::back_fall_down_detected = true;
-    for (int c = 0; c < 5000 && NaoParse::fall_down_detected; ++c)
-        cycle();
+    for (int c = 0; c < 5000 && NaoParse::fall_down_detected; ++c) cycle();
     ASSERT_FALSE(NaoParse::fall_down_detected);
     ASSERT_TRUE(move->trans);
     ASSERT_FALSE(move->walking);
 
     // Standing up left every joint somewhere else: a restarted interpolation
     // sets its first set-point at the angles read, so it commands no speed.
-    for (int id = 2; id < NaoParse::NB_JOINTS; ++id)
-        set_angle(static_cast<NaoParse::JointID>(id), 7.5);
+    for (int id = 2; id < NaoParse::NB_JOINTS; ++id) set_angle(static_cast<NaoParse::JointID>(id), 7.5);
     std::vector<Command> first = speed_commands(cycle());
     ASSERT_EQ(names_of(first), kStandPoseOrder);
-    for (const Command& c : first)
-        EXPECT_EQ(c.speed, 0.0) << c.name;
+    for (const Command& c : first) EXPECT_EQ(c.speed, 0.0) << c.name;
     for (int c = 2; c <= kStandPoseCycles; ++c)
         ASSERT_EQ(names_of(speed_commands(cycle())), kStandPoseOrder) << "cycle " << c;
     EXPECT_EQ(cycle(), kClear);
@@ -679,28 +665,23 @@ TEST_F(NaoMoveTest, KickAndStandUpCommandsMatchTheSimulatorSenses)
     for (NaoMove::eKick k : {NaoMove::KICK_LEFT, NaoMove::KICK_RIGHT}) {
         SCOPED_TRACE(k);
         move->new_kick2012(k);
-        for (int c = 1; c <= kStandPoseCycles; ++c)
-            cycle();
+        for (int c = 1; c <= kStandPoseCycles; ++c) cycle();
         ASSERT_EQ(cycle(), kClear);
         std::vector<Command> first = speed_commands(cycle());
         ASSERT_EQ(names_of(first), kLegOrder);
-        for (const Command& c : first)
-            EXPECT_LT(std::fabs(c.speed), 1.0) << c.name;
-        while (move->kick)
-            cycle();
+        for (const Command& c : first) EXPECT_LT(std::fabs(c.speed), 1.0) << c.name;
+        while (move->kick) cycle();
     }
 
     NaoParse::fall_down_detected = true;
     NaoParse::front_fall_down_detected = true;
     std::string last, s;
     for (int c = 0; c < 5000 && ((s = cycle()) != kClear || last.empty()); ++c) {
-        if (s != kClear)
-            last = s;
+        if (s != kClear) last = s;
     }
     std::vector<Command> end = speed_commands(last);
     ASSERT_EQ(names_of(end), concat(kLegOrder, kArmOrder));
-    for (const Command& c : end)
-        EXPECT_LT(std::fabs(c.speed), 0.05) << c.name;
+    for (const Command& c : end) EXPECT_LT(std::fabs(c.speed), 0.05) << c.name;
 }
 
 TEST_F(NaoMoveTest, FallWithoutDirectionFallsThrough)
@@ -754,8 +735,7 @@ TEST_F(NaoMoveTest, OdometryAnchoredAtAPoseAdvancesAlongItsHeading)
     EXPECT_NEAR(th, M_PI / 2, 1e-12);
 
     start_walking(0.5, 0);
-    while (move->trans)
-        cycle();
+    while (move->trans) cycle();
     // Where the feet stand now, in the frame of the walk start (they started
     // at x = 0, side by side about y = 0).
     walk* w = move->walk_engine;
@@ -774,7 +754,7 @@ TEST_F(NaoMoveTest, OdometryTurnsTheWalkedDisplacementIntoTheAnchorFrame)
     struct Case {
         double anchor_x, anchor_y, anchor_theta;  // global pose at the anchoring
         double walked_x, walked_y, walked_theta;  // walk odometry since then
-        double x, y, theta;                        // expected global pose
+        double x, y, theta;                       // expected global pose
     };
     const Case cases[] = {
         {1, 2, M_PI / 2, 0.5, 0, 0, 1, 2.5, M_PI / 2},
@@ -801,8 +781,7 @@ TEST_F(NaoMoveTest, OdometryFollowsATurn)
 {
     move->set_odo_global(0.0, 0.0, 0.3);
     move->new_rot2013(M_PI / 2, -0.01);
-    for (int i = 0; i < 5000 && move->rot; ++i)
-        cycle();
+    for (int i = 0; i < 5000 && move->rot; ++i) cycle();
     double x, y, th;
     move->get_odo_global(x, y, th);
     EXPECT_NEAR(th, 0.3 + M_PI / 2, 0.05);
@@ -813,8 +792,7 @@ TEST_F(NaoMoveTest, OdometryFollowsATurn)
 TEST_F(NaoMoveTest, AnchoringTwiceKeepsTheLastAnchor)
 {
     start_walking(0.3, 0);
-    for (int i = 0; i < 40; ++i)
-        cycle();
+    for (int i = 0; i < 40; ++i) cycle();
     move->set_odo_global(4.0, -1.0, -0.5);
     move->set_odo_global(-3.0, 2.5, 1.25);
     double x, y, th;
@@ -828,8 +806,7 @@ TEST_F(NaoMoveTest, KickClearsTheAnchor)
 {
     move->set_odo_global(4.0, -1.0, -0.5);
     move->new_kick2012(NaoMove::KICK_LEFT);
-    while (move->kick)
-        cycle();
+    while (move->kick) cycle();
     double x, y, th;
     move->get_odo_global(x, y, th);
     EXPECT_NEAR(x, 0.0, 1e-12);
@@ -848,13 +825,11 @@ TEST_F(NaoMoveTest, TranslationTakenOverIsReportedFinishedOnlyOnceWalked)
     // still be walked before the end is reported.
     const walk& w = *move->walk_engine;
     start_walking(0.14, 0.067);
-    for (int i = 0; i < 500 && !(w.k > w.nbp[1] + 3); ++i)
-        cycle();
+    for (int i = 0; i < 500 && !(w.k > w.nbp[1] + 3); ++i) cycle();
     ASSERT_TRUE(move->walking);
     const double x0 = w.odo_walk_x;
     ASSERT_TRUE(move->new_trans2013(0.371, 0.027));
-    for (int i = 0; i < 2000 && !(!move->trans && move->stop_trans); ++i)
-        cycle();
+    for (int i = 0; i < 2000 && !(!move->trans && move->stop_trans); ++i) cycle();
     ASSERT_FALSE(move->trans);
     EXPECT_GT(w.odo_walk_x - x0, 0.3);
 }

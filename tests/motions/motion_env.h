@@ -14,24 +14,25 @@
 // relative to it, and tests run in parallel. A test may add lines of its own
 // to the walk parameter file of type 0 (then walk_inputs/ is a private copy).
 class MotionScratchDir {
- public:
-  explicit MotionScratchDir(const std::string& extra_walk_lines = "") {
-    namespace fs = std::filesystem;
-    if (!dir_.ok()) std::abort();
-    if (!extra_walk_lines.empty()) {
-      const fs::path walk = dir_.path() / "walk_inputs";
-      fs::remove(walk);
-      fs::copy(fs::path(BREVANE_SOURCE_DIR) / "walk_inputs", walk, fs::copy_options::recursive);
-      std::ofstream(walk / "NAO-DE2014-0.txt", std::ios::app) << "\n" << extra_walk_lines << "\n";
+public:
+    explicit MotionScratchDir(const std::string& extra_walk_lines = "")
+    {
+        namespace fs = std::filesystem;
+        if (!dir_.ok()) std::abort();
+        if (!extra_walk_lines.empty()) {
+            const fs::path walk = dir_.path() / "walk_inputs";
+            fs::remove(walk);
+            fs::copy(fs::path(BREVANE_SOURCE_DIR) / "walk_inputs", walk, fs::copy_options::recursive);
+            std::ofstream(walk / "NAO-DE2014-0.txt", std::ios::app) << "\n" << extra_walk_lines << "\n";
+        }
+        in_dir_.reset(new InWorkDir(dir_.path()));
     }
-    in_dir_.reset(new InWorkDir(dir_.path()));
-  }
 
-  std::string path() const { return dir_.path().string(); }
+    std::string path() const { return dir_.path().string(); }
 
- private:
-  ScratchWorkDir dir_;
-  std::unique_ptr<InWorkDir> in_dir_;
+private:
+    ScratchWorkDir dir_;
+    std::unique_ptr<InWorkDir> in_dir_;
 };
 
 #endif

@@ -20,7 +20,8 @@ namespace {
 double num(const std::string& s) { return std::strtod(s.c_str(), nullptr); }
 
 // The text of the vision predicate, or "" (found by counting parentheses).
-std::string see_text(const std::string& msg) {
+std::string see_text(const std::string& msg)
+{
     std::string::size_type b = msg.find("(See ");
     if (b == std::string::npos) return "";
     int depth = 0;
@@ -38,8 +39,10 @@ struct ExpectedPlayer {
 };
 
 // Players with both lower arms in view, in message order.
-std::vector<ExpectedPlayer> players_in(const std::string& see) {
-    static const std::regex player(R"(\(P \(team ([^() ]+)\) \(id ([0-9]+)\)((?: \([a-z]+ \(pol [^()]*\)\))*)\))");
+std::vector<ExpectedPlayer> players_in(const std::string& see)
+{
+    static const std::regex player(
+        R"(\(P \(team ([^() ]+)\) \(id ([0-9]+)\)((?: \([a-z]+ \(pol [^()]*\)\))*)\))");
     static const std::regex arm(R"(\((rlowerarm|llowerarm) \(pol (\S+) (\S+) (\S+)\)\))");
     std::vector<ExpectedPlayer> out;
     for (std::sregex_iterator it(see.begin(), see.end(), player), end; it != end; ++it) {
@@ -63,12 +66,12 @@ std::vector<ExpectedPlayer> players_in(const std::string& see) {
 struct CaptureCase {
     const char* file;
     int lines;
-    int unum;         // from the one game state that carries it, -1 when none does
+    int unum;  // from the one game state that carries it, -1 when none does
     int side;
     int first_mode;
     int last_mode;
-    bool falls;       // lies on its back by the end
-    bool sees_itself; // its own lower arms appear as a player with its number
+    bool falls;        // lies on its back by the end
+    bool sees_itself;  // its own lower arms appear as a player with its number
 };
 
 void PrintTo(const CaptureCase& c, std::ostream* os) { *os << c.file; }
@@ -78,7 +81,8 @@ protected:
     void SetUp() override { NaoParse::reset_static_state(); }
 };
 
-TEST_P(Capture, EveryMessageGivesASensibleRecord) {
+TEST_P(Capture, EveryMessageGivesASensibleRecord)
+{
     const CaptureCase& c = GetParam();
     const std::vector<std::string> lines = read_data_lines(std::string("capture/") + c.file);
     ASSERT_EQ(static_cast<int>(lines.size()), c.lines);
@@ -92,7 +96,8 @@ TEST_P(Capture, EveryMessageGivesASensibleRecord) {
     static const std::regex object(R"(\((B|F1L|F2L|F1R|F2R|G1L|G2L|G1R|G2R) \(pol (\S+) (\S+) (\S+)\)\))");
     static const std::regex line(R"(\(L \(pol (\S+) (\S+) (\S+)\) \(pol (\S+) (\S+) (\S+)\)\))");
     static const std::regex time_mode(R"(\(t ([0-9.]+)\) \(pm (\w+)\))");
-    static const std::map<std::string, int> modes = {{"BeforeKickOff", 0}, {"KickOff_Left", 1}, {"PlayOn", 3}};
+    static const std::map<std::string, int> modes = {
+        {"BeforeKickOff", 0}, {"KickOff_Left", 1}, {"PlayOn", 3}};
 
     double last_time = -1.0;
     bool saw_itself = false;
@@ -134,7 +139,8 @@ TEST_P(Capture, EveryMessageGivesASensibleRecord) {
         const std::string see = see_text(msg);
         EXPECT_EQ(!see.empty(), i % 3 == 0);
         if (see.empty()) {
-            for (int k = 0; k < NaoParse::NB_VISION_OBJECTS; ++k) EXPECT_EQ(p.nv.seen[k], before.seen[k]) << k;
+            for (int k = 0; k < NaoParse::NB_VISION_OBJECTS; ++k)
+                EXPECT_EQ(p.nv.seen[k], before.seen[k]) << k;
             EXPECT_EQ(p.nv.nb_player, before.nb_player);
             EXPECT_EQ(p.nv.nb_line, before.nb_line);
         } else {
@@ -142,8 +148,7 @@ TEST_P(Capture, EveryMessageGivesASensibleRecord) {
             for (std::sregex_iterator it(see.begin(), see.end(), object), end; it != end; ++it) {
                 const int id = p.mVisionObjectMap.at((*it)[1]);
                 seen[id] = true;
-                for (int k = 0; k < 3; ++k)
-                    EXPECT_NEAR(p.nv.pol[id][k], num((*it)[k + 2]), 1e-4) << (*it)[1];
+                for (int k = 0; k < 3; ++k) EXPECT_NEAR(p.nv.pol[id][k], num((*it)[k + 2]), 1e-4) << (*it)[1];
             }
             for (int k = 0; k < NaoParse::NB_VISION_OBJECTS; ++k) EXPECT_EQ(p.nv.seen[k], seen[k]) << k;
 
@@ -199,16 +204,16 @@ TEST_P(Capture, EveryMessageGivesASensibleRecord) {
     EXPECT_EQ(first.play_mode, c.first_mode);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Recorded, Capture,
-    ::testing::Values(CaptureCase{"before_kickoff.txt", 300, 1, 1, 0, 0, false, true},
-                      CaptureCase{"play_on.txt", 300, -1, 0, 1, 3, false, false},
-                      CaptureCase{"fallen.txt", 300, 1, 1, 0, 0, true, true},
-                      CaptureCase{"hearing.txt", 300, 2, 1, 0, 0, false, true},
-                      CaptureCase{"groundtruth_play_on.txt", 200, 1, 1, 0, 3, false, true}),
-    [](const ::testing::TestParamInfo<CaptureCase>& i) {
-        std::string n = i.param.file;
-        return n.substr(0, n.find('.'));
-    });
+INSTANTIATE_TEST_SUITE_P(Recorded, Capture,
+                         ::testing::Values(CaptureCase{"before_kickoff.txt", 300, 1, 1, 0, 0, false, true},
+                                           CaptureCase{"play_on.txt", 300, -1, 0, 1, 3, false, false},
+                                           CaptureCase{"fallen.txt", 300, 1, 1, 0, 0, true, true},
+                                           CaptureCase{"hearing.txt", 300, 2, 1, 0, 0, false, true},
+                                           CaptureCase{"groundtruth_play_on.txt", 200, 1, 1, 0, 3, false,
+                                                       true}),
+                         [](const ::testing::TestParamInfo<CaptureCase>& i) {
+                             std::string n = i.param.file;
+                             return n.substr(0, n.find('.'));
+                         });
 
 }  // namespace

@@ -12,7 +12,8 @@ namespace {
 
 class NaoParseTest : public ::testing::Test {
 protected:
-    NaoParseTest() : p("Probe") {
+    NaoParseTest() : p("Probe")
+    {
         NaoParse::reset_static_state();
         p.Init();
     }
@@ -21,7 +22,8 @@ protected:
 
 // ---------------------------------------------------------------- tables
 
-TEST_F(NaoParseTest, JointTablesFollowEffectorOrder) {
+TEST_F(NaoParseTest, JointTablesFollowEffectorOrder)
+{
     const char* perceptors[22] = {"hj1",  "hj2",  "llj1", "rlj1", "llj2", "rlj2", "llj3", "rlj3",
                                   "llj4", "rlj4", "llj5", "rlj5", "llj6", "rlj6", "laj1", "raj1",
                                   "laj2", "raj2", "laj3", "raj3", "laj4", "raj4"};
@@ -41,7 +43,8 @@ TEST_F(NaoParseTest, JointTablesFollowEffectorOrder) {
     EXPECT_EQ(NaoParse::JID_RARM_4, 21);
 }
 
-TEST_F(NaoParseTest, LandmarksSitOnTheFieldBorder) {
+TEST_F(NaoParseTest, LandmarksSitOnTheFieldBorder)
+{
     EXPECT_DOUBLE_EQ(NaoParse::DIM_FIELD_LENGTH, 30.0);
     EXPECT_DOUBLE_EQ(NaoParse::DIM_FIELD_WIDTH, 20.0);
     const double x[9] = {0, -15, -15, 15, 15, -15, -15, 15, 15};
@@ -57,7 +60,8 @@ TEST_F(NaoParseTest, LandmarksSitOnTheFieldBorder) {
     EXPECT_EQ(p.mVisionObjectMap.size(), 11u);
 }
 
-TEST_F(NaoParseTest, StartsInADefinedState) {
+TEST_F(NaoParseTest, StartsInADefinedState)
+{
     NaoParse fresh("X");
     EXPECT_EQ(fresh.play_mode, 17);
     EXPECT_EQ(fresh.unum, -1);
@@ -75,14 +79,16 @@ TEST_F(NaoParseTest, StartsInADefinedState) {
 
 // ---------------------------------------------------------------- joints
 
-TEST_F(NaoParseTest, StoresHingeJointAnglesInDegrees) {
+TEST_F(NaoParseTest, StoresHingeJointAnglesInDegrees)
+{
     p.Parse("(HJ (n llj3) (ax -12.5))(HJ (n raj4) (ax 180))", 0);
     EXPECT_FLOAT_EQ(NaoParse::GetJointAngleDeg(NaoParse::JID_LLEG_3), -12.5f);
     EXPECT_DOUBLE_EQ(NaoParse::GetJointAngleRad(NaoParse::JID_RARM_4), 3.1415926);
     EXPECT_DOUBLE_EQ(NaoParse::GetJointAngleDeg(NaoParse::JID_HEAD_1), 0.0);  // never perceived
 }
 
-TEST_F(NaoParseTest, SkipsUnknownJointsAndUnreadableAngles) {
+TEST_F(NaoParseTest, SkipsUnknownJointsAndUnreadableAngles)
+{
     p.Parse("(HJ (n hj1) (ax 10))", 0);
     testing::internal::CaptureStderr();
     p.Parse("(HJ (n xyz) (ax 5))(HJ (n hj1) (ax nan))(HJ (n hj1) (ax inf))(HJ (n hj1))(HJ (ax 7))", 0);
@@ -92,7 +98,8 @@ TEST_F(NaoParseTest, SkipsUnknownJointsAndUnreadableAngles) {
     EXPECT_DOUBLE_EQ(NaoParse::GetJointAngleDeg(NaoParse::JID_HEAD_1), 10.0);
 }
 
-TEST_F(NaoParseTest, ReadsUniversalJointsWhenBothAnglesArePresent) {
+TEST_F(NaoParseTest, ReadsUniversalJointsWhenBothAnglesArePresent)
+{
     testing::internal::CaptureStderr();
     p.Parse("(UJ (n llj1) (ax1 1.5) (ax2 -2.5))(UJ (n rlj1) (ax1 3))(UJ (n foo) (ax1 1) (ax2 2))", 0);
     std::string err = testing::internal::GetCapturedStderr();
@@ -106,7 +113,8 @@ TEST_F(NaoParseTest, ReadsUniversalJointsWhenBothAnglesArePresent) {
 
 // ------------------------------------------------------------ game state
 
-TEST_F(NaoParseTest, GameStateWithoutUnumKeepsUnumAndSide) {
+TEST_F(NaoParseTest, GameStateWithoutUnumKeepsUnumAndSide)
+{
     p.Parse("(GS (unum 7) (team right) (t 1.00) (pm BeforeKickOff))", 0);
     p.Parse("(GS (t 5.00) (pm PlayOn))", 0);
     EXPECT_EQ(p.unum, 7);
@@ -115,34 +123,37 @@ TEST_F(NaoParseTest, GameStateWithoutUnumKeepsUnumAndSide) {
     EXPECT_EQ(p.play_mode, 3);
 }
 
-TEST_F(NaoParseTest, GameStateWithoutTimeKeepsThePlayMode) {
+TEST_F(NaoParseTest, GameStateWithoutTimeKeepsThePlayMode)
+{
     p.Parse("(GS (unum 3) (team left) (pm PlayOn))", 0);
     EXPECT_EQ(p.unum, 3);
     EXPECT_EQ(p.side, 1);
     EXPECT_EQ(p.play_mode, 17);
 }
 
-TEST_F(NaoParseTest, TeamIsReadOnlyWithUnum) {
+TEST_F(NaoParseTest, TeamIsReadOnlyWithUnum)
+{
     p.Parse("(GS (team left) (t 1) (pm PlayOn))", 0);
     EXPECT_EQ(p.side, 0);
     p.Parse("(GS (unum 2) (team middle) (t 1) (pm PlayOn))", 0);
     EXPECT_EQ(p.side, 0);
 }
 
-TEST_F(NaoParseTest, PlayModeTable) {
-    const char* modes[] = {"BeforeKickOff",    "KickOff_Left",      "KickOff_Right",
-                           "PlayOn",           "KickIn_Left",       "KickIn_Right",
-                           "corner_kick_left", "corner_kick_right", "goal_kick_left",
-                           "goal_kick_right",  "offside_left",      "offside_right",
-                           "GameOver",         "Goal_Left",         "Goal_Right",
-                           "free_kick_left",   "free_kick_right"};
+TEST_F(NaoParseTest, PlayModeTable)
+{
+    const char* modes[] = {"BeforeKickOff",  "KickOff_Left",    "KickOff_Right",    "PlayOn",
+                           "KickIn_Left",    "KickIn_Right",    "corner_kick_left", "corner_kick_right",
+                           "goal_kick_left", "goal_kick_right", "offside_left",     "offside_right",
+                           "GameOver",       "Goal_Left",       "Goal_Right",       "free_kick_left",
+                           "free_kick_right"};
     for (int code = 0; code < 17; ++code) {
         p.Parse(std::string("(GS (t 1.0) (pm ") + modes[code] + "))", 0);
         EXPECT_EQ(p.play_mode, code) << modes[code];
     }
 }
 
-TEST_F(NaoParseTest, UnknownPlayModeTexts) {
+TEST_F(NaoParseTest, UnknownPlayModeTexts)
+{
     p.Parse("(GS (t 1.0) (pm PlayOn))", 0);
     testing::internal::CaptureStderr();
     p.Parse("(GS (t 1.0) (pm playon))(GS (t 1.0) (pm KICKOFF_LEFT))", 0);
@@ -154,7 +165,8 @@ TEST_F(NaoParseTest, UnknownPlayModeTexts) {
     EXPECT_EQ(p.play_mode, 17);
 }
 
-TEST_F(NaoParseTest, RealServerGameStateKeepsUnumAndTeamFromTheThirdMessage) {
+TEST_F(NaoParseTest, RealServerGameStateKeepsUnumAndTeamFromTheThirdMessage)
+{
     std::vector<std::string> lines = read_data_lines("server_before_kickoff.txt");
     ASSERT_GE(lines.size(), 6u);
     for (int i = 0; i < 2; ++i) p.Parse(lines[i], i);
@@ -167,7 +179,8 @@ TEST_F(NaoParseTest, RealServerGameStateKeepsUnumAndTeamFromTheThirdMessage) {
     EXPECT_EQ(p.play_mode, 0);
 }
 
-TEST_F(NaoParseTest, RealServerKickOffThenPlayOn) {
+TEST_F(NaoParseTest, RealServerKickOffThenPlayOn)
+{
     std::vector<std::string> lines = read_data_lines("server_play_on.txt");
     ASSERT_GE(lines.size(), 20u);
     p.Parse(lines[0], 0);
@@ -180,9 +193,10 @@ TEST_F(NaoParseTest, RealServerKickOffThenPlayOn) {
 
 // ------------------------------------------------------- fall detection
 
-std::string acc(double x, double y, double z) {
-    return "(ACC (n torso) (a " + std::to_string(x) + " " + std::to_string(y) + " " +
-           std::to_string(z) + "))";
+std::string acc(double x, double y, double z)
+{
+    return "(ACC (n torso) (a " + std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(z) +
+           "))";
 }
 
 struct FallCase {
@@ -195,7 +209,8 @@ void PrintTo(const FallCase& c, std::ostream* os) { *os << c.name; }
 
 class FallDetection : public NaoParseTest, public ::testing::WithParamInterface<FallCase> {};
 
-TEST_P(FallDetection, FourIdenticalReadings) {
+TEST_P(FallDetection, FourIdenticalReadings)
+{
     const FallCase& c = GetParam();
     for (int i = 0; i < 4; ++i) p.Parse(acc(c.x, c.y, c.z), i);
     EXPECT_EQ(NaoParse::fall_down_detected, c.fallen);
@@ -231,7 +246,8 @@ struct InvertedCase {
 
 class InvertedTorso : public NaoParseTest, public ::testing::WithParamInterface<InvertedCase> {};
 
-TEST_P(InvertedTorso, LiesOnceItLasts) {
+TEST_P(InvertedTorso, LiesOnceItLasts)
+{
     const InvertedCase& c = GetParam();
     // The first three readings are averaged with the empty history's zeros.
     for (int i = 0; i < 3 + 49; ++i) p.Parse(acc(c.x, c.y, c.z), i);
@@ -249,7 +265,8 @@ INSTANTIATE_TEST_SUITE_P(
                       InvertedCase{"upside_down", 0, 0, -9.8, true, false}),
     [](const ::testing::TestParamInfo<InvertedCase>& i) { return std::string(i.param.name); });
 
-TEST_F(NaoParseTest, ImpactOfALandingOnTheBackIsNotAFrontFall) {
+TEST_F(NaoParseTest, ImpactOfALandingOnTheBackIsNotAFrontFall)
+{
     // The impact reads turned over and towards the front for a moment...
     for (int i = 0; i < 6; ++i) p.Parse(acc(0.4, -10, -10), i);
     EXPECT_FALSE(NaoParse::fall_down_detected);
@@ -259,7 +276,8 @@ TEST_F(NaoParseTest, ImpactOfALandingOnTheBackIsNotAFrontFall) {
     EXPECT_FALSE(NaoParse::front_fall_down_detected);
 }
 
-TEST_F(NaoParseTest, FirstReadingsAreAveragedWithZeros) {
+TEST_F(NaoParseTest, FirstReadingsAreAveragedWithZeros)
+{
     for (int i = 0; i < 3; ++i) {
         p.Parse(acc(0, -9.8, 0), i);
         EXPECT_FALSE(NaoParse::fall_down_detected) << i;
@@ -268,7 +286,8 @@ TEST_F(NaoParseTest, FirstReadingsAreAveragedWithZeros) {
     EXPECT_TRUE(NaoParse::front_fall_down_detected);
 }
 
-TEST_F(NaoParseTest, ClampingDecidesAtTheLimit) {
+TEST_F(NaoParseTest, ClampingDecidesAtTheLimit)
+{
     // Unclamped, 40 in one sample would lift the mean of (0, 7.6, 0) to
     // 15.7; clamped to 10 the mean is 8.2 and the robot is not lying.
     for (int i = 0; i < 3; ++i) p.Parse(acc(0, 7.6, 0), i);
@@ -279,7 +298,8 @@ TEST_F(NaoParseTest, ClampingDecidesAtTheLimit) {
     EXPECT_TRUE(NaoParse::front_fall_down_detected);
 }
 
-TEST_F(NaoParseTest, FallFlagsLatchUntilCleared) {
+TEST_F(NaoParseTest, FallFlagsLatchUntilCleared)
+{
     for (int i = 0; i < 4; ++i) p.Parse(acc(0, 9.8, 0), i);
     ASSERT_TRUE(NaoParse::back_fall_down_detected);
     for (int i = 0; i < 8; ++i) p.Parse(acc(0, -9.8, 0), i);  // front now
@@ -295,13 +315,15 @@ TEST_F(NaoParseTest, FallFlagsLatchUntilCleared) {
     EXPECT_FALSE(NaoParse::fall_down_detected);
 }
 
-TEST_F(NaoParseTest, NoDetectionWhenSwitchedOff) {
+TEST_F(NaoParseTest, NoDetectionWhenSwitchedOff)
+{
     NaoParse::fall_down_detection_active = false;
     for (int i = 0; i < 4; ++i) p.Parse(acc(0, 9.8, 0), i);
     EXPECT_FALSE(NaoParse::fall_down_detected);
 }
 
-TEST_F(NaoParseTest, NonFiniteAccelerationIsIgnored) {
+TEST_F(NaoParseTest, NonFiniteAccelerationIsIgnored)
+{
     for (int i = 0; i < 3; ++i) p.Parse(acc(0, 9.8, 0), i);
     p.Parse("(ACC (n torso) (a 0 nan 0))(ACC (n torso) (a 0 inf 0))(ACC (n torso) (a 0 1e999 0))", 0);
     EXPECT_FALSE(NaoParse::fall_down_detected);  // still 3 samples of 4
@@ -309,7 +331,8 @@ TEST_F(NaoParseTest, NonFiniteAccelerationIsIgnored) {
     EXPECT_TRUE(NaoParse::back_fall_down_detected);
 }
 
-TEST_F(NaoParseTest, RealServerFallOnTheBack) {
+TEST_F(NaoParseTest, RealServerFallOnTheBack)
+{
     std::vector<std::string> lines = read_data_lines("server_fallen.txt");
     ASSERT_EQ(lines.size(), 100u);
     // Standing until the leg commands start (message 30); the agent parses
@@ -330,9 +353,12 @@ TEST_F(NaoParseTest, RealServerFallOnTheBack) {
 
 // ------------------------------------------------------------------ vision
 
-TEST_F(NaoParseTest, VisionWithOnlyTheBall) {
-    p.Parse("(See (G1L (pol 12.5 -30.2 -2.1)) (P (team Probe) (id 3) (rlowerarm (pol 1 2 3)) "
-            "(llowerarm (pol 1 2 3))) (L (pol 1 2 3) (pol 4 5 6)))", 0);
+TEST_F(NaoParseTest, VisionWithOnlyTheBall)
+{
+    p.Parse(
+        "(See (G1L (pol 12.5 -30.2 -2.1)) (P (team Probe) (id 3) (rlowerarm (pol 1 2 3)) "
+        "(llowerarm (pol 1 2 3))) (L (pol 1 2 3) (pol 4 5 6)))",
+        0);
     ASSERT_TRUE(p.nv.seen[5]);
     p.Parse("(See (B (pol 3.1 5.0 -20.4)))", 0);
     EXPECT_TRUE(p.nv.seen[0]);
@@ -344,19 +370,23 @@ TEST_F(NaoParseTest, VisionWithOnlyTheBall) {
     EXPECT_NEAR(p.nv.pol[0][2], -20.4, 1e-5);
 }
 
-TEST_F(NaoParseTest, VisionRecordStaysInCyclesWithoutSee) {
+TEST_F(NaoParseTest, VisionRecordStaysInCyclesWithoutSee)
+{
     p.Parse("(See (B (pol 3.1 5.0 -20.4)))", 0);
     p.Parse("(GS (t 1.0) (pm PlayOn))", 0);
     EXPECT_TRUE(p.nv.seen[0]);
 }
 
-TEST_F(NaoParseTest, PlayersNeedBothLowerArms) {
-    p.Parse("(See (P (team Probe) (id 4) (rlowerarm (pol 6.1 10.2 -3.0)) (llowerarm (pol 6.2 9.1 -3.1)))"
-            " (P (team Other) (id 5) (rlowerarm (pol 1 2 3)) (llowerarm (pol 4 5 6)))"
-            " (P (team Probe) (id 6) (rlowerarm (pol 1 2 3)))"
-            " (P (team Probe) (id 7) (head (pol 1 2 3)) (rfoot (pol 1 2 3)))"
-            " (P (team Probe) (rlowerarm (pol 1 2 3)) (llowerarm (pol 4 5 6)))"
-            " (P (team Probe) (id 8) (rlowerarm (pol 1 nan 3)) (llowerarm (pol 4 5 6))))", 0);
+TEST_F(NaoParseTest, PlayersNeedBothLowerArms)
+{
+    p.Parse(
+        "(See (P (team Probe) (id 4) (rlowerarm (pol 6.1 10.2 -3.0)) (llowerarm (pol 6.2 9.1 -3.1)))"
+        " (P (team Other) (id 5) (rlowerarm (pol 1 2 3)) (llowerarm (pol 4 5 6)))"
+        " (P (team Probe) (id 6) (rlowerarm (pol 1 2 3)))"
+        " (P (team Probe) (id 7) (head (pol 1 2 3)) (rfoot (pol 1 2 3)))"
+        " (P (team Probe) (rlowerarm (pol 1 2 3)) (llowerarm (pol 4 5 6)))"
+        " (P (team Probe) (id 8) (rlowerarm (pol 1 nan 3)) (llowerarm (pol 4 5 6))))",
+        0);
     ASSERT_EQ(p.nv.nb_player, 2);
     EXPECT_EQ(p.nv.nb_teammate, 1);
     EXPECT_EQ(p.nv.nb_opponent, 1);
@@ -373,7 +403,8 @@ TEST_F(NaoParseTest, PlayersNeedBothLowerArms) {
     EXPECT_EQ(p.nv.player[1].id, 5);
 }
 
-TEST_F(NaoParseTest, LinesKeepTheirEndPointsInOrder) {
+TEST_F(NaoParseTest, LinesKeepTheirEndPointsInOrder)
+{
     p.Parse("(See (L (pol 4.0 -40.0 -8.0) (pol 7.5 20.0 -5.0)) (L (pol 1 2 3)) (L (pol 1 2 3) (x 1 2)))", 0);
     ASSERT_EQ(p.nv.nb_line, 1);
     const NaoParse::vis_line_t& l = p.nv.line[0];
@@ -385,7 +416,8 @@ TEST_F(NaoParseTest, LinesKeepTheirEndPointsInOrder) {
     EXPECT_DOUBLE_EQ(l.elevation[1], -5.0);
 }
 
-TEST_F(NaoParseTest, FullTablesStopAt32) {
+TEST_F(NaoParseTest, FullTablesStopAt32)
+{
     std::string see = "(See";
     for (int i = 0; i < 33; ++i) {
         see += " (P (team T) (id 1) (rlowerarm (pol 1 2 3)) (llowerarm (pol 1 2 3)))";
@@ -402,14 +434,18 @@ TEST_F(NaoParseTest, FullTablesStopAt32) {
     EXPECT_NE(err.find("nv.nb_line >= MAX_LINE_SEEN \n"), std::string::npos);
 }
 
-TEST_F(NaoParseTest, IncompleteOrNonFiniteObjectsAreNotSeen) {
-    p.Parse("(See (B (pol 3.1 5.0)) (F1L (pol nan 1 2)) (F2L (pol 1 2 inf)) (G1R) (XYZ (pol 1 2 3))"
-            " (G2R (pol 1 2 3)))", 0);
+TEST_F(NaoParseTest, IncompleteOrNonFiniteObjectsAreNotSeen)
+{
+    p.Parse(
+        "(See (B (pol 3.1 5.0)) (F1L (pol nan 1 2)) (F2L (pol 1 2 inf)) (G1R) (XYZ (pol 1 2 3))"
+        " (G2R (pol 1 2 3)))",
+        0);
     for (int i = 0; i < 8; ++i) EXPECT_FALSE(p.nv.seen[i]) << i;
     EXPECT_TRUE(p.nv.seen[8]);
 }
 
-TEST_F(NaoParseTest, RealServerVision) {
+TEST_F(NaoParseTest, RealServerVision)
+{
     std::vector<std::string> lines = read_data_lines("server_before_kickoff.txt");
     p.Parse(lines[0], 0);  // from the spawn point
     EXPECT_TRUE(p.nv.seen[0]);
@@ -430,7 +466,8 @@ TEST_F(NaoParseTest, RealServerVision) {
     EXPECT_TRUE(p.nv.seen[5] && p.nv.seen[6] && p.nv.seen[1] && p.nv.seen[2]);
 }
 
-TEST_F(NaoParseTest, SideCopyFollowsEverySideRead) {
+TEST_F(NaoParseTest, SideCopyFollowsEverySideRead)
+{
     EXPECT_FALSE(p.side_received);
     EXPECT_EQ(p.side_copy, 0);
     const struct {
@@ -452,7 +489,8 @@ TEST_F(NaoParseTest, SideCopyFollowsEverySideRead) {
 
 // ----------------------------------------------------------------- hearing
 
-TEST_F(NaoParseTest, HearsTheTeamsBallMessages) {
+TEST_F(NaoParseTest, HearsTheTeamsBallMessages)
+{
     p.hear_active = true;
     p.Parse("(hear Probe 12.50 -30.5 3.5_-2.0)", 0);
     EXPECT_DOUBLE_EQ(p.hear_time, 12.5);
@@ -470,7 +508,8 @@ void PrintTo(const HearCase& c, std::ostream* os) { *os << c.name; }
 
 class HearIgnored : public NaoParseTest, public ::testing::WithParamInterface<HearCase> {};
 
-TEST_P(HearIgnored, LeavesTheLastBallMessage) {
+TEST_P(HearIgnored, LeavesTheLastBallMessage)
+{
     p.hear_active = true;
     p.Parse("(hear Probe 1.0 10 1.5_2.5)", 0);
     p.hear_active = GetParam().active;
@@ -480,21 +519,23 @@ TEST_P(HearIgnored, LeavesTheLastBallMessage) {
     EXPECT_DOUBLE_EQ(p.hear_y, 2.5);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, HearIgnored,
-    ::testing::Values(HearCase{"self", true, "(hear Probe 2.0 self 3.5_-2.0)"},
-                      HearCase{"other_team", true, "(hear Other 2.0 10 3.5_-2.0)"},
-                      HearCase{"one_number", true, "(hear Probe 2.0 10 3.5)"},
-                      HearCase{"word", true, "(hear Probe 2.0 10 hello)"},
-                      HearCase{"bad_time", true, "(hear Probe x 10 3.5_-2.0)"},
-                      HearCase{"nan", true, "(hear Probe 2.0 10 nan_1)"},
-                      HearCase{"inf", true, "(hear Probe 2.0 10 1_inf)"},
-                      HearCase{"huge", true, "(hear Probe 2.0 10 1e999_1)"},
-                      HearCase{"missing_message", true, "(hear Probe 2.0 10)"},
-                      HearCase{"not_active", false, "(hear Probe 2.0 10 3.5_-2.0)"}),
-    [](const ::testing::TestParamInfo<HearCase>& i) { return std::string(i.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, HearIgnored,
+                         ::testing::Values(HearCase{"self", true, "(hear Probe 2.0 self 3.5_-2.0)"},
+                                           HearCase{"other_team", true, "(hear Other 2.0 10 3.5_-2.0)"},
+                                           HearCase{"one_number", true, "(hear Probe 2.0 10 3.5)"},
+                                           HearCase{"word", true, "(hear Probe 2.0 10 hello)"},
+                                           HearCase{"bad_time", true, "(hear Probe x 10 3.5_-2.0)"},
+                                           HearCase{"nan", true, "(hear Probe 2.0 10 nan_1)"},
+                                           HearCase{"inf", true, "(hear Probe 2.0 10 1_inf)"},
+                                           HearCase{"huge", true, "(hear Probe 2.0 10 1e999_1)"},
+                                           HearCase{"missing_message", true, "(hear Probe 2.0 10)"},
+                                           HearCase{"not_active", false, "(hear Probe 2.0 10 3.5_-2.0)"}),
+                         [](const ::testing::TestParamInfo<HearCase>& i) {
+                             return std::string(i.param.name);
+                         });
 
-TEST_F(NaoParseTest, ReportsTheFirstMissingHearValue) {
+TEST_F(NaoParseTest, ReportsTheFirstMissingHearValue)
+{
     p.hear_active = true;
     const char* cases[][2] = {{"(hear)", "could not get hear_team \n"},
                               {"(hear Probe)", "could not get hear_time \n"},
@@ -509,7 +550,8 @@ TEST_F(NaoParseTest, ReportsTheFirstMissingHearValue) {
 
 // The run-challenge program's hear form: (hear time sender message); its
 // own messages are echoed, nothing is stored.
-TEST_F(NaoParseTest, EchoFormPrintsOnlyTheOwnMessages) {
+TEST_F(NaoParseTest, EchoFormPrintsOnlyTheOwnMessages)
+{
     p.hear_form = NaoParse::HEAR_ECHO;
     p.hear_active = true;
     const struct {
@@ -537,7 +579,8 @@ TEST_F(NaoParseTest, EchoFormPrintsOnlyTheOwnMessages) {
     EXPECT_EQ(p.hear_y, 0);
 }
 
-TEST_F(NaoParseTest, RealServerHearing) {
+TEST_F(NaoParseTest, RealServerHearing)
+{
     std::vector<std::string> lines = read_data_lines("server_hearing.txt");
     ASSERT_EQ(lines.size(), 6u);
     p.hear_active = true;
@@ -558,7 +601,8 @@ TEST_F(NaoParseTest, RealServerHearing) {
 
 // ------------------------------------------------------------ broken input
 
-TEST_F(NaoParseTest, BrokenPartsChangeNothingElse) {
+TEST_F(NaoParseTest, BrokenPartsChangeNothingElse)
+{
     std::vector<std::string> lines = read_data_lines("server_play_on.txt");
     p.Parse(lines.back(), 0);
     const int mode = p.play_mode;
@@ -590,7 +634,8 @@ TEST_F(NaoParseTest, BrokenPartsChangeNothingElse) {
     EXPECT_DOUBLE_EQ(p.nv.pol[0][0], ball_d);
 }
 
-TEST_F(NaoParseTest, NothingHappensBeforeInit) {
+TEST_F(NaoParseTest, NothingHappensBeforeInit)
+{
     NaoParse raw("Probe");
     raw.Parse("(GS (t 1.0) (pm PlayOn))", 0);
     EXPECT_EQ(raw.play_mode, 17);

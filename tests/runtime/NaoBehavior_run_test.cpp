@@ -17,9 +17,10 @@ namespace {
 
 const char* const kBeam = "(beam -10.0 0.0 0.0)";
 
-std::string message(const char* play_mode, bool with_side = true) {
-    return std::string("(time (now 1.00))(GS ") + (with_side ? "(unum 4) (team left) " : "") + "(t 1.00) (pm " +
-           play_mode + "))(HJ (n hj1) (ax 0.00))(HJ (n llj3) (ax 5.00))";
+std::string message(const char* play_mode, bool with_side = true)
+{
+    return std::string("(time (now 1.00))(GS ") + (with_side ? "(unum 4) (team left) " : "") +
+           "(t 1.00) (pm " + play_mode + "))(HJ (n hj1) (ax 0.00))(HJ (n llj3) (ax 5.00))";
 }
 
 bool has_leg_commands(const std::string& s) { return s.find("(lle") != std::string::npos; }
@@ -27,7 +28,8 @@ bool has_neck_commands(const std::string& s) { return s.find("(he1") != std::str
 
 class RunAgentTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(scratch.ok());
         in_scratch.reset(new InWorkDir(scratch.path()));
         NaoParse::reset_static_state();
@@ -41,12 +43,14 @@ protected:
         init = agent->Think("(GS (unum 9) (team right) (t 0.00) (pm PlayOn))");
         log = testing::internal::GetCapturedStderr();
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         agent.reset();
         in_scratch.reset();
     }
     // Think calls on one message; their answers.
-    std::vector<std::string> think(const std::string& msg, int calls) {
+    std::vector<std::string> think(const std::string& msg, int calls)
+    {
         std::vector<std::string> r;
         testing::internal::CaptureStderr();
         for (int i = 0; i < calls; ++i) r.push_back(agent->Think(msg));
@@ -54,7 +58,8 @@ protected:
         return r;
     }
     // Think calls until the stand pose was played and the effectors cleared.
-    int until_ordinary(const std::string& msg) {
+    int until_ordinary(const std::string& msg)
+    {
         int n = 0;
         std::string a;
         do {
@@ -70,7 +75,8 @@ protected:
     std::string scene, init, log;
 };
 
-TEST_F(RunAgentTest, ConstructionInitAndFirstThink) {
+TEST_F(RunAgentTest, ConstructionInitAndFirstThink)
+{
     EXPECT_EQ(scene, "(scene rsg/agent/nao/nao_hetero.rsg 0)");
     EXPECT_EQ(log.rfind(" --- --- myN 2\n", 0), 0u) << log;
     EXPECT_EQ(init, "(init (unum 4)(teamname Probe))");
@@ -90,7 +96,8 @@ TEST_F(RunAgentTest, ConstructionInitAndFirstThink) {
     EXPECT_DOUBLE_EQ(agent->move->dt, 0.01);
 }
 
-TEST_F(RunAgentTest, BeamsThenPlaysTheStandPoseThenClearsOnce) {
+TEST_F(RunAgentTest, BeamsThenPlaysTheStandPoseThenClearsOnce)
+{
     const std::string before = message("BeforeKickOff");
     std::vector<std::string> a = think(before, 1);
     EXPECT_EQ(a[0], kBeam);
@@ -110,7 +117,8 @@ TEST_F(RunAgentTest, BeamsThenPlaysTheStandPoseThenClearsOnce) {
     EXPECT_EQ(agent->localize->side, 1);
 }
 
-TEST_F(RunAgentTest, HeadScanWaitsForTheSide) {
+TEST_F(RunAgentTest, HeadScanWaitsForTheSide)
+{
     const std::string no_side = message("BeforeKickOff", false);
     think(no_side, 1);
     until_ordinary(no_side);
@@ -120,7 +128,8 @@ TEST_F(RunAgentTest, HeadScanWaitsForTheSide) {
     EXPECT_TRUE(agent->head_scan_active);
 }
 
-TEST_F(RunAgentTest, RunStartsInTheThirdPlayOnCycle) {
+TEST_F(RunAgentTest, RunStartsInTheThirdPlayOnCycle)
+{
     const std::string before = message("BeforeKickOff"), play = message("PlayOn");
     think(before, 1);
     until_ordinary(before);
@@ -143,7 +152,8 @@ TEST_F(RunAgentTest, RunStartsInTheThirdPlayOnCycle) {
     EXPECT_EQ(agent->game_phase, 2);
 }
 
-TEST_F(RunAgentTest, PlayOnFromTheStartBeamsTwiceThenPlaysTheStandPose) {
+TEST_F(RunAgentTest, PlayOnFromTheStartBeamsTwiceThenPlaysTheStandPose)
+{
     const std::string play = message("PlayOn");
     std::vector<std::string> a = think(play, 2);
     EXPECT_EQ(a[0], kBeam);
@@ -156,7 +166,8 @@ TEST_F(RunAgentTest, PlayOnFromTheStartBeamsTwiceThenPlaysTheStandPose) {
     EXPECT_EQ(agent->move->trans_fwd, 200.0);
 }
 
-TEST_F(RunAgentTest, AfterAGoalBeamsTwiceAgainButRunsOnlyOnce) {
+TEST_F(RunAgentTest, AfterAGoalBeamsTwiceAgainButRunsOnlyOnce)
+{
     const std::string play = message("PlayOn");
     think(play, 2);
     until_ordinary(play);
@@ -175,7 +186,8 @@ TEST_F(RunAgentTest, AfterAGoalBeamsTwiceAgainButRunsOnlyOnce) {
     EXPECT_EQ(agent->move->trans_fwd, -1);
 }
 
-TEST_F(RunAgentTest, RefusedRunRequestIsAskedAgain) {
+TEST_F(RunAgentTest, RefusedRunRequestIsAskedAgain)
+{
     const std::string play = message("PlayOn");
     think(play, 2);
     until_ordinary(play);
@@ -191,7 +203,8 @@ TEST_F(RunAgentTest, RefusedRunRequestIsAskedAgain) {
 }
 
 // The log lines of the state machine, by step.
-std::vector<std::string> info_lines(const std::string& err) {
+std::vector<std::string> info_lines(const std::string& err)
+{
     std::vector<std::string> r;
     static const std::regex line("INFO:  (.*)");
     std::istringstream in(err);
@@ -202,7 +215,8 @@ std::vector<std::string> info_lines(const std::string& err) {
     return r;
 }
 
-TEST_F(RunAgentTest, StateMachineLogsItsChangesAndEvery200EqualSteps) {
+TEST_F(RunAgentTest, StateMachineLogsItsChangesAndEvery200EqualSteps)
+{
     log.clear();
     think(message("BeforeKickOff"), 401);
     think(message("PlayOn"), 4);

@@ -23,7 +23,8 @@ const char* const kAgent = BREVANE_BINARY_DIR "/brevane";
 
 // The game state of the first message tells the uniform number and side,
 // so that the head scan answers every think call from the first message on.
-std::vector<std::string> with_side(std::vector<std::string> lines, int unum) {
+std::vector<std::string> with_side(std::vector<std::string> lines, int unum)
+{
     const std::string gs = "(GS (unum " + std::to_string(unum) + ") (team left) ";
     lines[0].replace(lines[0].find("(GS "), 4, gs);
     return lines;
@@ -41,7 +42,8 @@ public:
     ChildProcess agent;
 
     // Replaces the strategies link by a copy without beam.xml.
-    void remove_beam_file() {
+    void remove_beam_file()
+    {
         fs::remove(dir.path() / "strategies");
         fs::create_directories(dir.path() / "strategies/marvessa");
         for (const char* f : {"common.xml", "play.lua"})
@@ -49,7 +51,8 @@ public:
                           dir.path() / "strategies/marvessa" / f);
     }
 
-    void start(const std::vector<std::string>& options) {
+    void start(const std::vector<std::string>& options)
+    {
         ASSERT_TRUE(dir.ok());
         ASSERT_TRUE(server.listen()) << server.error();
         std::vector<std::string> argv = {kAgent, "--host=" + server.host(), "--team=Probe"};
@@ -67,14 +70,16 @@ public:
 
     // Sends one message; its two answers (the first message: the init
     // message and one answer).
-    std::vector<std::string> exchange(const std::string& msg) {
+    std::vector<std::string> exchange(const std::string& msg)
+    {
         EXPECT_TRUE(server.send(msg));
         std::vector<std::string> got = server.receive_n(2, 5000);
         EXPECT_EQ(got.size(), 2u) << agent.stderr_text();
         return got;
     }
 
-    void finish() {
+    void finish()
+    {
         server.close_client();
         ASSERT_TRUE(agent.wait(5000));
         ASSERT_TRUE(agent.exited()) << "signal " << agent.term_signal();
@@ -82,7 +87,8 @@ public:
     }
 };
 
-std::string beam_text(double x, double y) {
+std::string beam_text(double x, double y)
+{
     char b[64];
     std::snprintf(b, sizeof(b), "(beam %.1f %.1f 0.0)", x, y);
     return b;
@@ -93,19 +99,23 @@ struct Place {
 };
 
 // The shipped kick-off formation by distance from the centre spot.
-const Place kShipped[11] = {{-0.6, 0},   {-2.2, 2.6},  {-2.4, -3},   {-6, 0.8},     {-5, 6},      {-5.5, -6.5},
-                            {-11, 2.5},  {-11.5, -2.2}, {-10, 6.5}, {-10.5, -7},  {-14, 0}};
+const Place kShipped[11] = {{-0.6, 0},  {-2.2, 2.6},   {-2.4, -3}, {-6, 0.8},   {-5, 6}, {-5.5, -6.5},
+                            {-11, 2.5}, {-11.5, -2.2}, {-10, 6.5}, {-10.5, -7}, {-14, 0}};
 // The fixed table for a 30 m by 20 m field.
-const Place kTable[11] = {{-15, 0},          {-1.5, 0},    {-30.0 / 7.0, 4},         {10.0 / 3.0, -2.5},
-                          {-5, -2.5},        {-30 / 2.6, 20.0 / 11.0}, {-30 / 2.6, 0}, {-30 / 2.6, -20.0 / 11.0},
-                          {-9.375, 1},       {-9.375, 0},  {-9.375, -1}};
+const Place kTable[11] = {{-15, 0},         {-1.5, 0},
+                          {-30.0 / 7.0, 4}, {10.0 / 3.0, -2.5},
+                          {-5, -2.5},       {-30 / 2.6, 20.0 / 11.0},
+                          {-30 / 2.6, 0},   {-30 / 2.6, -20.0 / 11.0},
+                          {-9.375, 1},      {-9.375, 0},
+                          {-9.375, -1}};
 
 struct BeamCase {
     int unum;
     bool beam_file;
 };
 
-void PrintTo(const BeamCase& c, std::ostream* os) {
+void PrintTo(const BeamCase& c, std::ostream* os)
+{
     *os << "unum " << c.unum << (c.beam_file ? " beam.xml" : " table");
 }
 
@@ -113,7 +123,8 @@ class Beam : public ::testing::TestWithParam<BeamCase> {};
 
 // Before kick-off: one beam to the player's place in the whole wait, and
 // no arm or leg command (only the head scans).
-TEST_P(Beam, OnceToThePlayersPlaceAndTheLegsStayStill) {
+TEST_P(Beam, OnceToThePlayersPlaceAndTheLegsStayStill)
+{
     const BeamCase& c = GetParam();
     Session s;
     if (!c.beam_file) s.remove_beam_file();
@@ -137,7 +148,8 @@ TEST_P(Beam, OnceToThePlayersPlaceAndTheLegsStayStill) {
     EXPECT_EQ(beams, 1);
 }
 
-std::vector<BeamCase> all_players() {
+std::vector<BeamCase> all_players()
+{
     std::vector<BeamCase> v;
     for (bool file : {true, false})
         for (int u = 1; u <= 11; ++u) v.push_back({u, file});
@@ -153,7 +165,8 @@ INSTANTIATE_TEST_SUITE_P(EveryPlayer, Beam, ::testing::ValuesIn(all_players()),
 // The recording's kick-off (messages 1 to 14) belongs to the team but the
 // robot never beamed for it: it waits. From PlayOn, with the ball in view
 // 3 m ahead, it goes for the ball: leg commands follow.
-TEST(Play, TheRobotWaitsOutAKickOffItDidNotBeamForThenWalksToTheBall) {
+TEST(Play, TheRobotWaitsOutAKickOffItDidNotBeamForThenWalksToTheBall)
+{
     Session s;
     ASSERT_NO_FATAL_FAILURE(s.start({"--num=1"}));
     std::vector<std::string> lines = with_side(read_data_lines("capture/play_on.txt"), 1);
@@ -174,7 +187,8 @@ TEST(Play, TheRobotWaitsOutAKickOffItDidNotBeamForThenWalksToTheBall) {
 // The player first at the ball (alone, team size 0) says where the ball is
 // every second server message, from the first message in which it knows
 // the ball and its own position, in the format "(say x_y)" with one decimal.
-TEST(Say, TheBallPositionEverySecondMessage) {
+TEST(Say, TheBallPositionEverySecondMessage)
+{
     Session s;
     ASSERT_NO_FATAL_FAILURE(s.start({"--num=1"}));
     std::vector<std::string> lines = with_side(read_data_lines("capture/groundtruth_play_on.txt"), 1);
@@ -209,7 +223,8 @@ TEST(Say, TheBallPositionEverySecondMessage) {
     for (size_t i = 1; i < said_at.size(); ++i) EXPECT_EQ(said_at[i] - said_at[i - 1], 2) << said_at[i];
 }
 
-TEST(Say, NothingWhenThePriorityIsNotTheTeamSize) {
+TEST(Say, NothingWhenThePriorityIsNotTheTeamSize)
+{
     Session s;
     ASSERT_NO_FATAL_FAILURE(s.start({"--num=1", "--teamsize=3"}));
     std::vector<std::string> lines = with_side(read_data_lines("capture/groundtruth_play_on.txt"), 1);
@@ -223,7 +238,8 @@ TEST(Say, NothingWhenThePriorityIsNotTheTeamSize) {
 // calls the beam back to its place goes out, alongside the walk's leg
 // commands (the motion interface empties the command stream before them,
 // which must not swallow the beam).
-TEST(Goal, ARobotWalkingWhenTheGoalIsScoredBeamsBack) {
+TEST(Goal, ARobotWalkingWhenTheGoalIsScoredBeamsBack)
+{
     Session s;
     ASSERT_NO_FATAL_FAILURE(s.start({"--num=1"}));
     std::vector<std::string> lines = with_side(read_data_lines("capture/play_on.txt"), 1);

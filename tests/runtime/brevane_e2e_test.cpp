@@ -18,18 +18,21 @@ const char* const kAgent = BREVANE_BINARY_DIR "/brevane";
 
 class AgentTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(scratch.ok());
         ASSERT_TRUE(server.listen()) << server.error();
     }
     // Starts the agent against the server, in a private working directory
     // (it writes its stand pose file there), and reads its scene message.
-    void start(const std::vector<std::string>& options, std::string* scene = nullptr) {
+    void start(const std::vector<std::string>& options, std::string* scene = nullptr)
+    {
         start_agent(agent, server, kAgent, scratch.path(), options, scene);
     }
     // Sends every message, closes the stream, collects the answers and
     // checks that the agent then ends on its own with status 0.
-    void replay(const std::vector<std::string>& lines, std::vector<std::string>& got) {
+    void replay(const std::vector<std::string>& lines, std::vector<std::string>& got)
+    {
         for (const std::string& l : lines) ASSERT_TRUE(server.send(l));
         server.finish_sending();
         got = server.receive_n(1000, 5000);
@@ -56,12 +59,12 @@ TEST_P(Usage, PrintsTheUsageTextAndExitsZero) { expect_usage_exit(kAgent, GetPar
 INSTANTIATE_TEST_SUITE_P(
     Table, Usage,
     ::testing::Values(UsageCase{"help", {"--help"}}, UsageCase{"host_without_value", {"--host="}},
-                      UsageCase{"team_without_value", {"--team="}},
-                      UsageCase{"num_alone", {"--num"}},
+                      UsageCase{"team_without_value", {"--team="}}, UsageCase{"num_alone", {"--num"}},
                       UsageCase{"help_after_others", {"--num=3", "--help"}}),
     [](const ::testing::TestParamInfo<UsageCase>& i) { return std::string(i.param.name); });
 
-TEST(AgentStart, NoServerExitsOne) {
+TEST(AgentStart, NoServerExitsOne)
+{
     ScriptedServer server;
     ASSERT_TRUE(server.listen()) << server.error();
     std::string host = server.host();
@@ -83,7 +86,8 @@ void PrintTo(const SceneCase& c, std::ostream* os) { *os << "unum " << c.unum; }
 
 class SceneAndInit : public AgentTest, public ::testing::WithParamInterface<SceneCase> {};
 
-TEST_P(SceneAndInit, AnnouncesTheRobotThenTheNumberAndTeam) {
+TEST_P(SceneAndInit, AnnouncesTheRobotThenTheNumberAndTeam)
+{
     const SceneCase& c = GetParam();
     std::string scene;
     start({"--num=" + std::to_string(c.unum), "--team=Probe", "--teamsize=5"}, &scene);
@@ -100,10 +104,11 @@ TEST_P(SceneAndInit, AnnouncesTheRobotThenTheNumberAndTeam) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, SceneAndInit,
-                         ::testing::Values(SceneCase{1, 0}, SceneCase{4, 1}, SceneCase{8, 2},
-                                           SceneCase{9, 1}, SceneCase{10, 2}, SceneCase{11, 0}));
+                         ::testing::Values(SceneCase{1, 0}, SceneCase{4, 1}, SceneCase{8, 2}, SceneCase{9, 1},
+                                           SceneCase{10, 2}, SceneCase{11, 0}));
 
-TEST_F(AgentTest, DefaultsArePlayerTwoOfQorvexSim) {
+TEST_F(AgentTest, DefaultsArePlayerTwoOfQorvexSim)
+{
     std::string scene;
     start({}, &scene);
     EXPECT_EQ(scene, "(scene rsg/agent/nao/nao_hetero.rsg 0)");
@@ -113,7 +118,8 @@ TEST_F(AgentTest, DefaultsArePlayerTwoOfQorvexSim) {
     EXPECT_EQ(init, "(init (unum 2)(teamname Qorvex-SIM))");
 }
 
-TEST_F(AgentTest, ServerClosingEndsTheProgramWithStatusZero) {
+TEST_F(AgentTest, ServerClosingEndsTheProgramWithStatusZero)
+{
     start({"--num=3"});
     server.close_client();
     ASSERT_TRUE(agent.wait(5000));
@@ -121,7 +127,8 @@ TEST_F(AgentTest, ServerClosingEndsTheProgramWithStatusZero) {
     EXPECT_EQ(agent.exit_status(), 0);
 }
 
-TEST_F(AgentTest, BrokenConnectionExitsOne) {
+TEST_F(AgentTest, BrokenConnectionExitsOne)
+{
     start({"--num=3"});
     ASSERT_TRUE(server.send("(time (now 0.02))"));
     std::string init;
@@ -133,7 +140,8 @@ TEST_F(AgentTest, BrokenConnectionExitsOne) {
     EXPECT_NE(agent.stderr_text().find("recv failed"), std::string::npos) << agent.stderr_text();
 }
 
-TEST_F(AgentTest, OversizedMessageAborts) {
+TEST_F(AgentTest, OversizedMessageAborts)
+{
     start({"--num=3"});
     ASSERT_TRUE(server.send_raw(std::string("\x00\x00\x80\x00", 4)));  // 32768 bytes announced
     ASSERT_TRUE(agent.wait(5000));
@@ -142,7 +150,8 @@ TEST_F(AgentTest, OversizedMessageAborts) {
     EXPECT_NE(agent.stderr_text().find("message too long; aborting"), std::string::npos);
 }
 
-TEST_F(AgentTest, InterruptTakesEffectAfterTheNextMessageIsAnswered) {
+TEST_F(AgentTest, InterruptTakesEffectAfterTheNextMessageIsAnswered)
+{
     start({"--num=6", "--team=Probe"});
     // Let the agent reach its wait for the first message.
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
@@ -159,7 +168,8 @@ TEST_F(AgentTest, InterruptTakesEffectAfterTheNextMessageIsAnswered) {
     EXPECT_EQ(agent.exit_status(), 0);
 }
 
-TEST_F(AgentTest, ParsesRealPerceptionsAndSurvivesJunk) {
+TEST_F(AgentTest, ParsesRealPerceptionsAndSurvivesJunk)
+{
     start({"--num=1", "--team=Probe"});
     std::vector<std::string> lines = read_data_lines("server_before_kickoff.txt");
     for (const std::string& l : lines) ASSERT_TRUE(server.send(l));
@@ -178,7 +188,8 @@ TEST_F(AgentTest, ParsesRealPerceptionsAndSurvivesJunk) {
 // drop a beam), so nothing is sent; with the third the beam goes out, and
 // from then on the head scan answers on both sub-steps of every message.
 // (No say message: with the team size 5 no priority matches.)
-TEST_F(AgentTest, RealMessagesAreAnsweredTwiceOnceTheSideIsKnown) {
+TEST_F(AgentTest, RealMessagesAreAnsweredTwiceOnceTheSideIsKnown)
+{
     start({"--num=1", "--team=Probe", "--teamsize=5"});
     std::vector<std::string> lines = read_data_lines("server_before_kickoff.txt");
     ASSERT_EQ(lines.size(), 6u);
@@ -188,16 +199,15 @@ TEST_F(AgentTest, RealMessagesAreAnsweredTwiceOnceTheSideIsKnown) {
     ASSERT_EQ(got.size(), 1 + 2 * (lines.size() - 2));
     EXPECT_EQ(got[0], "(init (unum 1)(teamname Probe))");
     EXPECT_NE(got[1].find("(beam -0.6 0.0 0.0)"), std::string::npos) << got[1];
-    for (size_t k = 1; k < got.size(); ++k)
-        EXPECT_NE(got[k].find("(he1 "), std::string::npos) << got[k];
-    for (size_t k = 2; k < got.size(); ++k)
-        EXPECT_EQ(got[k].find("(beam "), std::string::npos) << got[k];
+    for (size_t k = 1; k < got.size(); ++k) EXPECT_NE(got[k].find("(he1 "), std::string::npos) << got[k];
+    for (size_t k = 2; k < got.size(); ++k) EXPECT_EQ(got[k].find("(beam "), std::string::npos) << got[k];
 }
 
 // With the side in the first message every think call writes the neck
 // command, so each message gets exactly two answers: after the init message
 // (the first call), 2n - 1 of them.
-TEST_F(AgentTest, EveryMessageIsAnsweredOncePerSubStep) {
+TEST_F(AgentTest, EveryMessageIsAnsweredOncePerSubStep)
+{
     start({"--num=2", "--team=Probe", "--teamsize=5"});
     std::vector<std::string> lines = read_data_lines("server_before_kickoff.txt");
     lines[0].replace(lines[0].find("(GS "), 4, "(GS (unum 2) (team right) ");
@@ -205,8 +215,7 @@ TEST_F(AgentTest, EveryMessageIsAnsweredOncePerSubStep) {
     ASSERT_NO_FATAL_FAILURE(replay(lines, got));
     ASSERT_EQ(got.size(), 2 * lines.size());
     EXPECT_EQ(got[0], "(init (unum 2)(teamname Probe))");
-    for (size_t k = 1; k < got.size(); ++k)
-        EXPECT_NE(got[k].find("(he1 "), std::string::npos) << got[k];
+    for (size_t k = 1; k < got.size(); ++k) EXPECT_NE(got[k].find("(he1 "), std::string::npos) << got[k];
     // Both sub-steps of the first message see the ball at the same place:
     // the same tracking command.
     auto neck = [](const std::string& a) { return a.substr(a.find("(he1 ")); };
@@ -232,7 +241,8 @@ class Replay : public AgentTest, public ::testing::WithParamInterface<ReplayCase
 // recording never tells the side: the robot is silent during the kick-off
 // (it has not beamed) and plays from PlayOn (message 15), answering at
 // least once per message.
-TEST_P(Replay, EveryRecordingIsAnsweredWithoutFault) {
+TEST_P(Replay, EveryRecordingIsAnsweredWithoutFault)
+{
     const ReplayCase& c = GetParam();
     std::vector<std::string> lines = read_data_lines(std::string("capture/") + c.file);
     ASSERT_GE(lines.size(), 100u);

@@ -19,7 +19,8 @@ const char* const kAgent = BREVANE_BINARY_DIR "/brevane-run";
 const char* const kBeam = "(beam -10.0 0.0 0.0)";
 
 // Recorded messages with another play mode.
-std::string with_play_mode(std::string msg, const std::string& pm) {
+std::string with_play_mode(std::string msg, const std::string& pm)
+{
     const std::string from = "(pm BeforeKickOff)";
     const size_t at = msg.find(from);
     if (at != std::string::npos) msg.replace(at, from.size(), "(pm " + pm + ")");
@@ -30,18 +31,21 @@ bool has(const std::string& s, const char* what) { return s.find(what) != std::s
 
 class RunAgentE2E : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(scratch.ok());
         lines = read_data_lines("server_before_kickoff.txt");
         ASSERT_EQ(lines.size(), 6u);
     }
-    void start(const std::vector<std::string>& options, int port = ScriptedServer::kPort) {
+    void start(const std::vector<std::string>& options, int port = ScriptedServer::kPort)
+    {
         ASSERT_TRUE(server.listen_on_port(port)) << server.error();
         start_agent(agent, server, kAgent, scratch.path(), options, &scene);
     }
     // Sends the messages, ends the stream and collects every answer; the
     // program then ends by itself with status 0.
-    std::vector<std::string> replay(const std::vector<std::string>& msgs) {
+    std::vector<std::string> replay(const std::vector<std::string>& msgs)
+    {
         for (const std::string& m : msgs) EXPECT_TRUE(server.send(m));
         server.finish_sending();
         std::vector<std::string> got = server.receive_n(100000, 10000);
@@ -51,7 +55,8 @@ protected:
         return got;
     }
     // The first message tells the side; n messages in all.
-    std::vector<std::string> messages(int n, const std::string& pm) const {
+    std::vector<std::string> messages(int n, const std::string& pm) const
+    {
         std::vector<std::string> r;
         for (int i = 0; i < n; ++i) r.push_back(with_play_mode(lines[i == 0 ? 2 : i % 6], pm));
         return r;
@@ -99,7 +104,8 @@ void PrintTo(const OptionCase& c, std::ostream* os) { *os << c.name; }
 
 class RunOptions : public RunAgentE2E, public ::testing::WithParamInterface<OptionCase> {};
 
-TEST_P(RunOptions, SetTheInitMessage) {
+TEST_P(RunOptions, SetTheInitMessage)
+{
     start(GetParam().args);
     EXPECT_EQ(scene, "(scene rsg/agent/nao/nao_hetero.rsg 0)");
     ASSERT_TRUE(server.send(lines[0]));
@@ -118,16 +124,22 @@ INSTANTIATE_TEST_SUITE_P(
         OptionCase{"num_and_team", {"--num=7", "--team=Probe"}, "(init (unum 7)(teamname Probe))"},
         // Options are matched by their whole name.
         OptionCase{"teamsize_is_not_team", {"--teamsize=5"}, "(init (unum 2)(teamname Qorvex-SIM))"},
-        OptionCase{"numx_is_not_num", {"--numx=5", "--team=Probe", "--teamx=Other"}, "(init (unum 2)(teamname Probe))"},
+        OptionCase{"numx_is_not_num",
+                   {"--numx=5", "--team=Probe", "--teamx=Other"},
+                   "(init (unum 2)(teamname Probe))"},
         OptionCase{"num_with_empty_value", {"--num="}, "(init (unum 0)(teamname Qorvex-SIM))"},
-        OptionCase{"run_settings", {"--pen=1", "--llc=4", "--side=-1", "--ite=12", "--num=3"},
+        OptionCase{"run_settings",
+                   {"--pen=1", "--llc=4", "--side=-1", "--ite=12", "--num=3"},
                    "(init (unum 3)(teamname Qorvex-SIM))"},
         // The three numbers stay arguments of their own, matching nothing.
-        OptionCase{"calibrate", {"--calibrate=3", "0.5", "-1", "2", "--num=9"}, "(init (unum 9)(teamname Qorvex-SIM))"},
+        OptionCase{"calibrate",
+                   {"--calibrate=3", "0.5", "-1", "2", "--num=9"},
+                   "(init (unum 9)(teamname Qorvex-SIM))"},
         OptionCase{"single_dash_and_words", {"-num=4", "num", "--"}, "(init (unum 2)(teamname Qorvex-SIM))"}),
     [](const ::testing::TestParamInfo<OptionCase>& i) { return std::string(i.param.name); });
 
-TEST_F(RunAgentE2E, PortOptionChoosesTheServerPort) {
+TEST_F(RunAgentE2E, PortOptionChoosesTheServerPort)
+{
     start({"--port=23115", "--num=5"}, 23115);
     ASSERT_TRUE(server.send(lines[0]));
     std::string init;
@@ -135,7 +147,8 @@ TEST_F(RunAgentE2E, PortOptionChoosesTheServerPort) {
     EXPECT_EQ(init, "(init (unum 5)(teamname Qorvex-SIM))");
 }
 
-TEST_F(RunAgentE2E, BeamsPlaysTheStandPoseAndRunsFromTheThirdPlayOnCycle) {
+TEST_F(RunAgentE2E, BeamsPlaysTheStandPoseAndRunsFromTheThirdPlayOnCycle)
+{
     start({"--num=1"});
     std::vector<std::string> msgs = messages(40, "BeforeKickOff");
     const std::vector<std::string> play = messages(30, "PlayOn");
@@ -166,7 +179,8 @@ TEST_F(RunAgentE2E, BeamsPlaysTheStandPoseAndRunsFromTheThirdPlayOnCycle) {
     }
 }
 
-TEST_F(RunAgentE2E, LogsItsStateMachineOnStandardError) {
+TEST_F(RunAgentE2E, LogsItsStateMachineOnStandardError)
+{
     start({});
     std::vector<std::string> msgs = messages(101, "BeforeKickOff");
     const std::vector<std::string> play = messages(3, "PlayOn");
@@ -196,7 +210,8 @@ TEST_F(RunAgentE2E, LogsItsStateMachineOnStandardError) {
     EXPECT_NE(agent.stderr_text().find("////////////////////////////\n"), std::string::npos);
 }
 
-TEST_F(RunAgentE2E, EchoesItsOwnHearMessages) {
+TEST_F(RunAgentE2E, EchoesItsOwnHearMessages)
+{
     start({});
     std::vector<std::string> msgs = messages(3, "BeforeKickOff");
     msgs[1] += "(hear 12.5 self abc)";
@@ -206,7 +221,8 @@ TEST_F(RunAgentE2E, EchoesItsOwnHearMessages) {
     EXPECT_EQ(agent.stdout_text(), "I said abc at 12.5\nI said abc at 12.5\n");
 }
 
-TEST_F(RunAgentE2E, WritesNoTournamentLog) {
+TEST_F(RunAgentE2E, WritesNoTournamentLog)
+{
     start({"--ite=4"});
     replay(messages(5, "PlayOn"));
     EXPECT_FALSE(std::ifstream((scratch.path() / "log_tournament_4.txt").string()).good());

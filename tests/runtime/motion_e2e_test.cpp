@@ -28,7 +28,8 @@ std::vector<JointCommand> joint_commands(const std::string& answer)
 {
     static const std::regex cmd(R"(\(((?:he|lle|rle|lae|rae)[0-9]) ([^()]*)\))");
     std::vector<JointCommand> out;
-    for (auto it = std::sregex_iterator(answer.begin(), answer.end(), cmd); it != std::sregex_iterator(); ++it)
+    for (auto it = std::sregex_iterator(answer.begin(), answer.end(), cmd); it != std::sregex_iterator();
+         ++it)
         out.push_back({(*it)[1], (*it)[2]});
     return out;
 }
@@ -37,8 +38,7 @@ std::vector<std::string> limb_names(const std::vector<JointCommand>& cmds)
 {
     std::vector<std::string> names;
     for (const JointCommand& c : cmds)
-        if (c.name.compare(0, 2, "he") != 0)
-            names.push_back(c.name);
+        if (c.name.compare(0, 2, "he") != 0) names.push_back(c.name);
     return names;
 }
 
@@ -83,8 +83,8 @@ protected:
         bool started;
         {
             InWorkDir in_scratch(scratch.path());
-            started = agent.start({BREVANE_BINARY_DIR "/brevane", "--host=" + server.host(), "--num=2",
-                                   "--team=brevane"});
+            started = agent.start(
+                {BREVANE_BINARY_DIR "/brevane", "--host=" + server.host(), "--num=2", "--team=brevane"});
         }
         ASSERT_TRUE(started);
         ASSERT_TRUE(server.accept(5000)) << server.error();
@@ -129,8 +129,7 @@ protected:
             answers.insert(answers.end(), got.begin(), got.end());
             for (const std::string& a : got) {
                 std::vector<std::string> limbs = limb_names(joint_commands(a));
-                if (limbs == kStandUpOrder)
-                    ++samples;
+                if (limbs == kStandUpOrder) ++samples;
                 // Once the stand-up has played, nothing moves the limbs.
                 if (samples > 0 && limbs.empty())
                     ++quiet;

@@ -24,7 +24,8 @@ std::vector<std::string> command_names(const std::string& answer)
 {
     static const std::regex cmd(R"(\(([a-z]+[0-9]?) )");
     std::vector<std::string> names;
-    for (auto it = std::sregex_iterator(answer.begin(), answer.end(), cmd); it != std::sregex_iterator(); ++it)
+    for (auto it = std::sregex_iterator(answer.begin(), answer.end(), cmd); it != std::sregex_iterator();
+         ++it)
         names.push_back((*it)[1]);
     return names;
 }
@@ -94,7 +95,8 @@ TEST_F(AgentThink, MotionCommandsComeFirstAndTheNeckCommandLast)
     std::string idle = agent->Think(msg);
     std::vector<std::string> names = command_names(idle);
     ASSERT_GE(names.size(), 2u) << idle;
-    EXPECT_EQ(std::vector<std::string>(names.end() - 2, names.end()), (std::vector<std::string>{"he1", "he2"}));
+    EXPECT_EQ(std::vector<std::string>(names.end() - 2, names.end()),
+              (std::vector<std::string>{"he1", "he2"}));
     for (const std::string& n : names)
         EXPECT_TRUE(n == "he1" || n == "he2" || n == "beam" || n == "say") << idle;
 
@@ -105,7 +107,8 @@ TEST_F(AgentThink, MotionCommandsComeFirstAndTheNeckCommandLast)
         std::string s = agent->Think(msg);
         names = command_names(s);
         ASSERT_GE(names.size(), 2u) << s;
-        EXPECT_EQ(std::vector<std::string>(names.end() - 2, names.end()), (std::vector<std::string>{"he1", "he2"}))
+        EXPECT_EQ(std::vector<std::string>(names.end() - 2, names.end()),
+                  (std::vector<std::string>{"he1", "he2"}))
             << s;
         names.resize(names.size() - 2);
         // The beam of the state machine's step survives the motion, which
@@ -127,11 +130,11 @@ TEST_F(AgentThink, MotionCommandsComeFirstAndTheNeckCommandLast)
 TEST_F(AgentThink, FallLatchedByThePerceptionStartsTheStandUp)
 {
     agent->Think(msg);
-    std::string lying = std::regex_replace(msg, std::regex(R"(\(a 0\.00 -0\.00 9\.81\))"), "(a 0.00 9.65 -1.79)");
+    std::string lying =
+        std::regex_replace(msg, std::regex(R"(\(a 0\.00 -0\.00 9\.81\))"), "(a 0.00 9.65 -1.79)");
     // Four readings fill the accelerometer history: two messages, each
     // thought twice.
-    for (int i = 0; i < 4; ++i)
-        agent->Think(lying);
+    for (int i = 0; i < 4; ++i) agent->Think(lying);
     EXPECT_TRUE(NaoParse::fall_down_detected);
     EXPECT_TRUE(NaoParse::back_fall_down_detected);
     std::string s = agent->Think(lying);

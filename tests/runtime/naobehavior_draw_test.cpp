@@ -11,7 +11,8 @@ namespace {
 
 class AgentDrawTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         NaoParse::reset_static_state();
         ASSERT_TRUE(endpoint.ok());
     }
@@ -19,21 +20,23 @@ protected:
     UdpListener& listener = endpoint.listener;
 };
 
-TEST_F(AgentDrawTest, TheAgentDrawsUnderTheSetTest) {
+TEST_F(AgentDrawTest, TheAgentDrawsUnderTheSetTest)
+{
     NaoBehavior b(3, 0, "T");
     ASSERT_NE(b.draw, nullptr);
     ASSERT_NE(b.draw->name, nullptr);
     EXPECT_EQ(*b.draw->name, "test");
 }
 
-TEST_F(AgentDrawTest, EveryThinkAfterTheFirstSendsOneSwap) {
+TEST_F(AgentDrawTest, EveryThinkAfterTheFirstSendsOneSwap)
+{
     NaoBehavior b(3, 0, "T");
     b.Init();
     EXPECT_TRUE(listener.drain().empty());  // nothing at construction or Init
     b.Think("(time (now 0.02))");           // the init message: no drawing
     EXPECT_TRUE(listener.drain().empty());
-    const std::string msgs[] = {"(time (now 0.04))", "(GS (unum 3) (team left) (t 0.0) (pm PlayOn))",
-                                "", "(broken"};
+    const std::string msgs[] = {"(time (now 0.04))", "(GS (unum 3) (team left) (t 0.0) (pm PlayOn))", "",
+                                "(broken"};
     for (const std::string& m : msgs) {
         b.Think(m);
         std::vector<Datagram> got = listener.drain();
@@ -42,7 +45,8 @@ TEST_F(AgentDrawTest, EveryThinkAfterTheFirstSendsOneSwap) {
     }
 }
 
-TEST_F(AgentDrawTest, ThinkDrawWithoutADrawerSendsNothing) {
+TEST_F(AgentDrawTest, ThinkDrawWithoutADrawerSendsNothing)
+{
     NaoBehavior b(3, 0, "T");
     delete b.draw;
     b.draw = nullptr;

@@ -15,7 +15,8 @@ protected:
     void SetUp() override { NaoParse::reset_static_state(); }
 };
 
-TEST_F(NaoBehaviorTest, ConstructionDefaults) {
+TEST_F(NaoBehaviorTest, ConstructionDefaults)
+{
     NaoBehavior b(5, 3, "Blue");
     EXPECT_EQ(b.game_phase, 3);
     EXPECT_EQ(b.sub_steps, 2);
@@ -31,7 +32,8 @@ TEST_F(NaoBehaviorTest, ConstructionDefaults) {
     EXPECT_EQ(b.out.str(), "");
 }
 
-TEST_F(NaoBehaviorTest, SceneMessageCarriesTheRobotTypeOfTheNumber) {
+TEST_F(NaoBehaviorTest, SceneMessageCarriesTheRobotTypeOfTheNumber)
+{
     const int type_of[12] = {0, 0, 0, 0, 1, 0, 0, 0, 2, 1, 2, 0};
     for (int unum = 1; unum <= 11; ++unum) {
         NaoBehavior b(unum, 0, "T");
@@ -40,14 +42,16 @@ TEST_F(NaoBehaviorTest, SceneMessageCarriesTheRobotTypeOfTheNumber) {
     }
 }
 
-TEST_F(NaoBehaviorTest, InitPreparesTheParser) {
+TEST_F(NaoBehaviorTest, InitPreparesTheParser)
+{
     NaoBehavior b(2, 0, "T");
     b.Init();
     EXPECT_EQ(b.parse->mJointIDMap.size(), 22u);
     EXPECT_DOUBLE_EQ(b.parse->game_time, 0.0);
 }
 
-TEST_F(NaoBehaviorTest, FirstThinkAnswersWithTheInitMessageOnly) {
+TEST_F(NaoBehaviorTest, FirstThinkAnswersWithTheInitMessageOnly)
+{
     NaoBehavior b(7, 0, "Qorvex-SIM");
     b.Init();
     EXPECT_EQ(b.Think("(GS (unum 1) (team right) (t 3.0) (pm PlayOn))"),
@@ -59,7 +63,8 @@ TEST_F(NaoBehaviorTest, FirstThinkAnswersWithTheInitMessageOnly) {
     EXPECT_EQ(b.parse->play_mode, 17);
 }
 
-TEST_F(NaoBehaviorTest, LaterThinksParseAndCount) {
+TEST_F(NaoBehaviorTest, LaterThinksParseAndCount)
+{
     NaoBehavior b(7, 0, "Probe");
     b.Init();
     b.Think("");
@@ -75,7 +80,8 @@ TEST_F(NaoBehaviorTest, LaterThinksParseAndCount) {
     EXPECT_EQ(b.think_count, 3);
 }
 
-TEST_F(NaoBehaviorTest, EachThinkStartsFromAnEmptyCommandStream) {
+TEST_F(NaoBehaviorTest, EachThinkStartsFromAnEmptyCommandStream)
+{
     NaoBehavior b(7, 0, "Probe");
     b.Init();
     b.Think("");
@@ -84,7 +90,8 @@ TEST_F(NaoBehaviorTest, EachThinkStartsFromAnEmptyCommandStream) {
     EXPECT_EQ(answer.find("(stale)"), std::string::npos);
 }
 
-TEST_F(NaoBehaviorTest, TheLocaliserStartsOnTheBeamPlaceWithoutItsGrid) {
+TEST_F(NaoBehaviorTest, TheLocaliserStartsOnTheBeamPlaceWithoutItsGrid)
+{
     NaoBehavior b(5, 0, "T");
     ASSERT_NE(b.localize, nullptr);
     EXPECT_EQ(b.localize->x, b.form->x);
@@ -96,7 +103,8 @@ TEST_F(NaoBehaviorTest, TheLocaliserStartsOnTheBeamPlaceWithoutItsGrid) {
     EXPECT_EQ(b.localize->side, 0);
 }
 
-TEST_F(NaoBehaviorTest, ThinkTellsTheLocaliserTheSideOnceAndUpdatesIt) {
+TEST_F(NaoBehaviorTest, ThinkTellsTheLocaliserTheSideOnceAndUpdatesIt)
+{
     NaoBehavior b(7, 0, "Probe");
     b.Init();
     b.Think("");  // answered with the init message, not parsed
@@ -128,7 +136,8 @@ void PrintTo(const SayCase& c, std::ostream* os) { *os << c.x << " " << c.y; }
 
 class SayMessage : public NaoBehaviorTest, public ::testing::WithParamInterface<SayCase> {};
 
-TEST_P(SayMessage, FitsTheSayBufferOrIsSkipped) {
+TEST_P(SayMessage, FitsTheSayBufferOrIsSkipped)
+{
     NaoBehavior b(2, 0, "T");
     const SayCase& c = GetParam();
     b.out << "(x)";
@@ -143,10 +152,8 @@ const double kInf = std::numeric_limits<double>::infinity();
 INSTANTIATE_TEST_SUITE_P(
     Table, SayMessage,
     ::testing::Values(SayCase{3.54, -2.0, "(say 3.5_-2.0)"}, SayCase{0, 0, "(say 0.0_0.0)"},
-                      SayCase{-99.94, -99.94, "(say -99.9_-99.9)"},
-                      SayCase{-99.96, 1.0, "(say -100.0_1.0)"},
-                      SayCase{-99.96, -99.96, nullptr}, SayCase{1e300, 0, nullptr},
-                      SayCase{kNan, 0, nullptr}, SayCase{0, kInf, nullptr},
-                      SayCase{-kInf, 0, nullptr}));
+                      SayCase{-99.94, -99.94, "(say -99.9_-99.9)"}, SayCase{-99.96, 1.0, "(say -100.0_1.0)"},
+                      SayCase{-99.96, -99.96, nullptr}, SayCase{1e300, 0, nullptr}, SayCase{kNan, 0, nullptr},
+                      SayCase{0, kInf, nullptr}, SayCase{-kInf, 0, nullptr}));
 
 }  // namespace

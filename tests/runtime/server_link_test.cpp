@@ -17,14 +17,16 @@ namespace {
 
 // ------------------------------------------------------------ command line
 
-void reset_options() {
+void reset_options()
+{
     gHost = "127.0.0.1";
     player_number = 2;
     team_size = 0;
     team_name = "Qorvex-SIM";
 }
 
-void read_options(std::vector<std::string> args) {
+void read_options(std::vector<std::string> args)
+{
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(&a[0]);
     ReadOptions(static_cast<int>(argv.size()), argv.data());
@@ -43,7 +45,8 @@ void PrintTo(const OptionCase& c, std::ostream* os) { *os << c.name; }
 
 class Options : public ::testing::TestWithParam<OptionCase> {};
 
-TEST_P(Options, SetTheGlobals) {
+TEST_P(Options, SetTheGlobals)
+{
     reset_options();
     const OptionCase& c = GetParam();
     read_options(c.args);
@@ -57,8 +60,12 @@ INSTANTIATE_TEST_SUITE_P(
     Table, Options,
     ::testing::Values(
         OptionCase{"defaults", {"brevane"}, "127.0.0.1", 2, 0, "Qorvex-SIM"},
-        OptionCase{"all", {"brevane", "--host=10.0.0.5", "--num=7", "--team=Blue", "--teamsize=5"},
-                   "10.0.0.5", 7, 5, "Blue"},
+        OptionCase{"all",
+                   {"brevane", "--host=10.0.0.5", "--num=7", "--team=Blue", "--teamsize=5"},
+                   "10.0.0.5",
+                   7,
+                   5,
+                   "Blue"},
         OptionCase{"teamsize_keeps_team", {"b", "--teamsize=5"}, "127.0.0.1", 2, 5, "Qorvex-SIM"},
         OptionCase{"teamsize_without_digits", {"b", "--teamsize=x"}, "127.0.0.1", 2, 0, "Qorvex-SIM"},
         OptionCase{"num_empty_is_zero", {"b", "--num="}, "127.0.0.1", 0, 0, "Qorvex-SIM"},
@@ -67,16 +74,17 @@ INSTANTIATE_TEST_SUITE_P(
         OptionCase{"last_wins", {"b", "--num=3", "--num=11"}, "127.0.0.1", 11, 0, "Qorvex-SIM"}),
     [](const ::testing::TestParamInfo<OptionCase>& i) { return std::string(i.param.name); });
 
-TEST(OptionsDeathTest, UsageEndsTheProgramWithStatusZero) {
+TEST(OptionsDeathTest, UsageEndsTheProgramWithStatusZero)
+{
     const std::vector<std::vector<std::string>> cases = {
         {"b", "--help"}, {"b", "--host="}, {"b", "--host"}, {"b", "--team="}, {"b", "--num"}};
-    for (const auto& c : cases)
-        EXPECT_EXIT(read_options(c), ::testing::ExitedWithCode(0), "") << c[1];
+    for (const auto& c : cases) EXPECT_EXIT(read_options(c), ::testing::ExitedWithCode(0), "") << c[1];
 }
 
 // ----------------------------------------------------------------- framing
 
-std::string header(uint32_t n) {
+std::string header(uint32_t n)
+{
     std::string h(4, '\0');
     h[0] = static_cast<char>(n >> 24);
     h[1] = static_cast<char>(n >> 16);
@@ -86,14 +94,16 @@ std::string header(uint32_t n) {
 }
 
 // Death-test children abort: no core file in the source tree.
-void no_core_file() {
+void no_core_file()
+{
     rlimit none = {0, 0};
     setrlimit(RLIMIT_CORE, &none);
 }
 
 class LinkTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(server.listen()) << server.error();
         gHost = server.host();
         gLoop = true;
@@ -101,7 +111,8 @@ protected:
         ASSERT_TRUE(Init());
         ASSERT_TRUE(server.accept(2000)) << server.error();
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         Done();
         gLoop = true;
         gLinkStatus = LINK_OK;
@@ -109,7 +120,8 @@ protected:
     ScriptedServer server;
 };
 
-TEST_F(LinkTest, PutMessagePrefixesTheBigEndianLength) {
+TEST_F(LinkTest, PutMessagePrefixesTheBigEndianLength)
+{
     std::string body(300, 'x');
     ASSERT_TRUE(PutMessage(body));
     ASSERT_TRUE(PutMessage("(syn)"));
@@ -120,7 +132,8 @@ TEST_F(LinkTest, PutMessagePrefixesTheBigEndianLength) {
     EXPECT_EQ(got, "(syn)");
 }
 
-TEST_F(LinkTest, EmptyMessageSendsNoBytes) {
+TEST_F(LinkTest, EmptyMessageSendsNoBytes)
+{
     ASSERT_TRUE(PutMessage(""));
     ASSERT_TRUE(PutMessage("(a)"));
     std::string got;
@@ -128,7 +141,8 @@ TEST_F(LinkTest, EmptyMessageSendsNoBytes) {
     EXPECT_EQ(got, "(a)");  // nothing, not even a length, came before it
 }
 
-TEST_F(LinkTest, GetMessageReadsFramesInPieces) {
+TEST_F(LinkTest, GetMessageReadsFramesInPieces)
+{
     std::string msg;
     ASSERT_TRUE(server.send_raw(header(5).substr(0, 1)));
     ASSERT_TRUE(server.send_raw(header(5).substr(1) + "he"));
@@ -137,7 +151,8 @@ TEST_F(LinkTest, GetMessageReadsFramesInPieces) {
     EXPECT_EQ(msg, "hello");
 }
 
-TEST_F(LinkTest, GetMessageEdgeLengths) {
+TEST_F(LinkTest, GetMessageEdgeLengths)
+{
     std::string msg = "old";
     ASSERT_TRUE(server.send(""));
     ASSERT_TRUE(GetMessage(msg));
@@ -157,19 +172,22 @@ TEST_F(LinkTest, GetMessageEdgeLengths) {
     EXPECT_EQ(msg, longest);
 }
 
-TEST_F(LinkTest, GetMessageAbortsOnALengthThatDoesNotFit) {
+TEST_F(LinkTest, GetMessageAbortsOnALengthThatDoesNotFit)
+{
     ASSERT_TRUE(server.send_raw(header(32764)));
     std::string msg;
     EXPECT_DEATH((no_core_file(), GetMessage(msg)), "message too long; aborting");
 }
 
-TEST_F(LinkTest, GetMessageAbortsOnANegativeLength) {
+TEST_F(LinkTest, GetMessageAbortsOnANegativeLength)
+{
     ASSERT_TRUE(server.send_raw(header(0x80000000u)));
     std::string msg;
     EXPECT_DEATH((no_core_file(), GetMessage(msg)), "message too long; aborting");
 }
 
-TEST_F(LinkTest, EndOfStreamEndsReceiving) {
+TEST_F(LinkTest, EndOfStreamEndsReceiving)
+{
     std::string msg;
     ASSERT_TRUE(server.send_raw(header(10) + "abc"));  // cut inside the body
     server.close_client();
@@ -177,14 +195,16 @@ TEST_F(LinkTest, EndOfStreamEndsReceiving) {
     EXPECT_EQ(gLinkStatus, LINK_CLOSED);
 }
 
-TEST_F(LinkTest, EndOfStreamInTheHeader) {
+TEST_F(LinkTest, EndOfStreamInTheHeader)
+{
     std::string msg;
     server.close_client();
     EXPECT_FALSE(GetMessage(msg));
     EXPECT_EQ(gLinkStatus, LINK_CLOSED);
 }
 
-TEST_F(LinkTest, ReceiveErrorIsReported) {
+TEST_F(LinkTest, ReceiveErrorIsReported)
+{
     std::string msg;
     server.reset_client();
     testing::internal::CaptureStderr();
@@ -194,7 +214,8 @@ TEST_F(LinkTest, ReceiveErrorIsReported) {
     EXPECT_NE(err.find("recv failed"), std::string::npos) << err;
 }
 
-TEST_F(LinkTest, SendToAClosedPeerEndsTheLinkWithoutSigpipe) {
+TEST_F(LinkTest, SendToAClosedPeerEndsTheLinkWithoutSigpipe)
+{
     server.reset_client();
     testing::internal::CaptureStderr();
     bool ok = true;
@@ -212,14 +233,16 @@ struct FakeAgent : public SimBehavior {
     std::vector<std::string> seen;
     bool quiet_second = false;  // the second sub-step answers nothing
     std::string Init() override { return "(scene fake)"; }
-    std::string Think(const std::string& msg) override {
+    std::string Think(const std::string& msg) override
+    {
         seen.push_back(msg);
         if (quiet_second && seen.size() % 2 == 0) return "";
         return "(answer " + std::to_string(seen.size()) + " to " + msg + ")";
     }
 };
 
-std::vector<std::string> expected_answers(int sub_steps, bool quiet_second) {
+std::vector<std::string> expected_answers(int sub_steps, bool quiet_second)
+{
     std::vector<std::string> e = {"(scene fake)"};
     int n = 0;
     for (int m = 1; m <= 3; ++m) {
@@ -238,14 +261,16 @@ struct LoopCase {
     bool timer;
 };
 
-void PrintTo(const LoopCase& c, std::ostream* os) {
+void PrintTo(const LoopCase& c, std::ostream* os)
+{
     *os << (c.timer ? "timer" : "sleeping") << " sub_steps=" << c.sub_steps
         << (c.quiet_second ? " quiet_second" : "");
 }
 
 class LoopTest : public LinkTest, public ::testing::WithParamInterface<LoopCase> {};
 
-TEST_P(LoopTest, AnswersEverySubStepOfEveryMessage) {
+TEST_P(LoopTest, AnswersEverySubStepOfEveryMessage)
+{
     const LoopCase& c = GetParam();
     ASSERT_TRUE(server.send("(m1)") && server.send("(m2)") && server.send("(m3)"));
     server.finish_sending();  // end of stream after the third message
@@ -277,7 +302,8 @@ INSTANTIATE_TEST_SUITE_P(Table, LoopTest,
 
 // The interval-measuring loop answers every message once, whatever the
 // agent's own sub-steps.
-TEST_F(LinkTest, IntervalLoopAnswersEachMessageOnce) {
+TEST_F(LinkTest, IntervalLoopAnswersEachMessageOnce)
+{
     ASSERT_TRUE(server.send("(m1)") && server.send("(m2)") && server.send("(m3)"));
     server.finish_sending();
     FakeAgent agent;
@@ -290,7 +316,8 @@ TEST_F(LinkTest, IntervalLoopAnswersEachMessageOnce) {
     EXPECT_EQ(gLinkStatus, LINK_CLOSED);
 }
 
-TEST_F(LinkTest, ClearedLoopFlagSendsTheSceneAndReadsNothing) {
+TEST_F(LinkTest, ClearedLoopFlagSendsTheSceneAndReadsNothing)
+{
     ASSERT_TRUE(server.send("(m1)"));
     FakeAgent agent;
     gLoop = false;
@@ -301,7 +328,8 @@ TEST_F(LinkTest, ClearedLoopFlagSendsTheSceneAndReadsNothing) {
     EXPECT_TRUE(agent.seen.empty());
 }
 
-TEST_F(LinkTest, LostLinkEndsTheLoop) {
+TEST_F(LinkTest, LostLinkEndsTheLoop)
+{
     ASSERT_TRUE(server.send("(m1)"));
     server.reset_client();
     FakeAgent agent;
@@ -323,13 +351,15 @@ struct SlowLastAgent : public SimBehavior {
     int sub_steps = 2;
     int calls = 0;
     std::string Init() override { return "(scene slow)"; }
-    std::string Think(const std::string&) override {
+    std::string Think(const std::string&) override
+    {
         if (++calls == 2 * sub_steps) usleep(50000);  // five timer periods
         return "(a)";
     }
 };
 
-TEST_F(LinkTest, TimerLoopEndsCleanlyWithExpiriesPending) {
+TEST_F(LinkTest, TimerLoopEndsCleanlyWithExpiriesPending)
+{
     ASSERT_TRUE(server.send("(m1)") && server.send("(m2)"));
     server.finish_sending();
     // In a child process: a fault ends that process, not the test program.
@@ -348,7 +378,8 @@ TEST_F(LinkTest, TimerLoopEndsCleanlyWithExpiriesPending) {
 
 namespace {
 
-bool timer_signal_pending() {
+bool timer_signal_pending()
+{
     sigset_t pending;
     sigpending(&pending);
     return sigismember(&pending, SIGRTMIN) == 1;
@@ -356,7 +387,8 @@ bool timer_signal_pending() {
 
 // The wait of a sub-step counts from the message's arrival: expiries that
 // queued up while the loop waited for the message are dropped at re-arming.
-TEST(TimerLoop, RearmingDropsExpiriesQueuedWhileWaiting) {
+TEST(TimerLoop, RearmingDropsExpiriesQueuedWhileWaiting)
+{
     EXPECT_EXIT(
         {
             reset_timer_loop();

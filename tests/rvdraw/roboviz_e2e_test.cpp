@@ -29,7 +29,8 @@ namespace {
 const char* const kAgent = BREVANE_BINARY_DIR "/brevane";
 
 // Socket inodes of the process's open descriptors.
-std::set<unsigned long> socket_inodes(pid_t pid) {
+std::set<unsigned long> socket_inodes(pid_t pid)
+{
     std::set<unsigned long> inodes;
     const std::string dir = "/proc/" + std::to_string(pid) + "/fd";
     DIR* d = ::opendir(dir.c_str());
@@ -53,7 +54,8 @@ struct UdpSocket {
 
 // The bound UDP sockets of the process (an unbound socket gets its port
 // with its first datagram).
-std::vector<UdpSocket> udp_sockets(pid_t pid) {
+std::vector<UdpSocket> udp_sockets(pid_t pid)
+{
     const std::set<unsigned long> inodes = socket_inodes(pid);
     std::vector<UdpSocket> found;
     const struct {
@@ -70,7 +72,8 @@ std::vector<UdpSocket> udp_sockets(pid_t pid) {
             unsigned long inode = 0;
             f >> slot >> local >> remote >> state >> queues >> timer >> retr >> uid >> timeout >> inode;
             if (!inodes.count(inode)) continue;
-            const int port = static_cast<int>(std::strtol(local.substr(local.find(':') + 1).c_str(), nullptr, 16));
+            const int port =
+                static_cast<int>(std::strtol(local.substr(local.find(':') + 1).c_str(), nullptr, 16));
             if (port != 0) found.push_back({t.family, port});
         }
     }
@@ -79,7 +82,8 @@ std::vector<UdpSocket> udp_sockets(pid_t pid) {
 
 // The endpoint as the agent resolves it: the first entry of the local
 // machine's addresses for service 32769 that gives a datagram socket.
-bool debug_endpoint(sockaddr_storage& addr, socklen_t& len) {
+bool debug_endpoint(sockaddr_storage& addr, socklen_t& len)
+{
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_DGRAM;
@@ -98,7 +102,8 @@ bool debug_endpoint(sockaddr_storage& addr, socklen_t& len) {
     return ok;
 }
 
-TEST(AgentDrawing, OneSwapOfTheSetTestPerThinkCall) {
+TEST(AgentDrawing, OneSwapOfTheSetTestPerThinkCall)
+{
     sockaddr_storage addr{};
     socklen_t len = 0;
     ASSERT_TRUE(debug_endpoint(addr, len));

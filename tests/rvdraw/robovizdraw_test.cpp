@@ -15,7 +15,8 @@ protected:
     void SetUp() override { ASSERT_TRUE(endpoint.ok()); }
     // Every datagram sent so far, in order, up to the drawer's next swap
     // (sent here as the end mark).
-    std::vector<Datagram> sent(RobovizDraw_t& d) {
+    std::vector<Datagram> sent(RobovizDraw_t& d)
+    {
         d.update();
         std::vector<Datagram> all;
         Datagram g;
@@ -36,14 +37,16 @@ struct Line {
     int r, g, b;
 };
 
-Line line_of(const Datagram& d) {
+Line line_of(const Datagram& d)
+{
     EXPECT_EQ(d.bytes.substr(0, 2), std::string("\x01\x01", 2));
     std::vector<double> v = datagram_numbers(d.bytes, 7);
     std::vector<int> c = datagram_color(d.bytes, 7);
     return Line{v[0], v[1], v[2], v[3], v[4], v[5], v[6], c[0], c[1], c[2]};
 }
 
-void expect_line(const Line& got, const Line& want, const std::string& what) {
+void expect_line(const Line& got, const Line& want, const std::string& what)
+{
     const double tol = 1e-3;  // 6-character numbers
     EXPECT_NEAR(got.x1, want.x1, tol) << what;
     EXPECT_NEAR(got.y1, want.y1, tol) << what;
@@ -57,7 +60,8 @@ void expect_line(const Line& got, const Line& want, const std::string& what) {
     EXPECT_EQ(got.b, want.b) << what;
 }
 
-TEST_F(DrawerTest, UpdateSendsTheSwapOfItsSet) {
+TEST_F(DrawerTest, UpdateSendsTheSwapOfItsSet)
+{
     RobovizDraw_t d("test");
     EXPECT_EQ(d.update(), 7);
     Datagram g;
@@ -65,7 +69,8 @@ TEST_F(DrawerTest, UpdateSendsTheSwapOfItsSet) {
     EXPECT_EQ(g.bytes, std::string("\0\0test\0", 7));
 }
 
-TEST_F(DrawerTest, EveryShapeIsOneDatagramOfTheSet) {
+TEST_F(DrawerTest, EveryShapeIsOneDatagramOfTheSet)
+{
     RobovizDraw_t d("shapes");
     EXPECT_EQ(d.drawLine(0, 0, 0, 1, 2, 3, 2, 1, 0, 0), 54);
     d.drawPoint(1, 2, 3, 4, 0, 1, 0);
@@ -83,7 +88,8 @@ TEST_F(DrawerTest, EveryShapeIsOneDatagramOfTheSet) {
     EXPECT_EQ(datagram_color(got[2].bytes, 4), (std::vector<int>{0, 0, 255}));
 }
 
-TEST_F(DrawerTest, CrossesAndBarsAreLines) {
+TEST_F(DrawerTest, CrossesAndBarsAreLines)
+{
     RobovizDraw_t d("test");
     d.drawCross(1, 2, 0.5f, 0.25f, 3, 1, 0, 0);
     std::vector<Datagram> cross = sent(d);
@@ -104,14 +110,14 @@ TEST_F(DrawerTest, CrossesAndBarsAreLines) {
     ASSERT_EQ(bar.size(), 3u);
     for (int i = 0; i < 3; ++i) {
         const double y = 1 - 0.5 - 0.04 * i;
-        expect_line(line_of(bar[i]), {2, y, 0.1, 2.08, y, 0.1, 2, 0, 255, 255},
-                    "bar " + std::to_string(i));
+        expect_line(line_of(bar[i]), {2, y, 0.1, 2.08, y, 0.1, 2, 0, 255, 255}, "bar " + std::to_string(i));
     }
     d.drawBar(2, 1, 0.1f, 0, 2, 99, 0, 1, 1);
     EXPECT_TRUE(sent(d).empty());
 }
 
-TEST_F(DrawerTest, Line2GoesTheGivenLengthTowardsTheSecondPoint) {
+TEST_F(DrawerTest, Line2GoesTheGivenLengthTowardsTheSecondPoint)
+{
     RobovizDraw_t d("test");
     // Direction (3, 4) from (1, 1): 10 m of it end at (7, 9).
     d.drawLine2(1, 1, 0.2f, 4, 5, 0.7f, 10, 2, 1, 1, 0);
@@ -123,13 +129,15 @@ TEST_F(DrawerTest, Line2GoesTheGivenLengthTowardsTheSecondPoint) {
     expect_line(line_of(got[1]), {0, 0, 0, 0, -0.5, 0, 1, 255, 255, 0}, "along -y");
 }
 
-TEST_F(DrawerTest, Line2BetweenEqualGroundPointsDrawsNothing) {
+TEST_F(DrawerTest, Line2BetweenEqualGroundPointsDrawsNothing)
+{
     RobovizDraw_t d("test");
     d.drawLine2(1, 2, 0, 1, 2, 5, 3, 2, 1, 0, 0);
     EXPECT_TRUE(sent(d).empty());
 }
 
-TEST_F(DrawerTest, UnnamedSetDrawsUnderTheEmptyName) {
+TEST_F(DrawerTest, UnnamedSetDrawsUnderTheEmptyName)
+{
     RobovizDraw_t d(nullptr);
     EXPECT_EQ(d.name, nullptr);
     EXPECT_EQ(d.update(), 3);
@@ -138,7 +146,8 @@ TEST_F(DrawerTest, UnnamedSetDrawsUnderTheEmptyName) {
     EXPECT_EQ(g.bytes, std::string("\0\0\0", 3));
 }
 
-TEST(DrawerWithoutEndpoint, SendsNothingAndSaysSo) {
+TEST(DrawerWithoutEndpoint, SendsNothingAndSaysSo)
+{
     ASSERT_EQ(roboviz_p, nullptr);
     RobovizDraw_t d("test");
     EXPECT_EQ(d.update(), -1);

@@ -11,7 +11,8 @@ namespace {
 
 class Hoap2Test : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         Hoap2Behavior::reset_arm_sequence();
         EXPECT_EQ(robot.Init(), "(scene rsg/agent/hoap2.rsg)");
     }
@@ -19,7 +20,8 @@ protected:
 };
 
 // Shoulder (second angle), elbow and forearm of the right arm.
-std::string arm(float j12, float j3, float j4) {
+std::string arm(float j12, float j3, float j4)
+{
     char m[256];
     std::snprintf(m, sizeof(m),
                   "(UJ (name rarm_joint_1_2) (axis1 0) (axis2 %g) (rate1 0) (rate2 0))"
@@ -28,7 +30,8 @@ std::string arm(float j12, float j3, float j4) {
     return m;
 }
 
-TEST_F(Hoap2Test, RightArmWavesStepByStepFromTheFirstThink) {
+TEST_F(Hoap2Test, RightArmWavesStepByStepFromTheFirstThink)
+{
     struct Row {
         std::string msg;
         const char* answer;
@@ -50,7 +53,8 @@ TEST_F(Hoap2Test, RightArmWavesStepByStepFromTheFirstThink) {
     for (const Row& r : rows) EXPECT_EQ(robot.Think(r.msg), r.answer) << "row " << i++;
 }
 
-TEST_F(Hoap2Test, JointsAreReadUnderTheirOwnValueNames) {
+TEST_F(Hoap2Test, JointsAreReadUnderTheirOwnValueNames)
+{
     struct Row {
         const char* msg;
         const char* error;
@@ -75,8 +79,9 @@ TEST_F(Hoap2Test, JointsAreReadUnderTheirOwnValueNames) {
         EXPECT_TRUE(robot.mUniversalJointSenseMap.empty()) << r.msg;
         EXPECT_TRUE(robot.mHingeJointSenseMap.empty()) << r.msg;
     }
-    robot.Think("(UJ (name lleg_joint_2_3) (axis1 -4) (axis2 6) (rate1 1.5) (rate2 -2.5))"
-                "(HJ (name head_joint_2) (axis 20))");
+    robot.Think(
+        "(UJ (name lleg_joint_2_3) (axis1 -4) (axis2 6) (rate1 1.5) (rate2 -2.5))"
+        "(HJ (name head_joint_2) (axis 20))");
     const UniversalJointSense& u = robot.mUniversalJointSenseMap[Hoap2Behavior::JID_LLEG_2_3];
     EXPECT_FLOAT_EQ(u.angle1, -4);
     EXPECT_FLOAT_EQ(u.angle2, 6);
@@ -85,12 +90,13 @@ TEST_F(Hoap2Test, JointsAreReadUnderTheirOwnValueNames) {
     EXPECT_FLOAT_EQ(robot.mHingeJointSenseMap[Hoap2Behavior::JID_HEAD_2].angle, 20);
 }
 
-TEST_F(Hoap2Test, JointNamesHaveTheirIds) {
-    const char* const names[] = {
-        "head_joint_1",   "head_joint_2",   "lleg_joint_1",   "rleg_joint_1",   "lleg_joint_2_3",
-        "rleg_joint_2_3", "lleg_joint_4",   "rleg_joint_4",   "lleg_joint_5_6", "rleg_joint_5_6",
-        "larm_joint_1_2", "rarm_joint_1_2", "larm_joint_3",   "rarm_joint_3",   "larm_joint_4",
-        "rarm_joint_4",   "larm_joint_5",   "rarm_joint_5"};
+TEST_F(Hoap2Test, JointNamesHaveTheirIds)
+{
+    const char* const names[] = {"head_joint_1",   "head_joint_2",   "lleg_joint_1",   "rleg_joint_1",
+                                 "lleg_joint_2_3", "rleg_joint_2_3", "lleg_joint_4",   "rleg_joint_4",
+                                 "lleg_joint_5_6", "rleg_joint_5_6", "larm_joint_1_2", "rarm_joint_1_2",
+                                 "larm_joint_3",   "rarm_joint_3",   "larm_joint_4",   "rarm_joint_4",
+                                 "larm_joint_5",   "rarm_joint_5"};
     ASSERT_EQ(robot.mJointIDMap.size(), 18u);
     for (int i = 0; i < 18; ++i) EXPECT_EQ(robot.mJointIDMap[names[i]], i) << names[i];
 }

@@ -9,58 +9,59 @@
 
 namespace {
 
-std::string ball_at(double distance, double theta, double phi = 0) {
+std::string ball_at(double distance, double theta, double phi = 0)
+{
     char m[128];
-    std::snprintf(m, sizeof(m), "(time (now 1.0))(Vision (Ball (pol %g %g %g)))", distance, theta,
-                  phi);
+    std::snprintf(m, sizeof(m), "(time (now 1.0))(Vision (Ball (pol %g %g %g)))", distance, theta, phi);
     return m;
 }
 
-TEST(SoccerBehavior, InitAnnouncesTheSphereAndItsBeam) {
+TEST(SoccerBehavior, InitAnnouncesTheSphereAndItsBeam)
+{
     SoccerBehavior b;
     EXPECT_EQ(b.Init(), "(scene rsg/agent/soccerplayer.rsg)(beam -6 0 0)");
     EXPECT_EQ(b.core.dir(), ".FIRST_TEST");
     EXPECT_NE(b.parser, nullptr);
 }
 
-TEST(SoccerBehavior, FirstThinkAnswersTheMessage) {
+TEST(SoccerBehavior, FirstThinkAnswersTheMessage)
+{
     SoccerBehavior b;
     b.Init();
     EXPECT_EQ(b.Think(ball_at(5, 0)), "(lte 100)(rte 100)");
 }
 
-TEST(SoccerBehavior, KicksNearTheBallAndOtherwiseSeeksIt) {
+TEST(SoccerBehavior, KicksNearTheBallAndOtherwiseSeeksIt)
+{
     struct Row {
         double distance, theta;
         const char* answer;
     } rows[] = {
-        {1.0, 0, "(kick 0  100)"},           {1.5, 170, "(kick 0  100)"},
-        {1.51, 0, "(lte 100)(rte 100)"},     {5, 4.9, "(lte 100)(rte 100)"},
-        {5, -4.9, "(lte 100)(rte 100)"},     {5, 5, "(lte -100)(rte 100)"},
-        {5, 45, "(lte -100)(rte 100)"},      {5, -5, "(lte 100)(rte +100)"},
-        {5, -90, "(lte 100)(rte +100)"},     {5, 90.5, "(lte -100)(rte 100)"},
-        {5, -120, "(lte -100)(rte 100)"},
+        {1.0, 0, "(kick 0  100)"},        {1.5, 170, "(kick 0  100)"},      {1.51, 0, "(lte 100)(rte 100)"},
+        {5, 4.9, "(lte 100)(rte 100)"},   {5, -4.9, "(lte 100)(rte 100)"},  {5, 5, "(lte -100)(rte 100)"},
+        {5, 45, "(lte -100)(rte 100)"},   {5, -5, "(lte 100)(rte +100)"},   {5, -90, "(lte 100)(rte +100)"},
+        {5, 90.5, "(lte -100)(rte 100)"}, {5, -120, "(lte -100)(rte 100)"},
     };
     for (const Row& r : rows) {
         SoccerBehavior b;
         b.Init();
-        EXPECT_EQ(b.Think(ball_at(r.distance, r.theta)), r.answer)
-            << r.distance << " m at " << r.theta;
+        EXPECT_EQ(b.Think(ball_at(r.distance, r.theta)), r.answer) << r.distance << " m at " << r.theta;
     }
 }
 
-TEST(SoccerBehavior, AnUnseenBallIsReportedAndReadsAsNear) {
+TEST(SoccerBehavior, AnUnseenBallIsReportedAndReadsAsNear)
+{
     SoccerBehavior b;
     b.Init();
     ::testing::internal::CaptureStderr();
     // A flag and a ball with an id are other objects than "Ball".
-    std::string answer =
-        b.Think("(Vision (Flag (id 1_l) (pol 3 10 0)) (Ball (id 2) (pol 9 50 0)))");
+    std::string answer = b.Think("(Vision (Flag (id 1_l) (pol 3 10 0)) (Ball (id 2) (pol 9 50 0)))");
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "unknown VisionObject 0\n");
     EXPECT_EQ(answer, "(kick 0  100)");
 }
 
-TEST(SoccerBehavior, TheLastBallSeenStays) {
+TEST(SoccerBehavior, TheLastBallSeenStays)
+{
     SoccerBehavior b;
     b.Init();
     b.Think(ball_at(8, 60));
@@ -68,7 +69,8 @@ TEST(SoccerBehavior, TheLastBallSeenStays) {
     EXPECT_FLOAT_EQ(b.mVisionSenseMap[SoccerBehavior::VO_BALL].distance, 8);
 }
 
-TEST(SoccerBehavior, PositionOfASenseIsTheOwnPositionPlusItsPolarVector) {
+TEST(SoccerBehavior, PositionOfASenseIsTheOwnPositionPlusItsPolarVector)
+{
     SoccerBehavior b;
     b.Init();
     b.Think("(Vision (Ball (pol 2 30 0)) (mypos 1 -2 0.5))");

@@ -11,7 +11,8 @@ namespace {
 
 class SoccerbotTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         SoccerbotBehavior::reset_arm_sequences();
         EXPECT_EQ(bot.Init(), "(scene rsg/agent/soccerbotcomp.rsg)");
         EXPECT_EQ(bot.Think("(UJ (n raj1_2) (ax1 0) (ax2 -90))"), "(init (unum 0)(teamname Velloran))");
@@ -20,7 +21,8 @@ protected:
 };
 
 // The arm joints of both sides: shoulder (second angle), elbow, forearm.
-std::string arms(float r12, float r3, float r4, float l12, float l3, float l4) {
+std::string arms(float r12, float r3, float r4, float l12, float l3, float l4)
+{
     char m[256];
     std::snprintf(m, sizeof(m),
                   "(UJ (n raj1_2) (ax1 0) (ax2 %g))(HJ (n raj3) (ax %g))(HJ (n raj4) (ax %g))"
@@ -29,7 +31,8 @@ std::string arms(float r12, float r3, float r4, float l12, float l3, float l4) {
     return m;
 }
 
-TEST_F(SoccerbotTest, TheFirstThinkOnlyAnnouncedTheRobot) {
+TEST_F(SoccerbotTest, TheFirstThinkOnlyAnnouncedTheRobot)
+{
     // The shoulder angle of the init call's message was not read.
     EXPECT_EQ(bot.Think(""), "(rae1_2 0.0 -9)(lae1_2 0.0 9)");
 }
@@ -37,7 +40,8 @@ TEST_F(SoccerbotTest, TheFirstThinkOnlyAnnouncedTheRobot) {
 // Each arm drives its joint at 0.1 x (target - angle) until it is within
 // half a degree, then goes on to its next step; the forearms then swing
 // between 90 and 45 degrees, the right one saying so when it is up.
-TEST_F(SoccerbotTest, ArmsWaveStepByStep) {
+TEST_F(SoccerbotTest, ArmsWaveStepByStep)
+{
     struct Row {
         std::string msg;
         const char* answer;
@@ -60,7 +64,8 @@ TEST_F(SoccerbotTest, ArmsWaveStepByStep) {
     for (const Row& r : rows) EXPECT_EQ(bot.Think(r.msg), r.answer) << "row " << i++;
 }
 
-TEST_F(SoccerbotTest, BrokenJointPredicatesAreReportedAndSkipped) {
+TEST_F(SoccerbotTest, BrokenJointPredicatesAreReportedAndSkipped)
+{
     struct Row {
         const char* msg;
         const char* error;
@@ -88,15 +93,16 @@ TEST_F(SoccerbotTest, BrokenJointPredicatesAreReportedAndSkipped) {
     EXPECT_FLOAT_EQ(bot.mHingeJointSenseMap[SoccerbotBehavior::JID_RLEG_4].angle, 12.5);
 }
 
-TEST_F(SoccerbotTest, JointNamesHaveTheirIds) {
-    const char* const names[] = {"llj1",   "rlj1",   "llj2_3", "rlj2_3", "llj4", "rlj4",
-                                 "llj5_6", "rlj5_6", "laj1_2", "raj1_2", "laj3", "raj3",
-                                 "laj4",   "raj4",   "laj5",   "raj5"};
+TEST_F(SoccerbotTest, JointNamesHaveTheirIds)
+{
+    const char* const names[] = {"llj1",   "rlj1",   "llj2_3", "rlj2_3", "llj4", "rlj4", "llj5_6", "rlj5_6",
+                                 "laj1_2", "raj1_2", "laj3",   "raj3",   "laj4", "raj4", "laj5",   "raj5"};
     ASSERT_EQ(bot.mJointIDMap.size(), 16u);
     for (int i = 0; i < 16; ++i) EXPECT_EQ(bot.mJointIDMap[names[i]], 2 + i) << names[i];
 }
 
-TEST_F(SoccerbotTest, HearsItselfAndOthersByDirection) {
+TEST_F(SoccerbotTest, HearsItselfAndOthersByDirection)
+{
     struct Row {
         const char* msg;
         const char* out;

@@ -4,7 +4,8 @@
 
 namespace {
 
-TEST(ObjectCore, MakesTheParserOnlyAfterItsBundleWasImported) {
+TEST(ObjectCore, MakesTheParserOnlyAfterItsBundleWasImported)
+{
     sexp::ObjectCore core(".FIRST_TEST");
     EXPECT_EQ(core.dir(), ".FIRST_TEST");
     EXPECT_EQ(core.New("SexpParser"), nullptr);

@@ -13,14 +13,16 @@ using sexp::PredicateList;
 using sexp::SexpParser;
 using sexp::ValueCursor;
 
-std::string first_line(const std::string& path) {
+std::string first_line(const std::string& path)
+{
     std::ifstream in(path.c_str());
     std::string line;
     std::getline(in, line);
     return line;
 }
 
-TEST(SexpParser, SplitsAMessageIntoNamedPredicates) {
+TEST(SexpParser, SplitsAMessageIntoNamedPredicates)
+{
     SexpParser p;
     PredicateList l = p.parse("(time (now 0.22))(GS (t 0.00) (pm BeforeKickOff))(HJ (n hj1) (ax -0.5))");
     ASSERT_EQ(l.size(), 3u);
@@ -37,7 +39,8 @@ TEST(SexpParser, SplitsAMessageIntoNamedPredicates) {
     EXPECT_EQ(l[2].find("missing"), nullptr);
 }
 
-TEST(SexpParser, CursorReadsValuesInOrderAndStopsOnAMismatch) {
+TEST(SexpParser, CursorReadsValuesInOrderAndStopsOnAMismatch)
+{
     SexpParser p;
     PredicateList l = p.parse("(a (pol 1.5 -2 word) (x))");
     ASSERT_EQ(l.size(), 1u);
@@ -62,7 +65,8 @@ TEST(SexpParser, CursorReadsValuesInOrderAndStopsOnAMismatch) {
     EXPECT_FALSE(top.next(w));  // next element is a list, not an atom
 }
 
-TEST(SexpParser, NullCursorReadsNothing) {
+TEST(SexpParser, NullCursorReadsNothing)
+{
     ValueCursor c(nullptr);
     double d;
     EXPECT_TRUE(c.at_end());
@@ -81,7 +85,8 @@ void PrintTo(const NumberCase& c, std::ostream* os) { *os << "text=" << c.text; 
 
 class SexpNumbers : public ::testing::TestWithParam<NumberCase> {};
 
-TEST_P(SexpNumbers, AcceptsOnlyWholeFiniteNumbersInRange) {
+TEST_P(SexpNumbers, AcceptsOnlyWholeFiniteNumbersInRange)
+{
     const NumberCase& c = GetParam();
     Node n;
     n.atom = c.text;
@@ -98,14 +103,14 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(NumberCase{"12", true, true, true}, NumberCase{"-0.00", false, true, true},
                       NumberCase{"1e3", false, true, true}, NumberCase{"nan", false, false, false},
                       NumberCase{"NaN", false, false, false}, NumberCase{"inf", false, false, false},
-                      NumberCase{"-infinity", false, false, false},
-                      NumberCase{"1e999", false, false, false},
+                      NumberCase{"-infinity", false, false, false}, NumberCase{"1e999", false, false, false},
                       NumberCase{"1e300", false, false, true},
                       NumberCase{"99999999999999999999", false, true, true},
                       NumberCase{"12abc", false, false, false}, NumberCase{"", false, false, false},
                       NumberCase{"0x10", false, true, true}));
 
-TEST(SexpParser, ListsAreNotValues) {
+TEST(SexpParser, ListsAreNotValues)
+{
     SexpParser p;
     PredicateList l = p.parse("(a (b 1))");
     ASSERT_EQ(l.size(), 1u);
@@ -125,7 +130,8 @@ void PrintTo(const BrokenCase& c, std::ostream* os) { *os << c.name; }
 
 class SexpBroken : public ::testing::TestWithParam<BrokenCase> {};
 
-TEST_P(SexpBroken, KeepsTheCompletePredicatesOnly) {
+TEST_P(SexpBroken, KeepsTheCompletePredicatesOnly)
+{
     const BrokenCase& c = GetParam();
     SexpParser p;
     PredicateList l = p.parse(c.text);
@@ -134,20 +140,21 @@ TEST_P(SexpBroken, KeepsTheCompletePredicatesOnly) {
     EXPECT_EQ(names, c.expected) << c.text;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, SexpBroken,
-    ::testing::Values(
-        BrokenCase{"empty", "", {}},
-        BrokenCase{"only_spaces", "  \n\t ", {}},
-        BrokenCase{"truncated_last", "(A (x 1))(B (y 2", {"A"}},
-        BrokenCase{"truncated_inner", "(A (x 1))(B (y 2)(C", {"A"}},
-        BrokenCase{"stray_close", ")))(A (x 1)))(B)", {"A", "B"}},
-        BrokenCase{"empty_lists", "()(A ())", {"", "A"}},
-        BrokenCase{"junk_between", "junk (A) more junk (B)", {"A", "B"}},
-        BrokenCase{"only_open", "((((((((", {}}),
-    [](const ::testing::TestParamInfo<BrokenCase>& i) { return std::string(i.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, SexpBroken,
+                         ::testing::Values(BrokenCase{"empty", "", {}},
+                                           BrokenCase{"only_spaces", "  \n\t ", {}},
+                                           BrokenCase{"truncated_last", "(A (x 1))(B (y 2", {"A"}},
+                                           BrokenCase{"truncated_inner", "(A (x 1))(B (y 2)(C", {"A"}},
+                                           BrokenCase{"stray_close", ")))(A (x 1)))(B)", {"A", "B"}},
+                                           BrokenCase{"empty_lists", "()(A ())", {"", "A"}},
+                                           BrokenCase{"junk_between", "junk (A) more junk (B)", {"A", "B"}},
+                                           BrokenCase{"only_open", "((((((((", {}}),
+                         [](const ::testing::TestParamInfo<BrokenCase>& i) {
+                             return std::string(i.param.name);
+                         });
 
-TEST(SexpParser, EmptyListHasNoNameAndNoValues) {
+TEST(SexpParser, EmptyListHasNoNameAndNoValues)
+{
     SexpParser p;
     PredicateList l = p.parse("()");
     ASSERT_EQ(l.size(), 1u);
@@ -157,7 +164,8 @@ TEST(SexpParser, EmptyListHasNoNameAndNoValues) {
     EXPECT_TRUE(c.at_end());
 }
 
-TEST(SexpParser, DropsAPredicateNestedTooDeepAndKeepsTheRest) {
+TEST(SexpParser, DropsAPredicateNestedTooDeepAndKeepsTheRest)
+{
     std::string deep = "(A 1)";
     for (size_t i = 0; i < SexpParser::kMaxDepth + 5; ++i) deep += "(";
     for (size_t i = 0; i < SexpParser::kMaxDepth + 5; ++i) deep += ")";
@@ -169,14 +177,16 @@ TEST(SexpParser, DropsAPredicateNestedTooDeepAndKeepsTheRest) {
     EXPECT_EQ(l[1].name(), "B");
 }
 
-TEST(SexpParser, SurvivesDeepNestingOfAWholeBuffer) {
+TEST(SexpParser, SurvivesDeepNestingOfAWholeBuffer)
+{
     SexpParser p;
     EXPECT_TRUE(p.parse(std::string(32768, '(')).empty());
     std::string balanced = std::string(16000, '(') + std::string(16000, ')');
     EXPECT_TRUE(p.parse(balanced).empty());
 }
 
-TEST(SexpParser, SurvivesRandomJunk) {
+TEST(SexpParser, SurvivesRandomJunk)
+{
     std::mt19937 rng(12345);
     const std::string alphabet = "()()  ab1.-e9nanif\n\t\x01\xff";
     SexpParser p;
@@ -188,7 +198,8 @@ TEST(SexpParser, SurvivesRandomJunk) {
     }
 }
 
-TEST(SexpParser, TreatsAnEmbeddedNulAsASeparator) {
+TEST(SexpParser, TreatsAnEmbeddedNulAsASeparator)
+{
     SexpParser p;
     std::string text("(A 1)\0(B 2)", 11);
     PredicateList l = p.parse(text);
@@ -196,7 +207,8 @@ TEST(SexpParser, TreatsAnEmbeddedNulAsASeparator) {
     EXPECT_EQ(l[1].name(), "B");
 }
 
-TEST(SexpParser, ReadsARealServerMessage) {
+TEST(SexpParser, ReadsARealServerMessage)
+{
     std::string msg = first_line(BREVANE_SOURCE_DIR "/tests/data/server_before_kickoff.txt");
     ASSERT_FALSE(msg.empty());
     SexpParser p;

@@ -14,7 +14,8 @@ namespace {
 using rcss::net::Addr;
 using rcss::net::TCPSocket;
 
-TEST(Addr, StoresPortAndHostInNetworkOrder) {
+TEST(Addr, StoresPortAndHostInNetworkOrder)
+{
     Addr any(0, 0);
     EXPECT_TRUE(any.valid());
     EXPECT_EQ(any.getAddr().sin_addr.s_addr, htonl(INADDR_ANY));
@@ -30,7 +31,8 @@ TEST(Addr, StoresPortAndHostInNetworkOrder) {
     EXPECT_EQ(n.getHostStr(), "127.0.0.1");
 }
 
-TEST(Addr, ResolvesLocalhostAndRejectsAnEmptyName) {
+TEST(Addr, ResolvesLocalhostAndRejectsAnEmptyName)
+{
     Addr l(3100, std::string("localhost"));
     EXPECT_TRUE(l.valid());
     Addr bad(3100, std::string(""));
@@ -38,13 +40,14 @@ TEST(Addr, ResolvesLocalhostAndRejectsAnEmptyName) {
     EXPECT_FALSE(bad.error().empty());
 }
 
-TEST(TCPSocket, ConnectToAnUnresolvableHostThrowsConnectErr) {
+TEST(TCPSocket, ConnectToAnUnresolvableHostThrowsConnectErr)
+{
     TCPSocket s;
-    EXPECT_THROW(s.connect(Addr(3100, std::string(""))),
-                 rcss::net::ConnectErr);
+    EXPECT_THROW(s.connect(Addr(3100, std::string(""))), rcss::net::ConnectErr);
 }
 
-TEST(TCPSocket, ConnectRefusedThrowsConnectErr) {
+TEST(TCPSocket, ConnectRefusedThrowsConnectErr)
+{
     ScriptedServer server;
     ASSERT_TRUE(server.listen()) << server.error();
     std::string host = server.host();
@@ -59,13 +62,15 @@ TEST(TCPSocket, ConnectRefusedThrowsConnectErr) {
     }
 }
 
-TEST(TCPSocket, BindToAForeignAddressThrowsBindErr) {
+TEST(TCPSocket, BindToAForeignAddressThrowsBindErr)
+{
     TCPSocket s;
     // 192.0.2.1 (a documentation address) is not an address of this host.
     EXPECT_THROW(s.bind(Addr(0, 0xC0000201UL)), rcss::net::BindErr);
 }
 
-TEST(TCPSocket, MovesBytesBothWaysAndSeesEndOfStream) {
+TEST(TCPSocket, MovesBytesBothWaysAndSeesEndOfStream)
+{
     ScriptedServer server;
     ASSERT_TRUE(server.listen()) << server.error();
     TCPSocket s;
@@ -100,7 +105,8 @@ TEST(TCPSocket, MovesBytesBothWaysAndSeesEndOfStream) {
 
 // The two answers of a cycle leave half a cycle apart; the second must not
 // wait for the server's acknowledgement of the first.
-TEST(TCPSocket, SendsWithoutNagleDelay) {
+TEST(TCPSocket, SendsWithoutNagleDelay)
+{
     TCPSocket s;
     ASSERT_TRUE(s.isOpen());
     int v = 0;

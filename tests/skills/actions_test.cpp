@@ -76,8 +76,8 @@ struct GoToCase {
 TEST_F(Actions, GoToWalksWhenAlignedAndTurnsOtherwise)
 {
     const GoToCase cases[] = {
-        {1.0, 0.35, 0, 0}, {1.0, 0.45, 1, 0.27},  {1.0, -0.45, 1, -0.27}, {3.0, 0.45, 0, 0},
-        {3.0, 0.6, 1, 0.24}, {5.0, 0.7, 0, 0},   {5.0, -0.8, 1, -0.32},
+        {1.0, 0.35, 0, 0},   {1.0, 0.45, 1, 0.27}, {1.0, -0.45, 1, -0.27}, {3.0, 0.45, 0, 0},
+        {3.0, 0.6, 1, 0.24}, {5.0, 0.7, 0, 0},     {5.0, -0.8, 1, -0.32},
     };
     perceive();
     for (const GoToCase& c : cases) {
@@ -242,11 +242,11 @@ TEST_F(Actions, TurnAndKickRequestsReachTheMotionInterface)
 struct DetourCase {
     const char* what;
     double mate_lx, mate_ly;
-    const char* team;      // "" own team
+    const char* team;  // "" own team
     int id;
-    bool ball_ahead;       // else behind the robot: it is first at the ball
+    bool ball_ahead;  // else behind the robot: it is first at the ball
     bool detour;
-    double ox, oy;         // the detour of a request (0.5, 0)
+    double ox, oy;  // the detour of a request (0.5, 0)
 };
 
 // Teammate at local (1, 0.1): the path (-1.2, 0)-(2.2, 0) of a request
@@ -305,7 +305,7 @@ TEST_F(Actions, CollisionDetourDropsTheNext101Requests)
 
 struct CrowdCase {
     const char* what;
-    double own;             // robot's distance to the ball
+    double own;                 // robot's distance to the ball
     std::vector<double> mates;  // team-mates' distances to the ball
     bool back;
 };
@@ -332,8 +332,7 @@ TEST_F(Actions, CrowdingBackOffByTheSortedDistancesToTheBall)
         for (double d : c.mates) {
             // Beyond the ball, fanned out.
             const double a = 0.5 * (id - 3) + 0.3;
-            scene.players.push_back(
-                player_at_local(id++, c.own + d * std::cos(a), d * std::sin(a)));
+            scene.players.push_back(player_at_local(id++, c.own + d * std::cos(a), d * std::sin(a)));
         }
         perceive();
         EXPECT_EQ(agent->crowding_back, c.back);
@@ -394,7 +393,8 @@ TEST_F(Actions, CrowdingWithMoreTeamMatesThanTheTableHolds)
 {
     ball_at_local(1.0, 0.0);
     for (int i = 0; i < NaoParse::MAX_PLAYER_SEEN; ++i)
-        scene.players.push_back(player_at_local(1 + i % 11, 1.0 + 0.3 * std::cos(0.2 * i), 0.3 * std::sin(0.2 * i)));
+        scene.players.push_back(
+            player_at_local(1 + i % 11, 1.0 + 0.3 * std::cos(0.2 * i), 0.3 * std::sin(0.2 * i)));
     perceive();
     ASSERT_EQ(agent->parse->nv.nb_player, static_cast<int>(NaoParse::MAX_PLAYER_SEEN));
     EXPECT_TRUE(agent->crowding_back);
@@ -535,7 +535,8 @@ struct KickCase {
 
 TEST_F(Actions, KickWithTheFootOnTheBallsSideOnce)
 {
-    const KickCase cases[] = {{0.2, NaoMove::KICK_LEFT}, {0.0, NaoMove::KICK_RIGHT}, {-0.2, NaoMove::KICK_RIGHT}};
+    const KickCase cases[] = {
+        {0.2, NaoMove::KICK_LEFT}, {0.0, NaoMove::KICK_RIGHT}, {-0.2, NaoMove::KICK_RIGHT}};
     for (const KickCase& c : cases) {
         SCOPED_TRACE(c.head_yaw);
         restart();

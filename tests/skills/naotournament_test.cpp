@@ -16,7 +16,8 @@ namespace {
 
 class TournamentLog : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(dir.ok());
         in_dir.reset(new InWorkDir(dir.path()));
         record.init(3, 10.0, -10.0, 0.0, 0.0, 1.5, -0.25);
@@ -28,7 +29,8 @@ protected:
     Nao_ref_Tournament record;
 };
 
-TEST_F(TournamentLog, EachEndingWritesItsLine) {
+TEST_F(TournamentLog, EachEndingWritesItsLine)
+{
     const struct {
         const char* name;
         bool (*end)(Nao_ref_Tournament&);
@@ -53,7 +55,8 @@ TEST_F(TournamentLog, EachEndingWritesItsLine) {
     EXPECT_NEAR(record.end_angle, 0.0, 1e-12);
 }
 
-TEST_F(TournamentLog, EndingBeforeTheStartChangesNothing) {
+TEST_F(TournamentLog, EndingBeforeTheStartChangesNothing)
+{
     EXPECT_FALSE(record.endT(9.999, 2, 4.0, 0.5, 0.1));
     EXPECT_FALSE(record.endR(9.999, 2, 4.0, 0.5, 0.1));
     EXPECT_FALSE(record.endK(9.999, 2, 4.0, 0.5));
@@ -63,7 +66,8 @@ TEST_F(TournamentLog, EndingBeforeTheStartChangesNothing) {
     EXPECT_EQ(record.kick_end_x, 0);
 }
 
-TEST_F(TournamentLog, InitSetsTheStartAndClearsTheEnd) {
+TEST_F(TournamentLog, InitSetsTheStartAndClearsTheEnd)
+{
     record.endT(20.0, 1, 4.0, 0.5, 0.1);
     record.endK(20.0, 1, 3.0, 3.0);
     record.init(7, 2.0, 1.0, 2.0, 0.3, 4.0, 5.0);
@@ -76,12 +80,14 @@ TEST_F(TournamentLog, InitSetsTheStartAndClearsTheEnd) {
     EXPECT_EQ(record.log_name(), "log_tournament_7.txt");
 }
 
-TEST_F(TournamentLog, LogThatCannotBeCreatedIsReported) {
+TEST_F(TournamentLog, LogThatCannotBeCreatedIsReported)
+{
     // A directory of the log's name cannot be opened for writing.
     ASSERT_EQ(mkdir("log_tournament_3.txt", 0755), 0);
     testing::internal::CaptureStderr();
     EXPECT_FALSE(record.endT(25.5, 2, 4.0, 0.5, 0.1));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Nao_ref_Tournament fopen log_tournament_3.txt FAILED\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Nao_ref_Tournament fopen log_tournament_3.txt FAILED\n");
 }
 
 }  // namespace

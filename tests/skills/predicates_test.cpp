@@ -63,7 +63,7 @@ TEST_F(Predicates, BallAngleAndDistanceFollowFromThePlacesOfRobotAndBall)
 {
     const BallCase cases[] = {
         {"left", -10, 3, 0.3, 0.0, -7, 5},
-        {"left", 2, -6, 3.0, 0.6, -1, -6.8},   // ball behind-left: the difference wraps
+        {"left", 2, -6, 3.0, 0.6, -1, -6.8},  // ball behind-left: the difference wraps
         {"right", 8, 1, -2.5, -0.4, 6, -2},
         {"right", -3, -3, 1.2, 0.9, -3.5, -1},
     };
@@ -147,10 +147,10 @@ struct GoalCase {
 TEST_F(Predicates, GoalMeasuresOnBothSides)
 {
     const GoalCase cases[] = {
-        {"left", -10, 5, kPi, 5, 3, -3 * kPi / 4, 7.0710678, 25.4950976, 10.4403065, 20.2237484,
-         true, 0.1488900, -15},
-        {"right", 10, -5, 0.0, -5, 3, kPi / 4, 7.0710678, 25.4950976, 10.4403065, 20.2237484,
-         true, 2.9927027, 15},
+        {"left", -10, 5, kPi, 5, 3, -3 * kPi / 4, 7.0710678, 25.4950976, 10.4403065, 20.2237484, true,
+         0.1488900, -15},
+        {"right", 10, -5, 0.0, -5, 3, kPi / 4, 7.0710678, 25.4950976, 10.4403065, 20.2237484, true, 2.9927027,
+         15},
     };
     for (const GoalCase& c : cases) {
         SCOPED_TRACE(c.side);
@@ -243,8 +243,8 @@ TEST_F(Predicates, OwnGoalAlignmentIsAvoidedTowardsTheSideOfTheGoalAxis)
 {
     const struct {
         double y, expected;
-    } cases[] = {{0.001, 2},  {0.5, 2},    {0.999, 2}, {-0.001, -2}, {-0.5, -2},
-                 {-0.999, -2}, {1.001, 0},  {1.5, 0},   {-1.001, 0},  {-3.0, 0}};
+    } cases[] = {{0.001, 2},   {0.5, 2},   {0.999, 2}, {-0.001, -2}, {-0.5, -2},
+                 {-0.999, -2}, {1.001, 0}, {1.5, 0},   {-1.001, 0},  {-3.0, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.y);
         scene.x = 4;
@@ -281,8 +281,8 @@ TEST_F(Predicates, PushPointBehindOrBesideTheBallOnBothSides)
         {"right", -10, 2, -15, 0, -14.7, 0},
     };
     for (const PushCase& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.side << " robot " << c.x << "," << c.y << " ball "
-                                        << c.ball_x << "," << c.ball_y);
+        SCOPED_TRACE(testing::Message()
+                     << c.side << " robot " << c.x << "," << c.y << " ball " << c.ball_x << "," << c.ball_y);
         place(c.side, c.x, c.y, 0.0);
         ball_at(c.ball_x, c.ball_y);
         perceive();
@@ -332,8 +332,8 @@ TEST_F(Predicates, AtPushPointWithinTheTolerance)
 struct BetweenCase {
     const char* side;
     double x, y, heading;
-    double ball_lx;          // ball straight ahead at this distance
-    double push_lx, push_ly; // push point in the torso frame
+    double ball_lx;           // ball straight ahead at this distance
+    double push_lx, push_ly;  // push point in the torso frame
     bool expected;
 };
 
@@ -343,10 +343,10 @@ TEST_F(Predicates, BallBetweenPlayerAndPushPointInOneFrame)
 {
     const BetweenCase cases[] = {
         {"left", 5, 3, kPi / 2, 0.2, 0.5, 0.0, true},
-        {"left", 5, 3, kPi / 2, 0.2, 0.5, 0.25, true},    // 0.25 m off the line
-        {"left", 5, 3, kPi / 2, 0.2, 0.5, -0.3, false},   // 0.3 m off
-        {"left", 5, 3, kPi / 2, 0.4, 0.7, 0.0, false},    // the ball is not close
-        {"left", 5, 3, kPi / 2, 0.2, 0.1, 0.0, false},    // the push point is nearer
+        {"left", 5, 3, kPi / 2, 0.2, 0.5, 0.25, true},   // 0.25 m off the line
+        {"left", 5, 3, kPi / 2, 0.2, 0.5, -0.3, false},  // 0.3 m off
+        {"left", 5, 3, kPi / 2, 0.4, 0.7, 0.0, false},   // the ball is not close
+        {"left", 5, 3, kPi / 2, 0.2, 0.1, 0.0, false},   // the push point is nearer
         {"right", -5, -3, -kPi / 2, 0.2, 0.5, 0.0, true},
         {"right", -5, -3, -kPi / 2, 0.2, 0.5, -0.25, true},
         {"right", 7, -4, 2.5, 0.25, 0.6, 0.3, false},
@@ -459,9 +459,8 @@ struct KickPointCase {
 TEST_F(Predicates, GoalKickPointAlignmentByDistance)
 {
     const KickPointCase cases[] = {
-        {0.1, 1.0, 0.2, true},   {1.5, 0.15, 0.1, true}, {1.5, 0.25, 0.1, false},
-        {3.0, 0.35, 0.1, true},  {3.0, 0.45, 0.1, false}, {7.0, 0.55, 0.1, true},
-        {7.0, 0.65, 0.1, false}, {7.0, -0.55, 0.1, true},
+        {0.1, 1.0, 0.2, true},   {1.5, 0.15, 0.1, true}, {1.5, 0.25, 0.1, false}, {3.0, 0.35, 0.1, true},
+        {3.0, 0.45, 0.1, false}, {7.0, 0.55, 0.1, true}, {7.0, 0.65, 0.1, false}, {7.0, -0.55, 0.1, true},
     };
     for (const char* side : {"left", "right"}) {
         SCOPED_TRACE(side);

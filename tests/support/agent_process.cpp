@@ -10,7 +10,8 @@ const char* const kAgentUsage =
     " --host=IP   IP of the server.\n"
     "\n";
 
-void expect_usage_exit(const std::string& program, const std::vector<std::string>& args) {
+void expect_usage_exit(const std::string& program, const std::vector<std::string>& args)
+{
     ChildProcess p;
     std::vector<std::string> argv = {program};
     argv.insert(argv.end(), args.begin(), args.end());
@@ -22,7 +23,9 @@ void expect_usage_exit(const std::string& program, const std::vector<std::string
 }
 
 void start_agent(ChildProcess& agent, ScriptedServer& server, const std::string& program,
-                 const std::filesystem::path& dir, const std::vector<std::string>& options, std::string* first) {
+                 const std::filesystem::path& dir, const std::vector<std::string>& options,
+                 std::string* first)
+{
     std::vector<std::string> argv = {program, "--host=" + server.host()};
     argv.insert(argv.end(), options.begin(), options.end());
     // The program writes its stand-pose file relative to its working directory.

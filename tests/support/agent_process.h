@@ -22,6 +22,7 @@ void expect_usage_exit(const std::string& program, const std::vector<std::string
 // its first message (the scene message) into first (checked with gtest:
 // call it through ASSERT_NO_FATAL_FAILURE).
 void start_agent(ChildProcess& agent, ScriptedServer& server, const std::string& program,
-                 const std::filesystem::path& dir, const std::vector<std::string>& options, std::string* first);
+                 const std::filesystem::path& dir, const std::vector<std::string>& options,
+                 std::string* first);
 
 #endif

@@ -15,7 +15,8 @@
 
 namespace {
 
-std::string read_file(const std::string& path) {
+std::string read_file(const std::string& path)
+{
     std::ifstream in(path.c_str(), std::ios::binary);
     std::stringstream s;
     s << in.rdbuf();
@@ -25,9 +26,12 @@ std::string read_file(const std::string& path) {
 }  // namespace
 
 ChildProcess::ChildProcess()
-    : m_pid(-1), m_exited(false), m_exit_status(-1), m_signaled(false), m_term_signal(0) {}
+    : m_pid(-1), m_exited(false), m_exit_status(-1), m_signaled(false), m_term_signal(0)
+{
+}
 
-ChildProcess::~ChildProcess() {
+ChildProcess::~ChildProcess()
+{
     if (m_pid > 0) {
         ::kill(m_pid, SIGKILL);
         int st;
@@ -40,7 +44,8 @@ ChildProcess::~ChildProcess() {
     }
 }
 
-bool ChildProcess::start(const std::vector<std::string>& argv) {
+bool ChildProcess::start(const std::vector<std::string>& argv)
+{
     if (argv.empty() || m_pid > 0) return false;
     if (m_dir.empty()) {
         const char* tmp = std::getenv("TMPDIR");
@@ -86,7 +91,8 @@ bool ChildProcess::start(const std::vector<std::string>& argv) {
     return true;
 }
 
-bool ChildProcess::wait(int timeout_ms) {
+bool ChildProcess::wait(int timeout_ms)
+{
     if (m_pid <= 0) return m_exited || m_signaled;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
     int st = 0;
@@ -115,14 +121,17 @@ bool ChildProcess::wait(int timeout_ms) {
     return true;
 }
 
-void ChildProcess::signal(int sig) {
+void ChildProcess::signal(int sig)
+{
     if (m_pid > 0) ::kill(m_pid, sig);
 }
 
-std::string ChildProcess::stdout_text() const {
+std::string ChildProcess::stdout_text() const
+{
     return m_dir.empty() ? std::string() : read_file(m_dir + "/stdout");
 }
 
-std::string ChildProcess::stderr_text() const {
+std::string ChildProcess::stderr_text() const
+{
     return m_dir.empty() ? std::string() : read_file(m_dir + "/stderr");
 }

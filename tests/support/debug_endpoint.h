@@ -13,14 +13,16 @@
 
 class ScopedDebugEndpoint {
 public:
-    ScopedDebugEndpoint() {
+    ScopedDebugEndpoint()
+    {
         if (!listener.bind_loopback()) return;
         m_sender = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
         if (m_sender < 0) return;
         roboviz_sockfd = m_sender;
         roboviz_p = listener.entry();
     }
-    ~ScopedDebugEndpoint() {
+    ~ScopedDebugEndpoint()
+    {
         roboviz_sockfd = -1;
         roboviz_p = nullptr;
         if (m_sender >= 0) ::close(m_sender);

@@ -17,9 +17,9 @@
 
 struct ScenePlayer {
     int id;
-    double x, y;         // m, field frame
-    double facing = 0;   // rad: direction the player faces
-    std::string team;    // empty: the robot's own team
+    double x, y;        // m, field frame
+    double facing = 0;  // rad: direction the player faces
+    std::string team;   // empty: the robot's own team
 };
 
 struct Scene {
@@ -28,14 +28,14 @@ struct Scene {
     double head_yaw = 0;               // rad, positive to the left
     int unum = 2;
     std::string team_name = "brevane";
-    const char* team_side = "left";    // "left", "right", or nullptr (not told)
+    const char* team_side = "left";  // "left", "right", or nullptr (not told)
     const char* play_mode = "PlayOn";
     double game_time = 10.0;
-    bool landmarks = true;             // the four flags and four goal posts
+    bool landmarks = true;  // the four flags and four goal posts
     bool ball = true;
-    double ball_x = 0, ball_y = 0;     // m, field frame
+    double ball_x = 0, ball_y = 0;  // m, field frame
     std::vector<ScenePlayer> players;
-    bool vision = true;                // a message without See keeps the last vision
+    bool vision = true;  // a message without See keeps the last vision
 };
 
 namespace scene_detail {

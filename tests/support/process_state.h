@@ -13,7 +13,8 @@
 #include "skills/NaoBehavior.h"
 #include "world/localize.h"
 
-inline void reset_agent_process_state() {
+inline void reset_agent_process_state()
+{
     NaoParse::reset_static_state();
     NaoMove::reset_motion_state();
     naosimplemove_t::reset_interpolation();

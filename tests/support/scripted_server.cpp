@@ -13,12 +13,14 @@
 
 namespace {
 
-long long now_ms() {
+long long now_ms()
+{
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-bool wait_readable(int fd, int timeout_ms) {
+bool wait_readable(int fd, int timeout_ms)
+{
     if (timeout_ms < 0) timeout_ms = 0;
     pollfd p;
     p.fd = fd;
@@ -35,14 +37,16 @@ bool wait_readable(int fd, int timeout_ms) {
 
 ScriptedServer::ScriptedServer() : m_listen(-1), m_client(-1) {}
 
-ScriptedServer::~ScriptedServer() {
+ScriptedServer::~ScriptedServer()
+{
     close_client();
     close_listener();
 }
 
 bool ScriptedServer::listen(const std::string& host) { return listen(host, kPort); }
 
-bool ScriptedServer::listen(const std::string& host, int port) {
+bool ScriptedServer::listen(const std::string& host, int port)
+{
     close_listener();
     sockaddr_in a;
     std::memset(&a, 0, sizeof(a));
@@ -73,25 +77,26 @@ bool ScriptedServer::listen(const std::string& host, int port) {
 
 bool ScriptedServer::listen() { return listen_on_port(kPort); }
 
-bool ScriptedServer::listen_on_port(int port) {
+bool ScriptedServer::listen_on_port(int port)
+{
     // Start from an address derived from the process id and walk on, so
     // parallel test processes rarely try the same one.
     static unsigned counter = 0;
     unsigned seed = static_cast<unsigned>(::getpid()) * 7919u + counter * 104729u;
     for (int attempt = 0; attempt < 200; ++attempt) {
         unsigned v = (seed + static_cast<unsigned>(attempt) * 2654435761u) % (254u * 256u * 254u);
-        unsigned b1 = 1 + v / (256u * 254u);       // 1..254: never 127.0.x.x
+        unsigned b1 = 1 + v / (256u * 254u);  // 1..254: never 127.0.x.x
         unsigned b2 = (v / 254u) % 256u;
-        unsigned b3 = 1 + v % 254u;                // 1..254
-        std::string host = "127." + std::to_string(b1) + "." + std::to_string(b2) + "." +
-                           std::to_string(b3);
+        unsigned b3 = 1 + v % 254u;  // 1..254
+        std::string host = "127." + std::to_string(b1) + "." + std::to_string(b2) + "." + std::to_string(b3);
         ++counter;
         if (listen(host, port)) return true;
     }
     return false;
 }
 
-bool ScriptedServer::accept(int timeout_ms) {
+bool ScriptedServer::accept(int timeout_ms)
+{
     if (m_listen < 0) {
         m_error = "not listening";
         return false;
@@ -110,7 +115,8 @@ bool ScriptedServer::accept(int timeout_ms) {
     return true;
 }
 
-bool ScriptedServer::send_raw(const std::string& bytes) {
+bool ScriptedServer::send_raw(const std::string& bytes)
+{
     if (m_client < 0) return false;
     std::size_t sent = 0;
     while (sent < bytes.size()) {
@@ -125,14 +131,16 @@ bool ScriptedServer::send_raw(const std::string& bytes) {
     return true;
 }
 
-bool ScriptedServer::send(const std::string& msg) {
+bool ScriptedServer::send(const std::string& msg)
+{
     uint32_t len = htonl(static_cast<uint32_t>(msg.size()));
     std::string framed(reinterpret_cast<const char*>(&len), 4);
     framed += msg;
     return send_raw(framed);
 }
 
-bool ScriptedServer::read_exact(char* buf, int len, int timeout_ms) {
+bool ScriptedServer::read_exact(char* buf, int len, int timeout_ms)
+{
     long long deadline = now_ms() + timeout_ms;
     int got = 0;
     while (got < len) {
@@ -151,7 +159,8 @@ bool ScriptedServer::read_exact(char* buf, int len, int timeout_ms) {
     return true;
 }
 
-bool ScriptedServer::receive(std::string& msg, int timeout_ms) {
+bool ScriptedServer::receive(std::string& msg, int timeout_ms)
+{
     if (m_client < 0) return false;
     long long deadline = now_ms() + timeout_ms;
     char head[4];
@@ -164,24 +173,24 @@ bool ScriptedServer::receive(std::string& msg, int timeout_ms) {
         return false;
     }
     std::string body(len, '\0');
-    if (len > 0 && !read_exact(&body[0], static_cast<int>(len),
-                               static_cast<int>(deadline - now_ms())))
+    if (len > 0 && !read_exact(&body[0], static_cast<int>(len), static_cast<int>(deadline - now_ms())))
         return false;
     msg = body;
     return true;
 }
 
-std::vector<std::string> ScriptedServer::receive_n(int count, int timeout_ms) {
+std::vector<std::string> ScriptedServer::receive_n(int count, int timeout_ms)
+{
     std::vector<std::string> got;
     long long deadline = now_ms() + timeout_ms;
     std::string m;
-    while (static_cast<int>(got.size()) < count &&
-           receive(m, static_cast<int>(deadline - now_ms())))
+    while (static_cast<int>(got.size()) < count && receive(m, static_cast<int>(deadline - now_ms())))
         got.push_back(m);
     return got;
 }
 
-bool ScriptedServer::wait_client_closed(int timeout_ms) {
+bool ScriptedServer::wait_client_closed(int timeout_ms)
+{
     if (m_client < 0) return true;
     long long deadline = now_ms() + timeout_ms;
     char buf[4096];
@@ -193,18 +202,21 @@ bool ScriptedServer::wait_client_closed(int timeout_ms) {
     }
 }
 
-void ScriptedServer::close_client() {
+void ScriptedServer::close_client()
+{
     if (m_client >= 0) {
         ::close(m_client);
         m_client = -1;
     }
 }
 
-void ScriptedServer::finish_sending() {
+void ScriptedServer::finish_sending()
+{
     if (m_client >= 0) ::shutdown(m_client, SHUT_WR);
 }
 
-void ScriptedServer::reset_client() {
+void ScriptedServer::reset_client()
+{
     if (m_client < 0) return;
     linger l;
     l.l_onoff = 1;
@@ -213,7 +225,8 @@ void ScriptedServer::reset_client() {
     close_client();
 }
 
-void ScriptedServer::close_listener() {
+void ScriptedServer::close_listener()
+{
     if (m_listen >= 0) {
         ::close(m_listen);
         m_listen = -1;

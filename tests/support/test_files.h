@@ -13,7 +13,8 @@
 #include <vector>
 
 // The non-empty lines of tests/data/<name>, in order.
-inline std::vector<std::string> read_data_lines(const std::string& name) {
+inline std::vector<std::string> read_data_lines(const std::string& name)
+{
     std::ifstream in(std::string(BREVANE_SOURCE_DIR "/tests/data/") + name);
     std::vector<std::string> lines;
     std::string l;
@@ -23,7 +24,8 @@ inline std::vector<std::string> read_data_lines(const std::string& name) {
 }
 
 // The whole text of a file ("" when it cannot be read).
-inline std::string read_text_file(const std::string& path) {
+inline std::string read_text_file(const std::string& path)
+{
     std::ifstream in(path, std::ios::binary);
     std::string text;
     std::getline(in, text, '\0');
@@ -36,7 +38,8 @@ inline std::string read_text_file(const std::string& path) {
 // links and has its own "dataWalk". Removed with everything in it.
 class ScratchWorkDir {
 public:
-    ScratchWorkDir() {
+    ScratchWorkDir()
+    {
         namespace fs = std::filesystem;
         std::string templ = (fs::temp_directory_path() / "brevane-work-XXXXXX").string();
         if (mkdtemp(&templ[0]) == nullptr) return;
@@ -45,7 +48,8 @@ public:
             fs::create_directory_symlink(fs::path(BREVANE_SOURCE_DIR) / d, m_dir / d);
         fs::create_directory(m_dir / "dataWalk");
     }
-    ~ScratchWorkDir() {
+    ~ScratchWorkDir()
+    {
         std::error_code ec;
         if (!m_dir.empty()) std::filesystem::remove_all(m_dir, ec);
     }
@@ -62,10 +66,12 @@ private:
 // Makes `dir` the working directory for its lifetime.
 class InWorkDir {
 public:
-    explicit InWorkDir(const std::filesystem::path& dir) : m_old(std::filesystem::current_path()) {
+    explicit InWorkDir(const std::filesystem::path& dir) : m_old(std::filesystem::current_path())
+    {
         std::filesystem::current_path(dir);
     }
-    ~InWorkDir() {
+    ~InWorkDir()
+    {
         std::error_code ec;
         std::filesystem::current_path(m_old, ec);
     }

@@ -18,11 +18,12 @@ const double b = 0.08, t = 0.24, a = 6.0;  // the run-challenge walk's manager
 struct Plan {
     int np_steps;
     double duration;
-    std::vector<double> steps;  // every step until the remainder is walked
+    std::vector<double> steps;   // every step until the remainder is walked
     std::vector<double> speeds;  // step_cur after each
 };
 
-Plan plan(double d, double c = 0.0, double step_max = b, double ramp = a) {
+Plan plan(double d, double c = 0.0, double step_max = b, double ramp = a)
+{
     StepManage m(step_max, t, ramp);
     m.step_cur = c;
     m.setRemDist(d);
@@ -38,13 +39,15 @@ Plan plan(double d, double c = 0.0, double step_max = b, double ramp = a) {
     return p;
 }
 
-double sum(const std::vector<double>& v) {
+double sum(const std::vector<double>& v)
+{
     double s = 0;
     for (double x : v) s += x;
     return s;
 }
 
-TEST(StepManage, OneMetreFromRestCruises) {
+TEST(StepManage, OneMetreFromRestCruises)
+{
     // f = 0.24 and e b = 0.24, so 1.0 > 0.48: accelerate over 6 periods
     // (1.44 s), cruise the remaining 0.52 m at 0.08 m per 0.24 s (1.56 s),
     // decelerate over 6 periods: 4.44 s, 18.5 periods, 20 COM steps.
@@ -62,7 +65,8 @@ TEST(StepManage, OneMetreFromRestCruises) {
     EXPECT_EQ(p.speeds.back(), 0);
 }
 
-TEST(StepManage, EveryProfileWalksTheWholeDistanceWithinItsBounds) {
+TEST(StepManage, EveryProfileWalksTheWholeDistanceWithinItsBounds)
+{
     const struct {
         const char* name;
         double d, c;
@@ -91,7 +95,8 @@ TEST(StepManage, EveryProfileWalksTheWholeDistanceWithinItsBounds) {
     }
 }
 
-TEST(StepManage, ShortRemainderAtLowSpeedIsOneStep) {
+TEST(StepManage, ShortRemainderAtLowSpeedIsOneStep)
+{
     // step_cur below b / a: the deceleration lasts less than one period.
     for (double c : {0.013, 0.01, 0.0}) {
         StepManage m(b, t, a);
@@ -104,7 +109,8 @@ TEST(StepManage, ShortRemainderAtLowSpeedIsOneStep) {
     }
 }
 
-TEST(StepManage, NegativeDistancePlansTheSameStepsBackwards) {
+TEST(StepManage, NegativeDistancePlansTheSameStepsBackwards)
+{
     Plan fwd = plan(1.0), back = plan(-1.0);
     EXPECT_EQ(back.np_steps, fwd.np_steps);
     ASSERT_EQ(back.steps.size(), fwd.steps.size());
@@ -115,11 +121,13 @@ TEST(StepManage, NegativeDistancePlansTheSameStepsBackwards) {
     EXPECT_NEAR(sum(back.steps), -1.0, 1e-12);
 }
 
-TEST(StepManage, RampBelowOnePeriodWarnsOnce) {
+TEST(StepManage, RampBelowOnePeriodWarnsOnce)
+{
     const struct {
         double ramp;
         std::string out;
-    } cases[] = {{0.5, "be careful, acceleration will be greater than the max. planned.\n"}, {6.0, ""}, {1.0, ""}};
+    } cases[] = {
+        {0.5, "be careful, acceleration will be greater than the max. planned.\n"}, {6.0, ""}, {1.0, ""}};
     for (const auto& c : cases) {
         testing::internal::CaptureStdout();
         StepManage m(b, t, c.ramp);
@@ -130,7 +138,8 @@ TEST(StepManage, RampBelowOnePeriodWarnsOnce) {
     }
 }
 
-TEST(StepManage, ZeroMaximumOrRampIsRefusedAndPlansNothing) {
+TEST(StepManage, ZeroMaximumOrRampIsRefusedAndPlansNothing)
+{
     const struct {
         double step_max, ramp;
     } cases[] = {{0.0, 6.0}, {b, 0.0}, {-0.08, 6.0}, {b, -6.0}, {NAN, 6.0}};
@@ -152,7 +161,8 @@ TEST(StepManage, ZeroMaximumOrRampIsRefusedAndPlansNothing) {
     }
 }
 
-TEST(StepManage, ZeroPeriodIsRefused) {
+TEST(StepManage, ZeroPeriodIsRefused)
+{
     StepManage m(b, t, a);
     EXPECT_DOUBLE_EQ(m.coef, b / (t * t * a));
     testing::internal::CaptureStderr();

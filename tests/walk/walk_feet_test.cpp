@@ -14,13 +14,15 @@ using namespace walk_test;
 
 namespace {
 
-std::unique_ptr<walk> make_walk(double dt = 0.01) {
+std::unique_ptr<walk> make_walk(double dt = 0.01)
+{
     return std::unique_ptr<walk>(new walk(dt, 1, 0, 0, "./"));
 }
 
 }  // namespace
 
-TEST(WalkFeet, SwingFootOfATwelveCycleStep) {
+TEST(WalkFeet, SwingFootOfATwelveCycleStep)
+{
     // Highest at the middle cycle, full progress one cycle before landing,
     // on the ground again at the last cycle.
     auto w = make_walk(0.02);
@@ -64,7 +66,8 @@ TEST(WalkFeet, SwingFootOfATwelveCycleStep) {
     EXPECT_NEAR(highest, 0.04, 1e-12);
 }
 
-TEST(WalkFeet, BothFeetFormDoesNotDependOnTheOrderOfThePoints) {
+TEST(WalkFeet, BothFeetFormDoesNotDependOnTheOrderOfThePoints)
+{
     struct Case {
         int rotating;
         double theta_walk;
@@ -97,7 +100,8 @@ TEST(WalkFeet, BothFeetFormDoesNotDependOnTheOrderOfThePoints) {
     }
 }
 
-TEST(WalkFeet, PivotStaysOnTheSupportSole) {
+TEST(WalkFeet, PivotStaysOnTheSupportSole)
+{
     // The foot box of the Nao is 0.16 m long, its centre 0.03 m ahead of the
     // ankle: the heel lies 0.05 m behind the ankle and the toe 0.11 m ahead.
     // The pendulum turns about a point at least 0.03 m in front of the heel.
@@ -123,7 +127,8 @@ TEST(WalkFeet, PivotStaysOnTheSupportSole) {
     }
 }
 
-TEST(WalkFeet, FirstStepFromRestIsHeelLimitedAtTheRequestPeriod) {
+TEST(WalkFeet, FirstStepFromRestIsHeelLimitedAtTheRequestPeriod)
+{
     // From rest the COM has no forward speed when the first cruise step
     // begins. At the motion interface's 0.18 s the pendulum would need a
     // pivot behind the heel margin to reach a full 0.08 m step, so it turns
@@ -158,7 +163,8 @@ TEST(WalkFeet, FirstStepFromRestIsHeelLimitedAtTheRequestPeriod) {
     }
 }
 
-TEST(WalkFeet, FootYawsOfATurnStayWithinOneStepAngle) {
+TEST(WalkFeet, FootYawsOfATurnStayWithinOneStepAngle)
+{
     struct Case {
         double theta, xc;
     } cases[] = {{kPi / 2, 0.0}, {-1.0, 0.0}, {0.3, 0.3}};

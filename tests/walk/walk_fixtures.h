@@ -26,20 +26,23 @@ namespace walk_test {
 const double kPi = 3.14159265358979323846;
 const double kDeg = 180.0 / kPi;
 
-inline std::string read_file(const std::string& path) {
+inline std::string read_file(const std::string& path)
+{
     std::ifstream in(path, std::ios::binary);
     std::stringstream ss;
     ss << in.rdbuf();
     return ss.str();
 }
 
-inline void write_file(const std::string& path, const std::string& text) {
+inline void write_file(const std::string& path, const std::string& text)
+{
     std::ofstream out(path, std::ios::binary);
     out << text;
 }
 
 // Copies every regular file of dir src into dir dst.
-inline void copy_dir_files(const std::string& src, const std::string& dst) {
+inline void copy_dir_files(const std::string& src, const std::string& dst)
+{
     mkdir(dst.c_str(), 0755);
     DIR* d = opendir(src.c_str());
     if (!d) return;
@@ -56,7 +59,8 @@ inline void copy_dir_files(const std::string& src, const std::string& dst) {
 // it. Restores the previous working directory and removes the files.
 class ScopedWorkDir {
 public:
-    explicit ScopedWorkDir(bool with_data = true, bool with_dataWalk = true) {
+    explicit ScopedWorkDir(bool with_data = true, bool with_dataWalk = true)
+    {
         char tmpl[] = "/tmp/brevane_walk_testXXXXXX";
         dir_ = mkdtemp(tmpl);
         char buf[4096];
@@ -68,7 +72,8 @@ public:
         if (with_dataWalk) mkdir((dir_ + "/dataWalk").c_str(), 0755);
         if (chdir(dir_.c_str()) != 0) abort();
     }
-    ~ScopedWorkDir() {
+    ~ScopedWorkDir()
+    {
         if (chdir(old_.c_str()) != 0) abort();
         std::string cmd = "rm -rf '" + dir_ + "'";
         if (system(cmd.c_str()) != 0) {
@@ -77,7 +82,8 @@ public:
     const std::string& path() const { return dir_; }
 
     // Appends lines to the walk parameter file of robot type 0 (later lines win).
-    void append_walk_params(const std::string& lines) {
+    void append_walk_params(const std::string& lines)
+    {
         std::string p = dir_ + "/walk_inputs/NAO-DE2014-0.txt";
         write_file(p, read_file(p) + lines);
     }
@@ -97,7 +103,8 @@ const JointRange kLeftLegLimits[6] = {{-90, 1}, {-25, 45}, {-25, 100}, {-130, 1}
 const JointRange kRightLegLimits[6] = {{-90, 1}, {-45, 25}, {-25, 100}, {-130, 1}, {-45, 75}, {-25, 45}};
 const bool kInvertedInSimulator[6] = {false, false, true, true, true, false};
 
-inline double simulator_degrees(const double* q, int j) {
+inline double simulator_degrees(const double* q, int j)
+{
     return (kInvertedInSimulator[j] ? -q[j] : q[j]) * kDeg;
 }
 
@@ -108,15 +115,14 @@ struct Pose {
     Pose() = default;
     Pose(const Matrix_<double>& R_, const Vector_<double>& p_) : R(R_), p(p_) {}
     Pose operator*(const Pose& b) const { return Pose(R * b.R, R * b.p + p); }
-    Pose inverse() const {
+    Pose inverse() const
+    {
         Matrix_<double> Rt = transpose(R);
         return Pose(Rt, -(Rt * p));
     }
 };
 
-inline double yaw_of(const Matrix_<double>& R) {
-    return std::atan2(R[1][0], R[0][0]);
-}
+inline double yaw_of(const Matrix_<double>& R) { return std::atan2(R[1][0], R[0][0]); }
 
 // Follows the torso over the floor: each cycle the sole standing lowest (in
 // the torso frame) is taken as planted, and the torso pose follows from its
@@ -128,7 +134,8 @@ class FloorTracker {
 public:
     explicit FloorTracker(const Model& m) : model_(m) {}
 
-    void update(const double* qL, const double* qR) {
+    void update(const double* qL, const double* qR)
+    {
         Pose L = sole(qL, -1), R = sole(qR, +1);
         bool left_down = L.p[2] <= R.p[2] + 1e-9;
         bool right_down = R.p[2] <= L.p[2] + 1e-9;
@@ -161,7 +168,8 @@ public:
     double max_slip = 0.0;
 
 private:
-    Pose sole(const double* q, int side) const {
+    Pose sole(const double* q, int side) const
+    {
         Pose P;
         model_.nao_direct_geometric_model_leg(q, P.p, P.R, side);
         return P;

@@ -16,7 +16,8 @@ using namespace walk_test;
 
 namespace {
 
-std::unique_ptr<walk> make_walk(double dt = 0.01) {
+std::unique_ptr<walk> make_walk(double dt = 0.01)
+{
     return std::unique_ptr<walk>(new walk(dt, 1, 0, 0, "./"));
 }
 
@@ -27,7 +28,8 @@ struct WalkResult {
 };
 
 // Drives the walk to its end, tracking the body over the floor.
-WalkResult drive(walk& w, int max_cycles = 4000) {
+WalkResult drive(walk& w, int max_cycles = 4000)
+{
     FloorTracker tr(*w.model);
     double qL[6] = {0}, qR[6] = {0};
     w.getLegAnglesForCommand(qL, qR);
@@ -48,17 +50,17 @@ WalkResult drive(walk& w, int max_cycles = 4000) {
 }
 
 // The stand-pose centre of mass in the world.
-Vector_<double> com_of(const walk& w, const Pose& torso) {
+Vector_<double> com_of(const walk& w, const Pose& torso)
+{
     return torso.R * Vector_<double>(w.xCOM_RT, 0, w.zCOM_RT) + torso.p;
 }
 
-Vector_<double> sole_midpoint(const WalkResult& r) {
-    return (r.left.p + r.right.p) * 0.5;
-}
+Vector_<double> sole_midpoint(const WalkResult& r) { return (r.left.p + r.right.p) * 0.5; }
 
 }  // namespace
 
-TEST(WalkMotion, ForwardAndBackwardRequestsMoveTheWholeBodyByX) {
+TEST(WalkMotion, ForwardAndBackwardRequestsMoveTheWholeBodyByX)
+{
     // The engine's own step period: steps stay within the heel limit.
     const double xs[] = {0.05, 0.1, 0.2, -0.05};
     for (double X : xs) {
@@ -80,7 +82,8 @@ TEST(WalkMotion, ForwardAndBackwardRequestsMoveTheWholeBodyByX) {
     }
 }
 
-TEST(WalkMotion, LateralRequestsMoveTheWholeBodyByY) {
+TEST(WalkMotion, LateralRequestsMoveTheWholeBodyByY)
+{
     const double ys[] = {0.05, 0.1, -0.1, 0.2};
     for (double Y : ys) {
         auto w = make_walk();
@@ -100,7 +103,8 @@ TEST(WalkMotion, LateralRequestsMoveTheWholeBodyByY) {
     }
 }
 
-TEST(WalkMotion, RotationsTurnTheBodyAboutTheMidpointOfTheAnkles) {
+TEST(WalkMotion, RotationsTurnTheBodyAboutTheMidpointOfTheAnkles)
+{
     const double thetas[] = {kPi / 4, kPi / 2, -kPi / 2, 1.0, kPi};
     for (double th : thetas) {
         auto w = make_walk();
@@ -122,7 +126,8 @@ TEST(WalkMotion, RotationsTurnTheBodyAboutTheMidpointOfTheAnkles) {
     }
 }
 
-TEST(WalkMotion, RotationAboutACentreBehindTheRobot) {
+TEST(WalkMotion, RotationAboutACentreBehindTheRobot)
+{
     // A centre 0.3 m behind the ankles: the ankles travel on a circle.
     auto w = make_walk();
     const double th = 0.1, R = 0.3;
@@ -140,7 +145,8 @@ TEST(WalkMotion, RotationAboutACentreBehindTheRobot) {
     EXPECT_NEAR(t, th, 1e-9);
 }
 
-TEST(WalkMotion, OdometryFollowsTheWalks) {
+TEST(WalkMotion, OdometryFollowsTheWalks)
+{
     auto w = make_walk();
     double x, y, t;
     // Anchored before the first walk: walking 0.5 m ahead (heading pi/2 on
@@ -189,7 +195,8 @@ TEST(WalkMotion, OdometryFollowsTheWalks) {
     EXPECT_NEAR(t, 0.0, 1e-9);
 }
 
-TEST(WalkMotion, LongWalkStaysWithinTheJointLimits) {
+TEST(WalkMotion, LongWalkStaysWithinTheJointLimits)
+{
     // Forward, sideways, turning, a take-over of the same kind mid-walk, a
     // turn reversed on the spot, a request of the other kind that cuts the
     // walk short, requests queued behind each other, a turn about a centre,
@@ -264,7 +271,8 @@ TEST(WalkMotion, LongWalkStaysWithinTheJointLimits) {
     RecordProperty("worst_joint_step_deg", std::to_string(worst_jump));
 }
 
-TEST(WalkMotion, TurnAskedForLessThanItHasTurnedStopsAtRest) {
+TEST(WalkMotion, TurnAskedForLessThanItHasTurnedStopsAtRest)
+{
     // Taking over a turn whose new target lies behind the angle already
     // turned stops the walk after its next closing step.
     struct Case {
@@ -307,12 +315,14 @@ TEST(WalkMotion, TurnAskedForLessThanItHasTurnedStopsAtRest) {
         EXPECT_NEAR(w->foot_right[0], -0.0108, 1e-3) << c.first;
         EXPECT_NEAR(w->foot_left[1], 0.055, 1e-3) << c.first;
         EXPECT_NEAR(w->foot_right[1], -0.055, 1e-3) << c.first;
-        EXPECT_NEAR(std::remainder(yaw_of(tr.left().R) - yaw_of(tr.right().R), 2 * kPi), 0.0, 1e-6) << c.first;
+        EXPECT_NEAR(std::remainder(yaw_of(tr.left().R) - yaw_of(tr.right().R), 2 * kPi), 0.0, 1e-6)
+            << c.first;
         EXPECT_LT(tr.max_slip, 1e-6) << c.first;
     }
 }
 
-TEST(WalkMotion, ReversedTurnStoppedAfterItsStepOnTheSpotClosesAsUsual) {
+TEST(WalkMotion, ReversedTurnStoppedAfterItsStepOnTheSpotClosesAsUsual)
+{
     // A turn reversed on the spot has one step more in its way-point than
     // cruise steps done; stopping it afterwards still runs the last two
     // phases in full, without a jump of the legs.

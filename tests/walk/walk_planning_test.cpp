@@ -15,19 +15,22 @@ using namespace walk_test;
 
 namespace {
 
-std::unique_ptr<walk> make_walk(double dt = 0.01) {
+std::unique_ptr<walk> make_walk(double dt = 0.01)
+{
     return std::unique_ptr<walk>(new walk(dt, 1, 0, 0, "./"));
 }
 
 // Runs the walk to its end (or max cycles); returns the number of calls
 // that reported a walk in progress.
-int run_to_end(walk& w, int max_cycles = 5000) {
+int run_to_end(walk& w, int max_cycles = 5000)
+{
     int n = 0;
     while (w.update_walk() && n < max_cycles) n++;
     return n;
 }
 
-bool all_finite(const walk& w) {
+bool all_finite(const walk& w)
+{
     const double v[] = {w.xG,
                         w.yG,
                         w.vxG,
@@ -52,7 +55,8 @@ bool all_finite(const walk& w) {
 
 }  // namespace
 
-TEST(WalkPlanning, StepCountsOfTranslations) {
+TEST(WalkPlanning, StepCountsOfTranslations)
+{
     struct Case {
         double x, y;
         long nx, ny, n;
@@ -81,13 +85,17 @@ TEST(WalkPlanning, StepCountsOfTranslations) {
     }
 }
 
-TEST(WalkPlanning, StepCountsOfRotations) {
+TEST(WalkPlanning, StepCountsOfRotations)
+{
     struct Case {
         double theta;
         double step_theta;
         long n;
-    } cases[] = {
-        {kPi / 4, kPi / 4, 2}, {kPi / 2, kPi / 4, 4}, {-kPi / 2, -kPi / 4, 4}, {kPi, kPi / 3, 6}, {0.01, 0.01, 2}};
+    } cases[] = {{kPi / 4, kPi / 4, 2},
+                 {kPi / 2, kPi / 4, 4},
+                 {-kPi / 2, -kPi / 4, 4},
+                 {kPi, kPi / 3, 6},
+                 {0.01, 0.01, 2}};
     auto w = make_walk();
     for (const auto& c : cases) {
         w->translating = 0;
@@ -101,7 +109,8 @@ TEST(WalkPlanning, StepCountsOfRotations) {
     }
 }
 
-TEST(WalkPlanning, CyclesPerStepOfRequests) {
+TEST(WalkPlanning, CyclesPerStepOfRequests)
+{
     struct Case {
         double dt;
         bool rotation;
@@ -123,7 +132,8 @@ TEST(WalkPlanning, CyclesPerStepOfRequests) {
     }
 }
 
-TEST(WalkPlanning, PhasesOfAShortTranslation) {
+TEST(WalkPlanning, PhasesOfAShortTranslation)
+{
     auto w = make_walk(0.02);
     ASSERT_TRUE(w->init_walk_translate(0.1, 0.0, 0.24));
     EXPECT_EQ(w->nb_cruise_wp, 3);
@@ -153,7 +163,8 @@ TEST(WalkPlanning, PhasesOfAShortTranslation) {
     EXPECT_FALSE(w->update_walk());
 }
 
-TEST(WalkPlanning, LiftHeightFollowsTheHeading) {
+TEST(WalkPlanning, LiftHeightFollowsTheHeading)
+{
     auto w = make_walk();
     const double r = 0.1, a39 = 39.0 / kDeg, a41 = 41.0 / kDeg;
     ASSERT_TRUE(w->init_walk_translate(r * std::cos(a39), r * std::sin(a39), 0.18));
@@ -166,7 +177,8 @@ TEST(WalkPlanning, LiftHeightFollowsTheHeading) {
     EXPECT_DOUBLE_EQ(w->height_lift, 0.03);
 }
 
-TEST(WalkPlanning, RotationCentreStaysBehindTheRobot) {
+TEST(WalkPlanning, RotationCentreStaysBehindTheRobot)
+{
     struct Case {
         double xc_requested, xc;
     } cases[] = {{0.3, -0.3}, {-0.3, -0.3}, {-3.0, -2.0}, {3.0, -2.0}, {0.0, 0.0}};
@@ -180,7 +192,8 @@ TEST(WalkPlanning, RotationCentreStaysBehindTheRobot) {
     }
 }
 
-TEST(WalkPlanning, ZeroRequestsStartNothing) {
+TEST(WalkPlanning, ZeroRequestsStartNothing)
+{
     auto w = make_walk();
     EXPECT_FALSE(w->init_walk_translate(0.0, 0.0, 0.18));
     EXPECT_FALSE(w->init_walk_translate(0.0004, -0.0004, 0.18));
@@ -189,7 +202,8 @@ TEST(WalkPlanning, ZeroRequestsStartNothing) {
     EXPECT_FALSE(w->update_walk());
 }
 
-TEST(WalkPlanning, OneStepForwardHasNoLateralStep) {
+TEST(WalkPlanning, OneStepForwardHasNoLateralStep)
+{
     auto w = make_walk();
     ASSERT_TRUE(w->init_walk_translate(0.05, 0.0, 0.18));
     EXPECT_DOUBLE_EQ(w->step_y, 0.0);
@@ -206,7 +220,8 @@ TEST(WalkPlanning, OneStepForwardHasNoLateralStep) {
     EXPECT_TRUE(w->stopped);
 }
 
-TEST(WalkPlanning, PendulumTimesWithoutSolutionAreGuarded) {
+TEST(WalkPlanning, PendulumTimesWithoutSolutionAreGuarded)
+{
     // Feet without lateral distance leave the pendulum times without a
     // solution (atanh of 0/0): the planner falls back with a message and
     // the walk stays finite and ends.
@@ -227,7 +242,8 @@ TEST(WalkPlanning, PendulumTimesWithoutSolutionAreGuarded) {
     }
 }
 
-TEST(WalkPlanning, FarRotationCentresTakeMoreSteps) {
+TEST(WalkPlanning, FarRotationCentresTakeMoreSteps)
+{
     // The outer pressure point travels no farther than a forward step per
     // step; turning on the spot keeps the angle limit alone.
     struct Case {
@@ -245,7 +261,8 @@ TEST(WalkPlanning, FarRotationCentresTakeMoreSteps) {
     }
 }
 
-TEST(WalkPlanning, SameKindDuringCruiseIsTakenOver) {
+TEST(WalkPlanning, SameKindDuringCruiseIsTakenOver)
+{
     auto w = make_walk();
     ASSERT_TRUE(w->init_walk_translate(0.5, 0.0, 0.18));
     while (!(w->k > w->nbp[1] + 3)) w->update_walk();  // early in the cruise
@@ -264,7 +281,8 @@ TEST(WalkPlanning, SameKindDuringCruiseIsTakenOver) {
     EXPECT_EQ(phase1_cycles, 0);  // no new walk start
 }
 
-TEST(WalkPlanning, OtherKindWaitsForTheEndOfTheWalk) {
+TEST(WalkPlanning, OtherKindWaitsForTheEndOfTheWalk)
+{
     auto w = make_walk();
     ASSERT_TRUE(w->init_walk_translate(0.5, 0.0, 0.18));
     while (!(w->k > w->nbp[1] + 3)) w->update_walk();
@@ -288,7 +306,8 @@ TEST(WalkPlanning, OtherKindWaitsForTheEndOfTheWalk) {
     EXPECT_NEAR(w->thetaG(), 0.6, 1e-3);
 }
 
-TEST(WalkPlanning, RotationTakeOverWaitsForAClosingStep) {
+TEST(WalkPlanning, RotationTakeOverWaitsForAClosingStep)
+{
     auto w = make_walk();
     ASSERT_TRUE(w->init_walk_rotate(2.0, 0.0, 0.18));
     // Into the first cruise step: one cruise step is done when the next begins.
@@ -299,7 +318,8 @@ TEST(WalkPlanning, RotationTakeOverWaitsForAClosingStep) {
     EXPECT_TRUE(w->reentrant);
 }
 
-TEST(WalkPlanning, TranslationRequestInTheLastCruiseStepIsNotLost) {
+TEST(WalkPlanning, TranslationRequestInTheLastCruiseStepIsNotLost)
+{
     auto w = make_walk();
     ASSERT_TRUE(w->init_walk_translate(0.1, 0.0, 0.18));
     while (!(w->k > w->nbp[2] - 3)) w->update_walk();  // inside the last cruise step
@@ -322,7 +342,8 @@ TEST(WalkPlanning, TranslationRequestInTheLastCruiseStepIsNotLost) {
     EXPECT_NEAR(t, 0.0, 1e-9);
 }
 
-TEST(WalkPlanning, TurnTakeOverAtTheLastPhaseKeepsTurning) {
+TEST(WalkPlanning, TurnTakeOverAtTheLastPhaseKeepsTurning)
+{
     // A turn asked for during the last step of a turn (after an even number
     // of steps) is taken over by the same walk: the cruise goes on.
     auto w = make_walk();
@@ -343,7 +364,8 @@ TEST(WalkPlanning, TurnTakeOverAtTheLastPhaseKeepsTurning) {
 // A request taken over by a walk under way, after its first cruise cycles;
 // the walk is then run to its end. Returns the displacement from the moment
 // of the request (engine odometry).
-void take_over_and_run(walk& w, double x0, double y0, double x1, double y1, double& dx, double& dy) {
+void take_over_and_run(walk& w, double x0, double y0, double x1, double y1, double& dx, double& dy)
+{
     ASSERT_TRUE(w.init_walk_translate(x0, y0, 0.18));
     while (!(w.k > w.nbp[1] + 3)) ASSERT_TRUE(w.update_walk());
     double ax, ay, at;
@@ -357,7 +379,8 @@ void take_over_and_run(walk& w, double x0, double y0, double x1, double y1, doub
     dy = by - ay;
 }
 
-TEST(WalkPlanning, TakeOverWithOnePartAlreadyWalkedWalksTheOther) {
+TEST(WalkPlanning, TakeOverWithOnePartAlreadyWalkedWalksTheOther)
+{
     // Walking forward and sideways; the new request asks for less sideways
     // than the step in progress carries, but for much more forward. The
     // forward part must still be walked (the walk falls short of a request
@@ -373,7 +396,8 @@ TEST(WalkPlanning, TakeOverWithOnePartAlreadyWalkedWalksTheOther) {
     }
 }
 
-TEST(WalkPlanning, StopRequestEndsAWalkUnderWayAtItsNextStep) {
+TEST(WalkPlanning, StopRequestEndsAWalkUnderWayAtItsNextStep)
+{
     // (0.001, 0) is how the behaviour stops: whatever the walk is doing
     // sideways, it ends after the step that the next step start closes.
     struct Case {
@@ -389,15 +413,19 @@ TEST(WalkPlanning, StopRequestEndsAWalkUnderWayAtItsNextStep) {
     }
 }
 
-TEST(WalkPlanning, TakeOversToTheRightMirrorThoseToTheLeft) {
+TEST(WalkPlanning, TakeOversToTheRightMirrorThoseToTheLeft)
+{
     // The robot and its walk are left-right symmetric: a take-over of a walk
     // to the right walks the mirror image of the same take-over to the left,
     // and ends about where it was asked to sideways.
     struct Case {
         double x0, y0, x1, y1;
     };
-    const Case cases[] = {{0.14, 0.067, 0.371, 0.1}, {0.14, 0.067, 0.371, 0.2}, {0.3, 0.3, 0.1, 0.2},
-                          {0.0, 0.3, 0.0, 0.15}, {0.14, 0.067, 0.371, 0.0}};
+    const Case cases[] = {{0.14, 0.067, 0.371, 0.1},
+                          {0.14, 0.067, 0.371, 0.2},
+                          {0.3, 0.3, 0.1, 0.2},
+                          {0.0, 0.3, 0.0, 0.15},
+                          {0.14, 0.067, 0.371, 0.0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.x0 << ", " << c.y0 << " then " << c.x1 << ", " << c.y1);
         auto left = make_walk();

@@ -16,14 +16,13 @@ using namespace walk_test;
 namespace {
 
 // Standard robot (type 0) of the shipped data files, period of the agent.
-walk* make_walk(double dt = 0.01) {
-    return new walk(dt, 1, 0, 0, "./");
-}
+walk* make_walk(double dt = 0.01) { return new walk(dt, 1, 0, 0, "./"); }
 
 // Sagittal-plane angles (model sense) that put the sole flat at x_sole,
 // z_sole below a hip at x_hip, z_hip, from the thigh and shank geometry:
 // returns hip pitch, knee, ankle pitch.
-void planar_leg(const Model& m, double x_sole, double z_sole, double& hip, double& knee, double& ankle) {
+void planar_leg(const Model& m, double x_sole, double z_sole, double& hip, double& knee, double& ankle)
+{
     double ax = x_sole - (-m.HipOffsetX), az = (z_sole + m.FootHeight) - (-m.HipOffsetZ);
     double L1 = std::hypot(m.HipOffsetX - m.KneeAnkleOffsetX, m.Lf), L2 = m.Lt;
     double thigh0 = std::atan2(m.HipOffsetX - m.KneeAnkleOffsetX, m.Lf);  // thigh lean at the zero pose
@@ -39,7 +38,8 @@ void planar_leg(const Model& m, double x_sole, double z_sole, double& hip, doubl
     ankle = shank;  // keeps the sole level
 }
 
-std::string fmt2(double v) {
+std::string fmt2(double v)
+{
     char b[32];
     snprintf(b, sizeof b, "%4.2f ", v);
     return b;
@@ -47,7 +47,8 @@ std::string fmt2(double v) {
 
 }  // namespace
 
-TEST(WalkSetUp, CyclesPerStepFollowTheTimeStep) {
+TEST(WalkSetUp, CyclesPerStepFollowTheTimeStep)
+{
     struct Case {
         double dt;
         long N, N_prepare;
@@ -61,7 +62,8 @@ TEST(WalkSetUp, CyclesPerStepFollowTheTimeStep) {
     }
 }
 
-TEST(WalkSetUp, RestStanceFromTheShippedLegLengths) {
+TEST(WalkSetUp, RestStanceFromTheShippedLegLengths)
+{
     walk* w = make_walk();
     const Model& m = *w->model;
     // Type 0: thigh 0.12, shank 0.10, ankle to sole 0.05, hip 0.115 below the torso centre.
@@ -86,7 +88,8 @@ TEST(WalkSetUp, RestStanceFromTheShippedLegLengths) {
     delete w;
 }
 
-TEST(WalkSetUp, StandPosePutsBothSolesFlatAtTheRestTargets) {
+TEST(WalkSetUp, StandPosePutsBothSolesFlatAtTheRestTargets)
+{
     walk* w = make_walk();
     double qL[6] = {0}, qR[6] = {0};
     w->getLegAnglesForCommand(qL, qR);
@@ -120,7 +123,8 @@ TEST(WalkSetUp, StandPosePutsBothSolesFlatAtTheRestTargets) {
     delete w;
 }
 
-TEST(WalkSetUp, StandPoseFileText) {
+TEST(WalkSetUp, StandPoseFileText)
+{
     ScopedWorkDir dir;
     walk* w = make_walk();
     double hip, knee, ankle;
@@ -157,7 +161,8 @@ TEST(WalkSetUp, StandPoseFileText) {
     EXPECT_EQ(listing, "stand3.dat\n");
 }
 
-TEST(WalkSetUp, StandPoseFileIsReplacedWhole) {
+TEST(WalkSetUp, StandPoseFileIsReplacedWhole)
+{
     // A reader that opened the file before another agent starts keeps the
     // whole file it opened: the new one takes its place instead of being
     // written into it.
@@ -179,7 +184,8 @@ TEST(WalkSetUp, StandPoseFileIsReplacedWhole) {
     EXPECT_NE(now, old_text);
 }
 
-TEST(WalkSetUp, UnwritableStandPoseFileIsReported) {
+TEST(WalkSetUp, UnwritableStandPoseFileIsReported)
+{
     ScopedWorkDir dir(true, false);  // no dataWalk directory
     testing::internal::CaptureStderr();
     walk* w = make_walk();
@@ -189,7 +195,8 @@ TEST(WalkSetUp, UnwritableStandPoseFileIsReported) {
     delete w;
 }
 
-TEST(WalkSetUp, ParameterFileOverridesTheDefaults) {
+TEST(WalkSetUp, ParameterFileOverridesTheDefaults)
+{
     ScopedWorkDir dir;
     dir.append_walk_params("dist_between_feet_p_points 0.1\nxlength_step_max 0.05\n");
     walk* w = make_walk();
@@ -202,7 +209,8 @@ TEST(WalkSetUp, ParameterFileOverridesTheDefaults) {
     delete w;
 }
 
-TEST(WalkSetUp, NonPositiveStepMaximaKeepTheDefaults) {
+TEST(WalkSetUp, NonPositiveStepMaximaKeepTheDefaults)
+{
     ScopedWorkDir dir;
     dir.append_walk_params("xlength_step_max 0\nylength_step_max -0.02\ntheta_step_max 0\n");
     testing::internal::CaptureStderr();
@@ -218,7 +226,8 @@ TEST(WalkSetUp, NonPositiveStepMaximaKeepTheDefaults) {
     delete w;
 }
 
-TEST(WalkSetUp, ResetReturnsToTheStandingState) {
+TEST(WalkSetUp, ResetReturnsToTheStandingState)
+{
     walk* w = make_walk();
     double left0[3], right0[3];
     for (int i = 0; i < 3; i++) {
@@ -250,7 +259,8 @@ TEST(WalkSetUp, ResetReturnsToTheStandingState) {
     delete w;
 }
 
-TEST(WalkSetUp, BodyWithoutMassRefusesToWalk) {
+TEST(WalkSetUp, BodyWithoutMassRefusesToWalk)
+{
     ScopedWorkDir dir(false, true);  // no parameter files at all
     NaoBase::reset();
     testing::internal::CaptureStderr();
@@ -262,11 +272,13 @@ TEST(WalkSetUp, BodyWithoutMassRefusesToWalk) {
     EXPECT_NE(err.find("total body mass"), std::string::npos);
     EXPECT_NE(err.find("refused"), std::string::npos);
     EXPECT_FALSE(w->update_walk());
-    for (int i = 0; i < 3; i++) EXPECT_TRUE(std::isfinite(w->foot_left[i]) && std::isfinite(w->foot_right[i]));
+    for (int i = 0; i < 3; i++)
+        EXPECT_TRUE(std::isfinite(w->foot_left[i]) && std::isfinite(w->foot_right[i]));
     delete w;
 }
 
-TEST(WalkSetUp, TimeStepTooLargeForAWalkIsRefused) {
+TEST(WalkSetUp, TimeStepTooLargeForAWalkIsRefused)
+{
     testing::internal::CaptureStderr();
     walk* w = make_walk(0.1);  // 2 cycles for the preparation phase
     std::string err = testing::internal::GetCapturedStderr();
@@ -285,7 +297,8 @@ TEST(WalkSetUp, TimeStepTooLargeForAWalkIsRefused) {
     delete w;
 }
 
-TEST(WalkSetUp, InclinationMatrixTurnsTheInclinedNormalUpright) {
+TEST(WalkSetUp, InclinationMatrixTurnsTheInclinedNormalUpright)
+{
     // A proper rotation that carries the torso normal of the given forward
     // and lateral inclination onto the vertical; none without inclination.
     struct Case {

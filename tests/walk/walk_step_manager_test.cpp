@@ -15,7 +15,8 @@ using namespace walk_test;
 
 namespace {
 
-std::unique_ptr<walk> make_walk(bool run_variant) {
+std::unique_ptr<walk> make_walk(bool run_variant)
+{
     testing::internal::CaptureStderr();
     std::unique_ptr<walk> w(
         new walk(0.01, 1, 0, 0, "./", run_variant ? motion_variant_t::run_challenge() : motion_variant_t()));
@@ -25,7 +26,8 @@ std::unique_ptr<walk> make_walk(bool run_variant) {
 
 // Runs the walk to its end; the forward steps that the step manager handed
 // out on the way, in order.
-std::vector<double> walk_to_end(walk& w) {
+std::vector<double> walk_to_end(walk& w)
+{
     std::vector<double> steps;
     double rem = w.step_manage.rem_dist;
     for (int i = 0; i < 20000 && w.update_walk(); i++) {
@@ -40,7 +42,8 @@ protected:
     ScopedWorkDir dir;
 };
 
-TEST_F(StepManagedWalk, OneMetreIsTwentyRampedSteps) {
+TEST_F(StepManagedWalk, OneMetreIsTwentyRampedSteps)
+{
     auto w = make_walk(true);
     ASSERT_TRUE(w->init_walk_translate(1.0, 0.0, 0.18));
     EXPECT_EQ(w->n, 20);
@@ -62,7 +65,8 @@ TEST_F(StepManagedWalk, OneMetreIsTwentyRampedSteps) {
     EXPECT_NEAR(w->getyG(), 0.0, 0.01);
 }
 
-TEST_F(StepManagedWalk, MatchWalkKeepsItsEqualSteps) {
+TEST_F(StepManagedWalk, MatchWalkKeepsItsEqualSteps)
+{
     auto w = make_walk(false);
     ASSERT_TRUE(w->init_walk_translate(1.0, 0.0, 0.18));
     EXPECT_EQ(w->n, 13);  // 1.0 / 0.08 = 12.5 rounds to 13, no rest
@@ -70,7 +74,8 @@ TEST_F(StepManagedWalk, MatchWalkKeepsItsEqualSteps) {
     EXPECT_TRUE(walk_to_end(*w).empty());
 }
 
-TEST_F(StepManagedWalk, BackwardRequestWalksBackwards) {
+TEST_F(StepManagedWalk, BackwardRequestWalksBackwards)
+{
     auto w = make_walk(true);
     ASSERT_TRUE(w->init_walk_translate(-0.5, 0.0, 0.18));
     std::vector<double> steps = walk_to_end(*w);
@@ -79,7 +84,8 @@ TEST_F(StepManagedWalk, BackwardRequestWalksBackwards) {
     EXPECT_NEAR(w->getxG(), -0.5, 0.01);
 }
 
-TEST_F(StepManagedWalk, TurnAfterARunStillTurns) {
+TEST_F(StepManagedWalk, TurnAfterARunStillTurns)
+{
     auto run = make_walk(true);
     auto match = make_walk(false);
     for (walk* w : {run.get(), match.get()}) {
@@ -97,7 +103,8 @@ TEST_F(StepManagedWalk, TurnAfterARunStillTurns) {
     EXPECT_NEAR(run->thetaG(), match->thetaG(), 1e-9);
 }
 
-TEST_F(StepManagedWalk, SideComponentKeepsItsStepPairs) {
+TEST_F(StepManagedWalk, SideComponentKeepsItsStepPairs)
+{
     auto w = make_walk(true);
     ASSERT_TRUE(w->init_walk_translate(0.3, 0.2, 0.18));
     EXPECT_EQ(w->n % 2, 0);  // lateral steps come in pairs
@@ -111,7 +118,8 @@ TEST_F(StepManagedWalk, SideComponentKeepsItsStepPairs) {
 
 // Without body masses (no body files) the run-challenge walk reports a
 // null mass and keeps the moments undivided; walking stays off in both.
-TEST(StepManagedWalkNullMass, IsReportedAndWalkingStaysOff) {
+TEST(StepManagedWalkNullMass, IsReportedAndWalkingStaysOff)
+{
     ScopedWorkDir empty(false);
     for (bool run : {true, false}) {
         NaoBase::reset();  // the torso's values are process-wide

@@ -18,7 +18,8 @@ const double kPi = 3.141592653589793;
 
 class RunLocalizeTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(scratch.ok());
         in_scratch.reset(new InWorkDir(scratch.path()));
         NaoParse::reset_static_state();
@@ -29,7 +30,8 @@ protected:
         testing::internal::GetCapturedStderr();
         loc.reset(new run::Localize_t(-10.0, 0.0, 0.0, 60, 40, false));
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         // The averaging switches are the program's: back to the match agent's.
         avg_1 = true;
         avg_2 = false;
@@ -39,7 +41,8 @@ protected:
 
     // Landmark id seen from (x, y) at its true distance, its azimuth chosen
     // so that the head heading derived from it is `head` (head yaw 0).
-    void see(int id, double x, double y, double head) {
+    void see(int id, double x, double y, double head)
+    {
         const double lx = NaoParse::vo_x_coord[id] - x, ly = NaoParse::vo_y_coord[id] - y;
         parse.nv.seen[id] = true;
         parse.nv.pol[id][0] = std::hypot(lx, ly);
@@ -54,13 +57,14 @@ protected:
     std::unique_ptr<run::Localize_t> loc;
 };
 
-TEST_F(RunLocalizeTest, HeadingsAverageOnTheCircle) {
+TEST_F(RunLocalizeTest, HeadingsAverageOnTheCircle)
+{
     // Only G1L with F2L and G2R with G1R make pairs of the twelve: two
     // fixes at the same place, their headings from G1L and G2R.
     const struct {
         double from_g1l, from_g2r, mean;
     } cases[] = {
-        {3.0, -3.1, (3.0 + 3.183185307179586) / 2},                  // 3.0915926535897933
+        {3.0, -3.1, (3.0 + 3.183185307179586) / 2},                           // 3.0915926535897933
         {-3.0, -3.1, (3.283185307179586 + 3.183185307179586) / 2 - 2 * kPi},  // -3.05
         {0.2, 0.4, 0.3},
         {2.0, -2.0, kPi},
@@ -76,7 +80,8 @@ TEST_F(RunLocalizeTest, HeadingsAverageOnTheCircle) {
         ASSERT_TRUE(loc->fix);
         EXPECT_NEAR(loc->x, 1.0, 1e-9);
         EXPECT_NEAR(loc->y, 2.0, 1e-9);
-        EXPECT_NEAR(std::remainder(loc->head_heading - c.mean, 2 * kPi), 0.0, 1e-9) << c.from_g1l << " " << c.from_g2r;
+        EXPECT_NEAR(std::remainder(loc->head_heading - c.mean, 2 * kPi), 0.0, 1e-9)
+            << c.from_g1l << " " << c.from_g2r;
         EXPECT_LE(std::fabs(loc->head_heading), kPi);
         EXPECT_NEAR(std::remainder(loc->torso_heading - c.mean, 2 * kPi), 0.0, 1e-9);
         EXPECT_EQ(loc->no_fix_count, 0);
@@ -84,7 +89,8 @@ TEST_F(RunLocalizeTest, HeadingsAverageOnTheCircle) {
     EXPECT_NEAR(-3.05, (3.283185307179586 + 3.183185307179586) / 2 - 2 * kPi, 1e-12);
 }
 
-TEST_F(RunLocalizeTest, AllPairsInViewAverage) {
+TEST_F(RunLocalizeTest, AllPairsInViewAverage)
+{
     // Every landmark in view from the true pose: every pair agrees.
     parse.nv.reset();
     for (int id = NaoParse::VO_F1L; id <= NaoParse::VO_G2R; ++id) see(id, -4.0, 3.0, kPi - 0.01);
@@ -95,7 +101,8 @@ TEST_F(RunLocalizeTest, AllPairsInViewAverage) {
     EXPECT_NEAR(loc->head_heading, kPi - 0.01, 1e-9);
 }
 
-TEST_F(RunLocalizeTest, WithoutAFixThePoseStaysAndTheBallIsPlacedFromIt) {
+TEST_F(RunLocalizeTest, WithoutAFixThePoseStaysAndTheBallIsPlacedFromIt)
+{
     EXPECT_EQ(loc->ball_unseen_count, 100);
     parse.nv.reset();
     loc->update(parse, *move);
@@ -122,7 +129,8 @@ TEST_F(RunLocalizeTest, WithoutAFixThePoseStaysAndTheBallIsPlacedFromIt) {
     for (int id = 0; id < ::Localize_t::NB_MATES; ++id) EXPECT_EQ(loc->mates[id].id, -1);
 }
 
-TEST_F(RunLocalizeTest, OlderUpdateAnchorsTheOdometry) {
+TEST_F(RunLocalizeTest, OlderUpdateAnchorsTheOdometry)
+{
     parse.nv.reset();
     see(NaoParse::VO_G1L, 1.0, 2.0, 0.5);
     see(NaoParse::VO_G2L, 1.0, 2.0, 0.5);
@@ -138,7 +146,8 @@ TEST_F(RunLocalizeTest, OlderUpdateAnchorsTheOdometry) {
     EXPECT_GE(loc->ball_unseen_count, 3);
 }
 
-TEST_F(RunLocalizeTest, LocalToGlobalAndKickPoint) {
+TEST_F(RunLocalizeTest, LocalToGlobalAndKickPoint)
+{
     loc->x = 1.0;
     loc->y = -1.0;
     loc->torso_heading = kPi / 2;
@@ -161,7 +170,8 @@ TEST_F(RunLocalizeTest, LocalToGlobalAndKickPoint) {
     EXPECT_NEAR(loc->lkp_angle, std::atan2(0.4, 1.0), 1e-12);
 }
 
-TEST(RunFormation, EveryPlayerHasTheSamePlaceAndRole) {
+TEST(RunFormation, EveryPlayerHasTheSamePlaceAndRole)
+{
     run::form_t f(30.0, 20.0);
     EXPECT_EQ(f.x, -1.0);
     EXPECT_FALSE(f.role_assigned);

@@ -26,8 +26,8 @@
 namespace {
 
 using vision_scene::Camera;
-using vision_scene::Message;
 using vision_scene::kPi;
+using vision_scene::Message;
 
 double rad(double deg) { return deg * kPi / 180.0; }
 
@@ -49,7 +49,8 @@ protected:
     NaoParse parse{"brevane"};
     std::unique_ptr<NaoMove> move;
 
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(scratch.ok());
         in_scratch.reset(new InWorkDir(scratch.path()));
         NaoParse::reset_static_state();
@@ -62,13 +63,15 @@ protected:
         testing::internal::GetCapturedStderr();
     }
 
-    void TearDown() override {
+    void TearDown() override
+    {
         move.reset();
         in_scratch.reset();
     }
 
     // One think call's share: parse, tell the side once, update.
-    void feed(Localize_t& loc, const std::string& msg) {
+    void feed(Localize_t& loc, const std::string& msg)
+    {
         parse.Parse(msg, 0);
         if (loc.side == 0 && parse.side != 0) loc.set_side(parse.side);
         loc.update(parse, *move);
@@ -78,7 +81,8 @@ protected:
     // last anchored at.
     void walk_forward(double d) { move->walk_engine->odo_walk_x += d; }
 
-    static void expect_pose(const Localize_t& loc, const Camera& c) {
+    static void expect_pose(const Localize_t& loc, const Camera& c)
+    {
         double x, y, head, torso;
         loc.current_pose(x, y, head, torso);
         EXPECT_NEAR(x, c.x, kPosTol);
@@ -100,7 +104,8 @@ struct FixCase {
     std::vector<std::string> seen;
 };
 
-TEST_F(LocalizeTest, FixFromTwoLandmarksIsTheCameraPoseForEitherTeam) {
+TEST_F(LocalizeTest, FixFromTwoLandmarksIsTheCameraPoseForEitherTeam)
+{
     const FixCase cases[] = {
         {"left goal posts", {-10, 2, kPi, 15}, {"G1L", "G2L"}},
         {"flags of the lower touch line", {3, -6, -kPi / 2, -40}, {"F2L", "F2R"}},
@@ -130,7 +135,8 @@ TEST_F(LocalizeTest, FixFromTwoLandmarksIsTheCameraPoseForEitherTeam) {
     }
 }
 
-TEST_F(LocalizeTest, EqualDistancesToThePostsMoveTheFirstCircleOutByOneCentimetre) {
+TEST_F(LocalizeTest, EqualDistancesToThePostsMoveTheFirstCircleOutByOneCentimetre)
+{
     const Camera cam{-10, 0, kPi, 0};
     Localize_t loc(0, 0, 0, 60, 40, false);
     feed(loc, Message(cam).sees("G1L").sees("G2L").str());
@@ -145,7 +151,8 @@ TEST_F(LocalizeTest, EqualDistancesToThePostsMoveTheFirstCircleOutByOneCentimetr
     EXPECT_GT(loc.x, -15.0);  // on the field side of the goal line
 }
 
-TEST_F(LocalizeTest, APairWhoseCirclesMissGivesWayToTheNextPair) {
+TEST_F(LocalizeTest, APairWhoseCirclesMissGivesWayToTheNextPair)
+{
     const Camera cam{10, 0.5, 0, 0};
     vision_scene::Polar short_f2r = vision_scene::polar_of(cam, 15, -10, cam.z);
     short_f2r.d = 3.0;  // with G2R's 5.2 m too short to reach across their 9 m
@@ -163,7 +170,8 @@ TEST_F(LocalizeTest, APairWhoseCirclesMissGivesWayToTheNextPair) {
     }
 }
 
-TEST_F(LocalizeTest, TheAveragingLocalisationAgreesWithExactLandmarks) {
+TEST_F(LocalizeTest, TheAveragingLocalisationAgreesWithExactLandmarks)
+{
     const Camera cam{8, 3, 0.3, 10};
     parse.Parse(Message(cam).sees("G1R").sees("G2R").sees("F1R").sees("F2R").str(), 0);
     Localize_t loc(0, 0, 0, 60, 40, false);
@@ -182,7 +190,8 @@ TEST_F(LocalizeTest, TheAveragingLocalisationAgreesWithExactLandmarks) {
 // different fixes. The first pass averages its two pairs, the second its
 // three, and the second's mean replaces the first's; the first pair of the
 // second pass, (G1L, F2L), is not in view and adds nothing.
-TEST_F(LocalizeTest, TheSecondAveragingPassReplacesTheFirst) {
+TEST_F(LocalizeTest, TheSecondAveragingPassReplacesTheFirst)
+{
     const Camera cam{9, -2, 0.4, 15};
     vision_scene::Polar far_g1r = vision_scene::polar_of(cam, 15, 1, cam.z);
     far_g1r.d += 0.3;
@@ -215,10 +224,12 @@ TEST_F(LocalizeTest, TheSecondAveragingPassReplacesTheFirst) {
         Fix mean;
     };
     const Pass passes[] = {
-        {false, {(f48.x + f87.x) / 2, (f48.y + f87.y) / 2, circular({f48.head, f87.head}),
-                 circular({f48.torso, f87.torso})}},
-        {true, {(f87.x + f47.x + f48.x) / 3, (f87.y + f47.y + f48.y) / 3, circular({f87.head, f47.head, f48.head}),
-                circular({f87.torso, f47.torso, f48.torso})}},
+        {false,
+         {(f48.x + f87.x) / 2, (f48.y + f87.y) / 2, circular({f48.head, f87.head}),
+          circular({f48.torso, f87.torso})}},
+        {true,
+         {(f87.x + f47.x + f48.x) / 3, (f87.y + f47.y + f48.y) / 3, circular({f87.head, f47.head, f48.head}),
+          circular({f87.torso, f47.torso, f48.torso})}},
     };
     for (const Pass& p : passes) {
         SCOPED_TRACE(p.second ? "second pass" : "first pass");
@@ -234,7 +245,8 @@ TEST_F(LocalizeTest, TheSecondAveragingPassReplacesTheFirst) {
     avg_2 = false;
 }
 
-TEST_F(LocalizeTest, AnIdOutsideTheLandmarksIsRefusedAndTheProgramGoesOn) {
+TEST_F(LocalizeTest, AnIdOutsideTheLandmarksIsRefusedAndTheProgramGoesOn)
+{
     parse.Parse(Message(Camera{}).sees("G1L").ball(1, 0).str(), 0);
     for (int bad : {-1, 0, 9, 27}) {
         Localize_t loc(0, 0, 0, 60, 40, false);
@@ -248,14 +260,14 @@ TEST_F(LocalizeTest, AnIdOutsideTheLandmarksIsRefusedAndTheProgramGoesOn) {
 
 // ---- Odometry fall-back ----
 
-TEST_F(LocalizeTest, BeforeTheFirstFixTheRobotStandsOnItsStartPlace) {
+TEST_F(LocalizeTest, BeforeTheFirstFixTheRobotStandsOnItsStartPlace)
+{
     struct Case {
         const char* team;
         Camera expected;  // the start place (-4, 2, 0.3) in the field frame
     };
     const Case cases[] = {
-        {"left", {-4, 2, 0.3, 20}},
-        {"right", {4, -2, 0.3 - kPi, 20}},  // mirrored through the centre spot
+        {"left", {-4, 2, 0.3, 20}}, {"right", {4, -2, 0.3 - kPi, 20}},  // mirrored through the centre spot
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.team);
@@ -280,7 +292,8 @@ TEST_F(LocalizeTest, BeforeTheFirstFixTheRobotStandsOnItsStartPlace) {
     }
 }
 
-TEST_F(LocalizeTest, TheStartPlaceMovesToTheRightTeamsHalfWhenTheSideComesLate) {
+TEST_F(LocalizeTest, TheStartPlaceMovesToTheRightTeamsHalfWhenTheSideComesLate)
+{
     Localize_t loc(-4, 2, 0.3, 60, 40, false);
     feed(loc, Message(Camera{}).str());
     expect_pose(loc, Camera{-4, 2, 0.3});
@@ -288,7 +301,8 @@ TEST_F(LocalizeTest, TheStartPlaceMovesToTheRightTeamsHalfWhenTheSideComesLate) 
     expect_pose(loc, Camera{4, -2, 0.3 - kPi});
 }
 
-TEST_F(LocalizeTest, TooFewLandmarksCarryTheLastFixOnByOdometry) {
+TEST_F(LocalizeTest, TooFewLandmarksCarryTheLastFixOnByOdometry)
+{
     const Camera cam{-6, 2, 0.5, 0};
     const std::vector<std::vector<std::string>> too_few = {
         {},              // the ball only
@@ -326,7 +340,8 @@ struct BallCase {
     bool fix;  // landmarks in view; else the pose is the start place
 };
 
-TEST_F(LocalizeTest, BallInTheTorsoAndFieldFrames) {
+TEST_F(LocalizeTest, BallInTheTorsoAndFieldFrames)
+{
     const BallCase cases[] = {
         {"straight ahead", {0, 0, 0, 0, 0, 0.5}, 2, 0.5, true},
         {"head turned and pitched down", {2, 1, 0.5, 30, -25, 0.45}, 3, 2.5, true},
@@ -359,7 +374,8 @@ TEST_F(LocalizeTest, BallInTheTorsoAndFieldFrames) {
     }
 }
 
-TEST_F(LocalizeTest, BallOutOfViewKeepsItsPlaceWhileTheRobotWalks) {
+TEST_F(LocalizeTest, BallOutOfViewKeepsItsPlaceWhileTheRobotWalks)
+{
     const Camera cam{0, 0, 0, 0};
     Localize_t loc(0, 0, 0, 60, 40, false);
     feed(loc, Message(cam).sees("F1R").sees("G1R").str());
@@ -378,7 +394,8 @@ TEST_F(LocalizeTest, BallOutOfViewKeepsItsPlaceWhileTheRobotWalks) {
 
 // The vision record stays through the messages without vision while the
 // head goes on moving: it must be read with the head joints it came with.
-TEST_F(LocalizeTest, BetweenVisionsTheHeadMayMoveWithoutMovingTheWorld) {
+TEST_F(LocalizeTest, BetweenVisionsTheHeadMayMoveWithoutMovingTheWorld)
+{
     const Camera at_vision{2, -1, 0.6, 10, -20};
     Camera moved = at_vision;
     moved.yaw_deg = -35;
@@ -416,7 +433,8 @@ TEST_F(LocalizeTest, BetweenVisionsTheHeadMayMoveWithoutMovingTheWorld) {
 // The recording with the server's ground truth: the camera position
 // ("mypos"), the robot's heading ("myorien", degrees) and the ball
 // ("ballpos"), against what the localiser makes of the same message.
-TEST_F(LocalizeTest, RecordedVisionAgreesWithTheServersGroundTruth) {
+TEST_F(LocalizeTest, RecordedVisionAgreesWithTheServersGroundTruth)
+{
     NaoParse probe("Probe");
     probe.Init();
     Localize_t loc(-3, 0, 0, 60, 40, false);
@@ -427,8 +445,8 @@ TEST_F(LocalizeTest, RecordedVisionAgreesWithTheServersGroundTruth) {
         loc.update(probe, *move);
         double tx, ty, tz, torien, bx, by, bz;
         const char* at = std::strstr(msg.c_str(), "(mypos");
-        if (!at || std::sscanf(at, "(mypos %lf %lf %lf) (myorien %lf) (ballpos %lf %lf %lf)",
-                               &tx, &ty, &tz, &torien, &bx, &by, &bz) != 7)
+        if (!at || std::sscanf(at, "(mypos %lf %lf %lf) (myorien %lf) (ballpos %lf %lf %lf)", &tx, &ty, &tz,
+                               &torien, &bx, &by, &bz) != 7)
             continue;
         // The robot sees its own lower arms: they are not a team-mate.
         if (probe.unum == 1) {
@@ -464,15 +482,16 @@ TEST_F(LocalizeTest, RecordedVisionAgreesWithTheServersGroundTruth) {
 
 // ---- Team-mates and the ball priority ----
 
-TEST_F(LocalizeTest, TeamMateTableHoldsTheOwnPoseAndTheTeamMatesSeen) {
+TEST_F(LocalizeTest, TeamMateTableHoldsTheOwnPoseAndTheTeamMatesSeen)
+{
     const Camera cam{0, 0, 0.4, 10, -5};
     Localize_t loc(0, 0, 0, 60, 40, false);
     Message m(cam);
     m.game_state(3, "left").sees("F1R").sees("G1R");
     m.player("brevane", 4, 3, 1, 1.0);
     m.player("brevane", 7, -2, 4, -2.0);
-    m.player("Other", 5, 1, -1);           // an opponent
-    m.player("brevane", 3, 0.15, 0.0);     // its own arms
+    m.player("Other", 5, 1, -1);        // an opponent
+    m.player("brevane", 3, 0.15, 0.0);  // its own arms
     for (int bad : {0, 12, 99, -1}) m.player("brevane", bad, 2, 2);
     feed(loc, m.str());
     ASSERT_TRUE(loc.fix);
@@ -502,7 +521,8 @@ TEST_F(LocalizeTest, TeamMateTableHoldsTheOwnPoseAndTheTeamMatesSeen) {
     EXPECT_ANGLE_NEAR(loc.mates[4].direction, (a_right + a_left) / 2, kAngleTol);
 }
 
-TEST_F(LocalizeTest, ATeamMateStraightBehindIsSeenBehindNotAhead) {
+TEST_F(LocalizeTest, ATeamMateStraightBehindIsSeenBehindNotAhead)
+{
     // Its arms are seen at +-(pi - 0.02): halfway between them is pi, not 0.
     const Camera cam{0, 0, 0, 0};
     Localize_t loc(0, 0, 0, 60, 40, false);
@@ -521,7 +541,8 @@ struct PriorityCase {
 // The robot (number 3) stands at the centre spot, the ball at (2, 0). For a
 // team playing from the left, standing behind the ball costs nothing
 // extra; on its far side up to pi/2.
-TEST_F(LocalizeTest, BallPriorityCountsTheTeamMatesBetterPlaced) {
+TEST_F(LocalizeTest, BallPriorityCountsTheTeamMatesBetterPlaced)
+{
     const PriorityCase cases[] = {
         {"no team-mate in view", "left", {}, 0},
         {"a team-mate farther away", "left", {{4, {-3, 1}}}, 0},
@@ -538,7 +559,8 @@ TEST_F(LocalizeTest, BallPriorityCountsTheTeamMatesBetterPlaced) {
         Localize_t loc(0, 0, 0, 60, 40, false);
         Message m(cam);
         m.game_state(3, c.team).sees("F1R").sees("G1R").ball(2, 0);
-        for (const auto& mate : c.mates) m.player("brevane", mate.first, mate.second.first, mate.second.second);
+        for (const auto& mate : c.mates)
+            m.player("brevane", mate.first, mate.second.first, mate.second.second);
         feed(loc, m.str());
         ASSERT_TRUE(loc.fix);
         EXPECT_EQ(loc.get_ball_priority(parse), c.expected);
@@ -551,7 +573,8 @@ protected:
     // from the left: the own cost is exactly 5. `nearer` team-mates stand at
     // (1, 0) (cost 4), and one more at (-5, 0) (cost 10), so that some
     // team-mate is always known.
-    void table(Localize_t& loc, int nearer) {
+    void table(Localize_t& loc, int nearer)
+    {
         for (Localize_t::mate_t& r : loc.mates) r.id = -1;
         loc.ball_gx = 5;
         loc.ball_gy = 0;
@@ -559,20 +582,23 @@ protected:
         for (int i = 0; i < nearer; ++i) loc.mates[4 + i] = {4 + i, 1, 0, 0};
         loc.mates[11] = {11, -5, 0, 0};
     }
-    void SetUp() override {
+    void SetUp() override
+    {
         LocalizeTest::SetUp();
         parse.Parse("(GS (unum 3) (team left) (t 1.0) (pm PlayOn))", 0);
     }
 };
 
-TEST_F(BallPriorityTest, EqualCostsDoNotCount) {
+TEST_F(BallPriorityTest, EqualCostsDoNotCount)
+{
     Localize_t loc(0, 0, 0, 60, 40, false);
     table(loc, 1);
     loc.mates[6] = {6, 0, 0, 0};  // cost 5, the same as the own
     EXPECT_EQ(loc.get_ball_priority(parse), 1);
 }
 
-TEST_F(BallPriorityTest, WithoutAKnownSideOrOwnNumberThePlayerIsFirst) {
+TEST_F(BallPriorityTest, WithoutAKnownSideOrOwnNumberThePlayerIsFirst)
+{
     Localize_t loc(0, 0, 0, 60, 40, false);
     table(loc, 2);
     NaoParse unsided("brevane");
@@ -587,7 +613,8 @@ TEST_F(BallPriorityTest, WithoutAKnownSideOrOwnNumberThePlayerIsFirst) {
     }
 }
 
-TEST_F(BallPriorityTest, ANonZeroPriorityIsHeldFor400CallsThenRefreshed) {
+TEST_F(BallPriorityTest, ANonZeroPriorityIsHeldFor400CallsThenRefreshed)
+{
     struct Step {
         int nearer;  // the priority computed from the table
         int calls;
@@ -606,7 +633,8 @@ TEST_F(BallPriorityTest, ANonZeroPriorityIsHeldFor400CallsThenRefreshed) {
     int n = 0;
     for (const Step& s : steps) {
         table(loc, s.nearer);
-        for (int i = 0; i < s.calls; ++i, ++n) ASSERT_EQ(loc.get_ball_priority(parse), s.expected) << "call " << n;
+        for (int i = 0; i < s.calls; ++i, ++n)
+            ASSERT_EQ(loc.get_ball_priority(parse), s.expected) << "call " << n;
     }
     // The hold is the process's: another localiser gets the held value.
     Localize_t other(0, 0, 0, 60, 40, false);
@@ -614,7 +642,8 @@ TEST_F(BallPriorityTest, ANonZeroPriorityIsHeldFor400CallsThenRefreshed) {
     EXPECT_EQ(other.get_ball_priority(parse), 2);
 }
 
-TEST_F(BallPriorityTest, AFirstComputedZeroIsNotHeld) {
+TEST_F(BallPriorityTest, AFirstComputedZeroIsNotHeld)
+{
     Localize_t loc(0, 0, 0, 60, 40, false);
     table(loc, 0);
     EXPECT_EQ(loc.get_ball_priority(parse), 0);
@@ -624,7 +653,8 @@ TEST_F(BallPriorityTest, AFirstComputedZeroIsNotHeld) {
     EXPECT_EQ(loc.get_ball_priority(parse), 1);  // held from here
 }
 
-TEST_F(BallPriorityTest, ProximityCountsTeamMatesHalfAMetreNearerTheBall) {
+TEST_F(BallPriorityTest, ProximityCountsTeamMatesHalfAMetreNearerTheBall)
+{
     Localize_t loc(0, 0, 0, 60, 40, false);
     table(loc, 2);  // two at 4 m from the ball, one at 10 m
     loc.ball_dist = 4.4;
@@ -635,7 +665,8 @@ TEST_F(BallPriorityTest, ProximityCountsTeamMatesHalfAMetreNearerTheBall) {
 
 // ---- Side, kick points, grid ----
 
-TEST_F(LocalizeTest, SideSetsTheGoalsAndRefusesAnythingButPlusOrMinusOne) {
+TEST_F(LocalizeTest, SideSetsTheGoalsAndRefusesAnythingButPlusOrMinusOne)
+{
     struct Case {
         int side;
         double own_x, opp_x;
@@ -659,11 +690,12 @@ TEST_F(LocalizeTest, SideSetsTheGoalsAndRefusesAnythingButPlusOrMinusOne) {
     }
 }
 
-TEST_F(LocalizeTest, GoalKickPointLiesHalfAMetreBehindTheBallOnTheLineFromTheGoal) {
+TEST_F(LocalizeTest, GoalKickPointLiesHalfAMetreBehindTheBallOnTheLineFromTheGoal)
+{
     struct Case {
         int side;
-        double bx, by;        // ball
-        double x, y, torso;   // robot
+        double bx, by;       // ball
+        double x, y, torso;  // robot
         double kx, ky, gdir, dist, lx, ly;
     };
     const Case cases[] = {
@@ -696,8 +728,8 @@ TEST_F(LocalizeTest, GoalKickPointLiesHalfAMetreBehindTheBallOnTheLineFromTheGoa
             double bx, by;
         };
         const double goal_x = -15.0 * -c.side;
-        for (const Refusal& r : {Refusal{10, 0, c.bx, c.by}, Refusal{0, 10, c.bx, c.by},
-                                 Refusal{0, 0, goal_x, 0}}) {
+        for (const Refusal& r :
+             {Refusal{10, 0, c.bx, c.by}, Refusal{0, 10, c.bx, c.by}, Refusal{0, 0, goal_x, 0}}) {
             loc.ball_unseen_count = r.unseen;
             loc.no_fix_count = r.no_fix;
             loc.ball_gx = r.bx;
@@ -710,7 +742,8 @@ TEST_F(LocalizeTest, GoalKickPointLiesHalfAMetreBehindTheBallOnTheLineFromTheGoa
     }
 }
 
-TEST_F(LocalizeTest, LocalKickPointIsBesideAndBehindTheBallSeen) {
+TEST_F(LocalizeTest, LocalKickPointIsBesideAndBehindTheBallSeen)
+{
     Localize_t loc(0, 0, 0, 60, 40, false);
     loc.ball_lx = 1.0;
     loc.ball_ly = 0.3;
@@ -724,15 +757,16 @@ TEST_F(LocalizeTest, LocalKickPointIsBesideAndBehindTheBallSeen) {
     EXPECT_FALSE(loc.set_kick_point(3));
 }
 
-TEST_F(LocalizeTest, GridPlacesSeenPlayersAndSkipsThoseOffTheField) {
+TEST_F(LocalizeTest, GridPlacesSeenPlayersAndSkipsThoseOffTheField)
+{
     Localize_t loc(0, 0, 0, 60, 40, true);
     // Column 0 at the +x end, row 0 at the +y side, half-metre cells.
     struct Centre {
         int k, l;
         double x, y;
     };
-    for (const Centre& c : {Centre{0, 0, 14.75, 9.75}, Centre{59, 39, -14.75, -9.75},
-                            Centre{1, 2, 14.25, 8.75}}) {
+    for (const Centre& c :
+         {Centre{0, 0, 14.75, 9.75}, Centre{59, 39, -14.75, -9.75}, Centre{1, 2, 14.25, 8.75}}) {
         EXPECT_DOUBLE_EQ(loc.cells[c.k * 40 + c.l].x, c.x);
         EXPECT_DOUBLE_EQ(loc.cells[c.k * 40 + c.l].y, c.y);
     }
@@ -766,7 +800,8 @@ TEST_F(LocalizeTest, GridPlacesSeenPlayersAndSkipsThoseOffTheField) {
     }
 }
 
-TEST_F(LocalizeTest, SeenCountAndLocalToFieldConversion) {
+TEST_F(LocalizeTest, SeenCountAndLocalToFieldConversion)
+{
     const Camera cam{1, 2, kPi / 2, 0};
     Localize_t loc(0, 0, 0, 60, 40, false);
     double gx = 99, gy = 99;
@@ -784,9 +819,11 @@ TEST_F(LocalizeTest, SeenCountAndLocalToFieldConversion) {
 // ---- Walk and turn requests ----
 
 template <class T, class = void>
-struct has_speed_filter : std::false_type {};
+struct has_speed_filter : std::false_type {
+};
 template <class T>
-struct has_speed_filter<T, std::void_t<decltype(&T::speed_filter)>> : std::true_type {};
+struct has_speed_filter<T, std::void_t<decltype(&T::speed_filter)>> : std::true_type {
+};
 
 #ifdef BREVANE_NO_RATE_LIMITER
 static_assert(!has_speed_filter<Localize_t>::value, "brevane-b has no rate limiter");
@@ -794,11 +831,13 @@ static_assert(!has_speed_filter<Localize_t>::value, "brevane-b has no rate limit
 static_assert(has_speed_filter<Localize_t>::value, "brevane limits the walk speed");
 #endif
 
-TEST_F(LocalizeTest, RequestsWaitingToStartAreDropped) {
+TEST_F(LocalizeTest, RequestsWaitingToStartAreDropped)
+{
     struct Case {
         bool active, walking, forwarded;
     };
-    const Case cases[] = {{false, false, true}, {true, false, false}, {true, true, true}, {false, true, true}};
+    const Case cases[] = {
+        {false, false, true}, {true, false, false}, {true, true, true}, {false, true, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.active) + std::to_string(c.walking));
         Localize_t loc(0, 0, 0, 60, 40, false);
@@ -827,21 +866,27 @@ struct FilterStep {
     double f, s;       // what reaches the motion interface
 };
 
-TEST_F(LocalizeTest, RateLimiterMovesOneStepPerRequestTowardIt) {
+TEST_F(LocalizeTest, RateLimiterMovesOneStepPerRequestTowardIt)
+{
     const std::vector<std::pair<const char*, std::vector<FilterStep>>> cases = {
-        {"under 1 m forward: 0.01 per request",
-         {{0.5, 0, 0.01, 0}, {0.5, 0, 0.02, 0}, {0.5, 0, 0.03, 0}}},
+        {"under 1 m forward: 0.01 per request", {{0.5, 0, 0.01, 0}, {0.5, 0, 0.02, 0}, {0.5, 0, 0.03, 0}}},
         {"2 m: 0.04, then back across zero by 0.01",
          {{2, 0, 0.04, 0}, {2, 0, 0.08, 0}, {-0.5, 0, 0.07, 0}, {-0.5, 0, 0.06, 0}}},
         {"backwards 2 m: 0.04, a reversal by 0.01 however large",
          {{-2, 0, -0.04, 0}, {-2, 0, -0.08, 0}, {2, 0, -0.07, 0}}},
         {"sideways: 0.0025 under 1 m, else 0.005",
-         {{0.5, 0.3, 0.01, 0.0025}, {0.5, 0.3, 0.02, 0.005}, {0.5, 1.5, 0.03, 0.01}, {0.5, -1.5, 0.04, 0.0075}}},
+         {{0.5, 0.3, 0.01, 0.0025},
+          {0.5, 0.3, 0.02, 0.005},
+          {0.5, 1.5, 0.03, 0.01},
+          {0.5, -1.5, 0.04, 0.0075}}},
         {"within a step of the request",
          {{0.025, 0, 0.01, 0}, {0.025, 0, 0.02, 0}, {0.025, 0, 0.03, 0}, {0.025, 0, 0.03, 0}}},
         {"a request some steps away is reached and held, whatever the rounding",
-         {{0.03, 0.0075, 0.01, 0.0025}, {0.03, 0.0075, 0.02, 0.005}, {0.03, 0.0075, 0.03, 0.0075},
-          {0.03, 0.0075, 0.03, 0.0075}, {0.07, 0.0075, 0.04, 0.0075}}},
+         {{0.03, 0.0075, 0.01, 0.0025},
+          {0.03, 0.0075, 0.02, 0.005},
+          {0.03, 0.0075, 0.03, 0.0075},
+          {0.03, 0.0075, 0.03, 0.0075},
+          {0.07, 0.0075, 0.04, 0.0075}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.first);
@@ -857,7 +902,8 @@ TEST_F(LocalizeTest, RateLimiterMovesOneStepPerRequestTowardIt) {
     }
 }
 
-TEST_F(LocalizeTest, RateLimiterStateOutlivesItsSwitchingOffAndDroppedRequests) {
+TEST_F(LocalizeTest, RateLimiterStateOutlivesItsSwitchingOffAndDroppedRequests)
+{
     Localize_t loc(0, 0, 0, 60, 40, false);
     move->walking = true;
     loc.speed_filter = 1;
@@ -885,7 +931,8 @@ TEST_F(LocalizeTest, RateLimiterStateOutlivesItsSwitchingOffAndDroppedRequests) 
     EXPECT_NEAR(move->trans_fwd, 0.05, 1e-12);
 }
 
-TEST_F(LocalizeTest, ALimitedRequestBackAtZeroIsNoWalkRequest) {
+TEST_F(LocalizeTest, ALimitedRequestBackAtZeroIsNoWalkRequest)
+{
     Localize_t loc(0, 0, 0, 60, 40, false);
     loc.speed_filter = 1;
     move->walking = true;
@@ -909,7 +956,8 @@ TEST_F(LocalizeTest, ALimitedRequestBackAtZeroIsNoWalkRequest) {
 
 #else
 
-TEST_F(LocalizeTest, BrevaneBForwardsWalkRequestsUnchanged) {
+TEST_F(LocalizeTest, BrevaneBForwardsWalkRequestsUnchanged)
+{
     Localize_t loc(0, 0, 0, 60, 40, false);
     move->walking = true;
     const double requests[][2] = {{0.5, 0.3}, {2.0, -1.5}, {-0.4, 0}, {0.001, 0}};

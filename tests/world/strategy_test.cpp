@@ -19,27 +19,31 @@ namespace {
 
 void write_all(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
 
-std::vector<std::string> lines_of(const std::string& text) {
+std::vector<std::string> lines_of(const std::string& text)
+{
     std::vector<std::string> v;
     std::istringstream in(text);
     for (std::string l; std::getline(in, l);) v.push_back(l);
     return v;
 }
 
-std::string joined(const std::vector<std::string>& lines) {
+std::string joined(const std::vector<std::string>& lines)
+{
     std::string s;
     for (const std::string& l : lines) s += l + "\n";
     return s;
 }
 
-void set_cell(playerStrategy& s, int x, int y) {
+void set_cell(playerStrategy& s, int x, int y)
+{
     int i = 0;
     ASSERT_TRUE(strategy::coordToVec(x, y, i));
     s.zone[i] = true;
 }
 
 // A strategy with something in every kind of field.
-std::unique_ptr<strategy> sample_strategy(unsigned seed) {
+std::unique_ptr<strategy> sample_strategy(unsigned seed)
+{
     std::unique_ptr<strategy> st(new strategy);
     std::mt19937 gen(seed);
     std::uniform_int_distribution<int> cell(0, playerStrategy::NB_CELLS - 1), role(0, NB_PLAYER_ROLES - 1),
@@ -56,7 +60,8 @@ std::unique_ptr<strategy> sample_strategy(unsigned seed) {
     return st;
 }
 
-void expect_same(const strategy& a, const strategy& b) {
+void expect_same(const strategy& a, const strategy& b)
+{
     for (int p = 0; p < strategy::NB_PARTS; p++)
         for (int r = 0; r < strategyPart::NB_RECORDS; r++) {
             const playerStrategy &x = a.part[p].player[r], &y = b.part[p].player[r];
@@ -75,15 +80,18 @@ void expect_same(const strategy& a, const strategy& b) {
 // Turns the reports on for one test and collects them.
 class Reports {
 public:
-    Reports() {
+    Reports()
+    {
         strategy::debugFlag = true;
         testing::internal::CaptureStderr();
     }
-    ~Reports() {
+    ~Reports()
+    {
         if (!taken_) testing::internal::GetCapturedStderr();
         strategy::debugFlag = false;
     }
-    std::string text() {
+    std::string text()
+    {
         taken_ = true;
         return testing::internal::GetCapturedStderr();
     }
@@ -92,14 +100,15 @@ private:
     bool taken_ = false;
 };
 
-TEST(PlayerRole, FamiliesAndNames) {
+TEST(PlayerRole, FamiliesAndNames)
+{
     const struct {
         playerRole r;
         int type;
         const char* name;
-    } cases[] = {{ATT_3, 1, "ATT_3"},      {GOA_9, 4, "GOA_9"}, {ATT_ROLE, 0, "ATT_ROLE"}, {NO_ROLE, 0, "NO_ROLE"},
-                 {MID_0, 2, "MID_0"},      {DEF_9, 3, "DEF_9"}, {GOA_ROLE, 0, "GOA_ROLE"}, {ATT_0, 1, "ATT_0"},
-                 {ATT_9, 1, "ATT_9"}};
+    } cases[] = {{ATT_3, 1, "ATT_3"},       {GOA_9, 4, "GOA_9"}, {ATT_ROLE, 0, "ATT_ROLE"},
+                 {NO_ROLE, 0, "NO_ROLE"},   {MID_0, 2, "MID_0"}, {DEF_9, 3, "DEF_9"},
+                 {GOA_ROLE, 0, "GOA_ROLE"}, {ATT_0, 1, "ATT_0"}, {ATT_9, 1, "ATT_9"}};
     for (const auto& c : cases) {
         EXPECT_EQ(roleType(c.r), c.type) << c.name;
         EXPECT_STREQ(stringFromRole(c.r), c.name);
@@ -112,10 +121,12 @@ TEST(PlayerRole, FamiliesAndNames) {
     EXPECT_EQ(roleFromString(""), NO_ROLE);
     // Every name maps back to its value.
     for (int i = 0; i < NB_PLAYER_ROLES; i++) EXPECT_EQ(roleFromString(playerRoleStrings[i]), i);
-    for (int bad : {-1, 45, 1000}) EXPECT_STREQ(stringFromRole(static_cast<playerRole>(bad)), "NO_ROLE") << bad;
+    for (int bad : {-1, 45, 1000})
+        EXPECT_STREQ(stringFromRole(static_cast<playerRole>(bad)), "NO_ROLE") << bad;
 }
 
-TEST(StrategyGrid, CellIndicesGrowAlongXThenDownRows) {
+TEST(StrategyGrid, CellIndicesGrowAlongXThenDownRows)
+{
     const struct {
         int x, y, index;
     } cases[] = {{-17, 12, 0}, {17, -12, 874}, {0, 0, 437}, {-16, 12, 1}, {-17, 11, 35}, {17, 12, 34}};
@@ -152,7 +163,8 @@ TEST(StrategyGrid, CellIndicesGrowAlongXThenDownRows) {
     EXPECT_EQ(i, 5);
 }
 
-TEST(StrategyGrid, MetresToCellsAndBack) {
+TEST(StrategyGrid, MetresToCellsAndBack)
+{
     const struct {
         double x, y;
         bool ok;
@@ -161,8 +173,7 @@ TEST(StrategyGrid, MetresToCellsAndBack) {
         {0.45, -0.45, true, 1, -1},  // halves away from zero
         {16.0, 0.0, false, 18, 0},   // written, but off the grid
         {15.3, 10.8, true, 17, 12},  // the last cell centres
-        {-15.75, -11.25, false, -18, -13},
-        {0.44, 0.0, true, 0, 0},
+        {-15.75, -11.25, false, -18, -13}, {0.44, 0.0, true, 0, 0},
     };
     for (const auto& c : cases) {
         int gx = 99, gy = 99;
@@ -196,7 +207,8 @@ TEST(StrategyGrid, MetresToCellsAndBack) {
     }
 }
 
-TEST(StrategyZones, BoundingBoxes) {
+TEST(StrategyZones, BoundingBoxes)
+{
     const struct {
         const char* name;
         std::vector<std::pair<int, int>> cells;
@@ -241,7 +253,8 @@ TEST(StrategyZones, BoundingBoxes) {
     EXPECT_EQ(r.text(), "strategy::getBoundingBox : playerId 2 has no bounding box\n");
 }
 
-TEST(StrategyQueries, PartsRolesZonesAndHomes) {
+TEST(StrategyQueries, PartsRolesZonesAndHomes)
+{
     strategy st;
     // Parts 3 and 6 both cover the cell (0, 0); only part 6 covers (5, 5).
     set_cell(st.part[3].player[0], 0, 0);
@@ -280,9 +293,11 @@ TEST(StrategyQueries, PartsRolesZonesAndHomes) {
         EXPECT_FALSE(st.getBoundingBox(b.sid, b.pid, bx, by, bx1, by1));
         EXPECT_EQ(bx, 3);
         EXPECT_EQ(by1, 6);
-        const std::string ids = "strategyId " + std::to_string(b.sid) + " playerId " + std::to_string(b.pid) + "\n";
+        const std::string ids =
+            "strategyId " + std::to_string(b.sid) + " playerId " + std::to_string(b.pid) + "\n";
         EXPECT_EQ(r.text(), "strategy::roleId : error " + ids + "strategy::insideOwnZone : error " + ids +
-                                "strategy::zonePosition : error " + ids + "strategy::getBoundingBox : error " + ids);
+                                "strategy::zonePosition : error " + ids +
+                                "strategy::getBoundingBox : error " + ids);
     }
     // Without the switch nothing is printed.
     testing::internal::CaptureStderr();
@@ -296,7 +311,8 @@ protected:
     std::string path(const std::string& name) const { return (dir.path() / name).string(); }
 };
 
-TEST_F(StrategyFile, SavedStrategyLoadsBackUnchanged) {
+TEST_F(StrategyFile, SavedStrategyLoadsBackUnchanged)
+{
     std::unique_ptr<strategy> st = sample_strategy(3);
     const std::string f = path("roles.txt");
     ASSERT_TRUE(st->save(f.c_str()));
@@ -318,7 +334,8 @@ TEST_F(StrategyFile, SavedStrategyLoadsBackUnchanged) {
     expect_same(*st, *copied);
 }
 
-TEST_F(StrategyFile, EmptyZonesKeepTheBoxTheyHad) {
+TEST_F(StrategyFile, EmptyZonesKeepTheBoxTheyHad)
+{
     std::unique_ptr<strategy> st(new strategy);
     const std::string f = path("empty.txt");
     ASSERT_TRUE(st->save(f.c_str()));
@@ -335,7 +352,8 @@ TEST_F(StrategyFile, EmptyZonesKeepTheBoxTheyHad) {
     EXPECT_EQ(s.y_max, 1);
 }
 
-TEST_F(StrategyFile, HalfSetHomeCellLoadsUnsetAndSavesBackUnset) {
+TEST_F(StrategyFile, HalfSetHomeCellLoadsUnsetAndSavesBackUnset)
+{
     std::unique_ptr<strategy> st(new strategy);
     const std::string f = path("half.txt");
     ASSERT_TRUE(st->save(f.c_str()));
@@ -361,7 +379,8 @@ TEST_F(StrategyFile, HalfSetHomeCellLoadsUnsetAndSavesBackUnset) {
 
 // A file that does not read leaves the strategy as it was (no part is
 // replaced before the error is found) and says why.
-TEST_F(StrategyFile, MalformedFilesChangeNothing) {
+TEST_F(StrategyFile, MalformedFilesChangeNothing)
+{
     std::unique_ptr<strategy> good = sample_strategy(11);
     const std::string f = path("good.txt");
     ASSERT_TRUE(good->save(f.c_str()));
@@ -373,16 +392,35 @@ TEST_F(StrategyFile, MalformedFilesChangeNothing) {
         std::string file;
         const char* error;
     } cases[] = {
-        {"874 cells", joined([&] { auto l = lines; l[last_s].pop_back(); return l; }()), "expected token : s"},
+        {"874 cells", joined([&] {
+             auto l = lines;
+             l[last_s].pop_back();
+             return l;
+         }()),
+         "expected token : s"},
         // Read as 's' and 876 cells without a line end, then the line end alone.
-        {"876 cells", joined([&] { auto l = lines; l[last_s] += "0"; return l; }()), "expected token : r"},
+        {"876 cells", joined([&] {
+             auto l = lines;
+             l[last_s] += "0";
+             return l;
+         }()),
+         "expected token : r"},
         {"609 lines", joined(std::vector<std::string>(lines.begin(), lines.end() - 1)), "EOF unexpected"},
         {"s line without its line end",
          joined(std::vector<std::string>(lines.begin(), lines.begin() + last_s)) + lines[last_s],
          "expected token : s"},
         {"last line shorter than two characters", text.substr(0, text.size() - 1), "expected token : e"},
-        {"wrong part number", joined([&] { auto l = lines; l[549] = "p 8"; return l; }()), "expected token : p"},
-        {"role line missing", joined([&] { auto l = lines; l.erase(l.begin() + 601); return l; }()),
+        {"wrong part number", joined([&] {
+             auto l = lines;
+             l[549] = "p 8";
+             return l;
+         }()),
+         "expected token : p"},
+        {"role line missing", joined([&] {
+             auto l = lines;
+             l.erase(l.begin() + 601);
+             return l;
+         }()),
          "expected token : r"},
         {"empty file", "", "EOF unexpected"},
         {"lone p", "p", "expected token : p"},
@@ -401,14 +439,15 @@ TEST_F(StrategyFile, MalformedFilesChangeNothing) {
     }
 }
 
-TEST_F(StrategyFile, UnopenableFilesAreReported) {
+TEST_F(StrategyFile, UnopenableFilesAreReported)
+{
     strategy st;
     const std::string missing = path("none/roles.txt");
     Reports r;
     EXPECT_FALSE(st.save(missing.c_str()));
     EXPECT_FALSE(st.load(missing.c_str()));
-    EXPECT_EQ(r.text(), "strategy::save : unable to save " + missing + "\nstrategy::load : unable to load " + missing +
-                            "\n");
+    EXPECT_EQ(r.text(), "strategy::save : unable to save " + missing + "\nstrategy::load : unable to load " +
+                            missing + "\n");
 }
 
 }  // namespace

@@ -30,7 +30,8 @@ struct Truth {
     double x = 0, y = 0, z = 0, orien = 0, bx = 0, by = 0, bz = 0;
 };
 
-bool read_truth(const std::string& msg, Truth& t) {
+bool read_truth(const std::string& msg, Truth& t)
+{
     const char* p = std::strstr(msg.c_str(), "(mypos");
     const char* o = std::strstr(msg.c_str(), "(myorien");
     const char* b = std::strstr(msg.c_str(), "(ballpos");
@@ -42,14 +43,16 @@ bool read_truth(const std::string& msg, Truth& t) {
     return true;
 }
 
-double server_time(const std::string& msg) {
+double server_time(const std::string& msg)
+{
     const char* p = std::strstr(msg.c_str(), "(time (now ");
     return p ? std::atof(p + 11) : 0.0;
 }
 
 }  // namespace
 
-int main(int argc, char* argv[]) {
+int main(int argc, char* argv[])
+{
     if (argc < 3) {
         std::fprintf(stderr, "usage: %s HOST OUT.tsv [STAND_S TURN_S WALK_S [BEAM_X BEAM_Y BEAM_DEG]]\n",
                      argv[0]);
@@ -88,7 +91,11 @@ int main(int argc, char* argv[]) {
         if (t0 < 0) t0 = now;
         const double t = now - t0;
         if (t > t_end + 1.0) break;
-        const char* phase = t < settle_s ? "settle" : t < t_turn ? "stand" : t < t_walk ? "turn" : t < t_end ? "walk" : "stop";
+        const char* phase = t < settle_s ? "settle"
+                            : t < t_turn ? "stand"
+                            : t < t_walk ? "turn"
+                            : t < t_end  ? "walk"
+                                         : "stop";
 
         // The requests of this cycle, before the think call that runs the motion.
         NaoMove* move = agent.move;
@@ -118,14 +125,15 @@ int main(int argc, char* argv[]) {
         if (loc && move && truth.ok) {
             double x, y, head, torso;
             loc->current_pose(x, y, head, torso);
-            std::fprintf(out,
-                         "%.3f\t%s\t%d\t%d\t%d\t%.4f\t%.4f\t%.5f\t%.5f\t%.3f\t%.3f\t%d\t%.4f\t%.4f\t%.4f\t%.4f\t"
-                         "%.3f\t%.3f\t%.3f\t%.3f\t%.3f\t%.3f\t%.3f\t%d\n",
-                         t, phase, vision ? 1 : 0, loc->fix ? 1 : 0, loc->no_fix_count, x, y, torso, head,
-                         NaoParse::GetJointAngleDeg(NaoParse::JID_HEAD_1),
-                         NaoParse::GetJointAngleDeg(NaoParse::JID_HEAD_2), loc->ball_unseen_count, loc->ball_gx,
-                         loc->ball_gy, loc->ball_lx, loc->ball_ly, truth.x, truth.y, truth.z, truth.orien,
-                         truth.bx, truth.by, truth.bz, move->walking ? 1 : 0);
+            std::fprintf(
+                out,
+                "%.3f\t%s\t%d\t%d\t%d\t%.4f\t%.4f\t%.5f\t%.5f\t%.3f\t%.3f\t%d\t%.4f\t%.4f\t%.4f\t%.4f\t"
+                "%.3f\t%.3f\t%.3f\t%.3f\t%.3f\t%.3f\t%.3f\t%d\n",
+                t, phase, vision ? 1 : 0, loc->fix ? 1 : 0, loc->no_fix_count, x, y, torso, head,
+                NaoParse::GetJointAngleDeg(NaoParse::JID_HEAD_1),
+                NaoParse::GetJointAngleDeg(NaoParse::JID_HEAD_2), loc->ball_unseen_count, loc->ball_gx,
+                loc->ball_gy, loc->ball_lx, loc->ball_ly, truth.x, truth.y, truth.z, truth.orien, truth.bx,
+                truth.by, truth.bz, move->walking ? 1 : 0);
         }
 
         for (int i = 1; i < agent.sub_steps; ++i) {

@@ -42,19 +42,22 @@ namespace {
 
 double g_game_time = 0;
 
-void game_clock(timeval* tv) {
+void game_clock(timeval* tv)
+{
     tv->tv_sec = static_cast<time_t>(g_game_time) + 1000;
     tv->tv_usec = static_cast<suseconds_t>(std::fmod(g_game_time, 1.0) * 1e6);
 }
 
 template <class M>
-std::string name(const M& m) {
+std::string name(const M& m)
+{
     return m.state_name();
 }
 
 // The active path: each machine's state, and below a child machine state
 // the child's path.
-std::string path(const hfsm& root) {
+std::string path(const hfsm& root)
+{
     std::string p = name(root);
     if (root.state != hfsm::PLAY_ON) return p;
     const play_on& po = *root.play_on_fsm;
@@ -90,13 +93,15 @@ std::string path(const hfsm& root) {
 // camera sits straight above it) and heading (the camera's less the head
 // yaw), the ball's position and the ball in the torso frame,
 // "x y deg bx by ahead side" (empty otherwise).
-std::string truth(const std::string& msg) {
+std::string truth(const std::string& msg)
+{
     double x, y, z, deg, bx, by, bz;
     const char* p = std::strstr(msg.c_str(), "(mypos ");
     const char* o = std::strstr(msg.c_str(), "(myorien ");
     const char* b = std::strstr(msg.c_str(), "(ballpos ");
     if (!p || !o || !b || std::sscanf(p, "(mypos %lf %lf %lf", &x, &y, &z) != 3 ||
-        std::sscanf(o, "(myorien %lf", &deg) != 1 || std::sscanf(b, "(ballpos %lf %lf %lf", &bx, &by, &bz) != 3)
+        std::sscanf(o, "(myorien %lf", &deg) != 1 ||
+        std::sscanf(b, "(ballpos %lf %lf %lf", &bx, &by, &bz) != 3)
         return "";
     deg -= NaoParse::GetJointAngleDeg(NaoParse::JID_HEAD_1);
     const double h = deg * M_PI / 180.0, dx = bx - x, dy = by - y;
@@ -108,7 +113,8 @@ std::string truth(const std::string& msg) {
 
 }  // namespace
 
-int main(int argc, char* argv[]) {
+int main(int argc, char* argv[])
+{
     if (argc < 3) {
         std::fprintf(stderr, "usage: %s UNUM MESSAGES.txt [FROM_S TO_S]\n", argv[0]);
         return 2;
@@ -120,7 +126,9 @@ int main(int argc, char* argv[]) {
     skill_clock::set_source(&game_clock);
     NaoBehavior agent(unum, 0, "Probe");
     agent.Init();
-    std::printf("t\tpm\tpath\tx\ty\theading\tno_fix\tball_gx\tball_gy\tball_lx\tball_ly\tunseen\trequest\tmotion\twalk\ttruth\n");
+    std::printf(
+        "t\tpm\tpath\tx\ty\theading\tno_fix\tball_gx\tball_gy\tball_lx\tball_"
+        "ly\tunseen\trequest\tmotion\twalk\ttruth\n");
     std::string msg;
     bool first = true;
     while (std::getline(in, msg)) {
@@ -129,7 +137,8 @@ int main(int argc, char* argv[]) {
         for (int sub = 0; sub < agent.sub_steps; ++sub) {
             const bool was_trans = agent.move && agent.move->trans, was_rot = agent.move && agent.move->rot,
                        was_kick = agent.move && agent.move->kick;
-            const double fwd = agent.move ? agent.move->trans_fwd : 0, side = agent.move ? agent.move->trans_side : 0,
+            const double fwd = agent.move ? agent.move->trans_fwd : 0,
+                         side = agent.move ? agent.move->trans_side : 0,
                          ang = agent.move ? agent.move->rot_angle : 0;
             agent.Think(msg);
             if (first) {
@@ -151,16 +160,18 @@ int main(int argc, char* argv[]) {
             // engine's cycle within its phase marks, its mode flags and the
             // walked distance of its odometry.
             const walk& w = *m.walk_engine;
-            char flags[8] = {m.walking ? 'W' : 'w', m.trans ? 'T' : 't', m.stop_trans ? 'S' : 's', m.rot ? 'R' : 'r',
-                             m.stop_rot ? 'O' : 'o', m.kick ? 'K' : 'k', m.kick_done ? 'D' : 'd', 0};
-            std::printf("%.2f\t%d\t%s\t%.2f\t%.2f\t%.2f\t%d\t%.2f\t%.2f\t%.2f\t%.2f\t%d\t%s\t%s\t"
-                        "k%ld/%ld,%ld,%ld%s%s%s%s%s odo %.3f %.3f\t%s\n",
-                        g_game_time, agent.parse->play_mode, path(*agent.fsm).c_str(), l.x, l.y, l.torso_heading,
-                        l.no_fix_count, l.ball_gx, l.ball_gy, l.ball_lx, l.ball_ly, l.ball_unseen_count, req, flags,
-                        w.k, w.nbp[2], w.nbp[3], w.nbp[4], w.stopped ? " stopped" : "",
-                        w.translating ? " translating" : "", w.rotating ? " rotating" : "",
-                        w.reentrant ? " reentrant" : "", w.pending ? " pending" : "", w.odo_walk_x, w.odo_walk_y,
-                        truth(msg).c_str());
+            char flags[8] = {
+                m.walking ? 'W' : 'w',  m.trans ? 'T' : 't', m.stop_trans ? 'S' : 's', m.rot ? 'R' : 'r',
+                m.stop_rot ? 'O' : 'o', m.kick ? 'K' : 'k',  m.kick_done ? 'D' : 'd',  0};
+            std::printf(
+                "%.2f\t%d\t%s\t%.2f\t%.2f\t%.2f\t%d\t%.2f\t%.2f\t%.2f\t%.2f\t%d\t%s\t%s\t"
+                "k%ld/%ld,%ld,%ld%s%s%s%s%s odo %.3f %.3f\t%s\n",
+                g_game_time, agent.parse->play_mode, path(*agent.fsm).c_str(), l.x, l.y, l.torso_heading,
+                l.no_fix_count, l.ball_gx, l.ball_gy, l.ball_lx, l.ball_ly, l.ball_unseen_count, req, flags,
+                w.k, w.nbp[2], w.nbp[3], w.nbp[4], w.stopped ? " stopped" : "",
+                w.translating ? " translating" : "", w.rotating ? " rotating" : "",
+                w.reentrant ? " reentrant" : "", w.pending ? " pending" : "", w.odo_walk_x, w.odo_walk_y,
+                truth(msg).c_str());
         }
     }
     return 0;

@@ -10,9 +10,12 @@
 // replay takes the decisions the robot took (but for its random steps away
 // from the own goal).
 //
-//   state_trace UNUM MESSAGES.txt [FROM_S TO_S] > trace.tsv
+//   state_trace [--team=NAME] UNUM MESSAGES.txt [FROM_S TO_S] > trace.tsv
 //
-// Run from the source root (the agent reads its data files there).
+// NAME is the team name the agent played under (its init message in the
+// relay log): the agent counts as team-mates only the players of its own
+// team, and its ball priority follows from them. Run from the source root
+// (the agent reads its data files there).
 #include <sys/time.h>
 
 #include <cmath>
@@ -115,8 +118,14 @@ std::string truth(const std::string& msg)
 
 int main(int argc, char* argv[])
 {
+    std::string team = "Probe";
+    if (argc > 1 && std::strncmp(argv[1], "--team=", 7) == 0) {
+        team = argv[1] + 7;
+        ++argv;
+        --argc;
+    }
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s UNUM MESSAGES.txt [FROM_S TO_S]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [--team=NAME] UNUM MESSAGES.txt [FROM_S TO_S]\n", argv[0]);
         return 2;
     }
     const int unum = std::atoi(argv[1]);
@@ -124,7 +133,7 @@ int main(int argc, char* argv[])
     const double from = argc > 3 ? std::atof(argv[3]) : -1;
     const double to = argc > 4 ? std::atof(argv[4]) : 1e9;
     skill_clock::set_source(&game_clock);
-    NaoBehavior agent(unum, 0, "Probe");
+    NaoBehavior agent(unum, 0, team);
     agent.Init();
     std::printf(
         "t\tpm\tpath\tx\ty\theading\tno_fix\tball_gx\tball_gy\tball_lx\tball_"

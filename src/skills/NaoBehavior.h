@@ -52,6 +52,24 @@ public:
 // 1 when the first row's dist is greater than the second's, else 0.
 int compare_eid_t(const tab_id_dist_t::row_t& a, const tab_id_dist_t::row_t& b);
 
+// The server's rule after a kick-off: the first player to touch the ball
+// (the taker) may not touch it again before another player has, or the
+// opponents get a free kick. The server switches to play-on at that first
+// touch, so every player of the kicking team can tell the moment, and the
+// taker is the one that stood at the centre spot then. Until another
+// player has been at the ball the taker leaves it to its team-mates, who
+// leave the taker (a team-mate seen at the centre spot) out of their ball
+// priority.
+struct kick_off_watch_t {
+    static constexpr double TAKER_ZONE = 0.75;  // m around the centre spot: where the taker stands
+    static constexpr double AT_BALL = 0.35;     // m from the ball: a player there touches it
+
+    int last_play_mode = -1;   // of the previous think call
+    bool others_seen = false;  // another player was in view since the start (alone, no rule applies)
+    bool pending = false;      // the own kick-off was taken; no other player has been at the ball since
+    bool taker = false;        // this robot took it
+};
+
 class NaoBehavior final : public SimBehavior {
 public:
     int game_phase;  // phase of play of the state machines (2 playing)
@@ -125,6 +143,8 @@ public:
 
     int precision_count = 0;  // localBallAlignPrecision
 
+    kick_off_watch_t kick_off;
+
     NaoBehavior(int unum, int team_size, std::string team_name);
     ~NaoBehavior();
     NaoBehavior(const NaoBehavior&) = delete;
@@ -168,6 +188,19 @@ public:
     bool ownGoalBallAngle(double& a);
     bool removeOwnGoalAlignment(double& x, double& y, int n);
     bool stopWalkDone();
+    // Still: no walk, turn or kick running or waiting to start.
+    bool standing();
+    // The last walk request the motion interface took is a stop that still
+    // runs.
+    bool stopUnderWay();
+    // The ball seen within n cycles where a kick reaches it: between
+    // KICK_REACH_NEAR and KICK_REACH_FAR ahead, within KICK_REACH_SIDE to
+    // either side (torso frame). Farther, the strike misses it and the
+    // foot's way back knocks it off; nearer, the kick steps on it.
+    bool ballInKickReach(int n);
+    static constexpr double KICK_REACH_NEAR = 0.17;  // m
+    static constexpr double KICK_REACH_FAR = 0.27;   // m
+    static constexpr double KICK_REACH_SIDE = 0.15;  // m
     bool localKickPointAlign(int n);
     bool atLocalKickPoint(double d, int n);
     void localBallAlignPrecisionInit();
@@ -176,9 +209,14 @@ public:
 
     bool kickActive();
     int getBallPriority();
+    // This robot took the own kick-off and no other player has been at the
+    // ball since.
+    bool kickOffTakerWaits();
 
     bool setGoalKickPoint(int n);
-    bool goalKickPointAlign(double d, int n);
+    // margin (rad) widens the bearing tolerances: a robot already walking
+    // to the kick point turns to it again only once it is clearly off.
+    bool goalKickPointAlign(double d, int n, double margin = 0.0);
     bool atGoalKickPoint(double d, int n);
     bool setLocalKickPoint(int n);
     void collectInfoToTrans(double& fx, double& fy);
@@ -196,9 +234,18 @@ public:
     void new_rot(double theta, double xc);
     void new_kick(NaoMove::eKick k);
     void stop_walk();
+    static constexpr double STOP_FWD = 0.001;  // m: the forward request of a stop
     // The last step of every walk request: to the localiser's forwarding
     // (and its rate limiter), never with a zero length or before Init.
     void forward_trans(double fwd, double side);
+
+    // Once per think call after the localiser: follows the own kick-off
+    // (kick_off_watch_t) and, while its taker may not touch the ball,
+    // leaves a team-mate at the centre spot out of the team-mate table.
+    void watch_kick_off();
+    // What the kick-off taker does meanwhile: it keeps its place, and turns
+    // to face the ball once that lies well away.
+    void kickOffWait();
 
     void avoid_crowding_ball();
     void avoid_crowding_ball_1();

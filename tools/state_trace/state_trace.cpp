@@ -4,7 +4,8 @@
 // writes per think call the game time, the play mode, the path of active
 // states from the root machine down, the world model's pose and ball, the
 // motion request the step left, the motion interface's flags, the walk
-// engine's state and the server's ground truth when it sends it. (The ball
+// engine's state, the server's ground truth when it sends it and the
+// kick-off watch (whether the taker or its team-mates wait). (The ball
 // priority is not shown: asking it counts towards its hold and would change
 // the replay.) The timed phases run on the game time of the messages, so the
 // replay takes the decisions the robot took (but for its random steps away
@@ -114,6 +115,14 @@ std::string truth(const std::string& msg)
     return s;
 }
 
+// The kick-off watch: "taker waits", "mates wait" (for another player to
+// touch the ball), or "-".
+const char* kick_off_watch(const kick_off_watch_t& w)
+{
+    if (!w.pending) return "-";
+    return w.taker ? "taker waits" : "mates wait";
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -137,7 +146,7 @@ int main(int argc, char* argv[])
     agent.Init();
     std::printf(
         "t\tpm\tpath\tx\ty\theading\tno_fix\tball_gx\tball_gy\tball_lx\tball_"
-        "ly\tunseen\trequest\tmotion\twalk\ttruth\n");
+        "ly\tunseen\trequest\tmotion\twalk\ttruth\tkickoff\n");
     std::string msg;
     bool first = true;
     while (std::getline(in, msg)) {
@@ -174,13 +183,13 @@ int main(int argc, char* argv[])
                 m.stop_rot ? 'O' : 'o', m.kick ? 'K' : 'k',  m.kick_done ? 'D' : 'd',  0};
             std::printf(
                 "%.2f\t%d\t%s\t%.2f\t%.2f\t%.2f\t%d\t%.2f\t%.2f\t%.2f\t%.2f\t%d\t%s\t%s\t"
-                "k%ld/%ld,%ld,%ld%s%s%s%s%s odo %.3f %.3f\t%s\n",
+                "k%ld/%ld,%ld,%ld%s%s%s%s%s odo %.3f %.3f\t%s\t%s\n",
                 g_game_time, agent.parse->play_mode, path(*agent.fsm).c_str(), l.x, l.y, l.torso_heading,
                 l.no_fix_count, l.ball_gx, l.ball_gy, l.ball_lx, l.ball_ly, l.ball_unseen_count, req, flags,
                 w.k, w.nbp[2], w.nbp[3], w.nbp[4], w.stopped ? " stopped" : "",
                 w.translating ? " translating" : "", w.rotating ? " rotating" : "",
                 w.reentrant ? " reentrant" : "", w.pending ? " pending" : "", w.odo_walk_x, w.odo_walk_y,
-                truth(msg).c_str());
+                truth(msg).c_str(), kick_off_watch(agent.kick_off));
         }
     }
     return 0;

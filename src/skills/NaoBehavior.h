@@ -56,18 +56,24 @@ int compare_eid_t(const tab_id_dist_t::row_t& a, const tab_id_dist_t::row_t& b);
 // (the taker) may not touch it again before another player has, or the
 // opponents get a free kick. The server switches to play-on at that first
 // touch, so every player of the kicking team can tell the moment, and the
-// taker is the one that stood at the centre spot then. Until another
-// player has been at the ball the taker leaves it to its team-mates, who
-// leave the taker (a team-mate seen at the centre spot) out of their ball
-// priority.
+// taker is the one that stood at the centre spot, at the ball, then. Until
+// another player has been at the ball the taker leaves it to its
+// team-mates, who leave the taker (a team-mate seen at the centre spot)
+// out of their ball priority. A taker that has neither seen another player
+// nor heard a team-mate plays on after a short wait: alone on the field no
+// rule applies (and its team-mates, going for the ball, say where it is).
 struct kick_off_watch_t {
     static constexpr double TAKER_ZONE = 0.75;  // m around the centre spot: where the taker stands
     static constexpr double AT_BALL = 0.35;     // m from the ball: a player there touches it
+    static constexpr double ALONE_WAIT = 3.0;   // s of game time
 
-    int last_play_mode = -1;   // of the previous think call
-    bool others_seen = false;  // another player was in view since the start (alone, no rule applies)
-    bool pending = false;      // the own kick-off was taken; no other player has been at the ball since
-    bool taker = false;        // this robot took it
+    int last_play_mode = -1;    // of the previous think call
+    bool others_known = false;  // another player seen, or a team-mate heard, since the start
+    double heard_time = 0, heard_x = 0,
+           heard_y = 0;    // the last heard message taken (the parser's start values)
+    bool pending = false;  // the own kick-off was taken; no other player has been at the ball since
+    bool taker = false;    // this robot took it
+    double taken_at = 0;   // s, game time of the first touch
 };
 
 class NaoBehavior final : public SimBehavior {

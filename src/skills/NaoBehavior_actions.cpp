@@ -335,23 +335,33 @@ void NaoBehavior::watch_kick_off()
     const NaoParse::NaoVis& vis = parse->nv;
     const int nb = vis.nb_player < NaoParse::MAX_PLAYER_SEEN ? vis.nb_player : NaoParse::MAX_PLAYER_SEEN;
     for (int k = 0; k < nb; ++k)
-        if (!vis.player[k].teammate || vis.player[k].id != unum) w.others_seen = true;
+        if (!vis.player[k].teammate || vis.player[k].id != unum) w.others_known = true;
+    // The parser keeps the last heard message: a new one differs from it.
+    if (parse->hear_time != w.heard_time || parse->hear_x != w.heard_x || parse->hear_y != w.heard_y) {
+        w.others_known = true;
+        w.heard_time = parse->hear_time;
+        w.heard_x = parse->hear_x;
+        w.heard_y = parse->hear_y;
+    }
 
     const int pm = parse->play_mode;
     double px, py, head, torso;
     localize->current_pose(px, py, head, torso);
     if (own_kick_off_mode(w.last_play_mode, parse->side) && pm == NaoParse::PM_PLAY_ON) {
         // The first touch: the taker stood at the centre spot, at the ball.
-        // A robot that never saw another player is alone, and alone there is
-        // no rule.
-        w.pending = w.others_seen;
+        w.pending = true;
         w.taker = in_taker_zone(px, py) || (ballSeen(10) && localize->ball_ground_dist < 0.5);
+        w.taken_at = parse->game_time;
     } else if (pm != NaoParse::PM_PLAY_ON) {
         // A set piece or a goal: the server's watch is over or starts anew.
         w.pending = false;
     }
     w.last_play_mode = pm;
     if (!w.pending) return;
+    if (!w.others_known && parse->game_time - w.taken_at > kick_off_watch_t::ALONE_WAIT) {
+        w.pending = false;  // alone
+        return;
+    }
 
     // Another player at the ball ends the watch: this robot itself (not the
     // taker), or one in view (for a team-mate other than the taker, one

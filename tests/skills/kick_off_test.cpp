@@ -99,35 +99,56 @@ TEST_F(KickOff, TheTeamMatesLeaveTheTakerOutOfTheBallPriority)
     EXPECT_EQ(agent->getBallPriority(), 0);  // the nearer to the ball, as computed
 }
 
-struct NoWatch {
-    const char* name;
-    const char* mode;  // the kick-off's play mode
-    bool mate_seen;    // a team-mate was in view before
-};
-
-void PrintTo(const NoWatch& c, std::ostream* os) { *os << c.name; }
-
-class KickOffWithoutRule : public KickOff, public ::testing::WithParamInterface<NoWatch> {};
-
-// Alone on the field (no player ever seen, as a lone attacker) the rule
-// does not apply; nor after the other team's kick-off.
-TEST_P(KickOffWithoutRule, TheTakerPlaysOn)
+// After the other team's kick-off its taker is theirs to watch.
+TEST_F(KickOff, TheOtherTeamsKickOffIsNotWatched)
 {
     place("left", -0.25, 0.05, 0);
     scene.unum = 1;
     restart();
-    if (GetParam().mate_seen) scene.players = {mate_on_place};
-    kick_off_then_touch(3, 0, GetParam().mode);
+    scene.players = {mate_on_place};
+    kick_off_then_touch(3, 0, "KickOff_Right");
     EXPECT_FALSE(agent->kickOffTakerWaits());
     EXPECT_FALSE(agent->kick_off.pending);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, KickOffWithoutRule,
-                         ::testing::Values(NoWatch{"alone", "KickOff_Left", false},
-                                           NoWatch{"their_kick_off", "KickOff_Right", true}),
-                         [](const ::testing::TestParamInfo<NoWatch>& i) {
-                             return std::string(i.param.name);
-                         });
+// Alone on the field (no player seen, no team-mate heard, as a lone
+// attacker) the rule does not apply: the taker plays on after a short wait.
+// A team-mate heard meanwhile (it goes for the ball and says where it is)
+// keeps it waiting.
+struct Alone {
+    const char* name;
+    bool heard;
+    bool waits;  // ALONE_WAIT seconds after the touch
+};
+
+void PrintTo(const Alone& c, std::ostream* os) { *os << c.name; }
+
+class TakerAlone : public KickOff, public ::testing::WithParamInterface<Alone> {};
+
+TEST_P(TakerAlone, PlaysOnAfterAShortWait)
+{
+    place("left", -0.25, 0.05, 0);  // facing the opponent goal: the team-mates are out of view
+    scene.unum = 1;
+    restart();
+    kick_off_then_touch(3, 0);
+    EXPECT_TRUE(agent->kickOffTakerWaits());
+    if (GetParam().heard) {
+        agent->parse->hear_time = scene.game_time;
+        agent->parse->hear_x = 2.9;
+        agent->parse->hear_y = 0.1;
+    }
+    scene.game_time += kick_off_watch_t::ALONE_WAIT - 0.1;
+    perceive();
+    EXPECT_TRUE(agent->kickOffTakerWaits());
+    scene.game_time += 0.2;
+    perceive();
+    EXPECT_EQ(agent->kickOffTakerWaits(), GetParam().waits);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, TakerAlone,
+                         ::testing::Values(Alone{"alone", false, false},
+                                           Alone{"team_mate_heard", true, true}),
+                         [](const ::testing::TestParamInfo<Alone>& i) { return std::string(i.param.name); });
 
 TEST_F(KickOff, TheTeamPlayingFromTheRightWatchesItsOwnKickOff)
 {

@@ -23,6 +23,16 @@ protected:
     const ScenePlayer mate_on_place = player(2, -2.2, 2.6);  // a team-mate on its kick-off place
     const ScenePlayer taker_at_spot = player(1, -0.25, 0.05);
 
+    // This robot: number unum at (x, y) facing heading, of the team playing
+    // from `side`; the taker stands at the centre spot.
+    void robot(int unum, double x, double y, double heading = 0, const char* side = "left")
+    {
+        place(side, x, y, heading);
+        scene.unum = unum;
+        restart();
+    }
+    void be_the_taker() { robot(1, -0.25, 0.05); }
+
     // The kick-off of the left team, the ball on the centre spot; then the
     // first touch sends it to (bx, by) and the server plays on.
     void kick_off_then_touch(double bx, double by, const char* mode = "KickOff_Left")
@@ -39,9 +49,7 @@ protected:
 // The taker: the robot at the centre spot when the server played on.
 TEST_F(KickOff, TheTakerLeavesTheBallToATeamMateUntilAnotherPlayerIsAtIt)
 {
-    place("left", -0.25, 0.05, 0);
-    scene.unum = 1;
-    restart();
+    be_the_taker();
     scene.players = {mate_on_place};
     kick_off_then_touch(3, 0);
     EXPECT_TRUE(agent->kickOffTakerWaits());
@@ -58,9 +66,7 @@ TEST_F(KickOff, TheTakerLeavesTheBallToATeamMateUntilAnotherPlayerIsAtIt)
 
 TEST_F(KickOff, AnOpponentAtTheBallReleasesTheTakerToo)
 {
-    place("left", -0.25, 0.05, 0);
-    scene.unum = 1;
-    restart();
+    be_the_taker();
     scene.players = {mate_on_place};
     kick_off_then_touch(3, 0);
     ASSERT_TRUE(agent->kickOffTakerWaits());
@@ -74,8 +80,7 @@ TEST_F(KickOff, AnOpponentAtTheBallReleasesTheTakerToo)
 // robot is at the ball.
 TEST_F(KickOff, TheTeamMatesLeaveTheTakerOutOfTheBallPriority)
 {
-    place("left", -2.2, 2.6, 0);
-    restart();
+    robot(2, -2.2, 2.6);
     scene.players = {taker_at_spot};
     scene.play_mode = "KickOff_Left";
     ball_at(0, 0);
@@ -102,9 +107,7 @@ TEST_F(KickOff, TheTeamMatesLeaveTheTakerOutOfTheBallPriority)
 // After the other team's kick-off its taker is theirs to watch.
 TEST_F(KickOff, TheOtherTeamsKickOffIsNotWatched)
 {
-    place("left", -0.25, 0.05, 0);
-    scene.unum = 1;
-    restart();
+    be_the_taker();
     scene.players = {mate_on_place};
     kick_off_then_touch(3, 0, "KickOff_Right");
     EXPECT_FALSE(agent->kickOffTakerWaits());
@@ -127,9 +130,7 @@ class TakerAlone : public KickOff, public ::testing::WithParamInterface<Alone> {
 
 TEST_P(TakerAlone, PlaysOnAfterAShortWait)
 {
-    place("left", -0.25, 0.05, 0);  // facing the opponent goal: the team-mates are out of view
-    scene.unum = 1;
-    restart();
+    be_the_taker();  // facing the opponent goal: the team-mates are out of view
     kick_off_then_touch(3, 0);
     EXPECT_TRUE(agent->kickOffTakerWaits());
     if (GetParam().heard) {
@@ -152,9 +153,7 @@ INSTANTIATE_TEST_SUITE_P(Table, TakerAlone,
 
 TEST_F(KickOff, TheTeamPlayingFromTheRightWatchesItsOwnKickOff)
 {
-    place("right", 0.25, -0.05, 3.14159);
-    scene.unum = 1;
-    restart();
+    robot(1, 0.25, -0.05, 3.14159, "right");
     scene.players = {player(2, 2.2, -2.6)};
     kick_off_then_touch(-3, 0, "KickOff_Right");
     EXPECT_TRUE(agent->kickOffTakerWaits());
@@ -164,9 +163,7 @@ TEST_F(KickOff, TheTeamPlayingFromTheRightWatchesItsOwnKickOff)
 // server's own watch anew.
 TEST_F(KickOff, ASetPieceEndsTheWatch)
 {
-    place("left", -0.25, 0.05, 0);
-    scene.unum = 1;
-    restart();
+    be_the_taker();
     scene.players = {mate_on_place};
     kick_off_then_touch(3, 0);
     ASSERT_TRUE(agent->kickOffTakerWaits());
@@ -182,9 +179,7 @@ TEST_F(KickOff, ASetPieceEndsTheWatch)
 // it was on its way to the ball (it goes on playing it).
 TEST_F(KickOff, ARobotAwayFromTheSpotIsNoTaker)
 {
-    place("left", -1.5, 0.5, 0);
-    scene.unum = 3;
-    restart();
+    robot(3, -1.5, 0.5);
     scene.players = {taker_at_spot};
     kick_off_then_touch(3, 0);
     EXPECT_TRUE(agent->kick_off.pending);

@@ -599,6 +599,29 @@ TEST_F(NaoParseTest, RealServerHearing)
     EXPECT_DOUBLE_EQ(p.hear_y, 1.5);
 }
 
+// A real team-mate's ball message and its own echo, as the server sent
+// them to two players of team Probe: unum 2 heard unum 3's "-0.3_0.2"
+// from -80.83 degrees, unum 3 heard itself.
+TEST_F(NaoParseTest, RealServerBallMessageOfATeamMate)
+{
+    std::vector<std::string> lines = read_data_lines("server_hearing_ball.txt");
+    ASSERT_EQ(lines.size(), 2u);
+    p.hear_active = true;
+    p.Parse(lines[1], 0);  // its own: not taken
+    EXPECT_DOUBLE_EQ(p.hear_time, 0.0);
+    EXPECT_DOUBLE_EQ(p.hear_x, 0.0);
+    p.Parse(lines[0], 0);
+    EXPECT_DOUBLE_EQ(p.hear_time, 6.06);
+    EXPECT_DOUBLE_EQ(p.hear_x, -0.3);
+    EXPECT_DOUBLE_EQ(p.hear_y, 0.2);
+
+    NaoParse other("Other");
+    other.Init();
+    other.hear_active = true;
+    other.Parse(lines[0], 0);  // another team's players hear it too
+    EXPECT_DOUBLE_EQ(other.hear_time, 0.0);
+}
+
 // ------------------------------------------------------------ broken input
 
 TEST_F(NaoParseTest, BrokenPartsChangeNothingElse)

@@ -1,6 +1,7 @@
 #include "perception/naoparse.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <iostream>
 #include <new>
@@ -434,7 +435,12 @@ void NaoParse::ParseHearInfo(const sexp::Node& pred)
 
 bool NaoParse::ReadHearEcho(const sexp::Node& pred, double& time, std::string& sender, std::string& message)
 {
-    sexp::ValueCursor c(&pred);
+    // The server labels each heard message with the speaker's team,
+    // (hear team time sender message), unless its LabelMessages is off.
+    // Neither the team nor a message holds a space, so the number of
+    // values tells the two forms apart; the label is skipped.
+    const std::size_t labelled = 5;  // name, team, time, sender, message
+    sexp::ValueCursor c(&pred, pred.items.size() >= labelled ? 2 : 1);
     if (!c.next(time)) {
         std::cerr << "could not get hear time \n";
         return false;

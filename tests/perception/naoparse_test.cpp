@@ -548,8 +548,9 @@ TEST_F(NaoParseTest, ReportsTheFirstMissingHearValue)
     }
 }
 
-// The run-challenge program's hear form: (hear time sender message); its
-// own messages are echoed, nothing is stored.
+// The run-challenge program's hear form: (hear time sender message), or
+// with the speaker's team in front as the server labels it; its own
+// messages are echoed, nothing is stored.
 TEST_F(NaoParseTest, EchoFormPrintsOnlyTheOwnMessages)
 {
     p.hear_form = NaoParse::HEAR_ECHO;
@@ -563,9 +564,16 @@ TEST_F(NaoParseTest, EchoFormPrintsOnlyTheOwnMessages)
         {"(hear 12.5 -30.5 abc)", "", ""},
         {"(hear 3 self 3.5_-2.0)", "I said 3.5_-2.0 at 3\n", ""},
         {"(hear)", "", "could not get hear time \n"},
-        {"(hear Probe 1.0 self hi)", "", "could not get hear time \n"},
         {"(hear 1.0)", "", "could not get sender \n"},
         {"(hear 1.0 self)", "", "could not get message \n"},
+        // Labelled by the server with the speaker's team.
+        {"(hear Probe 1.5 self hi)", "I said hi at 1.5\n", ""},
+        {"(hear Other 1.5 self hi)", "I said hi at 1.5\n", ""},
+        {"(hear Probe 1.5 -30.5 hi)", "", ""},
+        {"(hear Probe 1.5 self 3.5_-2.0)", "I said 3.5_-2.0 at 1.5\n", ""},
+        // A label with a value missing reads as the unlabelled form.
+        {"(hear Probe 1.0 self)", "", "could not get hear time \n"},
+        {"(hear Probe x self hi)", "", "could not get hear time \n"},
     };
     for (const auto& c : cases) {
         testing::internal::CaptureStdout();
@@ -577,6 +585,20 @@ TEST_F(NaoParseTest, EchoFormPrintsOnlyTheOwnMessages)
     EXPECT_EQ(p.hear_time, 0);
     EXPECT_EQ(p.hear_x, 0);
     EXPECT_EQ(p.hear_y, 0);
+}
+
+// What the real server sent unum 2 of team Probe: its own "hi2" back and
+// unum 1's "hello".
+TEST_F(NaoParseTest, EchoFormReadsTheRealServersHearing)
+{
+    std::vector<std::string> lines = read_data_lines("server_hearing.txt");
+    ASSERT_EQ(lines.size(), 6u);
+    p.hear_form = NaoParse::HEAR_ECHO;
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    for (const std::string& l : lines) p.Parse(l, 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "I said hi2 at 0\n");
 }
 
 TEST_F(NaoParseTest, RealServerHearing)

@@ -5,9 +5,15 @@
 // line: what the localiser estimates (pose, ball) next to the truth of the
 // last vision message. analyse.py turns the file into error figures.
 //
-//   localiser_check HOST OUT.tsv [STAND_S TURN_S WALK_S [BEAM_X BEAM_Y BEAM_DEG]]
+//   localiser_check HOST OUT.tsv [STAND_S TURN_S WALK_S [BEAM_X BEAM_Y BEAM_DEG [TEAM]]]
 //
-// (defaults 20 s, 20 s, 30 s, beam to (-8, 1.5) facing +x).
+// (defaults 20 s, 20 s, 30 s, beam to (-8, 1.5) facing +x, team Probe).
+// The beam is in the team's own frame, as the server takes it: own goal
+// at -x. So "-13 0.3 180" stands the robot 2 m in front of its own goal,
+// facing it: the left goal when it plays from the left; the right goal,
+// at (13, -0.3) facing +x, when it plays from the right, that is when a
+// player of another team connected first (for example
+// build/brevane --team=Other --num=1).
 //
 // The agent object is the match agent's; only the walk and turn requests
 // come from here instead of the state machine.
@@ -54,7 +60,8 @@ double server_time(const std::string& msg)
 int main(int argc, char* argv[])
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s HOST OUT.tsv [STAND_S TURN_S WALK_S [BEAM_X BEAM_Y BEAM_DEG]]\n",
+        std::fprintf(stderr,
+                     "usage: %s HOST OUT.tsv [STAND_S TURN_S WALK_S [BEAM_X BEAM_Y BEAM_DEG [TEAM]]]\n",
                      argv[0]);
         return 2;
     }
@@ -78,7 +85,7 @@ int main(int argc, char* argv[])
                  "blx\tbly\ttx\tty\ttz\ttorien\ttbx\ttby\ttbz\twalking\n");
 
     if (!Init()) return 1;
-    NaoBehavior agent(2, 0, "Probe");
+    NaoBehavior agent(2, 0, argc > 9 ? argv[9] : "Probe");
     PutMessage(agent.Init());
 
     std::string msg;

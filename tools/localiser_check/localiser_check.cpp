@@ -3,7 +3,8 @@
 // scanning, turns a full circle in quarter turns, walks straight ahead and
 // stops. After the first think call on each server message it writes one
 // line: what the localiser estimates (pose, ball) next to the truth of the
-// last vision message. analyse.py turns the file into error figures.
+// last vision message, both in the field frame (x towards the right
+// goal). analyse.py turns the file into error figures.
 //
 //   localiser_check HOST OUT.tsv [STAND_S TURN_S WALK_S [BEAM_X BEAM_Y BEAM_DEG [TEAM]]]
 //
@@ -47,6 +48,18 @@ bool read_truth(const std::string& msg, Truth& t)
     if (std::sscanf(b, "(ballpos %lf %lf %lf)", &t.bx, &t.by, &t.bz) != 3) return false;
     t.ok = true;
     return true;
+}
+
+// The server gives the truth in the team's own frame (its own goal at -x):
+// for a team playing from the right, turned half a circle into the field
+// frame that the localiser uses.
+void to_field_frame(Truth& t)
+{
+    t.x = -t.x;
+    t.y = -t.y;
+    t.bx = -t.bx;
+    t.by = -t.by;
+    t.orien = std::remainder(t.orien + 180.0, 360.0);
 }
 
 double server_time(const std::string& msg)
@@ -128,7 +141,7 @@ int main(int argc, char* argv[])
         if (!PutMessage(answer)) break;
 
         const bool vision = std::strstr(msg.c_str(), "(See") != nullptr;
-        if (vision) read_truth(msg, truth);
+        if (vision && read_truth(msg, truth) && agent.parse->side < 0) to_field_frame(truth);
         if (loc && move && truth.ok) {
             double x, y, head, torso;
             loc->current_pose(x, y, head, torso);

@@ -16,6 +16,7 @@ const bool NaoParse::inverted_joint[NaoParse::NB_JOINTS] = {
 
 constexpr double NaoParse::DIM_FIELD_LENGTH;
 constexpr double NaoParse::DIM_FIELD_WIDTH;
+constexpr double NaoParse::DIM_GOAL_WIDTH;
 
 double NaoParse::vo_x_coord[NaoParse::NB_VISION_OBJECTS] = {0.0,
                                                             -DIM_FIELD_LENGTH / 2,
@@ -27,9 +28,17 @@ double NaoParse::vo_x_coord[NaoParse::NB_VISION_OBJECTS] = {0.0,
                                                             DIM_FIELD_LENGTH / 2,
                                                             DIM_FIELD_LENGTH / 2};
 
-double NaoParse::vo_y_coord[NaoParse::NB_VISION_OBJECTS] = {
-    0.0, DIM_FIELD_WIDTH / 2, -DIM_FIELD_WIDTH / 2, DIM_FIELD_WIDTH / 2, -DIM_FIELD_WIDTH / 2, 1.0, -1.0, 1.0,
-    -1.0};
+// The posts where the server puts them: a landmark 5 cm off moved a fix
+// near a goal by up to about 0.25 m.
+double NaoParse::vo_y_coord[NaoParse::NB_VISION_OBJECTS] = {0.0,
+                                                            DIM_FIELD_WIDTH / 2,
+                                                            -DIM_FIELD_WIDTH / 2,
+                                                            DIM_FIELD_WIDTH / 2,
+                                                            -DIM_FIELD_WIDTH / 2,
+                                                            DIM_GOAL_WIDTH / 2,
+                                                            -DIM_GOAL_WIDTH / 2,
+                                                            DIM_GOAL_WIDTH / 2,
+                                                            -DIM_GOAL_WIDTH / 2};
 
 std::map<NaoParse::JointID, NaoParse::HingeJointSense> NaoParse::mHingeJointSenseMap;
 

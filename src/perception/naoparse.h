@@ -132,6 +132,8 @@ public:
     static const bool inverted_joint[NB_JOINTS];
     static constexpr double DIM_FIELD_LENGTH = 30.0;
     static constexpr double DIM_FIELD_WIDTH = 20.0;
+    // The server's goal width: its posts stand at y = +-1.05.
+    static constexpr double DIM_GOAL_WIDTH = 2.1;
     // Field coordinates of the vision objects by vision id (0..8).
     static double vo_x_coord[NB_VISION_OBJECTS];
     static double vo_y_coord[NB_VISION_OBJECTS];

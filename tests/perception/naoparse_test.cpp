@@ -48,7 +48,8 @@ TEST_F(NaoParseTest, LandmarksSitOnTheFieldBorder)
     EXPECT_DOUBLE_EQ(NaoParse::DIM_FIELD_LENGTH, 30.0);
     EXPECT_DOUBLE_EQ(NaoParse::DIM_FIELD_WIDTH, 20.0);
     const double x[9] = {0, -15, -15, 15, 15, -15, -15, 15, 15};
-    const double y[9] = {0, 10, -10, 10, -10, 1, -1, 1, -1};
+    // The server's posts: its goals are 2.1 m wide.
+    const double y[9] = {0, 10, -10, 10, -10, 1.05, -1.05, 1.05, -1.05};
     for (int i = 0; i < 9; ++i) {
         EXPECT_DOUBLE_EQ(NaoParse::vo_x_coord[i], x[i]) << i;
         EXPECT_DOUBLE_EQ(NaoParse::vo_y_coord[i], y[i]) << i;

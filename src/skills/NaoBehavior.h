@@ -149,7 +149,7 @@ public:
 
     int precision_count = 0;  // localBallAlignPrecision
 
-    kick_off_watch_t kick_off;
+    kick_off_watch_t kick_off_state;
 
     NaoBehavior(int unum, int team_size, std::string team_name);
     ~NaoBehavior();

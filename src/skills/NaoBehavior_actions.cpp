@@ -331,7 +331,7 @@ bool in_taker_zone(double x, double y) { return std::hypot(x, y) < kick_off_watc
 void NaoBehavior::watch_kick_off()
 {
     if (!localize || !parse) return;
-    kick_off_watch_t& w = kick_off;
+    kick_off_watch_t& w = kick_off_state;
     const NaoParse::NaoVis& vis = parse->nv;
     const int nb = vis.nb_player < NaoParse::MAX_PLAYER_SEEN ? vis.nb_player : NaoParse::MAX_PLAYER_SEEN;
     for (int k = 0; k < nb; ++k)

@@ -284,7 +284,7 @@ bool NaoBehavior::kickActive()
     return own_kick_off && localize->get_ball_priority(*parse) == 0;
 }
 
-bool NaoBehavior::kickOffTakerWaits() { return kick_off.pending && kick_off.taker; }
+bool NaoBehavior::kickOffTakerWaits() { return kick_off_state.pending && kick_off_state.taker; }
 
 int NaoBehavior::getBallPriority()
 {

@@ -265,7 +265,7 @@ protected:
     void SetUp() override
     {
         Assist::SetUp();
-        agent->kick_off.pending = agent->kick_off.taker = true;
+        agent->kick_off_state.pending = agent->kick_off_state.taker = true;
         pose(-0.2, 0, 0);
     }
 };
@@ -283,7 +283,7 @@ TEST_F(TakerWaits, TheTakerLeavesTheAttackThoughNearestTheBall)
     EXPECT_EQ(pl().state, playing::ASSIST);
     EXPECT_EQ(take().kind, Request::NONE);  // no place taken, no walk
     // Once another player has been at the ball it attacks again.
-    agent->kick_off.pending = false;
+    agent->kick_off_state.pending = false;
     step(pl());
     EXPECT_EQ(pl().state, playing::INIT);
     step(pl());

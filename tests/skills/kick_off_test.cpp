@@ -100,7 +100,7 @@ TEST_F(KickOff, TheTeamMatesLeaveTheTakerOutOfTheBallPriority)
     scene.players = {taker_at_spot};
     place("left", 2.8, 0.1, 0);
     perceive();
-    EXPECT_EQ(agent->kick_off.pending, false);
+    EXPECT_EQ(agent->kick_off_state.pending, false);
     EXPECT_EQ(agent->getBallPriority(), 0);  // the nearer to the ball, as computed
 }
 
@@ -111,7 +111,7 @@ TEST_F(KickOff, TheOtherTeamsKickOffIsNotWatched)
     scene.players = {mate_on_place};
     kick_off_then_touch(3, 0, "KickOff_Right");
     EXPECT_FALSE(agent->kickOffTakerWaits());
-    EXPECT_FALSE(agent->kick_off.pending);
+    EXPECT_FALSE(agent->kick_off_state.pending);
 }
 
 // Alone on the field (no player seen, no team-mate heard, as a lone
@@ -182,7 +182,7 @@ TEST_F(KickOff, ARobotAwayFromTheSpotIsNoTaker)
     robot(3, -1.5, 0.5);
     scene.players = {taker_at_spot};
     kick_off_then_touch(3, 0);
-    EXPECT_TRUE(agent->kick_off.pending);
+    EXPECT_TRUE(agent->kick_off_state.pending);
     EXPECT_FALSE(agent->kickOffTakerWaits());
 }
 

@@ -189,7 +189,7 @@ int main(int argc, char* argv[])
                 w.k, w.nbp[2], w.nbp[3], w.nbp[4], w.stopped ? " stopped" : "",
                 w.translating ? " translating" : "", w.rotating ? " rotating" : "",
                 w.reentrant ? " reentrant" : "", w.pending ? " pending" : "", w.odo_walk_x, w.odo_walk_y,
-                truth(msg).c_str(), kick_off_watch(agent.kick_off));
+                truth(msg).c_str(), kick_off_watch(agent.kick_off_state));
         }
     }
     return 0;

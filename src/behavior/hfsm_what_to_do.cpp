@@ -3,6 +3,7 @@
 
 #include "behavior/hfsm.h"
 #include "skills/NaoBehavior.h"
+#include "world/teamformation.h"
 
 void hfsm::beam()
 {

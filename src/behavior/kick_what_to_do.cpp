@@ -2,6 +2,7 @@
 
 #include "behavior/kick.h"
 #include "skills/NaoBehavior.h"
+#include "world/localize.h"
 
 void kick::what_to_do_in_state_stop_walk() { agent->stop_walk(); }
 

@@ -1,8 +1,10 @@
 #include <cstdio>
 
 #include "behavior/playing.h"
+#include "perception/naoparse.h"
 #include "qorvexlib/Strategy.h"
 #include "skills/NaoBehavior.h"
+#include "world/localize.h"
 
 // Walks to the strategy's place for the ball: the player at ball priority p
 // takes the p-th nearest place to the ball (the nearest, index 0, is left

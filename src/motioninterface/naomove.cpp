@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "walk/walk.h"
+
 namespace {
 
 const double kRadToDeg = 180.0 / M_PI;

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "walk/walk.h"
+
 namespace run {
 
 NaoMove::NaoMove(std::map<std::string, NaoParse::JointID>* names, double dt, int Ptype, int Stype)

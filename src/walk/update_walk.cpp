@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "kinematics/nao_geometric_model.h"
 #include "kinematics/profiles_5_parts.h"
 #include "walk/walk.h"
 

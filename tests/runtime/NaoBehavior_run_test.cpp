@@ -12,6 +12,7 @@
 
 #include "behavior/hfsm_run.h"
 #include "support/test_files.h"
+#include "walk/walk.h"
 
 namespace {
 

@@ -8,7 +8,10 @@
 #include <memory>
 #include <string>
 
-#include "simclient/sexp_parser.h"
+namespace sexp {
+struct Node;
+class SexpParser;
+}  // namespace sexp
 
 class NaoParse {
 public:

@@ -21,9 +21,10 @@
 
 #include "kinematics/cmat.h"
 #include "kinematics/motion_variant.h"
-#include "kinematics/nao_geometric_model.h"
 #include "kinematics/vect.h"
 #include "walk/manageStep.h"
+
+class Model;
 
 class walk {
 public:

@@ -13,8 +13,9 @@
 
 #include <list>
 
-#include "motioninterface/naomove.h"
 #include "perception/naoparse.h"
+
+class NaoMove;
 
 // Switches of the averaging localisation (which does not run: see
 // Localize_t::use_all_obj_to_locate).

@@ -11,15 +11,17 @@
 #include <sstream>
 #include <string>
 
+#include "keyframe/naosimplemove.h"
+#include "motioninterface/kick_id.h"
 #include "motions/naomoveSuperClass.h"
 #include "perception/naoparse.h"
-#include "keyframe/naosimplemove.h"
 
 class NaoMove : public NaoMoveSuperClass {
 public:
-    // A fixed underlying type: a request with an unknown kick number must
-    // be representable so that the kick stage can refuse it.
-    enum eKick : int { KICK_LEFT = 0, KICK_RIGHT = 1 };
+    // Kick with the left foot (0) or the right foot (1).
+    using eKick = nao_kick::eKick;
+    static constexpr eKick KICK_LEFT = nao_kick::KICK_LEFT;
+    static constexpr eKick KICK_RIGHT = nao_kick::KICK_RIGHT;
 
     // Start values of the last-request members below.
     static constexpr double default_fwd_dist = 0.6;                           // m

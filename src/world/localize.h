@@ -15,6 +15,13 @@
 
 #include "perception/naoparse.h"
 
+// The layout of the localiser differs between brevane and brevane-b, so a
+// source that includes this header is compiled once for each. CMake finds
+// those sources when it configures; this one was found not to be one.
+#ifdef BREVANE_SHARED_OBJECT
+#error "world/localize.h changes with BREVANE_NO_RATE_LIMITER: run cmake again so that this source is built for each agent"
+#endif
+
 class NaoMove;
 
 // Switches of the averaging localisation (which does not run: see

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "behavior/hfsm.h"
+#include "perception/naoparse.h"
 #include "skills/NaoBehavior.h"
 #include "world/teamformation.h"
 

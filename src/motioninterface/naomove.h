@@ -71,7 +71,7 @@ public:
 
     // variant: the motion variant of the program (the match agent's by
     // default), handed down to the whole-body motions and the walk.
-    NaoMove(std::map<std::string, NaoParse::JointID>* names, double dt, int Ptype, int Stype,
+    NaoMove(std::map<std::string, NaoParse::JointID>* names, double time_step, int Ptype, int Stype,
             const motion_variant_t& variant = motion_variant_t());
 
     // True when the request was taken: not refused, and the walking engine

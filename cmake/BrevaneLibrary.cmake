@@ -125,8 +125,9 @@ endfunction()
 # test program per *_test.cpp of the calling directory, linked with the
 # library of the layer it mirrors (or LIBS) and the shared test support; the
 # tests run in the source root, where the data files live. With B_VARIANT
-# every program is built a second time (test_..._b) against the brevane-b
-# libraries, with BREVANE_NO_RATE_LIMITER defined. RESOURCE_LOCK keeps the
+# every program is linked a second time (test_..._b) against the brevane-b
+# libraries, its source compiled again with BREVANE_NO_RATE_LIMITER defined
+# where the definition reaches it. RESOURCE_LOCK keeps the
 # directory's tests from running at the same time as any other test holding
 # the same lock (a fixed port they listen on).
 function(brevane_tests)

@@ -1,5 +1,6 @@
 #include "behavior/at_ball.h"
 #include "skills/NaoBehavior.h"
+#include "world/localize.h"
 
 namespace {
 // Within 0.15 m of the push point.

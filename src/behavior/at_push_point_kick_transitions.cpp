@@ -1,5 +1,7 @@
 #include "behavior/at_push_point_kick.h"
+#include "motioninterface/naomove.h"
 #include "skills/NaoBehavior.h"
+#include "world/localize.h"
 
 // Ten sampling cycles (one per server message), then the corrective step:
 // the mean of the ball samples shifted twice, which leaves the ball 0.231 m

@@ -1,5 +1,6 @@
 #include "behavior/kick.h"
 #include "skills/NaoBehavior.h"
+#include "world/localize.h"
 
 namespace {
 // The ball known and straight ahead in the torso frame (within 0.1 rad).

@@ -2,6 +2,7 @@
 
 #include "behavior/kick.h"
 #include "skills/NaoBehavior.h"
+#include "world/localize.h"
 
 // One stop, while the robot still walks: a stop asked again and again is
 // taken over again and again, and a stop asked standing is a walk.

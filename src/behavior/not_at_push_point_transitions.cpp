@@ -2,6 +2,7 @@
 
 #include "behavior/not_at_push_point.h"
 #include "skills/NaoBehavior.h"
+#include "world/localize.h"
 
 bool not_at_push_point::transition_from_init_to_remove_own_goal_alignment_1_test()
 {

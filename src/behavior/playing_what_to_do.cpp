@@ -1,8 +1,10 @@
 #include <cstdio>
 
 #include "behavior/playing.h"
+#include "perception/naoparse.h"
 #include "qorvexlib/Strategy.h"
 #include "skills/NaoBehavior.h"
+#include "world/localize.h"
 
 // Walks to the strategy's place for the ball (but for the kick-off taker
 // waiting for another player to touch the ball): the player at ball priority p

@@ -7,7 +7,10 @@
 #include "behavior/hfsm.h"
 #include "headscan/naoscan.h"
 #include "motioninterface/naomove.h"
+#include "perception/naoparse.h"
 #include "rvdraw/robovizdraw.h"
+#include "world/localize.h"
+#include "world/teamformation.h"
 
 NaoBehavior::NaoBehavior(int unum_, int team_size_, std::string team_name)
     : game_phase(3),

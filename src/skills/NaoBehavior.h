@@ -11,15 +11,16 @@
 #include <sstream>
 #include <string>
 
-#include "motioninterface/naomove.h"
+#include "motioninterface/kick_id.h"
 #include "perception/SimBehavior.h"
-#include "perception/naoparse.h"
 #include "qorvexlib/Strategy.h"
-#include "world/localize.h"
-#include "world/teamformation.h"
 
+class form_t;
 class head_scan_t;
 class hfsm;
+class Localize_t;
+class NaoMove;
+class NaoParse;
 class RobovizDraw_t;
 
 // The clock of the skills' timed phases (push, goal-alignment avoidance,
@@ -238,7 +239,7 @@ public:
     void new_trans(double fwd, double side);
     void trans_collision_estimation(double x, double y, double& ox, double& oy);
     void new_rot(double theta, double xc);
-    void new_kick(NaoMove::eKick k);
+    void new_kick(nao_kick::eKick k);  // NaoMove::eKick
     void stop_walk();
     static constexpr double STOP_FWD = 0.001;  // m: the forward request of a stop
     // The last step of every walk request: to the localiser's forwarding

@@ -7,9 +7,13 @@
 #include <cstdio>
 #include <sstream>
 
+#include "motioninterface/naomove.h"
+#include "perception/naoparse.h"
 #include "skills/NaoBehavior.h"
 #include "skills/skill_angles.h"
 #include "world/geometry.h"
+#include "world/localize.h"
+#include "world/teamformation.h"
 
 using skill_angles::wrap_loops;
 

@@ -4,8 +4,12 @@
 #include <cmath>
 #include <cstdio>
 
+#include "motioninterface/naomove.h"
+#include "perception/naoparse.h"
 #include "skills/NaoBehavior.h"
 #include "skills/skill_angles.h"
+#include "world/localize.h"
+#include "world/teamformation.h"
 
 using skill_angles::kDegToRad;
 using skill_angles::kPi;

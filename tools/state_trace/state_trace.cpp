@@ -40,7 +40,10 @@
 #include "behavior/not_at_push_point.h"
 #include "behavior/play_on.h"
 #include "behavior/playing.h"
+#include "motioninterface/naomove.h"
 #include "skills/NaoBehavior.h"
+#include "walk/walk.h"
+#include "world/localize.h"
 
 namespace {
 

@@ -333,6 +333,24 @@ struct PlayingAgent : Agent {
     }
 };
 
+// The timed think calls of a robot in play, with the share of them made in
+// the state that in_state tells and the percentiles of single calls.
+template <class InState>
+void think_while(benchmark::State& state, Agent& a, InState in_state)
+{
+    double active = 0;
+    CallTimes times(state);
+    for (auto _ : state) {
+        times.time([&a] {
+            std::string s = a.think();
+            benchmark::DoNotOptimize(s);
+        });
+        active += in_state();
+    }
+    state.counters["intended"] = benchmark::Counter(active, benchmark::Counter::kAvgIterations);
+    times.report(state);
+}
+
 // The attacker: no team-mate in view, so it is first at the ball
 // (priority 0); it attacks by dribbling and walks to the ball, which stays
 // 2 m ahead.
@@ -348,17 +366,7 @@ void BM_Think_PlayAttacker(benchmark::State& state)
     require(a.behavior->getBallPriority() == 0, name, "ball priority is not 0");
     require(attacking(), name, "not dribbling towards the ball (play, att, dribble, not_at_ball)");
     require(a.behavior->move->trans, name, "no walk towards the ball");
-    double active = 0;
-    CallTimes times(state);
-    for (auto _ : state) {
-        times.time([&a] {
-            std::string s = a.think();
-            benchmark::DoNotOptimize(s);
-        });
-        active += attacking();
-    }
-    state.counters["intended"] = benchmark::Counter(active, benchmark::Counter::kAvgIterations);
-    times.report(state);
+    think_while(state, a, attacking);
 }
 BENCHMARK(BM_Think_PlayAttacker)->Unit(benchmark::kMicrosecond);
 
@@ -375,17 +383,8 @@ void BM_Think_PlayAssist(benchmark::State& state)
     auto assisting = [&a] { return a.in_play() && a.playing_fsm().state == playing::ASSIST; };
     require(a.behavior->getBallPriority() > 0, name, "ball priority is 0");
     require(assisting(), name, "not in the assist state");
-    double active = 0;
-    CallTimes times(state);
-    for (auto _ : state) {
-        times.time([&a] {
-            std::string s = a.think();
-            benchmark::DoNotOptimize(s);
-        });
-        active += assisting();
-    }
-    state.counters["intended"] = benchmark::Counter(active, benchmark::Counter::kAvgIterations);
-    times.report(state);
+    think_while(state, a, assisting);
+    state.counters["compiles"] = a.behavior->play_on_strategy.m_scripts.compiles();
 }
 BENCHMARK(BM_Think_PlayAssist)->Unit(benchmark::kMicrosecond);
 
@@ -406,17 +405,7 @@ void BM_Think_PlayGettingUp(benchmark::State& state)
     };
     for (int i = 0; i < 20 && !getting_up(); ++i) a.think();
     require(getting_up(), name, "not standing up from the back in play_on's stand_up");
-    double active = 0;
-    CallTimes times(state);
-    for (auto _ : state) {
-        times.time([&a] {
-            std::string s = a.think();
-            benchmark::DoNotOptimize(s);
-        });
-        active += getting_up();
-    }
-    state.counters["intended"] = benchmark::Counter(active, benchmark::Counter::kAvgIterations);
-    times.report(state);
+    think_while(state, a, getting_up);
 }
 BENCHMARK(BM_Think_PlayGettingUp)->Unit(benchmark::kMicrosecond);
 

@@ -1,0 +1,226 @@
+#include "qorvexlib/script_cache.h"
+
+#include <sys/stat.h>
+#include <time.h>
+
+#include <lua.hpp>
+
+#include <algorithm>
+
+#include "qorvexlib/formation.h"
+#include "qorvexlib/lua_error.h"
+
+namespace qorvexlib {
+
+namespace {
+
+long long nanoseconds(const timespec& t)
+{
+    return static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec;
+}
+
+// One version of a file on disk.
+struct file_stamp_t {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = 0;
+    long long mtime = 0;  // ns
+    long long ctime = 0;  // ns
+
+    bool operator==(const file_stamp_t& o) const
+    {
+        return dev == o.dev && ino == o.ino && size == o.size && mtime == o.mtime && ctime == o.ctime;
+    }
+};
+
+bool stampOf(const std::string& file, file_stamp_t& s)
+{
+    struct stat st;
+    if (::stat(file.c_str(), &st) != 0) return false;
+    s.dev = st.st_dev;
+    s.ino = st.st_ino;
+    s.size = st.st_size;
+    s.mtime = nanoseconds(st.st_mtim);
+    s.ctime = nanoseconds(st.st_ctim);
+    return true;
+}
+
+// Runs the chunk (upvalue 1) with a new table of globals: a copy of those
+// of the opened state (upvalue 2: keys and values in turn, upvalue 3 of
+// them), with `_G` bound to the copy, made the thread's globals too, so
+// that code the script loads or creates while it runs sees the same.
+// Called protected; the caller puts the state's own globals back.
+int runWithFreshGlobals(lua_State* L)
+{
+    const int n = static_cast<int>(lua_tointeger(L, lua_upvalueindex(3)));
+    lua_createtable(L, 0, n / 2 + 1);
+    for (int i = 1; i < n; i += 2) {
+        lua_rawgeti(L, lua_upvalueindex(2), i);
+        lua_rawgeti(L, lua_upvalueindex(2), i + 1);
+        lua_rawset(L, -3);
+    }
+    lua_pushvalue(L, -1);
+    lua_setfield(L, -2, "_G");
+    lua_pushvalue(L, lua_upvalueindex(1));
+    lua_pushvalue(L, -2);
+    lua_setfenv(L, -2);
+    lua_pushvalue(L, -2);
+    lua_replace(L, LUA_GLOBALSINDEX);
+    lua_call(L, 0, 0);
+    return 0;
+}
+
+struct compile_args {
+    const char* file;
+    int runner;  // out: registry reference
+};
+
+// Compiles the file (a Lua error with the loader's message if it cannot)
+// and keeps it, with the state's globals as they are now, in a
+// runWithFreshGlobals closure referenced from the registry. Called
+// protected, on a new state.
+int compileRunner(lua_State* L)
+{
+    compile_args* a = static_cast<compile_args*>(lua_touserdata(L, 1));
+    if (luaL_loadfile(L, a->file) != 0) lua_error(L);
+    lua_newtable(L);
+    int n = 0;
+    lua_pushnil(L);
+    while (lua_next(L, LUA_GLOBALSINDEX) != 0) {
+        lua_pushvalue(L, -2);
+        lua_rawseti(L, -4, ++n);
+        lua_rawseti(L, -3, ++n);
+    }
+    lua_pushinteger(L, n);
+    lua_pushcclosure(L, &runWithFreshGlobals, 3);
+    a->runner = luaL_ref(L, LUA_REGISTRYINDEX);
+    return 0;
+}
+
+// Whether the metatable of the binding still holds exactly its accessors,
+// and nothing else (a script may reach it through getmetatable).
+bool bindingIntact(lua_State* L, const std::string& name, const luaL_Reg* reg)
+{
+    luaL_getmetatable(L, name.c_str());
+    bool intact = lua_istable(L, -1) && !lua_getmetatable(L, -1);
+    int entries = 0;
+    if (intact) {
+        lua_pushnil(L);
+        while (lua_next(L, -2) != 0) {
+            lua_pop(L, 1);
+            ++entries;
+        }
+    }
+    int expected = 0;
+    for (; intact && reg[expected].name; ++expected) {
+        lua_pushstring(L, reg[expected].name);
+        lua_rawget(L, -2);
+        intact = lua_tocfunction(L, -1) == reg[expected].func;
+        lua_pop(L, 1);
+    }
+    lua_pop(L, 1);
+    return intact && entries == expected;
+}
+
+}  // namespace
+
+struct ScriptCache::entry_t {
+    std::string prefix, script;
+    std::string file;                        // prefix joined with script
+    std::unique_ptr<LuaI<formation_t>> lua;  // null until compiled, and after a failure
+    int runner = LUA_NOREF;                  // the compiled script in runWithFreshGlobals, in the registry
+    file_stamp_t stamp;                      // the file that was compiled
+    bool trusted = false;                    // the stamp tells a later edit
+
+    void drop()
+    {
+        lua.reset();
+        runner = LUA_NOREF;
+        trusted = false;
+    }
+};
+
+ScriptCache::ScriptCache() {}
+
+ScriptCache::~ScriptCache() {}
+
+ScriptCache::ScriptCache(const ScriptCache& o) : settle_time(o.settle_time) {}
+
+ScriptCache& ScriptCache::operator=(const ScriptCache& o)
+{
+    settle_time = o.settle_time;
+    return *this;
+}
+
+ScriptCache::entry_t& ScriptCache::entry(const std::string& prefix, const std::string& script)
+{
+    for (const std::unique_ptr<entry_t>& e : m_entries)
+        if (e->script == script && e->prefix == prefix) return *e;
+    m_entries.emplace_back(new entry_t);
+    entry_t& e = *m_entries.back();
+    e.prefix = prefix;
+    e.script = script;
+    e.file = scriptFile(prefix, script);
+    return e;
+}
+
+// Compiles e's file into a new state. On failure the message goes to out
+// and e is left without a state.
+bool ScriptCache::compile(entry_t& e, formation_t& out)
+{
+    e.drop();
+    timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    file_stamp_t stamp;
+    // Stamped before reading: an edit after the stamp shows in the next one.
+    const bool stamped = stampOf(e.file, stamp);
+
+    std::unique_ptr<LuaI<formation_t>> lua(
+        new LuaI<formation_t>(nullptr, formation_t::luaName(), formation_t::luaReg));
+    ++m_compiles;
+    if (!lua->m_lua) {
+        out.m_lua.m_errMsg = lua->errMsg();
+        return false;
+    }
+    compile_args args = {e.file.c_str(), LUA_NOREF};
+    if (lua_cpcall(lua->m_lua, &compileRunner, &args) != 0) {
+        out.m_lua.m_errMsg = luaErrorText(lua->m_lua);
+        return false;
+    }
+    e.runner = args.runner;
+    e.lua = std::move(lua);
+    e.stamp = stamp;
+    const long long settle = static_cast<long long>(settle_time * 1e9);
+    e.trusted = stamped && nanoseconds(now) >= std::max(stamp.mtime, stamp.ctime) + settle;
+    return true;
+}
+
+bool ScriptCache::run(const std::string& prefix, const std::string& script, const vec2d& ball,
+                      formation_t& out)
+{
+    entry_t& e = entry(prefix, script);
+    file_stamp_t stamp;
+    const bool current = e.lua && e.trusted && stampOf(e.file, stamp) && stamp == e.stamp;
+    if (!current && !compile(e, out)) return false;
+    if (!e.lua->bind(&out)) {
+        // The state lost its binding: a new one, as a new formation would have.
+        if (!compile(e, out)) return false;
+        e.lua->bind(&out);
+    }
+    out.m_input = ball;
+
+    lua_State* L = e.lua->m_lua;
+    const int base = lua_gettop(L);
+    lua_pushvalue(L, LUA_GLOBALSINDEX);
+    lua_rawgeti(L, LUA_REGISTRYINDEX, e.runner);
+    const bool ok = lua_pcall(L, 0, 0, 0) == 0;
+    if (!ok) out.m_lua.m_errMsg = luaErrorText(L);
+    lua_pushvalue(L, base + 1);
+    lua_replace(L, LUA_GLOBALSINDEX);
+    lua_settop(L, base);
+    e.lua->bind(nullptr);
+    if (!ok || !bindingIntact(L, formation_t::luaName(), formation_t::luaReg)) e.drop();
+    return ok;
+}
+
+}  // namespace qorvexlib

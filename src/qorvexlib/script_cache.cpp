@@ -101,8 +101,13 @@ int compileRunner(lua_State* L)
 // and nothing else (a script may reach it through getmetatable).
 bool bindingIntact(lua_State* L, const std::string& name, const luaL_Reg* reg)
 {
+    const int top = lua_gettop(L);
     luaL_getmetatable(L, name.c_str());
-    bool intact = lua_istable(L, -1) && !lua_getmetatable(L, -1);
+    bool intact = lua_istable(L, -1);
+    if (intact && lua_getmetatable(L, -1)) {
+        lua_pop(L, 1);
+        intact = false;
+    }
     int entries = 0;
     if (intact) {
         lua_pushnil(L);
@@ -118,7 +123,7 @@ bool bindingIntact(lua_State* L, const std::string& name, const luaL_Reg* reg)
         intact = lua_tocfunction(L, -1) == reg[expected].func;
         lua_pop(L, 1);
     }
-    lua_pop(L, 1);
+    lua_settop(L, top);
     return intact && entries == expected;
 }
 
@@ -218,8 +223,10 @@ bool ScriptCache::run(const std::string& prefix, const std::string& script, cons
     lua_pushvalue(L, base + 1);
     lua_replace(L, LUA_GLOBALSINDEX);
     lua_settop(L, base);
-    e.lua->bind(nullptr);
-    if (!ok || !bindingIntact(L, formation_t::luaName(), formation_t::luaReg)) e.drop();
+    // A state whose object cannot be unbound, or whose binding changed, is
+    // dropped now, while out still lives.
+    const bool unbound = e.lua->bind(nullptr);
+    if (!ok || !unbound || !bindingIntact(L, formation_t::luaName(), formation_t::luaReg)) e.drop();
     return ok;
 }
 

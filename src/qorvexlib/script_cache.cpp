@@ -6,6 +6,9 @@
 #include <lua.hpp>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <vector>
 
 #include "qorvexlib/formation.h"
 #include "qorvexlib/lua_error.h"
@@ -70,19 +73,165 @@ int runWithFreshGlobals(lua_State* L)
     return 0;
 }
 
+// ---- Scripts that cannot reach their globals ----
+//
+// A chunk that assigns no global and reads only globals that cannot reach
+// the table of globals (below) leaves that table as it found it: it can run
+// in the state's own globals, which then stay those of a new state, and is
+// spared the copy. Which globals a chunk reads and assigns is in its
+// compiled code, read here from the dump of Lua 5.1 (lua_dump): anything
+// that is not read as expected counts as reaching its globals.
+
+// Globals whose values in a new state give no way to the table of globals
+// (no _G, getfenv, setfenv, rawset, loadstring, require, package, debug,
+// setmetatable, coroutine, ...). The library tables among them are shared
+// by the runs either way.
+bool harmlessGlobal(const std::string& name)
+{
+    static const char* const names[] = {"formation", "math",   "string", "table",    "ipairs",   "pairs",
+                                        "next",      "select", "type",   "tonumber", "tostring", "unpack",
+                                        "assert",    "error",  "print",  "_VERSION"};
+    for (const char* n : names)
+        if (name == n) return true;
+    return false;
+}
+
+// Reads a Lua 5.1 dump of this platform: header, then the main function
+// with its nested functions.
+class dump_reader_t {
+public:
+    explicit dump_reader_t(const std::string& d) : m_p(d.data()), m_end(d.data() + d.size()) {}
+
+    bool header()
+    {
+        const unsigned short probe = 1;
+        const char little = *reinterpret_cast<const char*>(&probe);
+        const char expected[12] = {
+            '\x1b', 'L', 'u', 'a', 0x51, 0, little, sizeof(int), sizeof(size_t), 4, sizeof(lua_Number), 0};
+        return take(sizeof expected) && std::memcmp(m_p - sizeof expected, expected, sizeof expected) == 0;
+    }
+
+    // Whether the function and all functions in it assign no global and read
+    // only harmless ones.
+    bool harmlessFunction(int depth = 0)
+    {
+        if (depth > LUAI_MAXCCALLS) return false;
+        std::string ignored;
+        unsigned char sizes[4];
+        if (!text(ignored) || !skip(2 * sizeof(int)) || !bytes(sizes, 4)) return false;
+        std::vector<uint32_t> code;
+        int n = 0;
+        if (!count(n)) return false;
+        code.resize(static_cast<size_t>(n));
+        for (uint32_t& i : code)
+            if (!bytes(&i, sizeof i)) return false;
+        std::vector<std::string> constants;  // "" for those that are not strings
+        if (!count(n)) return false;
+        constants.resize(static_cast<size_t>(n));
+        for (std::string& k : constants) {
+            unsigned char type = 0;
+            if (!bytes(&type, 1)) return false;
+            if (type == LUA_TSTRING) {
+                if (!text(k)) return false;
+            } else if (type == LUA_TBOOLEAN) {
+                if (!skip(1)) return false;
+            } else if (type == LUA_TNUMBER) {
+                if (!skip(sizeof(lua_Number))) return false;
+            } else if (type != LUA_TNIL) {
+                return false;
+            }
+        }
+        // Opcodes of Lua 5.1: 5 GETGLOBAL, 7 SETGLOBAL (A, Bx: the name's
+        // constant).
+        for (uint32_t i : code) {
+            const uint32_t op = i & 0x3f, bx = i >> 14;
+            if (op == 7) return false;
+            if (op == 5 && (bx >= constants.size() || !harmlessGlobal(constants[bx]))) return false;
+        }
+        if (!count(n)) return false;
+        for (int f = 0; f < n; ++f)
+            if (!harmlessFunction(depth + 1)) return false;
+        // Debug information: line numbers, locals, upvalue names.
+        if (!count(n) || !skip(static_cast<size_t>(n) * sizeof(int)) || !count(n)) return false;
+        for (int v = 0; v < n; ++v)
+            if (!text(ignored) || !skip(2 * sizeof(int))) return false;
+        if (!count(n)) return false;
+        for (int u = 0; u < n; ++u)
+            if (!text(ignored)) return false;
+        return true;
+    }
+
+    bool atEnd() const { return m_p == m_end; }
+
+private:
+    bool take(size_t n)
+    {
+        if (static_cast<size_t>(m_end - m_p) < n) return false;
+        m_p += n;
+        return true;
+    }
+    bool skip(size_t n) { return take(n); }
+    bool bytes(void* out, size_t n)
+    {
+        if (!take(n)) return false;
+        std::memcpy(out, m_p - n, n);
+        return true;
+    }
+    bool count(int& n) { return bytes(&n, sizeof n) && n >= 0; }
+    bool text(std::string& out)
+    {
+        size_t n = 0;
+        if (!bytes(&n, sizeof n) || !take(n)) return false;
+        out.assign(m_p - n, n > 0 ? n - 1 : 0);  // the dump keeps the final NUL
+        return true;
+    }
+
+    const char* m_p;
+    const char* m_end;
+};
+
+int appendToString(lua_State*, const void* p, size_t n, void* out) noexcept
+{
+    try {
+        static_cast<std::string*>(out)->append(static_cast<const char*>(p), n);
+        return 0;
+    } catch (...) {
+        return 1;
+    }
+}
+
+// Whether the function on top of the stack cannot reach its globals.
+bool keepsItsGlobals(lua_State* L) noexcept
+{
+    try {
+        std::string dump;
+        if (lua_dump(L, &appendToString, &dump) != 0) return false;
+        dump_reader_t r(dump);
+        return r.header() && r.harmlessFunction() && r.atEnd();
+    } catch (...) {
+        return false;
+    }
+}
+
 struct compile_args {
     const char* file;
-    int runner;  // out: registry reference
+    int runner;        // out: registry reference
+    bool own_globals;  // out: the runner is the chunk itself
 };
 
 // Compiles the file (a Lua error with the loader's message if it cannot)
-// and keeps it, with the state's globals as they are now, in a
-// runWithFreshGlobals closure referenced from the registry. Called
-// protected, on a new state.
+// and keeps it, referenced from the registry: as it is if it cannot reach
+// its globals, else in a runWithFreshGlobals closure with the state's
+// globals as they are now. Called protected, on a new state.
 int compileRunner(lua_State* L)
 {
     compile_args* a = static_cast<compile_args*>(lua_touserdata(L, 1));
     if (luaL_loadfile(L, a->file) != 0) lua_error(L);
+    a->own_globals = keepsItsGlobals(L);
+    if (a->own_globals) {
+        a->runner = luaL_ref(L, LUA_REGISTRYINDEX);
+        return 0;
+    }
     lua_newtable(L);
     int n = 0;
     lua_pushnil(L);
@@ -136,6 +285,7 @@ struct ScriptCache::entry_t {
     int runner = LUA_NOREF;                  // the compiled script in runWithFreshGlobals, in the registry
     file_stamp_t stamp;                      // the file that was compiled
     bool trusted = false;                    // the stamp tells a later edit
+    bool own_globals = false;                // runs in the state's own globals
 
     void drop()
     {
@@ -187,12 +337,13 @@ bool ScriptCache::compile(entry_t& e, formation_t& out)
         out.m_lua.m_errMsg = lua->errMsg();
         return false;
     }
-    compile_args args = {e.file.c_str(), LUA_NOREF};
+    compile_args args = {e.file.c_str(), LUA_NOREF, false};
     if (lua_cpcall(lua->m_lua, &compileRunner, &args) != 0) {
         out.m_lua.m_errMsg = luaErrorText(lua->m_lua);
         return false;
     }
     e.runner = args.runner;
+    e.own_globals = args.own_globals;
     e.lua = std::move(lua);
     e.stamp = stamp;
     const long long settle = static_cast<long long>(settle_time * 1e9);
@@ -228,6 +379,17 @@ bool ScriptCache::run(const std::string& prefix, const std::string& script, cons
     const bool unbound = e.lua->bind(nullptr);
     if (!ok || !unbound || !bindingIntact(L, formation_t::luaName(), formation_t::luaReg)) e.drop();
     return ok;
+}
+
+}  // namespace qorvexlib
+
+namespace qorvexlib {
+
+bool ScriptCache::runsInOwnGlobals(const std::string& prefix, const std::string& script) const
+{
+    for (const std::unique_ptr<entry_t>& e : m_entries)
+        if (e->script == script && e->prefix == prefix) return e->lua && e->own_globals;
+    return false;
 }
 
 }  // namespace qorvexlib

@@ -27,7 +27,10 @@ class formation_t;
 // Each run sees what a new state would show: a fresh table of globals
 // (a copy of those of the opened state, `_G` bound to it, also for code
 // that the script loads), so nothing a script keeps in its globals reaches
-// the next run. The standard library tables themselves are shared between
+// the next run. A script whose compiled code assigns no global and reads
+// only globals that cannot reach the table of globals (formation, math,
+// ipairs, ...) cannot change it: it runs in the state's own, spared the
+// copy. The standard library tables themselves are shared between
 // runs, as modules are: a script must not keep its own data in them. A
 // script that changed the binding's metatable is given a new state.
 //
@@ -52,6 +55,10 @@ public:
 
     // Compilations so far, for tests.
     int compiles() const { return m_compiles; }
+    // Whether the script, as last compiled, runs in its state's own globals
+    // (it assigns no global and reads none that could reach them), for
+    // tests.
+    bool runsInOwnGlobals(const std::string& prefix, const std::string& script) const;
 
     struct entry_t;
 

@@ -321,3 +321,44 @@ TEST(ScriptCache, AFailureIsReportedOnTheFormationAndLeavesNoState)
     ASSERT_TRUE(s.interpolate(vec2d(-2, 0), qorvexlib::BLUE, out));
     EXPECT_EQ(s.m_scripts.compiles(), before + 1);
 }
+
+TEST(ScriptCache, OnlyScriptsThatCannotReachTheirGlobalsRunInTheStatesOwn)
+{
+    struct Case {
+        const char* script;
+        bool own;
+    } cases[] = {
+        {"", true},
+        {"formation.playerX_0 = math.max(formation.inputX, 0)", true},
+        {"local t = {1, 2}; for i, v in ipairs(t) do formation.ballX = v + i end", true},
+        {"local function f(x) return function() return x * 2 end end; formation.ballX = f(3)()", true},
+        {"local s = string.format('%d', 3); formation.ballX = tonumber(s)", true},
+        {"x = 1", false},
+        {"local function f() y = 2 end", false},  // in a nested function
+        {"local function f() return function() return _G end end", false},
+        {"formation.ballX = rawget(math, 'pi')", false},
+        {"setfenv(1, {})", false},
+        {"getfenv(1).x = 1", false},
+        {"loadstring('x = 1')()", false},
+        {"setmetatable(math, {})", false},
+        {"require('os')", false},
+        {"package.loaded.x = 1", false},
+        {"debug.getregistry()", false},
+        {"coroutine.wrap(function() end)()", false},
+        {"formation.ballX = undefined_name or 1", false},
+    };
+    for (const Case& c : cases) {
+        OneFormation one(c.script, 0);
+        ASSERT_TRUE(one.loaded);
+        formation_t out;
+        one.s.interpolate(vec2d(), qorvexlib::BLUE, out);
+        EXPECT_EQ(one.s.m_scripts.runsInOwnGlobals(one.s.prefix(), "s.lua"), c.own) << c.script;
+    }
+
+    // The shipped play script is one of those.
+    Strategy play;
+    ASSERT_TRUE(play.load("strategies/marvessa/common.xml"));
+    formation_t out;
+    ASSERT_TRUE(play.interpolate(vec2d(), qorvexlib::BLUE, out));
+    EXPECT_TRUE(play.m_scripts.runsInOwnGlobals(play.prefix(), "play.lua"));
+}

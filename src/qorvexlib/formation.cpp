@@ -160,10 +160,19 @@ int playerIndex(const char* k, size_t len, const char (&prefix)[9], size_t nbPla
     const size_t n = sizeof(prefix) - 1;
     if (len < n || std::memcmp(k, prefix, n) != 0) return -1;
     const char* rest = k + n;
-    char* end = nullptr;
-    errno = 0;
-    const long i = std::strtol(rest, &end, 10);
-    if (end == rest || errno == ERANGE || i < 0 || i > INT_MAX) return -1;
+    long i = 0;
+    if (*rest >= '0' && *rest <= '9') {
+        // Plain digits, as scripts write the keys: read here, as strtol would.
+        for (const char* d = rest; *d >= '0' && *d <= '9'; ++d) {
+            i = i * 10 + (*d - '0');
+            if (i > INT_MAX) return -1;
+        }
+    } else {
+        char* end = nullptr;
+        errno = 0;
+        i = std::strtol(rest, &end, 10);
+        if (end == rest || errno == ERANGE || i < 0 || i > INT_MAX) return -1;
+    }
     if (static_cast<size_t>(i) >= nbPlayers) return -1;
     return static_cast<int>(i);
 }

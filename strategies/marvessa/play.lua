@@ -77,12 +77,15 @@ if n > 1 then
   formation.playerX_1 = clamp(formation.playerX_1, xmin, xmax)
   formation.playerY_1 = clamp(KEEPER_FOLLOW * by, -KEEPER_RANGE, KEEPER_RANGE)
 end
+-- (clamp written out: this loop is most of the script's work)
 local xback = math.max(xmin, FIELD_BACK)
 for i = 2, n - 1 do
   local kx = PLAYER_X[i] or "playerX_" .. i
   local ky = PLAYER_Y[i] or "playerY_" .. i
   local x = formation[kx] + FOLLOW_X * dx
   local y = formation[ky] + FOLLOW_Y * dy
-  formation[kx] = clamp(x, xback, xmax)
-  formation[ky] = clamp(y, ymin, ymax)
+  if x < xback then x = xback elseif x > xmax then x = xmax end
+  if y < ymin then y = ymin elseif y > ymax then y = ymax end
+  formation[kx] = x
+  formation[ky] = y
 end

@@ -107,27 +107,6 @@ bool LuaI<T>::run()
 }
 
 template <typename T>
-bool LuaI<T>::bind(T* p)
-{
-    if (!m_lua) return false;
-    lua_getglobal(m_lua, m_name.c_str());
-    // The object's block, if the global is still a userdata of the
-    // binding's metatable and of the size of one pointer.
-    T** ud = nullptr;
-    if (lua_type(m_lua, -1) == LUA_TUSERDATA && lua_objlen(m_lua, -1) == sizeof(T*) &&
-        lua_getmetatable(m_lua, -1)) {
-        luaL_getmetatable(m_lua, m_name.c_str());
-        if (lua_rawequal(m_lua, -1, -2)) ud = static_cast<T**>(lua_touserdata(m_lua, -3));
-        lua_pop(m_lua, 2);
-    }
-    lua_pop(m_lua, 1);
-    if (!ud) return false;
-    *ud = p;
-    m_p = p;
-    return true;
-}
-
-template <typename T>
 T* LuaI<T>::getUserData(lua_State* L, const std::string& name)
 {
     void* ud = luaL_checkudata(L, 1, name.c_str());

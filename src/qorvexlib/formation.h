@@ -42,12 +42,6 @@ public:
     // Runs the chunk left by load().
     bool run();
 
-    // Points the script's object at p (null: at nothing; the accessors then
-    // read nil and ignore writes), so that one state can serve one object
-    // after another. False, and nothing changed, when the global no longer
-    // holds this binding's object.
-    bool bind(T* p);
-
     // The object stored in argument 1, checked against the metatable name
     // (a Lua error otherwise). name must outlive the call: the check may leave
     // this frame by a Lua error, which skips C++ destructors.

@@ -215,8 +215,10 @@ bool keepsItsGlobals(lua_State* L) noexcept
 
 struct compile_args {
     const char* file;
-    int runner;        // out: registry reference
-    bool own_globals;  // out: the runner is the chunk itself
+    const char* name;    // of the binding's global
+    int runner;          // out: registry reference
+    bool own_globals;    // out: the runner is the chunk itself
+    formation_t** slot;  // out: the binding's object pointer, in its userdata
 };
 
 // Compiles the file (a Lua error with the loader's message if it cannot)
@@ -226,6 +228,11 @@ struct compile_args {
 int compileRunner(lua_State* L)
 {
     compile_args* a = static_cast<compile_args*>(lua_touserdata(L, 1));
+    // The binding's userdata, held from the registry: the runs bind it
+    // through its block, whatever a script does to the global.
+    lua_getglobal(L, a->name);
+    a->slot = static_cast<formation_t**>(luaL_checkudata(L, -1, a->name));
+    luaL_ref(L, LUA_REGISTRYINDEX);
     if (luaL_loadfile(L, a->file) != 0) lua_error(L);
     a->own_globals = keepsItsGlobals(L);
     if (a->own_globals) {
@@ -243,6 +250,12 @@ int compileRunner(lua_State* L)
     lua_pushinteger(L, n);
     lua_pushcclosure(L, &runWithFreshGlobals, 3);
     a->runner = luaL_ref(L, LUA_REGISTRYINDEX);
+    return 0;
+}
+
+int collectAll(lua_State* L)
+{
+    lua_gc(L, LUA_GCCOLLECT, 0);
     return 0;
 }
 
@@ -286,11 +299,13 @@ struct ScriptCache::entry_t {
     file_stamp_t stamp;                      // the file that was compiled
     bool trusted = false;                    // the stamp tells a later edit
     bool own_globals = false;                // runs in the state's own globals
+    formation_t** slot = nullptr;            // the object the script sees
 
     void drop()
     {
         lua.reset();
         runner = LUA_NOREF;
+        slot = nullptr;
         trusted = false;
     }
 };
@@ -337,13 +352,14 @@ bool ScriptCache::compile(entry_t& e, formation_t& out)
         out.m_lua.m_errMsg = lua->errMsg();
         return false;
     }
-    compile_args args = {e.file.c_str(), LUA_NOREF, false};
+    compile_args args = {e.file.c_str(), formation_t::luaName().c_str(), LUA_NOREF, false, nullptr};
     if (lua_cpcall(lua->m_lua, &compileRunner, &args) != 0) {
         out.m_lua.m_errMsg = luaErrorText(lua->m_lua);
         return false;
     }
     e.runner = args.runner;
     e.own_globals = args.own_globals;
+    e.slot = args.slot;
     e.lua = std::move(lua);
     e.stamp = stamp;
     const long long settle = static_cast<long long>(settle_time * 1e9);
@@ -358,11 +374,8 @@ bool ScriptCache::run(const std::string& prefix, const std::string& script, cons
     file_stamp_t stamp;
     const bool current = e.lua && e.trusted && stampOf(e.file, stamp) && stamp == e.stamp;
     if (!current && !compile(e, out)) return false;
-    if (!e.lua->bind(&out)) {
-        // The state lost its binding: a new one, as a new formation would have.
-        if (!compile(e, out)) return false;
-        e.lua->bind(&out);
-    }
+    *e.slot = &out;
+    e.lua->m_p = &out;
     out.m_input = ball;
 
     lua_State* L = e.lua->m_lua;
@@ -374,10 +387,14 @@ bool ScriptCache::run(const std::string& prefix, const std::string& script, cons
     lua_pushvalue(L, base + 1);
     lua_replace(L, LUA_GLOBALSINDEX);
     lua_settop(L, base);
-    // A state whose object cannot be unbound, or whose binding changed, is
-    // dropped now, while out still lives.
-    const bool unbound = e.lua->bind(nullptr);
-    if (!ok || !unbound || !bindingIntact(L, formation_t::luaName(), formation_t::luaReg)) e.drop();
+    *e.slot = nullptr;
+    e.lua->m_p = nullptr;
+    // What a script that reaches its globals left behind is collected now,
+    // unbound: a finalizer (newproxy) of this run must not act on a later
+    // run's formation, as in a new state it would not.
+    const bool collected = e.own_globals || lua_cpcall(L, &collectAll, nullptr) == 0;
+    if (!collected) lua_settop(L, base);
+    if (!ok || !collected || !bindingIntact(L, formation_t::luaName(), formation_t::luaReg)) e.drop();
     return ok;
 }
 

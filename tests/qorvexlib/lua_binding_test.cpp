@@ -244,25 +244,3 @@ TEST(LuaInterface, WithoutAStateEverythingIsRefused)
     ASSERT_TRUE(copy.interpolate(vec2d(5, 5), "")) << copy.lua().errMsg();
     EXPECT_EQ(copy.ball.x, 1.0);
 }
-
-TEST_F(FormationScript, BindPointsTheScriptAtAnotherObject)
-{
-    formation_t other;
-    other.ball = vec2d(-6, 0);
-    ASSERT_TRUE(f.m_lua.bind(&other));
-    ASSERT_TRUE(run("formation.ballY = formation.ballX * 2"));
-    EXPECT_EQ(other.ball.y, -12.0);
-    EXPECT_EQ(f.ball.y, -2.5);  // untouched
-
-    // Bound to nothing, the object reads nil and takes no writes.
-    ASSERT_TRUE(f.m_lua.bind(nullptr));
-    ASSERT_TRUE(run("assert(formation.ballX == nil and formation.nbPlayers == nil); formation.ballX = 3"));
-    EXPECT_EQ(f.ball.x, 1.5);
-    EXPECT_EQ(other.ball.x, -6.0);
-
-    // Once the global holds something else, there is nothing to bind.
-    ASSERT_TRUE(run("formation = newproxy(true)"));
-    EXPECT_FALSE(f.m_lua.bind(&f));
-    ASSERT_TRUE(run("formation = {}"));
-    EXPECT_FALSE(f.m_lua.bind(&f));
-}

@@ -189,6 +189,9 @@ TEST(ScriptCache, WhatAScriptKeepsInItsGlobalsDoesNotReachTheNextQuery)
          "formation.playerX_0 = formation.playerX_0 + 1; setmetatable(getmetatable(formation), {})"},
         {"the binding's global removed from the state's own globals",
          "formation.playerX_0 = formation.playerX_0 + 1; package.loaded._G.formation = nil"},
+        {"a finalizer acting after its run",
+         "collectgarbage(); formation.playerX_1 = formation.playerX_0;"
+         " getmetatable(newproxy(true)).__gc = function() formation.playerX_0 = 99 end"},
         {"an error for some balls",
          "formation.playerX_0 = 9; if formation.inputX > 0 then error('right half') end"},
         {"a written string that is no number", "if formation.inputY > 0 then formation.ballX = 'abc' end"},

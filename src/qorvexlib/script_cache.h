@@ -30,9 +30,11 @@ class formation_t;
 // the next run. A script whose compiled code assigns no global and reads
 // only globals that cannot reach the table of globals (formation, math,
 // ipairs, ...) cannot change it: it runs in the state's own, spared the
-// copy. The standard library tables themselves are shared between
-// runs, as modules are: a script must not keep its own data in them. A
-// script that changed the binding's metatable is given a new state.
+// copy. What the other scripts leave behind is collected after each run,
+// so that no finalizer of theirs acts on a later run's formation. The
+// standard library tables themselves are shared between runs, as modules
+// are: a script must not keep its own data in them. A script that changed
+// the binding's metatable is given a new state.
 //
 // A failed compile or run is reported in the formation's Lua interface, as
 // if the script had run in the formation's own state, and drops the state:

@@ -399,7 +399,9 @@ bool ScriptCache::run(const std::string& prefix, const std::string& script, cons
     // run's formation, as in a new state it would not.
     const bool collected = e.own_globals || lua_cpcall(L, &collectAll, nullptr) == 0;
     if (!collected) lua_settop(L, base);
-    if (!ok || !collected || !bindingIntact(L, formation_t::luaName(), formation_t::luaReg)) e.drop();
+    // (A script in its own globals cannot reach the binding's metatable.)
+    const bool intact = e.own_globals || bindingIntact(L, formation_t::luaName(), formation_t::luaReg);
+    if (!ok || !collected || !intact) e.drop();
     return ok;
 }
 

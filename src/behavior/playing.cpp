@@ -3,12 +3,14 @@
 #include "behavior/att.h"
 #include "behavior/look_for_ball.h"
 #include "behavior/look_for_coord.h"
+#include "qorvexlib/formation.h"
 
 playing::playing(NaoBehavior* a, hfsm* r, bool log_on)
     : state_machine_t(log_on, a, r),
       look_for_ball_fsm(new look_for_ball(a, r, log_on)),
       att_fsm(new att(a, r, log_on)),
-      look_for_coord_fsm(new look_for_coord(a, r, log_on))
+      look_for_coord_fsm(new look_for_coord(a, r, log_on)),
+      places(new qorvexlib::formation_t)
 {
     children = {look_for_ball_fsm.get(), att_fsm.get(), look_for_coord_fsm.get()};
 }

@@ -11,6 +11,9 @@
 class look_for_ball;
 class att;
 class look_for_coord;
+namespace qorvexlib {
+class formation_t;
+}
 
 class playing final : public state_machine_t<playing> {
 public:
@@ -19,6 +22,10 @@ public:
     std::unique_ptr<look_for_ball> look_for_ball_fsm;
     std::unique_ptr<att> att_fsm;
     std::unique_ptr<look_for_coord> look_for_coord_fsm;
+    // The formation the assist state asks the strategy for, kept from one
+    // query to the next: making one (with its Lua state) at every think
+    // cost more than the query. Each query overwrites all of it.
+    std::unique_ptr<qorvexlib::formation_t> places;
 
     playing(NaoBehavior* agent, hfsm* root, bool log);
     ~playing();

@@ -22,12 +22,12 @@ void playing::what_to_do_in_state_assist()
     const Localize_t& loc = *agent->localize;
     qorvexlib::vec2_t<double> ball(loc.ball_gx, loc.ball_gy);
     qorvexlib::Side side = agent->parse->side == -1 ? qorvexlib::RED : qorvexlib::BLUE;
-    qorvexlib::formation_t places;
-    if (agent->play_on_strategy.interpolate(ball, side, places)) {
-        places.sort();
+    qorvexlib::formation_t& f = *places;
+    if (agent->play_on_strategy.interpolate(ball, side, f)) {
+        f.sort();
         const int slot = agent->getBallPriority();
-        if (slot >= 0 && slot < static_cast<int>(places.players.size()))
-            agent->new_move_target(places.players[slot].x, places.players[slot].y, true);
+        if (slot >= 0 && slot < static_cast<int>(f.players.size()))
+            agent->new_move_target(f.players[slot].x, f.players[slot].y, true);
         else
             std::fprintf(stderr, "new_player_form_id > new_form.players.size() ERROR\n");
     } else {

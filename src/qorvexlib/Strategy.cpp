@@ -115,7 +115,7 @@ bool Strategy::interpolate(const vec2d& ball, Side side, formation_t& out) const
     vec2d b = ball;
     if (side == RED) b = vec2d(-ball.x, -ball.y);
     if (!fetchFormation(b, out)) return false;
-    if (!out.interpolate(b, m_prefix)) return false;
+    if (!m_scripts.run(m_prefix, out.script, b, out)) return false;
     if (side == RED) out.revert();
     return true;
 }

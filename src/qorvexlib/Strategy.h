@@ -6,6 +6,7 @@
 
 #include "qorvexlib/formation.h"
 #include "qorvexlib/math.h"
+#include "qorvexlib/script_cache.h"
 
 namespace qorvexlib {
 
@@ -18,6 +19,9 @@ class Strategy {
 public:
     std::vector<formation_t> m_formations;  // file order
     std::string m_prefix;                   // directory the scripts are resolved in
+    // The compiled scripts of interpolate; a copy of the strategy compiles
+    // its own.
+    mutable ScriptCache m_scripts;
 
     Strategy();
     virtual ~Strategy();
@@ -28,8 +32,10 @@ public:
 
     // First formation, in list order, whose ball area holds ball.
     bool fetchFormation(const vec2d& ball, formation_t& out) const;
-    // The formation for ball with its script applied, for the given side. The
-    // script runs in out's Lua state.
+    // The formation for ball with its script applied, for the given side.
+    // The script runs in the strategy's compiled copy of it (m_scripts), on
+    // out, with the result of a run in out's own state; a failure's message
+    // is left in out's Lua interface.
     bool interpolate(const vec2d& ball, Side side, formation_t& out) const;
 
     void addFormation(const formation_t& f);

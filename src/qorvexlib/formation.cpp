@@ -1,5 +1,7 @@
 #include "qorvexlib/formation.h"
 
+#include "qorvexlib/lua_error.h"
+
 #include <lua.hpp>
 
 #include <algorithm>
@@ -14,9 +16,7 @@
 
 namespace qorvexlib {
 
-// Lua error values need not be strings; this never hands a null pointer to
-// std::string.
-static std::string luaErrorText(lua_State* L)
+std::string luaErrorText(lua_State* L)
 {
     const char* s = lua_tostring(L, -1);
     return s ? std::string(s) : std::string("(non-string error)");
@@ -50,7 +50,11 @@ int LuaI<T>::setup(lua_State* L)
     T** ud = static_cast<T**>(lua_newuserdata(L, sizeof(T*)));
     *ud = s->p;
     luaL_newmetatable(L, s->name);
-    luaL_register(L, nullptr, s->reg);
+    // Registered with the metatable as upvalue 1: the accessors check their
+    // object against it without looking the name up in the registry at every
+    // access (see formation_t::lua_get).
+    lua_pushvalue(L, -1);
+    luaI_openlib(L, nullptr, s->reg, 1);
     lua_setmetatable(L, -2);
     lua_setglobal(L, s->name);
     return 0;
@@ -111,65 +115,93 @@ T* LuaI<T>::getUserData(lua_State* L, const std::string& name)
 
 template class LuaI<formation_t>;
 
-namespace {
-
-const std::string& luaName()
+const std::string& formation_t::luaName()
 {
     static const std::string name("formation");
     return name;
 }
 
-// Player index of a "playerX_<i>" / "playerY_<i>" key: <i> is read like a
-// base-10 int (leading blanks, sign, digits; the rest ignored). -1 when the
-// key is not such a key or the index is outside the list.
-int playerIndex(const std::string& key, const char* prefix, size_t nbPlayers)
+namespace {
+
+// Whether the key (k, len) is the literal, exactly.
+template <size_t N>
+bool isKey(const char* k, size_t len, const char (&literal)[N])
 {
-    const size_t n = std::strlen(prefix);
-    if (key.compare(0, n, prefix) != 0) return -1;
-    const char* rest = key.c_str() + n;
-    char* end = nullptr;
-    errno = 0;
-    const long i = std::strtol(rest, &end, 10);
-    if (end == rest || errno == ERANGE || i < 0 || i > INT_MAX) return -1;
+    return len == N - 1 && std::memcmp(k, literal, N - 1) == 0;
+}
+
+// Player index of a "playerX_<i>" / "playerY_<i>" key (k, NUL-terminated,
+// len characters before it): <i> is read like a base-10 int (leading
+// blanks, sign, digits; the rest ignored). -1 when the key is not such a
+// key or the index is outside the list.
+int playerIndex(const char* k, size_t len, const char (&prefix)[9], size_t nbPlayers)
+{
+    const size_t n = sizeof(prefix) - 1;
+    if (len < n || std::memcmp(k, prefix, n) != 0) return -1;
+    const char* rest = k + n;
+    long i = 0;
+    if (*rest >= '0' && *rest <= '9') {
+        // Plain digits, as scripts write the keys: read here, as strtol would.
+        for (const char* d = rest; *d >= '0' && *d <= '9'; ++d) {
+            i = i * 10 + (*d - '0');
+            if (i > INT_MAX) return -1;
+        }
+    } else {
+        char* end = nullptr;
+        errno = 0;
+        i = std::strtol(rest, &end, 10);
+        if (end == rest || errno == ERANGE || i < 0 || i > INT_MAX) return -1;
+    }
     if (static_cast<size_t>(i) >= nbPlayers) return -1;
     return static_cast<int>(i);
 }
 
-enum ValueKind { NO_VALUE, NUMBER_VALUE, INTEGER_VALUE };
-
-// The read side of the accessors, with every C++ object confined here: the
-// Lua calls that may raise errors stay in the accessors, whose frames hold
-// plain values only.
-ValueKind readKey(formation_t& f, const char* k, size_t len, double& value) noexcept
+// The writable field of f named by the key, null for any other key. The
+// accessors run it at every access of a script: it allocates nothing and
+// tells most keys apart by their length.
+double* field(formation_t& f, const char* k, size_t len)
 {
-    try {
-        const std::string key(k, len);
-        if (key == "inputX") {
-            value = f.m_input.x;
-            return NUMBER_VALUE;
-        }
-        if (key == "inputY") {
-            value = f.m_input.y;
-            return NUMBER_VALUE;
-        }
-        if (key == "nbPlayers") {
-            value = static_cast<double>(f.players.size());
-            return INTEGER_VALUE;
-        }
-        value = formation_t::getRef(f, key);
-        return NUMBER_VALUE;
-    } catch (...) {
-        return NO_VALUE;
-    }
+    if (isKey(k, len, "ballX")) return &f.ball.x;
+    if (isKey(k, len, "ballY")) return &f.ball.y;
+    if (isKey(k, len, "ballAreaX")) return &f.ballArea.origin.x;
+    if (isKey(k, len, "ballAreaY")) return &f.ballArea.origin.y;
+    if (isKey(k, len, "ballAreaL")) return &f.ballArea.size.x;
+    if (isKey(k, len, "ballAreaW")) return &f.ballArea.size.y;
+    int i = playerIndex(k, len, "playerX_", f.players.size());
+    if (i >= 0) return &f.players[static_cast<size_t>(i)].x;
+    i = playerIndex(k, len, "playerY_", f.players.size());
+    if (i >= 0) return &f.players[static_cast<size_t>(i)].y;
+    return nullptr;
 }
 
+enum ValueKind { NO_VALUE, NUMBER_VALUE, INTEGER_VALUE };
+
+// The read side of the accessors. The Lua calls that may raise errors stay
+// in the accessors; this allocates nothing and cannot throw.
+ValueKind readKey(formation_t& f, const char* k, size_t len, double& value) noexcept
+{
+    if (isKey(k, len, "inputX")) {
+        value = f.m_input.x;
+        return NUMBER_VALUE;
+    }
+    if (isKey(k, len, "inputY")) {
+        value = f.m_input.y;
+        return NUMBER_VALUE;
+    }
+    if (isKey(k, len, "nbPlayers")) {
+        value = static_cast<double>(f.players.size());
+        return INTEGER_VALUE;
+    }
+    const double* p = field(f, k, len);
+    if (!p) return NO_VALUE;
+    value = *p;
+    return NUMBER_VALUE;
+}
+
+// Unknown and read-only keys are ignored.
 void writeKey(formation_t& f, const char* k, size_t len, double value) noexcept
 {
-    try {
-        formation_t::getRef(f, std::string(k, len)) = value;
-    } catch (...) {
-        // unknown and read-only keys are ignored
-    }
+    if (double* p = field(f, k, len)) *p = value;
 }
 
 }  // namespace
@@ -179,6 +211,11 @@ const luaL_Reg formation_t::luaReg[3] = {
     {"__newindex", &formation_t::lua_set},
     {nullptr, nullptr},
 };
+
+std::string scriptFile(const std::string& prefix, const std::string& script)
+{
+    return prefix.empty() ? script : (boost::filesystem::path(prefix) / script).string();
+}
 
 formation_t::formation_t() : m_lua(this, luaName(), luaReg) {}
 
@@ -202,8 +239,7 @@ formation_t::~formation_t() {}
 
 bool formation_t::interpolate(const vec2d& b, const std::string& prefix)
 {
-    const std::string file = prefix.empty() ? script : (boost::filesystem::path(prefix) / script).string();
-    if (!m_lua.load(file)) return false;
+    if (!m_lua.load(scriptFile(prefix, script))) return false;
     m_input = b;
     return m_lua.run();
 }
@@ -261,27 +297,37 @@ bool formation_t::operator==(const formation_t& o) const
 
 double& formation_t::getRef(formation_t& f, const std::string& key)
 {
-    if (key == "ballX") return f.ball.x;
-    if (key == "ballY") return f.ball.y;
-    if (key == "ballAreaX") return f.ballArea.origin.x;
-    if (key == "ballAreaY") return f.ballArea.origin.y;
-    if (key == "ballAreaL") return f.ballArea.size.x;
-    if (key == "ballAreaW") return f.ballArea.size.y;
-    int i = playerIndex(key, "playerX_", f.players.size());
-    if (i >= 0) return f.players[static_cast<size_t>(i)].x;
-    i = playerIndex(key, "playerY_", f.players.size());
-    if (i >= 0) return f.players[static_cast<size_t>(i)].y;
+    if (double* p = field(f, key.c_str(), key.size())) return *p;
     throw -1;
 }
 
+namespace {
+
+// The object of an accessor's argument 1. A userdata whose metatable is
+// the accessor's upvalue 1 (the binding's metatable) is taken as it is;
+// anything else goes through the full check, with its error.
+formation_t* boundObject(lua_State* L)
+{
+    void* ud = lua_touserdata(L, 1);
+    if (ud && lua_getmetatable(L, 1)) {
+        const bool bound = lua_rawequal(L, -1, lua_upvalueindex(1));
+        lua_pop(L, 1);
+        if (bound) return *static_cast<formation_t**>(ud);
+    }
+    return LuaI<formation_t>::getUserData(L, formation_t::luaName());
+}
+
+}  // namespace
+
 // The argument checks below may leave by a Lua error (a long jump): these
-// frames hold no C++ object, and the work on strings is done in readKey and
+// frames hold no C++ object, and the keys are looked up by readKey and
 // writeKey, which have returned before anything can raise.
 int formation_t::lua_get(lua_State* L)
 {
-    formation_t* f = LuaI<formation_t>::getUserData(L, luaName());
+    formation_t* f = boundObject(L);
     size_t len = 0;
     const char* key = luaL_checklstring(L, 2, &len);
+    if (!f) return 0;  // unbound
     double value = 0.0;
     switch (readKey(*f, key, len, value)) {
         case NUMBER_VALUE:
@@ -298,11 +344,11 @@ int formation_t::lua_get(lua_State* L)
 
 int formation_t::lua_set(lua_State* L)
 {
-    formation_t* f = LuaI<formation_t>::getUserData(L, luaName());
+    formation_t* f = boundObject(L);
     size_t len = 0;
     const char* key = luaL_checklstring(L, 2, &len);
     const double value = luaL_checknumber(L, 3);
-    writeKey(*f, key, len, value);
+    if (f) writeKey(*f, key, len, value);
     return 0;
 }
 

@@ -57,6 +57,10 @@ private:
     void takeError();
 };
 
+// The file of a formation script: prefix / script, or script alone when the
+// prefix is empty.
+std::string scriptFile(const std::string& prefix, const std::string& script);
+
 // One formation of a strategy: the region of ball positions where it
 // applies, a reference ball position, one position per player and the Lua
 // script that moves them for the actual ball.
@@ -70,6 +74,8 @@ public:
     vec2d m_input;  // ball of the last script run
 
     static const luaL_Reg luaReg[3];
+    // The name of the script's global and of the metatable: "formation".
+    static const std::string& luaName();
 
     formation_t();
     // A copy gets a Lua state of its own bound to itself and a zero input.

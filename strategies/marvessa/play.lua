@@ -10,6 +10,10 @@
 -- Place 0 goes to the ball itself (the player at the ball takes it), place 1
 -- is the goalkeeper's, every other place shifts with the ball by the
 -- fractions below. Every place is kept on the field.
+--
+-- The agent compiles this file once (again whenever it changes) and runs it
+-- at every think of a player taking its place, each run with fresh globals:
+-- nothing is kept from one run to the next.
 
 -- How far the places follow the ball, as a fraction of the ball's offset
 -- from the reference ball: 1 moves the whole block with the ball, 0 keeps
@@ -36,9 +40,20 @@ local function clamp(v, lo, hi)
   return v
 end
 
+-- The keys of the places, written out: turning a number into text
+-- ("playerX_" .. i) costs more than all the rest of this script, which runs
+-- at every think of every player taking its place. Places beyond the
+-- eleventh get their keys built.
+local PLAYER_X = { [0] = "playerX_0", "playerX_1", "playerX_2", "playerX_3", "playerX_4",
+  "playerX_5", "playerX_6", "playerX_7", "playerX_8", "playerX_9", "playerX_10" }
+local PLAYER_Y = { [0] = "playerY_0", "playerY_1", "playerY_2", "playerY_3", "playerY_4",
+  "playerY_5", "playerY_6", "playerY_7", "playerY_8", "playerY_9", "playerY_10" }
+
+local refX, refY = formation.ballX, formation.ballY
+
 local FOLLOW_X, FOLLOW_Y = 0.5, 0.5
 for _, row in ipairs(FOLLOW) do
-  if formation.ballX <= row.upto then
+  if refX <= row.upto then
     FOLLOW_X, FOLLOW_Y = row.x, row.y
     break
   end
@@ -50,8 +65,8 @@ local ymin, ymax = -HALF_WIDTH + MARGIN, HALF_WIDTH - MARGIN
 -- A ball estimate off the field counts as on its nearest line.
 local bx = clamp(formation.inputX, -HALF_LENGTH, HALF_LENGTH)
 local by = clamp(formation.inputY, -HALF_WIDTH, HALF_WIDTH)
-local dx = bx - formation.ballX
-local dy = by - formation.ballY
+local dx = bx - refX
+local dy = by - refY
 
 local n = formation.nbPlayers
 if n > 0 then
@@ -62,9 +77,15 @@ if n > 1 then
   formation.playerX_1 = clamp(formation.playerX_1, xmin, xmax)
   formation.playerY_1 = clamp(KEEPER_FOLLOW * by, -KEEPER_RANGE, KEEPER_RANGE)
 end
+-- (clamp written out: this loop is most of the script's work)
+local xback = math.max(xmin, FIELD_BACK)
 for i = 2, n - 1 do
-  local x = formation["playerX_" .. i] + FOLLOW_X * dx
-  local y = formation["playerY_" .. i] + FOLLOW_Y * dy
-  formation["playerX_" .. i] = clamp(x, math.max(xmin, FIELD_BACK), xmax)
-  formation["playerY_" .. i] = clamp(y, ymin, ymax)
+  local kx = PLAYER_X[i] or "playerX_" .. i
+  local ky = PLAYER_Y[i] or "playerY_" .. i
+  local x = formation[kx] + FOLLOW_X * dx
+  local y = formation[ky] + FOLLOW_Y * dy
+  if x < xback then x = xback elseif x > xmax then x = xmax end
+  if y < ymin then y = ymin elseif y > ymax then y = ymax end
+  formation[kx] = x
+  formation[ky] = y
 end

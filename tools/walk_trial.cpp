@@ -140,22 +140,11 @@ int main(int argc, char* argv[])
                     phase_cycle = cycles;
                 }
             }
-            if (!agent.initialized) {
-                PutMessage(agent.Think(msg));
-                continue;
-            }
-            agent.parse->Parse(msg, think_calls++);
-            std::stringstream out;
             // Standing as after a walk: the legs in the walk's rest pose,
             // reached in the first second after the placement.
-            if (m && phase == PLACED && cycles - phase_cycle > per_second && !stood) {
-                if (!m->stand_pose.interpolate(0, agent.sub_steps, out, false)) {
-                    naosimplemove_t::clearAllEffector(out);
-                    stood = true;
-                }
-            }
-            if (m) m->update(out, agent.sub_steps);
-            PutMessage(out.str());
+            PutMessage(trial_io::motion_think(agent, msg, think_calls,
+                                              phase == PLACED && cycles - phase_cycle > per_second, stood));
+            m = agent.move;
             if (!m) continue;
             if (phase == WALKING || phase == WATCHING) {
                 if (NaoParse::fall_down_detected && fall_time < 0) fall_time = now;

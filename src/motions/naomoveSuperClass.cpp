@@ -429,10 +429,20 @@ void NaoMoveSuperClass::prepare_Kick_HipSway2_Generic_NewTrackingToeTip(int side
     // tens of degrees, far beyond what the joints can follow, and the robot,
     // left behind on its support toe, came down on its heels and tipped over
     // backwards once the kick had ended.
+    // The stance is the one of the first pose, at the reference height: a
+    // walk stance of another height (a longer-legged robot type, a tuned
+    // crouch) would otherwise have the legs stretch or bend by its
+    // difference in the same 0.4 s, which threw the robot over after the
+    // kick. The walk's stand pose, played before the next walk, brings the
+    // robot back to its walking height.
+    const Vector_<double> to_reference(ref_point[0] - init_pos_foot_right[0], 0,
+                                       ref_point[2] - init_pos_foot_right[2]);
+    const Vector_<double> K1 = K0 + to_reference;
+    const Vector_<double> S1 = S0 + to_reference;
     lf.setTrajProfileCubic();
     rf.setTrajProfileCubic();
-    K.setPos(K0 + Vector_<double>(0, 0, 0.03));
-    S.setPos(S0);
+    K.setPos(K1 + Vector_<double>(0, 0, 0.03));
+    S.setPos(S1);
     K.setRotM(RK0);
     S.setRotM(RS0);
     hands_to_init(*this, lh, rh);
@@ -440,8 +450,8 @@ void NaoMoveSuperClass::prepare_Kick_HipSway2_Generic_NewTrackingToeTip(int side
 
     lf.setTrajProfileLinear();
     rf.setTrajProfileLinear();
-    K.setPos(K0);
-    S.setPos(S0);
+    K.setPos(K1);
+    S.setPos(S1);
     K.setRotM(RK0);
     S.setRotM(RS0);
     mo->setNextPos(0.1, lf, rf, lh, rh);

@@ -65,6 +65,28 @@ TEST_F(StepManagedWalk, OneMetreIsTwentyRampedSteps)
     EXPECT_NEAR(w->getyG(), 0.0, 0.01);
 }
 
+// The ramp climbs to the robot type's own longest step: a walk parameter
+// file with 0.11 m has the plan's steps grow by 0.11 / 6 up to 0.11.
+TEST_F(StepManagedWalk, RampClimbsToTheLongestStepOfTheWalkFile)
+{
+    dir.append_walk_params("xlength_step_max 0.11\n");
+    auto w = make_walk(true);
+    EXPECT_DOUBLE_EQ(w->step_manage.step_max, 0.11);
+    ASSERT_TRUE(w->init_walk_translate(2.0, 0.0, 0.18));
+    std::vector<double> steps = walk_to_end(*w);
+    ASSERT_GE(steps.size(), 8u);
+    EXPECT_NEAR(steps[0], 0.11 / 12, 1e-9);
+    for (int i = 1; i < 6; i++) EXPECT_NEAR(steps[i] - steps[i - 1], 0.11 / 6, 1e-9) << i;
+    EXPECT_NEAR(steps[6], 0.11, 1e-9);
+    double sum = 0;
+    for (double st : steps) {
+        EXPECT_LE(st, 0.11 + 1e-9);
+        sum += st;
+    }
+    EXPECT_NEAR(sum, 2.0, 1e-9);
+    EXPECT_NEAR(w->getxG(), 2.0, 0.01);
+}
+
 TEST_F(StepManagedWalk, MatchWalkKeepsItsEqualSteps)
 {
     auto w = make_walk(false);

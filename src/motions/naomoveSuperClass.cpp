@@ -200,11 +200,19 @@ void NaoMoveSuperClass::getInitPos()
     left_shoulder = walk_engine->getLeftShoulder();
     right_shoulder = walk_engine->getRightShoulder();
 
-    ref_point = Vector_<double>(-0.0108, -0.055, -0.311486);
+    // The stance the generic kick is made for: the ankles 0.0108 m behind
+    // the torso, the hips' width apart, the legs bent to the walking
+    // engine's built-in crouch. For the standard legs the torso centre then
+    // stands 0.311486 m above the soles; a longer-legged robot type takes
+    // the same crouch of its own legs (kicking 2.7 cm lower than its stance,
+    // a robot of type 1 came down at the end of every kick).
+    Model* m = walk_engine->model;
+    const double kick_crouch = 0.727726;
+    ref_point = Vector_<double>(-0.0108, -m->HipOffsetY,
+                                -(m->HipOffsetZ + (m->Lf + m->Lt + m->FootHeight) * kick_crouch));
 
     walk_engine->getLegsLeftRight(init_pos_foot_left, init_rotM_foot_left, init_pos_foot_right,
                                   init_rotM_foot_right);
-    Model* m = walk_engine->model;
     m->nao_inverse_geometric_model_left_leg(init_pos_foot_left, init_rotM_foot_left, q_left_leg);
     m->nao_inverse_geometric_model_right_leg(init_pos_foot_right, init_rotM_foot_right, q_right_leg);
 

@@ -13,16 +13,17 @@
 // engine reads walk_inputs/ (the reference files, see ScratchWorkDir) and
 // rsg_inputs/ and writes dataWalk/stand3.dat relative to it, and tests run
 // in parallel. A test may add lines of its own to the walk parameter file of
-// type 0.
+// a robot type (type 0 unless it says).
 class MotionScratchDir {
 public:
-    explicit MotionScratchDir(const std::string& extra_walk_lines = "")
+    explicit MotionScratchDir(const std::string& extra_walk_lines = "", int type = 0)
     {
         if (!dir_.ok()) std::abort();
-        if (!extra_walk_lines.empty())
-            std::ofstream(dir_.path() / "walk_inputs" / "NAO-DE2014-0.txt", std::ios::app)
-                << "\n"
-                << extra_walk_lines << "\n";
+        if (!extra_walk_lines.empty()) {
+            const std::string name = "NAO-DE2014-" + std::to_string(type) + ".txt";
+            std::ofstream(dir_.path() / "walk_inputs" / name, std::ios::app) << "\n"
+                                                                             << extra_walk_lines << "\n";
+        }
         in_dir_.reset(new InWorkDir(dir_.path()));
     }
 

@@ -769,6 +769,37 @@ TEST_F(RunVariantMotionObjectTest, KicksAndStandUpsLeaveTheWalkAsItWas)
     EXPECT_EQ(w.k, 21);
 }
 
+// The stand-up from the back of a longer-legged robot type runs faster by
+// the square root of the leg ratio: every key pose of type 1 (hip to sole
+// 0.13832 + 0.11832 + 0.05 m) lasts sqrt(0.27 / 0.30664) = 0.93836 of the
+// listed time, with its sample count from that duration. The stand-up from
+// the front and the kicks keep their times, and so do types 0 and 2.
+TEST(MotionObjectStandUpTiming, BackStandUpOfTheLongLegsRunsFaster)
+{
+    for (int type : {0, 1, 2}) {
+        MotionScratchDir dir;
+        ::testing::internal::CaptureStderr();
+        NaoMoveSuperClass m(0.01, 1, type, 0, "./");
+        ::testing::internal::GetCapturedStderr();
+        const double f = type == 1 ? std::sqrt(0.27 / (0.13832 + 0.11832 + 0.05)) : 1.0;
+        if (type == 1) {
+            EXPECT_NEAR(f, 0.93836, 1e-5);
+        }
+        MotionFacts back = kStandUpBack;
+        for (size_t i = 0; i < back.durations.size(); i++) {
+            SCOPED_TRACE("type " + std::to_string(type) + " pose " + std::to_string(i + 1));
+            EXPECT_NEAR(m.standup_back->duration[i], back.durations[i] * f, 1e-6);
+            EXPECT_EQ(m.standup_back->nb_samples[i],
+                      static_cast<int>(m.standup_back->duration[i] / 0.01) + 1);
+        }
+        if (type != 1) {
+            expect_counts(m.standup_back, back);
+        }
+        expect_counts(m.standup_front, kStandUpFront);
+        expect_counts(m.kick_generic_left, kGeneric);
+    }
+}
+
 // The stance the generic kick is made for: each robot type's own legs at the
 // built-in crouch 0.727726, with the leg lengths of the simulator's type
 // table (hip to knee, knee to ankle, ankle to sole; hip 0.115 m below the

@@ -32,6 +32,9 @@ import subprocess
 import sys
 import time
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import relay as relay_tool  # noqa: E402
+
 
 def main():
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
@@ -55,12 +58,8 @@ def main():
     args = ap.parse_args()
 
     os.makedirs(args.out, exist_ok=True)
-    relay = subprocess.Popen(
-        [sys.executable, os.path.join(os.path.dirname(__file__), "relay.py"),
-         "--listen", args.listen, "--server-port", str(args.server_port),
-         "--conns", str(args.trials), "--log", os.path.join(args.out, "relay.jsonl")],
-        stderr=subprocess.DEVNULL)
-    time.sleep(0.5)
+    relay = relay_tool.spawn(["--listen", args.listen, "--server-port", str(args.server_port),
+                              "--conns", str(args.trials), "--log", os.path.join(args.out, "relay.jsonl")])
     results = []
     record = open(os.path.join(args.out, "results.jsonl"), "w")
     try:

@@ -34,6 +34,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import relay as relay_tool  # noqa: E402
 import standup_trace  # noqa: E402
 
 THROWS = {
@@ -67,11 +68,9 @@ def run_round(args, rnd, rng, here):
                THROW_START=";".join(map(str, starts)),
                THROW_BEAM=";".join("%d %d %d" % (x, y, h) for (x, y), h in zip(places, headings)))
     log = os.path.join(args.out, "%s_%d.jsonl" % (args.tag, rnd))
-    relay = subprocess.Popen([sys.executable, os.path.join(here, "relay.py"), "--listen", args.listen,
-                              "--server-port", str(args.server_port), "--conns", str(n), "--log", log,
-                              "--hook", os.path.join(here, "relay_hooks", "throw.py")],
-                             env=env, stderr=subprocess.DEVNULL)
-    time.sleep(0.5)
+    relay = relay_tool.spawn(["--listen", args.listen, "--server-port", str(args.server_port), "--conns",
+                              str(n), "--log", log, "--hook", os.path.join(here, "relay_hooks", "throw.py")],
+                             env=env)
     agents = []
     for k in range(n):
         team = args.team2 if args.teams == 2 and k % 2 == 1 else args.team

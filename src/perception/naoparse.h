@@ -8,7 +8,12 @@
 #include <memory>
 #include <string>
 
-#include "simclient/sexp_parser.h"
+#include "perception/naovis.h"
+
+namespace sexp {
+struct Node;
+class SexpParser;
+}  // namespace sexp
 
 class NaoParse {
 public:
@@ -75,9 +80,13 @@ public:
         float rate2;
     };
 
-    static const int MAX_PLAYER_SEEN = 32;
-    static const int MAX_LINE_SEEN = 32;
-    static const int NB_VISION_OBJECTS = 9;  // ball, four flags, four posts
+    // The vision record and its parts (perception/naovis.h).
+    static const int MAX_PLAYER_SEEN = nao_vision::MAX_PLAYER_SEEN;
+    static const int MAX_LINE_SEEN = nao_vision::MAX_LINE_SEEN;
+    static const int NB_VISION_OBJECTS = nao_vision::NB_VISION_OBJECTS;
+    using vis_player_t = nao_vision::vis_player_t;
+    using vis_line_t = nao_vision::vis_line_t;
+    using NaoVis = nao_vision::NaoVis;
 
     // Vision ids (mVisionObjectMap).
     enum VisionID {
@@ -94,44 +103,13 @@ public:
         VO_PLAYER = 11
     };
 
-    // One seen player; index 0 of each pair is the right lower arm, 1 the
-    // left lower arm.
-    struct vis_player_t {
-        double dist[2];
-        double azimuth[2];
-        double elevation[2];
-        bool teammate;
-        int id;
-    };
-
-    // One seen field line; index 0 of each pair is its first end point.
-    struct vis_line_t {
-        double dist[2];
-        double azimuth[2];
-        double elevation[2];
-    };
-
-    // The vision record of the last "See": polar coordinates relative to
-    // the camera (distance m, azimuth and elevation in degrees).
-    struct NaoVis {
-        bool seen[NB_VISION_OBJECTS];
-        double pol[NB_VISION_OBJECTS][3];
-        int nb_player;
-        int nb_teammate;
-        int nb_opponent;
-        vis_player_t player[MAX_PLAYER_SEEN];
-        int nb_line;
-        vis_line_t line[MAX_LINE_SEEN];
-
-        // Clears the seen flags and the counts; values stay.
-        void reset();
-    };
-
     // Program-wide tables.
     static const char* const joint_to_str[NB_JOINTS];  // effector names
     static const bool inverted_joint[NB_JOINTS];
     static constexpr double DIM_FIELD_LENGTH = 30.0;
     static constexpr double DIM_FIELD_WIDTH = 20.0;
+    // The server's goal width: its posts stand at y = +-1.05.
+    static constexpr double DIM_GOAL_WIDTH = 2.1;
     // Field coordinates of the vision objects by vision id (0..8).
     static double vo_x_coord[NB_VISION_OBJECTS];
     static double vo_y_coord[NB_VISION_OBJECTS];
@@ -170,8 +148,8 @@ public:
     // The form of the hear predicate: the match agent's
     // (hear team time direction message) with the team-mates' ball
     // positions, or the run-challenge program's (hear time sender message),
-    // whose own messages ("self") are echoed on the standard output and
-    // nothing is stored.
+    // also read with the server's team label in front, whose own messages
+    // ("self") are echoed on the standard output and nothing is stored.
     enum HearForm { HEAR_TEAM_BALL = 0, HEAR_ECHO = 1 };
     HearForm hear_form;
 
@@ -193,9 +171,9 @@ public:
     void ParseHearInfo(const sexp::Node& pred);
     // ParseHearInfo of the HEAR_ECHO form.
     void ParseHearEcho(const sexp::Node& pred);
-    // Reads (hear time sender message); the first value missing is reported
-    // ("could not get hear time", "... sender", "... message") and gives
-    // false.
+    // Reads (hear time sender message), or (hear team time sender message)
+    // as the server labels it; the first value missing is reported ("could
+    // not get hear time", "... sender", "... message") and gives false.
     static bool ReadHearEcho(const sexp::Node& pred, double& time, std::string& sender, std::string& message);
 
     // Angle of a joint in degrees; a joint never perceived reads 0.

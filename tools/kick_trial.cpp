@@ -1,10 +1,14 @@
 // kick_trial: one kick of the match agent in a real soccer server, for
 // measurements (not part of the programs).
 //
-// It runs the agent object as the program does (Init, then one Think per
-// half cycle) and, acting as the trainer on the monitor port, kicks off
-// (when the game has not begun), places the robot and the ball, asks for
-// one kick a few seconds later and watches what follows:
+// It builds the agent object as the program does, but each half cycle runs
+// only the perception parser and the motion interface (no state machine,
+// no head scan: in play the state machine would walk the robot to the ball
+// and a kick asked for while walking is refused). Acting as the trainer on
+// the monitor port it kicks off (when the game has not begun), places the
+// robot and the ball, brings the legs into the walk's rest pose (as after
+// the walk to the kick point), asks for one kick a few seconds later and
+// watches what follows:
 //
 //   build/tools/kick_trial --host=127.0.0.18 --mport=3218 --foot=left
 //       --log=trial.jsonl > result.json   (one command line)
@@ -27,8 +31,9 @@
 //
 // Standard output gets one JSON line with the result: kick start and end
 // (server time), whether the fall detector fired and when, the head height at
-// the end of the watch, the lowest head height and when, and the ball's
-// start and end positions. The server must run with ground truth on.
+// the end of the watch, the lowest head height and when, the ball's start
+// and end positions and the robot's heading (degrees) at the kick's start
+// and at the end. The server must run with ground truth on.
 #include <unistd.h>
 
 #include <cmath>
@@ -153,6 +158,7 @@ int main(int argc, char* argv[])
     double sim_time = 0;
     int phase_cycle = 0;  // cycle at which the phase began
     double gt_head[3] = {0, 0, 0}, gt_ball[3] = {0, 0, 0};
+    double gt_orien = 0, orien_start = 0;
     double acc[3] = {0, 0, 0}, gyr[3] = {0, 0, 0};
     // Foot pressure, left then right: contact point (foot frame) and force;
     // zero force when the foot touches nothing.
@@ -161,6 +167,8 @@ int main(int argc, char* argv[])
     double min_head = 9, min_head_time = -1;
     double ball_start[3] = {0, 0, 0};
     bool kicked_off = false;
+    int think_calls = 0;
+    bool stood = false;
     OtherKick other;
     const int per_second = 50;  // server cycles
 
@@ -171,6 +179,7 @@ int main(int argc, char* argv[])
         sim_time = trial_io::read_number(msg, "(time (now ", sim_time);
         read_after(msg, "(mypos ", gt_head);
         read_after(msg, "(ballpos ", gt_ball);
+        gt_orien = trial_io::read_number(msg, "(myorien ", gt_orien);
         for (int f = 0; f < 2; ++f) {
             for (double& v : frp[f]) v = 0;
             const size_t p = msg.find(f == 0 ? "(FRP (n lf) (c " : "(FRP (n rf) (c ");
@@ -208,6 +217,7 @@ int main(int argc, char* argv[])
                 } else if (phase == PLACED &&
                            cycles - phase_cycle == static_cast<int>(opt.wait * per_second)) {
                     for (int i = 0; i < 3; ++i) ball_start[i] = gt_ball[i];
+                    orien_start = gt_orien;
                     if (opt.type == 1) m->new_kick2012(static_cast<NaoMove::eKick>(opt.foot));
                     phase = KICKING;
                     phase_cycle = cycles;
@@ -215,13 +225,14 @@ int main(int argc, char* argv[])
                 }
             }
 
-            std::string cmds = agent.Think(msg);
+            std::string cmds = trial_io::motion_think(
+                agent, msg, think_calls, phase == PLACED && cycles - phase_cycle > per_second, stood);
             if (phase == KICKING && opt.type != 1 && !other.done) {
+                // No motion of the motion interface runs: the kick's leg
+                // commands are all there is.
                 std::stringstream kick_out;
                 other.step(*m, kick_out, agent.sub_steps, opt.foot, opt.type);
-                // With no motion of its own running, the agent wrote only
-                // neck commands; the kick's leg commands go before them.
-                cmds = kick_out.str() + cmds;
+                cmds = kick_out.str();
             }
             PutMessage(cmds);
             if (!m) continue;
@@ -262,9 +273,9 @@ int main(int argc, char* argv[])
                 std::fprintf(
                     log,
                     "], \"acc\": [%.2f, %.2f, %.2f], \"gyr\": [%.1f, %.1f, %.1f], \"head\": [%.3f, %.3f, "
-                    "%.3f], \"ball\": [%.3f, %.3f, %.3f], \"frp\": [",
+                    "%.3f], \"orien\": %.2f, \"ball\": [%.3f, %.3f, %.3f], \"frp\": [",
                     acc[0], acc[1], acc[2], gyr[0], gyr[1], gyr[2], gt_head[0], gt_head[1], gt_head[2],
-                    gt_ball[0], gt_ball[1], gt_ball[2]);
+                    gt_orien, gt_ball[0], gt_ball[1], gt_ball[2]);
                 for (int f = 0; f < 2; ++f)
                     for (int i = 0; i < 6; ++i) std::fprintf(log, "%s%.3f", f + i ? ", " : "", frp[f][i]);
                 std::fprintf(log, "]}\n");
@@ -279,10 +290,11 @@ int main(int argc, char* argv[])
         "{\"foot\": \"%s\", \"type\": %d, \"kicked_off\": %d, \"kick_start\": %.2f, \"kick_end\": %.2f, "
         "\"fall_detected\": %.2f, \"head_end\": [%.3f, %.3f, %.3f], \"min_head\": %.3f, \"min_head_t\": "
         "%.2f, "
-        "\"ball_start\": [%.3f, %.3f], \"ball_end\": [%.3f, %.3f], \"finished\": %d}\n",
+        "\"ball_start\": [%.3f, %.3f], \"ball_end\": [%.3f, %.3f], \"orien_start\": %.2f, \"orien_end\": "
+        "%.2f, \"finished\": %d}\n",
         opt.foot == NaoMove::KICK_LEFT ? "left" : "right", opt.type, kicked_off ? 1 : 0, kick_start, kick_end,
         fall_time, gt_head[0], gt_head[1], gt_head[2], min_head, min_head_time, ball_start[0], ball_start[1],
-        gt_ball[0], gt_ball[1], phase == DONE ? 1 : 0);
+        gt_ball[0], gt_ball[1], orien_start, gt_orien, phase == DONE ? 1 : 0);
     Done();
     return phase == DONE ? 0 : 1;
 }

@@ -33,9 +33,11 @@ the agents connected.
 import argparse
 import importlib.util
 import json
+import os
 import re
 import socket
 import struct
+import subprocess
 import sys
 import threading
 import time
@@ -144,6 +146,20 @@ class Relay:
         except OSError:
             pass
         self.done.set()
+
+
+def spawn(args, env=None):
+    """Starts a relay process (args: its command line after the
+    interpreter) and returns it once it listens, so that the agents started
+    next find it even on a loaded machine; its later messages are drained
+    in the background."""
+    p = subprocess.Popen([sys.executable, os.path.abspath(__file__)] + args, env=env,
+                         stderr=subprocess.PIPE, text=True)
+    for line in p.stderr:
+        if "listening" in line:
+            break
+    threading.Thread(target=lambda: [None for _ in p.stderr], daemon=True).start()
+    return p
 
 
 def load_hook(path):

@@ -1,6 +1,6 @@
 // Small pieces shared by the driver programs of the real-server trials:
-// their options, a trainer command on the monitor port and numbers read
-// from a server message.
+// their options, a trainer command on the monitor port, numbers read from
+// a server message and a think call of the motion side alone.
 #ifndef BREVANE_TOOLS_TRIAL_IO_H
 #define BREVANE_TOOLS_TRIAL_IO_H
 
@@ -13,7 +13,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 #include <string>
+
+#include "keyframe/naosimplemove.h"
 
 namespace trial_io {
 
@@ -105,6 +108,27 @@ inline bool start_trial(int cycles, bool before_kick_off, int port, int unum, do
         return true;
     }
     return false;
+}
+
+// The motion side of one think call, without the state machine and the
+// head scan (so that nothing but the trial moves the robot): the first call
+// is the agent's own (its init message), later ones parse the message and
+// run the motion interface. While `stand` holds, the legs are first brought
+// into the walk's rest pose (the stand pose), as after a walk; `stood`
+// tells when they are there. Returns the commands to send.
+template <class Agent>
+std::string motion_think(Agent& agent, const std::string& msg, int& think_calls, bool stand, bool& stood)
+{
+    if (!agent.initialized) return agent.Think(msg);
+    agent.parse->Parse(msg, think_calls++);
+    std::stringstream out;
+    if (!agent.move) return out.str();
+    if (stand && !stood && !agent.move->stand_pose.interpolate(0, agent.sub_steps, out, false)) {
+        naosimplemove_t::clearAllEffector(out);
+        stood = true;
+    }
+    agent.move->update(out, agent.sub_steps);
+    return out.str();
 }
 
 }  // namespace trial_io

@@ -17,6 +17,8 @@
 // --mport monitor port (3200); --walk "fwd side" the request (m);
 // --place "x y" robot position (-3 0); --wait seconds standing before the
 // request (3); --after seconds watched after the walk engine stopped (1.5);
+// --seconds S: end the trial S seconds after the request instead, walking
+// or not (a long walk: --walk="20 0" --seconds=20);
 // --log a file with one line per think call of the walk: the commanded leg
 // angles (model sense, radians, left leg then right leg), the perceived ones
 // (simulator sense, degrees, in the effector order lle1 rle1 lle2 ...) and
@@ -25,14 +27,18 @@
 // Standard output gets one JSON line: the request, the head (camera)
 // position and heading of the ground truth before the request and at the
 // end, the displacement along and across the start heading, the engine's
-// own odometry of the walk, the walk's duration and whether the fall
-// detector fired. The server must run with ground truth on.
+// own odometry of the walk, the walk's duration, whether the fall
+// detector fired, the lowest head height after the request and, with
+// --seconds, the head's progress along the start heading per second
+// ("track") and the mean speed over the whole window and over its second
+// half. The server must run with ground truth on.
 #include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "keyframe/naosimplemove.h"
 #include "motioninterface/naomove.h"
@@ -52,6 +58,7 @@ struct Options {
     double x = -3.0, y = 0.0;
     double wait = 3.0;
     double after = 1.5;
+    double seconds = 0;  // > 0: the trial ends this long after the request
     std::string log;
 };
 
@@ -65,6 +72,8 @@ Options read_options(int argc, char* argv[])
             continue;
         } else if (value_of(arg, "--walk", v)) {
             std::sscanf(v.c_str(), "%lf %lf", &o.fwd, &o.side);
+        } else if (value_of(arg, "--seconds", v)) {
+            o.seconds = std::atof(v.c_str());
         }
     }
     return o;
@@ -93,6 +102,13 @@ int main(int argc, char* argv[])
     int think_calls = 0;
     bool stood = false;
     const int per_second = 50;  // server cycles
+    double min_head = 9;
+    // Progress along the start heading, once a second after the request.
+    std::vector<double> track;
+    auto along_start = [&]() {
+        const double a = orien0 * M_PI / 180.0;
+        return std::cos(a) * (head[0] - head0[0]) + std::sin(a) * (head[1] - head0[1]);
+    };
 
     std::string msg;
     while (gLoop && gLinkStatus == LINK_OK && phase != DONE) {
@@ -124,25 +140,15 @@ int main(int argc, char* argv[])
                     phase_cycle = cycles;
                 }
             }
-            if (!agent.initialized) {
-                PutMessage(agent.Think(msg));
-                continue;
-            }
-            agent.parse->Parse(msg, think_calls++);
-            std::stringstream out;
             // Standing as after a walk: the legs in the walk's rest pose,
             // reached in the first second after the placement.
-            if (m && phase == PLACED && cycles - phase_cycle > per_second && !stood) {
-                if (!m->stand_pose.interpolate(0, agent.sub_steps, out, false)) {
-                    naosimplemove_t::clearAllEffector(out);
-                    stood = true;
-                }
-            }
-            if (m) m->update(out, agent.sub_steps);
-            PutMessage(out.str());
+            PutMessage(trial_io::motion_think(agent, msg, think_calls,
+                                              phase == PLACED && cycles - phase_cycle > per_second, stood));
+            m = agent.move;
             if (!m) continue;
             if (phase == WALKING || phase == WATCHING) {
                 if (NaoParse::fall_down_detected && fall_time < 0) fall_time = now;
+                if (head[2] < min_head) min_head = head[2];
             }
             if (log && phase == WALKING) {
                 std::fprintf(log, "%.3f", now);
@@ -154,14 +160,25 @@ int main(int argc, char* argv[])
                         NaoParse::GetJointAngleDeg(static_cast<NaoParse::JointID>(NaoParse::JID_LLEG_1 + i)));
                 std::fprintf(log, " %.3f %.3f %.3f\n", head[0], head[1], head[2]);
             }
-            if (phase == WALKING && m->walk_engine->stopped && sub == agent.sub_steps - 1) {
+            if (opt.seconds <= 0 && phase == WALKING && m->walk_engine->stopped &&
+                sub == agent.sub_steps - 1) {
                 walk_end = now;
                 m->walk_engine->getOdo(odo1[0], odo1[1], odo1[2]);
                 phase = WATCHING;
                 phase_cycle = cycles;
             }
         }
-        if (phase == WALKING && cycles - phase_cycle > 30 * per_second) phase = DONE;
+        if (opt.seconds > 0 && phase == WALKING) {
+            const int since = cycles - phase_cycle;
+            if (since > 0 && since % per_second == 0) track.push_back(along_start());
+            if (since >= static_cast<int>(opt.seconds * per_second)) {
+                walk_end = sim_time;
+                if (agent.move) agent.move->walk_engine->getOdo(odo1[0], odo1[1], odo1[2]);
+                phase = DONE;
+            }
+        } else if (phase == WALKING && cycles - phase_cycle > 30 * per_second) {
+            phase = DONE;
+        }
         if (phase == WATCHING && cycles - phase_cycle >= static_cast<int>(opt.after * per_second))
             phase = DONE;
     }
@@ -172,15 +189,31 @@ int main(int argc, char* argv[])
     const double dx = head[0] - head0[0], dy = head[1] - head0[1];
     const double along = std::cos(a) * dx + std::sin(a) * dy;
     const double across = -std::sin(a) * dx + std::cos(a) * dy;
+    std::string track_text;
+    for (size_t i = 0; i < track.size(); ++i) {
+        char b[32];
+        std::snprintf(b, sizeof(b), "%s%.3f", i ? ", " : "", track[i]);
+        track_text += b;
+    }
+    // Mean speeds over the window and its second half (from the track).
+    double speed = -1, speed_late = -1;
+    if (opt.seconds > 0 && !track.empty()) {
+        const size_t n = track.size(), half = n / 2;
+        speed = track[n - 1] / static_cast<double>(n);
+        if (n - half > 0 && half > 0)
+            speed_late = (track[n - 1] - track[half - 1]) / static_cast<double>(n - half);
+    }
     std::printf(
         "{\"fwd\": %.3f, \"side\": %.3f, \"accepted\": %d, \"kicked_off\": %d, \"head0\": [%.4f, %.4f, "
         "%.4f], "
         "\"orien0\": %.2f, \"head1\": [%.4f, %.4f, %.4f], \"orien1\": %.2f, \"along\": %.4f, \"across\": "
         "%.4f, "
-        "\"odo\": [%.4f, %.4f, %.4f], \"walk_s\": %.2f, \"fall_detected\": %.2f, \"finished\": %d}\n",
+        "\"odo\": [%.4f, %.4f, %.4f], \"walk_s\": %.2f, \"fall_detected\": %.2f, \"min_head\": %.3f, "
+        "\"speed\": %.4f, \"speed_late\": %.4f, \"track\": [%s], \"finished\": %d}\n",
         opt.fwd, opt.side, accepted ? 1 : 0, kicked_off ? 1 : 0, head0[0], head0[1], head0[2], orien0,
         head[0], head[1], head[2], orien, along, across, odo1[0] - odo0[0], odo1[1] - odo0[1],
-        odo1[2] - odo0[2], walk_end > 0 ? walk_end - walk_start : -1.0, fall_time, phase == DONE ? 1 : 0);
+        odo1[2] - odo0[2], walk_end > 0 ? walk_end - walk_start : -1.0, fall_time, min_head, speed,
+        speed_late, track_text.c_str(), phase == DONE ? 1 : 0);
     Done();
     return phase == DONE ? 0 : 1;
 }

@@ -14,6 +14,10 @@ const double kPi = 3.14159265358979323846;
 
 double deg(double a) { return a * kPi / 180.0; }
 
+// Hip to sole of the standard robot's stretched leg (thigh 0.12, shank 0.10,
+// ankle to sole 0.05), the legs the stand-ups were made for.
+const double kStandardLeg = 0.27;
+
 Matrix_<double> rot(double angle, double x, double y, double z)
 {
     return get_rotation_matrix_from_rotation_vector(angle, Vector_<double>(x, y, z));
@@ -203,11 +207,19 @@ void NaoMoveSuperClass::getInitPos()
     left_shoulder = walk_engine->getLeftShoulder();
     right_shoulder = walk_engine->getRightShoulder();
 
-    ref_point = Vector_<double>(-0.0108, -0.055, -0.311486);
+    // The stance the generic kick is made for: the ankles 0.0108 m behind
+    // the torso, the hips' width apart, the legs bent to the walking
+    // engine's built-in crouch. For the standard legs the torso centre then
+    // stands 0.311486 m above the soles; a longer-legged robot type takes
+    // the same crouch of its own legs (kicking 2.7 cm lower than its stance,
+    // a robot of type 1 came down at the end of every kick).
+    Model* m = walk_engine->model;
+    const double kick_crouch = 0.727726;
+    ref_point = Vector_<double>(-0.0108, -m->HipOffsetY,
+                                -(m->HipOffsetZ + (m->Lf + m->Lt + m->FootHeight) * kick_crouch));
 
     walk_engine->getLegsLeftRight(init_pos_foot_left, init_rotM_foot_left, init_pos_foot_right,
                                   init_rotM_foot_right);
-    Model* m = walk_engine->model;
     m->nao_inverse_geometric_model_left_leg(init_pos_foot_left, init_rotM_foot_left, q_left_leg);
     m->nao_inverse_geometric_model_right_leg(init_pos_foot_right, init_rotM_foot_right, q_right_leg);
 
@@ -432,10 +444,20 @@ void NaoMoveSuperClass::prepare_Kick_HipSway2_Generic_NewTrackingToeTip(int side
     // tens of degrees, far beyond what the joints can follow, and the robot,
     // left behind on its support toe, came down on its heels and tipped over
     // backwards once the kick had ended.
+    // The stance is the one of the first pose, at the reference height: a
+    // walk stance of another height (a longer-legged robot type, a tuned
+    // crouch) would otherwise have the legs stretch or bend by its
+    // difference in the same 0.4 s, which threw the robot over after the
+    // kick. The walk's stand pose, played before the next walk, brings the
+    // robot back to its walking height.
+    const Vector_<double> to_reference(ref_point[0] - init_pos_foot_right[0], 0,
+                                       ref_point[2] - init_pos_foot_right[2]);
+    const Vector_<double> K1 = K0 + to_reference;
+    const Vector_<double> S1 = S0 + to_reference;
     lf.setTrajProfileCubic();
     rf.setTrajProfileCubic();
-    K.setPos(K0 + Vector_<double>(0, 0, 0.03));
-    S.setPos(S0);
+    K.setPos(K1 + Vector_<double>(0, 0, 0.03));
+    S.setPos(S1);
     K.setRotM(RK0);
     S.setRotM(RS0);
     hands_to_init(*this, lh, rh);
@@ -443,8 +465,8 @@ void NaoMoveSuperClass::prepare_Kick_HipSway2_Generic_NewTrackingToeTip(int side
 
     lf.setTrajProfileLinear();
     rf.setTrajProfileLinear();
-    K.setPos(K0);
-    S.setPos(S0);
+    K.setPos(K1);
+    S.setPos(S1);
     K.setRotM(RK0);
     S.setRotM(RS0);
     mo->setNextPos(0.1, lf, rf, lh, rh);
@@ -504,7 +526,14 @@ void NaoMoveSuperClass::prepareStandUpBack()
     Model* m = walk_engine->model;
     const double L = m->Lf + m->Lt + m->FootHeight;
     const Vector_<double> X(1, 0, 0), Y(0, 1, 0), Z(0, 0, 1);
-    const double time_factor = 1.0;
+    // Made for the standard legs (0.27 m from hip to sole). Longer legs
+    // carried the body on over the drawn-up feet: at the same timing a robot
+    // of type 1 rolled onto its head in about half its tries. Played in
+    // sqrt(0.27 / L) of the time (0.94 for type 1) it got up on its first
+    // try 25 times in 28; 0.90 gave 8 in 12, 1.07 6 in 12, 1.15 4 in 12.
+    // (The standard legs, whose length the body files give in single
+    // precision, keep the listed durations exactly.)
+    const double time_factor = std::fabs(L - kStandardLeg) < 1e-6 ? 1.0 : std::sqrt(kStandardLeg / L);
 
     // Legs stretched straight below the hips.
     lf.setPos(Vector_<double>(init_pos_foot_left[0], init_pos_foot_left[1], left_hip[2] - L));

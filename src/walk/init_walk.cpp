@@ -169,7 +169,10 @@ walk::walk(double dt_, int version, int Ptype, int Stype, const char* dir, const
             dt, N, N_prepare);
 
     writeStand3File();
-    step_manage = StepManage(0.08, step_period, 6.0);
+    // The ramp climbs to the type's own longest forward step (0.08 m unless
+    // its walk parameter file says otherwise), so that a longer step tuned
+    // in the file lengthens the run-challenge walk too.
+    step_manage = StepManage(xlength_step_max, step_period, 6.0);
 }
 
 walk::~walk()

@@ -170,8 +170,8 @@ public:
     double odo_ref_x = 0, odo_ref_y = 0, odo_ref_theta = 0;     // walk odometry at the last anchoring
 
     // ---- step manager -------------------------------------------------------------------
-    // Trapezoidal plan of the forward steps (maximum 0.08 m, ramp of 6
-    // periods). Every walk carries it; only the variant with step_manager
+    // Trapezoidal plan of the forward steps (maximum xlength_step_max, ramp
+    // of 6 periods). Every walk carries it; only the variant with step_manager
     // (the run-challenge program) walks its translations by it: their step
     // count and every forward step length that is not a closing step.
     StepManage step_manage{0.08, 0.24, 6.0};

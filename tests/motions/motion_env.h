@@ -10,20 +10,19 @@
 #include "support/test_files.h"
 
 // Runs a test in a scratch working directory: the motion object's walking
-// engine reads walk_inputs/ and rsg_inputs/ and writes dataWalk/stand3.dat
-// relative to it, and tests run in parallel. A test may add lines of its own
-// to the walk parameter file of type 0 (then walk_inputs/ is a private copy).
+// engine reads walk_inputs/ (the reference files, see ScratchWorkDir) and
+// rsg_inputs/ and writes dataWalk/stand3.dat relative to it, and tests run
+// in parallel. A test may add lines of its own to the walk parameter file of
+// a robot type (type 0 unless it says).
 class MotionScratchDir {
 public:
-    explicit MotionScratchDir(const std::string& extra_walk_lines = "")
+    explicit MotionScratchDir(const std::string& extra_walk_lines = "", int type = 0)
     {
-        namespace fs = std::filesystem;
         if (!dir_.ok()) std::abort();
         if (!extra_walk_lines.empty()) {
-            const fs::path walk = dir_.path() / "walk_inputs";
-            fs::remove(walk);
-            fs::copy(fs::path(BREVANE_SOURCE_DIR) / "walk_inputs", walk, fs::copy_options::recursive);
-            std::ofstream(walk / "NAO-DE2014-0.txt", std::ios::app) << "\n" << extra_walk_lines << "\n";
+            const std::string name = "NAO-DE2014-" + std::to_string(type) + ".txt";
+            std::ofstream(dir_.path() / "walk_inputs" / name, std::ios::app) << "\n"
+                                                                             << extra_walk_lines << "\n";
         }
         in_dir_.reset(new InWorkDir(dir_.path()));
     }

@@ -419,6 +419,11 @@ TEST_F(MotionObjectTest, GenericKickTracksTheToeTips)
     }
 }
 
+void expect_near_v(const V& a, const V& b, double tol, const std::string& what)
+{
+    for (int j = 0; j < 3; j++) EXPECT_NEAR(a[j], b[j], tol) << what << " coordinate " << j;
+}
+
 // The simulator turns a joint at most 6.1395 rad/s (351.77 deg/s).
 const double kMaxJointSpeed = 6.1395;
 
@@ -766,6 +771,155 @@ TEST_F(RunVariantMotionObjectTest, KicksAndStandUpsLeaveTheWalkAsItWas)
     // The walk goes on from where it was.
     EXPECT_TRUE(m_->check_walk());
     EXPECT_EQ(w.k, 21);
+}
+
+// The stand-up from the back of a longer-legged robot type runs faster by
+// the square root of the leg ratio: every key pose of type 1 (hip to sole
+// 0.13832 + 0.11832 + 0.05 m) lasts sqrt(0.27 / 0.30664) = 0.93836 of the
+// listed time, with its sample count from that duration. The stand-up from
+// the front and the kicks keep their times, and so do types 0 and 2.
+TEST(MotionObjectStandUpTiming, BackStandUpOfTheLongLegsRunsFaster)
+{
+    for (int type : {0, 1, 2}) {
+        MotionScratchDir dir;
+        ::testing::internal::CaptureStderr();
+        NaoMoveSuperClass m(0.01, 1, type, 0, "./");
+        ::testing::internal::GetCapturedStderr();
+        const double f = type == 1 ? std::sqrt(0.27 / (0.13832 + 0.11832 + 0.05)) : 1.0;
+        if (type == 1) {
+            EXPECT_NEAR(f, 0.93836, 1e-5);
+        }
+        MotionFacts back = kStandUpBack;
+        for (size_t i = 0; i < back.durations.size(); i++) {
+            SCOPED_TRACE("type " + std::to_string(type) + " pose " + std::to_string(i + 1));
+            EXPECT_NEAR(m.standup_back->duration[i], back.durations[i] * f, 1e-6);
+            EXPECT_EQ(m.standup_back->nb_samples[i],
+                      static_cast<int>(m.standup_back->duration[i] / 0.01) + 1);
+        }
+        if (type != 1) {
+            expect_counts(m.standup_back, back);
+        }
+        expect_counts(m.standup_front, kStandUpFront);
+        expect_counts(m.kick_generic_left, kGeneric);
+    }
+}
+
+// The stance the generic kick is made for: each robot type's own legs at the
+// built-in crouch 0.727726, with the leg lengths of the simulator's type
+// table (hip to knee, knee to ankle, ankle to sole; hip 0.115 m below the
+// torso centre). With the built-in crouch the walk stands there too.
+TEST(MotionObjectKickEnd, KickReferenceIsEachTypesOwnLegsAtTheBuiltInCrouch)
+{
+    const struct {
+        int type;
+        double thigh, shank;
+    } types[] = {{0, 0.12, 0.10}, {1, 0.13832, 0.11832}, {2, 0.12, 0.10}};
+    for (const auto& t : types) {
+        MotionScratchDir dir;
+        ::testing::internal::CaptureStderr();
+        NaoMoveSuperClass m(0.01, 1, t.type, 0, "./");
+        ::testing::internal::GetCapturedStderr();
+        const double height = 0.115 + (t.thigh + t.shank + 0.05) * 0.727726;
+        EXPECT_NEAR(m.ref_point[2], -height, 1e-6) << "type " << t.type;
+        EXPECT_NEAR(m.ref_point[0], -0.0108, 1e-12) << "type " << t.type;
+        EXPECT_NEAR(m.init_pos_foot_right[2], m.ref_point[2], 1e-6) << "type " << t.type;
+    }
+    EXPECT_NEAR(0.115 + (0.12 + 0.10 + 0.05) * 0.727726, 0.311486, 5e-7);
+}
+
+// The generic kick lowers the feet to the reference height in its first
+// pose and ends there: its return lands the toes where the first pose put
+// them (without the sway), not back at a walk stance of another height.
+// Worked out from the recipes and reached by the played angles through the
+// direct model, at the built-in crouch (no difference) and at a crouch tuned
+// up to 0.8 (the stance 2 cm above the reference), for each fielded type.
+TEST(MotionObjectKickEnd, GenericKickEndsAtTheHeightOfItsFirstPose)
+{
+    const struct {
+        int type;
+        const char* walk_lines;
+    } cases[] = {{0, ""},
+                 {1, ""},
+                 {2, ""},
+                 {0, "ratio_flexion 0.8"},
+                 {1, "ratio_flexion 0.8"},
+                 {2, "ratio_flexion 0.8"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.type) + " " + c.walk_lines);
+        MotionScratchDir dir(c.walk_lines, c.type);
+        ::testing::internal::CaptureStderr();
+        NaoMoveSuperClass m(0.01, 1, c.type, 0, "./");
+        ::testing::internal::GetCapturedStderr();
+        const Model& model = *m.walk_engine->model;
+        const double toe = model.Length_Ankle_Toe_Tip;
+        const V T0[2] = {m.init_pos_foot_left + m.init_rotM_foot_left * V(toe, 0, 0),
+                         m.init_pos_foot_right + m.init_rotM_foot_right * V(toe, 0, 0)};
+        const V to_reference(m.ref_point[0] - m.init_pos_foot_right[0], 0,
+                             m.ref_point[2] - m.init_pos_foot_right[2]);
+        const double stance_gap = std::fabs(to_reference[2]);
+        if (c.walk_lines[0] != '\0')
+            EXPECT_GT(stance_gap, 0.015);
+        else
+            EXPECT_LT(stance_gap, 1e-6);
+        for (int s : {-1, 1}) {
+            const std::vector<Sample> samples = play(m, [&m, s] {
+                double g = 1;
+                return s == -1 ? m.check_leftKick(g, 1) : m.check_rightKick(g, 1);
+            });
+            for (int limb = 0; limb < 2; limb++) {
+                V p(0, 0, 0);
+                M R;
+                model.nao_direct_geometric_model_leg(samples.back().leg[limb], p, R, limb == 0 ? -1 : 1);
+                expect_near_v(p + R * V(toe, 0, 0), T0[limb] + to_reference, 1e-3,
+                              s == -1 ? "left kick, toe" : "right kick, toe");
+            }
+            // The return sets off and arrives at rest whatever the gap.
+            motionType<double, 15>* mo = s == -1 ? m.kick_generic_left : m.kick_generic_right;
+            const int first = mo->cumul_samples[9], last = mo->cumul_samples[11] - 1;
+            for (int i : {first, first + 1, last - 1, last})
+                EXPECT_LE(fastest_leg_joint(samples[i - 1], samples[i]), kMaxJointSpeed)
+                    << "sample " << i + 1;
+        }
+    }
+}
+
+// The shipped kick keys of every fielded robot type keep the kicking leg on
+// one branch of the leg model through the swing back, the strike and the
+// follow-through: no leg joint is asked to turn by more than 40 degrees
+// between two samples 0.01 s apart. With a sole pitched 40 degrees at the
+// strike, the target passed a configuration that the leg model solves on
+// both sides of: within four samples the hip yaw-pitch was asked to swing
+// by some 150 degrees and back, right when the toe met the ball, and the
+// ball left 20 degrees off the robot's heading.
+TEST(MotionObjectKickKeys, ShippedKicksStayOnOneBranchOfTheLegModel)
+{
+    ScratchWorkDir shipped(true);
+    ASSERT_TRUE(shipped.ok());
+    InWorkDir in_shipped(shipped.path());
+    for (int type : {0, 1, 2}) {
+        ::testing::internal::CaptureStderr();
+        NaoMoveSuperClass m(0.01, 1, type, 0, "./");
+        ::testing::internal::GetCapturedStderr();
+        for (int s : {-1, 1}) {
+            SCOPED_TRACE("type " + std::to_string(type) + (s == -1 ? " left" : " right"));
+            motionType<double, 15>* mo = s == -1 ? m.kick_generic_left : m.kick_generic_right;
+            const std::vector<Sample> samples = play(m, [&m, s] {
+                double g = 1;
+                return s == -1 ? m.check_leftKick(g, 1) : m.check_rightKick(g, 1);
+            });
+            // Poses 7 (swing back) to 9 (follow-through): samples[i] is sample i + 1.
+            double fastest = 0;
+            int at = 0;
+            for (int i = mo->cumul_samples[5]; i < mo->cumul_samples[8]; i++) {
+                const double v = fastest_leg_joint(samples[i - 1], samples[i]);
+                if (v > fastest) {
+                    fastest = v;
+                    at = i + 1;
+                }
+            }
+            EXPECT_LT(fastest * 0.01, 40 * kDeg) << "at sample " << at;
+        }
+    }
 }
 
 TEST(ParamStepBeforeKick, TimeFactorScalesTheSixDurationsOnly)

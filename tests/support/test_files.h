@@ -32,20 +32,48 @@ inline std::string read_text_file(const std::string& path)
     return text;
 }
 
+// Writes dir/walk_inputs/ with the reference walk parameter files: of each
+// shipped file only the lines of its robot type's four body dimensions, none
+// of the walk and kick tuning. The code under test then runs with its
+// built-in walk and kick values on each robot type's own body, whatever the
+// shipped files are tuned to (the tests of the shipped data read those).
+inline void write_reference_walk_inputs(const std::filesystem::path& dir)
+{
+    namespace fs = std::filesystem;
+    fs::create_directories(dir / "walk_inputs");
+    const char* const body_keys[] = {"ThighRelHip2_Z", "Hip1RelTorso_X", "AnkleRelShank_Z",
+                                     "ElbowRelUpperArm_Y"};
+    for (int type = 0; type < 4; type++) {
+        const std::string name = "walk_inputs/NAO-DE2014-" + std::to_string(type) + ".txt";
+        std::ifstream in(fs::path(BREVANE_SOURCE_DIR) / name);
+        std::ofstream out(dir / name);
+        std::string line;
+        while (std::getline(in, line))
+            for (const char* key : body_keys)
+                if (line.compare(0, std::string(key).size(), key) == 0) out << line << "\n";
+    }
+}
+
 // A private working directory for code that writes files relative to the
 // working directory (the agent rewrites "dataWalk/stand3.dat" at start-up):
-// it sees the source tree's parameter and strategy directories through
-// links and has its own "dataWalk". Removed with everything in it.
+// it sees the source tree's body and strategy directories through links,
+// has the reference walk parameter files (or, with shipped_walk_inputs, the
+// source tree's own through a link) and its own "dataWalk". Removed with
+// everything in it.
 class ScratchWorkDir {
 public:
-    ScratchWorkDir()
+    explicit ScratchWorkDir(bool shipped_walk_inputs = false)
     {
         namespace fs = std::filesystem;
         std::string templ = (fs::temp_directory_path() / "brevane-work-XXXXXX").string();
         if (mkdtemp(&templ[0]) == nullptr) return;
         m_dir = templ;
-        for (const char* d : {"walk_inputs", "rsg_inputs", "strategies"})
+        for (const char* d : {"rsg_inputs", "strategies"})
             fs::create_directory_symlink(fs::path(BREVANE_SOURCE_DIR) / d, m_dir / d);
+        if (shipped_walk_inputs)
+            fs::create_directory_symlink(fs::path(BREVANE_SOURCE_DIR) / "walk_inputs", m_dir / "walk_inputs");
+        else
+            write_reference_walk_inputs(m_dir);
         fs::create_directory(m_dir / "dataWalk");
     }
     ~ScratchWorkDir()

@@ -10,9 +10,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -20,6 +23,7 @@
 #include "kinematics/cmat.h"
 #include "kinematics/nao_geometric_model.h"
 #include "kinematics/vect.h"
+#include "support/test_files.h"
 
 namespace walk_test {
 
@@ -55,8 +59,10 @@ inline void copy_dir_files(const std::string& src, const std::string& dst)
 }
 
 // A temporary working directory for the duration of a test: the engine
-// reads "./walk_inputs", "./rsg_inputs" and writes "./dataWalk" relative to
-// it. Restores the previous working directory and removes the files.
+// reads "./walk_inputs" (the reference walk parameter files, see
+// write_reference_walk_inputs), "./rsg_inputs" and writes "./dataWalk"
+// relative to it. Restores the previous working directory and removes the
+// files.
 class ScopedWorkDir {
 public:
     explicit ScopedWorkDir(bool with_data = true, bool with_dataWalk = true)
@@ -67,7 +73,7 @@ public:
         old_ = getcwd(buf, sizeof buf);
         if (with_data) {
             copy_dir_files(old_ + "/rsg_inputs", dir_ + "/rsg_inputs");
-            copy_dir_files(old_ + "/walk_inputs", dir_ + "/walk_inputs");
+            write_reference_walk_inputs(dir_);
         }
         if (with_dataWalk) mkdir((dir_ + "/dataWalk").c_str(), 0755);
         if (chdir(dir_.c_str()) != 0) abort();
@@ -92,6 +98,23 @@ private:
     std::string dir_;
     std::string old_;
 };
+
+// Runs every test of a walk test program in a ScopedWorkDir of its own:
+// the engines that the tests build in the working directory read the
+// reference walk parameter files, so that their numbers are those of the
+// built-in tuning whatever the shipped files are tuned to. A test may still
+// open a ScopedWorkDir of its own inside it.
+class ReferenceWorkDirEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { dir_.reset(new ScopedWorkDir()); }
+    void TearDown() override { dir_.reset(); }
+
+private:
+    std::unique_ptr<ScopedWorkDir> dir_;
+};
+
+inline ::testing::Environment* const reference_work_dir =
+    ::testing::AddGlobalTestEnvironment(new ReferenceWorkDirEnvironment);
 
 // Leg joint limits of the simulated Nao in degrees, in the simulator's sense
 // (the model's hip pitch, knee and ankle pitch have the opposite sense), in

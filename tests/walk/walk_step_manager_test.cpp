@@ -37,6 +37,22 @@ std::vector<double> walk_to_end(walk& w)
     return steps;
 }
 
+// The steps of a ramped plan: from step_max / 12 up by step_max / 6 a step
+// to step_max at the seventh, never longer, adding up to the distance.
+void expect_ramp(const std::vector<double>& steps, double step_max, double distance)
+{
+    ASSERT_GE(steps.size(), 8u);
+    EXPECT_NEAR(steps[0], step_max / 12, 1e-9);
+    for (int i = 1; i < 6; i++) EXPECT_NEAR(steps[i] - steps[i - 1], step_max / 6, 1e-9) << i;
+    EXPECT_NEAR(steps[6], step_max, 1e-9);
+    double sum = 0;
+    for (double st : steps) {
+        EXPECT_LE(st, step_max + 1e-9);
+        sum += st;
+    }
+    EXPECT_NEAR(sum, distance, 1e-9);
+}
+
 class StepManagedWalk : public ::testing::Test {
 protected:
     ScopedWorkDir dir;
@@ -49,20 +65,22 @@ TEST_F(StepManagedWalk, OneMetreIsTwentyRampedSteps)
     EXPECT_EQ(w->n, 20);
     EXPECT_EQ(w->nx, 20);
     EXPECT_DOUBLE_EQ(w->step_manage.t_step, w->step_period);
-    std::vector<double> steps = walk_to_end(*w);
-    ASSERT_GE(steps.size(), 8u);
-    EXPECT_NEAR(steps[0], 0.08 / 12, 1e-9);
-    for (int i = 1; i < 6; i++) EXPECT_NEAR(steps[i] - steps[i - 1], 0.08 / 6, 1e-9) << i;
-    EXPECT_NEAR(steps[6], 0.08, 1e-9);
-    double sum = 0;
-    for (double s : steps) {
-        EXPECT_LE(s, 0.08 + 1e-9);
-        sum += s;
-    }
-    EXPECT_NEAR(sum, 1.0, 1e-9);
+    expect_ramp(walk_to_end(*w), 0.08, 1.0);
     // The COM arrives where the request said.
     EXPECT_NEAR(w->getxG(), 1.0, 0.01);
     EXPECT_NEAR(w->getyG(), 0.0, 0.01);
+}
+
+// The ramp climbs to the robot type's own longest step: a walk parameter
+// file with 0.11 m has the plan's steps grow by 0.11 / 6 up to 0.11.
+TEST_F(StepManagedWalk, RampClimbsToTheLongestStepOfTheWalkFile)
+{
+    dir.append_walk_params("xlength_step_max 0.11\n");
+    auto w = make_walk(true);
+    EXPECT_DOUBLE_EQ(w->step_manage.step_max, 0.11);
+    ASSERT_TRUE(w->init_walk_translate(2.0, 0.0, 0.18));
+    expect_ramp(walk_to_end(*w), 0.11, 2.0);
+    EXPECT_NEAR(w->getxG(), 2.0, 0.01);
 }
 
 TEST_F(StepManagedWalk, MatchWalkKeepsItsEqualSteps)

@@ -125,6 +125,10 @@ public:
 
     int precision_count = 0;  // localBallAlignPrecision
 
+    // What the motion log last told: a fall being served, a kick active.
+    bool logged_fall = false;
+    bool logged_kick = false;
+
     NaoBehavior(int unum, int team_size, std::string team_name);
     ~NaoBehavior();
     NaoBehavior(const NaoBehavior&) = delete;
@@ -140,6 +144,12 @@ public:
     // fit the 18-character say buffer (coordinates within plus or minus
     // 99.95 always fit).
     bool say_ball_position(double x, double y);
+
+    // Writes a line to the standard error stream, stamped with the game
+    // time, when a fall is detected, its stand-up ends, a kick starts and
+    // a kick ends: "[123.46] fall detected (back)", "[125.80] stand-up
+    // ended", "[130.02] kick started (left foot)", "[131.40] kick ended".
+    void log_motion_events();
 
     // ---- Skills: perception predicates and alignment ----
     bool ballSeen(int n);

@@ -207,8 +207,9 @@ public:
     void new_kick(NaoMove::eKick k);
     void stop_walk();
     // The last step of every walk request: to the localiser's forwarding
-    // (and its rate limiter), never with a zero length or before Init.
-    void forward_trans(double fwd, double side);
+    // (and its rate limiter unless `limited` is false), never with a zero
+    // length or before Init.
+    void forward_trans(double fwd, double side, bool limited = true);
 
     void avoid_crowding_ball();
     void avoid_crowding_ball_1();

@@ -253,13 +253,17 @@ void NaoBehavior::new_trans(double fwd, double side)
     if (fwd == 0.0 && side == 0.0) return;
     if (!move || !localize) return;
 
+    // An avoidance sends one request and then lets the robot walk it for
+    // the next 101 requests: that request goes past the rate limiter, which
+    // would make it one step of its ramp (the robot walking on as before,
+    // into the crowd or the team-mate it was to step around).
     if (crowding_stop) {
-        serve_avoidance(stop_state.get(), crowding_stop, [&] { stop_walk(); });
+        serve_avoidance(stop_state.get(), crowding_stop, [&] { forward_trans(0.001, 0, false); });
         return;
     }
     if (crowding_back) {
         // Back off: the request with its forward part reversed.
-        serve_avoidance(back_state.get(), crowding_back, [&] { forward_trans(-fwd, side); });
+        serve_avoidance(back_state.get(), crowding_back, [&] { forward_trans(-fwd, side, false); });
         return;
     }
     double ox = 0, oy = 0;
@@ -268,14 +272,17 @@ void NaoBehavior::new_trans(double fwd, double side)
         forward_trans(fwd, side);
         return;
     }
-    serve_avoidance(detour_state.get(), collision_detour, [&] { forward_trans(ox, oy); });
+    serve_avoidance(detour_state.get(), collision_detour, [&] { forward_trans(ox, oy, false); });
 }
 
-void NaoBehavior::forward_trans(double fwd, double side)
+void NaoBehavior::forward_trans(double fwd, double side, bool limited)
 {
     if (!move || !localize) return;
     if (fwd == 0.0 && side == 0.0) return;
-    localize->new_trans2013(*move, fwd, side);
+    if (limited)
+        localize->new_trans2013(*move, fwd, side);
+    else
+        localize->new_trans2013_unlimited(*move, fwd, side);
 }
 
 void NaoBehavior::trans_collision_estimation(double x, double y, double& ox, double& oy)

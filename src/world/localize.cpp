@@ -612,6 +612,12 @@ void Localize_t::new_trans2013(NaoMove& move, double fwd, double sideways)
     move.new_trans2013(fwd, sideways);
 }
 
+void Localize_t::new_trans2013_unlimited(NaoMove& move, double fwd, double sideways)
+{
+    if (move.trans && !move.walking) return;
+    move.new_trans2013(fwd, sideways);
+}
+
 void Localize_t::new_rot2013(NaoMove& move, double theta, double xc)
 {
     if (move.rot && !move.walking) return;

@@ -183,6 +183,10 @@ public:
 
     // Every walk and turn request of the behaviour passes here.
     void new_trans2013(NaoMove& move, double fwd, double side);
+    // A request to be walked as it is, past the rate limiter (whose values
+    // stay as they were): the one request of an avoidance, which the
+    // limiter would turn into a single step of its ramp.
+    void new_trans2013_unlimited(NaoMove& move, double fwd, double side);
     void new_rot2013(NaoMove& move, double theta, double xc);
 
     // Tests: the process-wide priority hold and rate-limiter values back to

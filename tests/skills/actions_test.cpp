@@ -303,6 +303,56 @@ TEST_F(Actions, CollisionDetourDropsTheNext101Requests)
     EXPECT_DOUBLE_EQ(r.side, 0.1);
 }
 
+// A player not first at the ball walks rate-limited (in brevane), but the
+// one request of an avoidance is walked as it is: through the limiter it
+// would be one step of the limiter's ramp, and the robot would walk on
+// into the team-mate or the crowd. The limiter then carries on from where
+// it was.
+TEST_F(Actions, AnAvoidanceRequestPassesTheRateLimiterAsItIs)
+{
+    struct AvoidCase {
+        const char* what;
+        double ball_ahead;
+        ScenePlayer mate;
+        double fwd, side;  // the request
+        double ox, oy;     // the avoidance's request
+    };
+    const AvoidCase cases[] = {
+        {"detour around a team-mate on the path", 4.0, player_at_local(7, 1.0, 0.1), 0.5, 0.0, 0.25, -0.5},
+        {"back-off from a crowded ball", 0.7, player_at_local(4, 0.7, 0.3), 0.4, 0.1, -0.4, 0.1},
+    };
+    for (const AvoidCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        restart();
+        ball_at_local(c.ball_ahead, 0.0);
+        scene.players = {c.mate};
+        perceive();
+        ASSERT_GT(agent->getBallPriority(), 0);  // the mate is nearer the ball
+        start_walking();
+        Reached r = trans(c.fwd, c.side);
+        ASSERT_TRUE(r.trans);
+        EXPECT_DOUBLE_EQ(r.fwd, c.ox);
+        EXPECT_DOUBLE_EQ(r.side, c.oy);
+        for (int i = 1; i <= 101; ++i) ASSERT_FALSE(trans(c.fwd, c.side).trans) << i;
+        ASSERT_FALSE(agent->collision_detour || agent->crowding_back);
+        // Nothing to avoid any more: the next request is limited from the
+        // limiter's own start, not from the avoidance's request.
+        scene.players = {player_at_local(7, 3.0, 1.6)};  // nearer the ball, off the path
+        ball_at_local(4.0, 0.0);
+        perceive();
+        ASSERT_GT(agent->getBallPriority(), 0);
+        r = trans(0.5, 0.2);
+        ASSERT_TRUE(r.trans);
+#ifdef BREVANE_NO_RATE_LIMITER
+        EXPECT_DOUBLE_EQ(r.fwd, 0.5);
+        EXPECT_DOUBLE_EQ(r.side, 0.2);
+#else
+        EXPECT_DOUBLE_EQ(r.fwd, 0.01);
+        EXPECT_DOUBLE_EQ(r.side, 0.0025);
+#endif
+    }
+}
+
 struct CrowdCase {
     const char* what;
     double own;                 // robot's distance to the ball

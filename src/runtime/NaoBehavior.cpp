@@ -68,6 +68,10 @@ NaoBehavior::NaoBehavior(int unum_, int team_size_, std::string team_name)
     // per metre) stays off.
     localize = new Localize_t(form->x, form->y, form->theta, 2 * static_cast<int>(NaoParse::DIM_FIELD_LENGTH),
                               2 * static_cast<int>(NaoParse::DIM_FIELD_WIDTH), false);
+    // The say message comes from the players whose ball priority equals
+    // the team size argument: with 0 (the default) a heard message is a
+    // team-mate's claim of the ball.
+    localize->hear_claims = team_size == 0;
 
     draw = new RobovizDraw_t("test");
 }

@@ -59,7 +59,7 @@ public:
 
     // Crowding and collision avoidance.
     bool crowding_stop;     // stop: too many team-mates nearer the ball
-    bool collision_detour;  // a team-mate blocks the walking path
+    bool collision_detour;  // a robot blocks the walking path
     bool crowding_back;     // back off from the ball
     bool crowding_spare;    // (unused fourth flag)
 

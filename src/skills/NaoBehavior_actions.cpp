@@ -1,6 +1,6 @@
 // The skills that act: every walk, turn, kick and stop of the state
 // machines passes here, through crowding avoidance at the ball, collision
-// avoidance with team-mates on the path and a go-to-point controller, and
+// avoidance with robots on the path and a go-to-point controller, and
 // the timed phases (push, goal-alignment avoidance, diagonal), the kick and
 // the collection of ball observations before a kick.
 #include <cmath>
@@ -292,7 +292,9 @@ void NaoBehavior::trans_collision_estimation(double x, double y, double& ox, dou
     const Point_t a = {-1.2, 0.0};
     const Point_t b = {2.0 * x + 1.2, 2.0 * y};
     for (int k = 0; k < nb; ++k) {
-        if (!vis.player[k].teammate || vis.player[k].id == unum) continue;
+        // Any robot on the path, of either team (the robot's own arms are
+        // no obstacle).
+        if (vis.player[k].teammate && vis.player[k].id == unum) continue;
         double px, py, heading;
         localize->player_to_local_coord(parse->nv, k, px, py, heading);
         if (!(std::sqrt(px * px + py * py) < 1.5)) continue;

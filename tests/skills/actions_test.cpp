@@ -258,7 +258,8 @@ TEST_F(Actions, CollisionDetourAroundATeamMateOnThePath)
         {"mate right of the path", 1.0, -0.1, "", 7, true, true, 0.25, 0.5},
         {"first at the ball", 1.0, 0.1, "", 7, false, false, 0, 0},
         {"mate beyond 1.5 m", 1.6, 0.0, "", 7, true, false, 0, 0},
-        {"opponent", 1.0, 0.1, "Other", 7, true, false, 0, 0},
+        {"opponent, the robot first at the ball (no team-mate in view)", 1.0, 0.1, "Other", 7, true, false, 0,
+         0},
         {"own arms", 1.0, 0.1, "", 2, true, false, 0, 0},
     };
     for (const DetourCase& c : cases) {
@@ -278,6 +279,26 @@ TEST_F(Actions, CollisionDetourAroundATeamMateOnThePath)
             EXPECT_DOUBLE_EQ(r.fwd, 0.5);
             EXPECT_DOUBLE_EQ(r.side, 0.0);
         }
+    }
+}
+
+// A robot of the other team on the path of a player that is not first at
+// the ball (a team-mate, off the path, is nearer it): the same detour, also
+// when the opponent has the robot's own number.
+TEST_F(Actions, CollisionDetourAroundAnOpponentOnThePath)
+{
+    for (int id : {7, scene.unum}) {
+        SCOPED_TRACE(id);
+        restart();
+        scene.players = {player_at_local(id, 1.0, 0.1, "Other"), player_at_local(4, 3.0, 1.6)};
+        ball_at_local(4.0, 0.0);
+        perceive();
+        start_walking();
+        Reached r = trans(0.5, 0.0);
+        ASSERT_TRUE(r.trans);
+        EXPECT_TRUE(agent->collision_detour);
+        EXPECT_NEAR(r.fwd, 0.25, 1e-12);
+        EXPECT_NEAR(r.side, -0.5, 1e-12);
     }
 }
 

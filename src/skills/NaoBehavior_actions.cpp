@@ -191,7 +191,17 @@ void NaoBehavior::new_move(int n)
     const double a = wrap_loops(std::atan2(move_target_y - y, move_target_x - x) - h);
     const double e = d > 4.0 ? 0.4 : 0.1;
 
-    if (d < 0.33) {
+    // A place that a team-mate in view already holds is reached short of
+    // it: two players given the same place walked into each other there.
+    double arrived = 0.33;
+    for (int k = 0; k < Localize_t::NB_MATES; ++k) {
+        const Localize_t::mate_t& m = localize->mates[k];
+        if (k == unum || m.id == -1) continue;
+        const double held = std::hypot(move_target_x - m.x, move_target_y - m.y);
+        if (held < HELD_PLACE && held < d) arrived = 0.33 + HELD_PLACE;
+    }
+
+    if (d < arrived) {
         if (move_target_face_ball) {
             const double f = 0.6 * ballAngle(Localize_t::VALID_BALL_SEEN_CNT);
             if (std::fabs(f) > e) {

@@ -178,6 +178,44 @@ TEST_F(Actions, MoveStopsOnceAtANearTarget)
     }
 }
 
+// A team-mate in view that stands within 0.5 m of the move target, nearer
+// it than the robot, holds the place: the robot takes it as reached 0.5 m
+// short of the usual 0.33 m (and stops once) instead of walking into it.
+TEST_F(Actions, APlaceHeldByATeamMateIsReachedShortOfIt)
+{
+    struct HeldCase {
+        const char* what;
+        double target_lx;
+        std::vector<ScenePlayer> players;
+        bool stops;
+    };
+    const HeldCase cases[] = {
+        {"a team-mate at the target", 0.7, {player_at_local(4, 1.0, 0.1)}, true},
+        {"nobody there", 0.7, {}, false},
+        {"a team-mate 0.6 m from the target", 0.7, {player_at_local(4, 0.7, 0.6)}, false},
+        {"a team-mate near it, but farther from it than the robot",
+         0.45,
+         {player_at_local(4, 0.45, 0.48)},
+         false},
+        {"an opponent at the target", 0.7, {player_at_local(4, 1.0, 0.1, "Other")}, false},
+        {"beyond 0.83 m", 0.9, {player_at_local(4, 1.0, 0.1)}, false},
+    };
+    for (const HeldCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        restart();
+        ball_at_local(-0.5, 0.0);  // behind: the robot is first at the ball and never steps aside
+        scene.players = c.players;
+        Reached r = first_move_step(c.target_lx, 0.0, false);
+        ASSERT_TRUE(r.trans);
+        if (c.stops) {
+            EXPECT_DOUBLE_EQ(r.fwd, 0.001);
+        } else {
+            EXPECT_NEAR(r.fwd, c.target_lx, kTol);
+        }
+        EXPECT_NEAR(r.side, 0.0, kTol);
+    }
+}
+
 TEST_F(Actions, MoveTurnsTowardsTheBallAtATargetWithTheFaceBallFlag)
 {
     ball_at_local(2.0, 2.0 * std::tan(0.5));

@@ -132,6 +132,8 @@ public:
     static const bool inverted_joint[NB_JOINTS];
     static constexpr double DIM_FIELD_LENGTH = 30.0;
     static constexpr double DIM_FIELD_WIDTH = 20.0;
+    // The server's goal width: its posts stand at y = +-1.05.
+    static constexpr double DIM_GOAL_WIDTH = 2.1;
     // Field coordinates of the vision objects by vision id (0..8).
     static double vo_x_coord[NB_VISION_OBJECTS];
     static double vo_y_coord[NB_VISION_OBJECTS];
@@ -176,8 +178,8 @@ public:
     // The form of the hear predicate: the match agent's
     // (hear team time direction message) with the team-mates' ball
     // positions, or the run-challenge program's (hear time sender message),
-    // whose own messages ("self") are echoed on the standard output and
-    // nothing is stored.
+    // also read with the server's team label in front, whose own messages
+    // ("self") are echoed on the standard output and nothing is stored.
     enum HearForm { HEAR_TEAM_BALL = 0, HEAR_ECHO = 1 };
     HearForm hear_form;
 
@@ -199,9 +201,9 @@ public:
     void ParseHearInfo(const sexp::Node& pred);
     // ParseHearInfo of the HEAR_ECHO form.
     void ParseHearEcho(const sexp::Node& pred);
-    // Reads (hear time sender message); the first value missing is reported
-    // ("could not get hear time", "... sender", "... message") and gives
-    // false.
+    // Reads (hear time sender message), or (hear team time sender message)
+    // as the server labels it; the first value missing is reported ("could
+    // not get hear time", "... sender", "... message") and gives false.
     static bool ReadHearEcho(const sexp::Node& pred, double& time, std::string& sender, std::string& message);
 
     // Angle of a joint in degrees; a joint never perceived reads 0.

@@ -48,7 +48,8 @@ TEST_F(NaoParseTest, LandmarksSitOnTheFieldBorder)
     EXPECT_DOUBLE_EQ(NaoParse::DIM_FIELD_LENGTH, 30.0);
     EXPECT_DOUBLE_EQ(NaoParse::DIM_FIELD_WIDTH, 20.0);
     const double x[9] = {0, -15, -15, 15, 15, -15, -15, 15, 15};
-    const double y[9] = {0, 10, -10, 10, -10, 1, -1, 1, -1};
+    // The server's posts: its goals are 2.1 m wide.
+    const double y[9] = {0, 10, -10, 10, -10, 1.05, -1.05, 1.05, -1.05};
     for (int i = 0; i < 9; ++i) {
         EXPECT_DOUBLE_EQ(NaoParse::vo_x_coord[i], x[i]) << i;
         EXPECT_DOUBLE_EQ(NaoParse::vo_y_coord[i], y[i]) << i;
@@ -559,8 +560,9 @@ TEST_F(NaoParseTest, ReportsTheFirstMissingHearValue)
     }
 }
 
-// The run-challenge program's hear form: (hear time sender message); its
-// own messages are echoed, nothing is stored.
+// The run-challenge program's hear form: (hear time sender message), or
+// with the speaker's team in front as the server labels it; its own
+// messages are echoed, nothing is stored.
 TEST_F(NaoParseTest, EchoFormPrintsOnlyTheOwnMessages)
 {
     p.hear_form = NaoParse::HEAR_ECHO;
@@ -574,9 +576,16 @@ TEST_F(NaoParseTest, EchoFormPrintsOnlyTheOwnMessages)
         {"(hear 12.5 -30.5 abc)", "", ""},
         {"(hear 3 self 3.5_-2.0)", "I said 3.5_-2.0 at 3\n", ""},
         {"(hear)", "", "could not get hear time \n"},
-        {"(hear Probe 1.0 self hi)", "", "could not get hear time \n"},
         {"(hear 1.0)", "", "could not get sender \n"},
         {"(hear 1.0 self)", "", "could not get message \n"},
+        // Labelled by the server with the speaker's team.
+        {"(hear Probe 1.5 self hi)", "I said hi at 1.5\n", ""},
+        {"(hear Other 1.5 self hi)", "I said hi at 1.5\n", ""},
+        {"(hear Probe 1.5 -30.5 hi)", "", ""},
+        {"(hear Probe 1.5 self 3.5_-2.0)", "I said 3.5_-2.0 at 1.5\n", ""},
+        // A label with a value missing reads as the unlabelled form.
+        {"(hear Probe 1.0 self)", "", "could not get hear time \n"},
+        {"(hear Probe x self hi)", "", "could not get hear time \n"},
     };
     for (const auto& c : cases) {
         testing::internal::CaptureStdout();
@@ -588,6 +597,20 @@ TEST_F(NaoParseTest, EchoFormPrintsOnlyTheOwnMessages)
     EXPECT_EQ(p.hear_time, 0);
     EXPECT_EQ(p.hear_x, 0);
     EXPECT_EQ(p.hear_y, 0);
+}
+
+// What the real server sent unum 2 of team Probe: its own "hi2" back and
+// unum 1's "hello".
+TEST_F(NaoParseTest, EchoFormReadsTheRealServersHearing)
+{
+    std::vector<std::string> lines = read_data_lines("server_hearing.txt");
+    ASSERT_EQ(lines.size(), 6u);
+    p.hear_form = NaoParse::HEAR_ECHO;
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    for (const std::string& l : lines) p.Parse(l, 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "I said hi2 at 0\n");
 }
 
 TEST_F(NaoParseTest, RealServerHearing)
@@ -608,6 +631,29 @@ TEST_F(NaoParseTest, RealServerHearing)
     EXPECT_DOUBLE_EQ(p.hear_time, 0.0);
     EXPECT_DOUBLE_EQ(p.hear_x, -4.0);
     EXPECT_DOUBLE_EQ(p.hear_y, 1.5);
+}
+
+// A real team-mate's ball message and its own echo, as the server sent
+// them to two players of team Probe: unum 2 heard unum 3's "-0.3_0.2"
+// from -80.83 degrees, unum 3 heard itself.
+TEST_F(NaoParseTest, RealServerBallMessageOfATeamMate)
+{
+    std::vector<std::string> lines = read_data_lines("server_hearing_ball.txt");
+    ASSERT_EQ(lines.size(), 2u);
+    p.hear_active = true;
+    p.Parse(lines[1], 0);  // its own: not taken
+    EXPECT_DOUBLE_EQ(p.hear_time, 0.0);
+    EXPECT_DOUBLE_EQ(p.hear_x, 0.0);
+    p.Parse(lines[0], 0);
+    EXPECT_DOUBLE_EQ(p.hear_time, 6.06);
+    EXPECT_DOUBLE_EQ(p.hear_x, -0.3);
+    EXPECT_DOUBLE_EQ(p.hear_y, 0.2);
+
+    NaoParse other("Other");
+    other.Init();
+    other.hear_active = true;
+    other.Parse(lines[0], 0);  // another team's players hear it too
+    EXPECT_DOUBLE_EQ(other.hear_time, 0.0);
 }
 
 // ------------------------------------------------------------ broken input

@@ -221,6 +221,17 @@ TEST_F(RunAgentE2E, EchoesItsOwnHearMessages)
     EXPECT_EQ(agent.stdout_text(), "I said abc at 12.5\nI said abc at 12.5\n");
 }
 
+// The real server's own form, labelled with the team: its recording holds
+// unum 2's own "hi2" and a team-mate's "hello".
+TEST_F(RunAgentE2E, EchoesItsOwnMessagesAsTheRealServerSendsThem)
+{
+    start({"--team=Probe"});
+    const std::vector<std::string> heard = read_data_lines("server_hearing.txt");
+    ASSERT_EQ(heard.size(), 6u);
+    replay(heard);
+    EXPECT_EQ(agent.stdout_text(), "I said hi2 at 0\nI said hi2 at 0\n");
+}
+
 TEST_F(RunAgentE2E, WritesNoTournamentLog)
 {
     start({"--ite=4"});

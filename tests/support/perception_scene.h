@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "support/vision_scene.h"
+
 struct ScenePlayer {
     int id;
     double x, y;        // m, field frame
@@ -68,11 +70,6 @@ inline void scene_local_to_field(const Scene& s, double lx, double ly, double& f
 // The message of one server cycle.
 inline std::string scene_message(const Scene& s)
 {
-    static const struct {
-        const char* name;
-        double x, y;
-    } kLandmarks[] = {{"F1L", -15, 10}, {"F2L", -15, -10}, {"F1R", 15, 10}, {"F2R", 15, -10},
-                      {"G1L", -15, 1},  {"G2L", -15, -1},  {"G1R", 15, 1},  {"G2R", 15, -1}};
     char buf[160];
     std::string m;
     std::snprintf(buf, sizeof(buf), "(time (now %.2f))(GS", s.game_time + 100.0);
@@ -90,7 +87,7 @@ inline std::string scene_message(const Scene& s)
     if (!s.vision) return m;
     m += "(See";
     if (s.landmarks)
-        for (const auto& l : kLandmarks)
+        for (const auto& l : vision_scene::kLandmarks)
             m += std::string(" (") + l.name + " " + scene_detail::pol(s, l.x, l.y) + ")";
     if (s.ball) m += " (B " + scene_detail::pol(s, s.ball_x, s.ball_y) + ")";
     for (const ScenePlayer& p : s.players) {

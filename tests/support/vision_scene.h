@@ -17,13 +17,17 @@ const double kPi = 3.141592653589793;
 
 inline double deg(double rad) { return rad * 180.0 / kPi; }
 
-// Field coordinates of the flags and goal posts by name.
+// Field coordinates of the flags and goal posts by name, where the server
+// puts them: the flags on the corners of the 30 m by 20 m field, the posts
+// on the goal lines 1.05 m either side of the centre (its goal is 2.1 m
+// wide; G1 is the post on the +y side of either goal).
 struct Landmark {
     const char* name;
     double x, y;
 };
-const Landmark kLandmarks[] = {{"F1L", -15, 10}, {"F2L", -15, -10}, {"F1R", 15, 10}, {"F2R", 15, -10},
-                               {"G1L", -15, 1},  {"G2L", -15, -1},  {"G1R", 15, 1},  {"G2R", 15, -1}};
+const Landmark kLandmarks[] = {{"F1L", -15, 10},  {"F2L", -15, -10},  {"F1R", 15, 10},
+                               {"F2R", 15, -10},  {"G1L", -15, 1.05}, {"G2L", -15, -1.05},
+                               {"G1R", 15, 1.05}, {"G2R", 15, -1.05}};
 
 inline const Landmark* landmark(const std::string& name)
 {

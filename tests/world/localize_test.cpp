@@ -135,17 +135,42 @@ TEST_F(LocalizeTest, FixFromTwoLandmarksIsTheCameraPoseForEitherTeam)
     }
 }
 
+// Near a goal a post 5 cm off moves the fix by up to a quarter of a metre,
+// most where the two posts are seen close to one line.
+TEST_F(LocalizeTest, FixFromTheTwoPostsOfAGoalIsThePlaceTheyWereSeenFrom)
+{
+    const FixCase cases[] = {
+        {"2 m in front of the left goal", {-13, 0.3, kPi, 0}, {"G1L", "G2L"}},
+        {"beside the left goal", {-13, -3, rad(123.7), 20}, {"G1L", "G2L"}},
+        {"the other side of the left goal", {-13.5, 2.5, rad(-121), -30}, {"G1L", "G2L"}},
+        {"0.6 m in front of the left goal", {-14.4, 0.5, kPi, 10}, {"G1L", "G2L"}},
+        {"2 m in front of the right goal", {13, -0.3, 0, 0}, {"G1R", "G2R"}},
+        {"beside the right goal", {13, 3, rad(-56.3), -20}, {"G2R", "G1R"}},
+        {"0.6 m in front of the right goal", {14.4, -0.5, 0, -10}, {"G2R", "G1R"}},
+    };
+    for (const FixCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Localize_t loc(-3, 1, 0, 60, 40, false);
+        Message m(c.cam);
+        m.game_state(3, c.cam.x < 0 ? "left" : "right");
+        for (const std::string& l : c.seen) m.sees(l);
+        feed(loc, m.str());
+        ASSERT_TRUE(loc.fix);
+        expect_pose(loc, c.cam);
+    }
+}
+
 TEST_F(LocalizeTest, EqualDistancesToThePostsMoveTheFirstCircleOutByOneCentimetre)
 {
     const Camera cam{-10, 0, kPi, 0};
     Localize_t loc(0, 0, 0, 60, 40, false);
     feed(loc, Message(cam).sees("G1L").sees("G2L").str());
     ASSERT_TRUE(loc.fix);
-    // Circles about G1L (-15, 1) with r1 + 0.01 and G2L (-15, -1) with r1:
-    // their difference gives 4 y = r1^2 - (r1 + 0.01)^2.
-    const double r1 = std::sqrt(26.0), r0 = r1 + 0.01;
-    const double y = (r1 * r1 - r0 * r0) / 4.0;
-    const double x = -15.0 + std::sqrt(r1 * r1 - (y + 1) * (y + 1));
+    // Circles about G1L (-15, 1.05) with r1 + 0.01 and G2L (-15, -1.05)
+    // with r1: their difference gives 4.2 y = r1^2 - (r1 + 0.01)^2.
+    const double r1 = std::sqrt(25.0 + 1.05 * 1.05), r0 = r1 + 0.01;
+    const double y = (r1 * r1 - r0 * r0) / 4.2;
+    const double x = -15.0 + std::sqrt(r1 * r1 - (y + 1.05) * (y + 1.05));
     EXPECT_NEAR(loc.x, x, kPosTol);
     EXPECT_NEAR(loc.y, y, kPosTol);
     EXPECT_GT(loc.x, -15.0);  // on the field side of the goal line

@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
 """Where the landmark fix's error comes from, on a relay log of a
 localiser_check run: the localiser's fix (first seen pair of the fixed
-order, raw distances, goal posts at y = +-1.0) recomputed from each vision
-message, and the same with the distances projected onto the ground (the
-elevation plus the head pitch, torso taken as upright) and/or the posts at
-the server's +-1.05, each against the camera's true position (mypos).
+order, raw distances, goal posts at the server's y = +-1.05) recomputed
+from each vision message, and the same with the distances projected onto
+the ground (the elevation plus the head pitch, torso taken as upright)
+and/or the posts at +-1.0 (where the localiser had them before), each
+against the camera's true position (mypos).
 
     tools/localiser_check/fix_variants.py RELAY.jsonl [T_FROM T_TO]
 
@@ -73,7 +74,7 @@ def main():
                 if p is None:
                     continue
                 errs.append(math.hypot(p[0] - tx, p[1] - ty))
-                if not proj and post == 1.0:
+                if not proj and post == 1.05:
                     key = NAMES[i0] + "-" + NAMES[i1]
                     pairs_used[key] = pairs_used.get(key, 0) + 1
                 break

@@ -3,11 +3,18 @@
 // scanning, turns a full circle in quarter turns, walks straight ahead and
 // stops. After the first think call on each server message it writes one
 // line: what the localiser estimates (pose, ball) next to the truth of the
-// last vision message. analyse.py turns the file into error figures.
+// last vision message, both in the field frame (x towards the right
+// goal). analyse.py turns the file into error figures.
 //
-//   localiser_check HOST OUT.tsv [STAND_S TURN_S WALK_S [BEAM_X BEAM_Y BEAM_DEG]]
+//   localiser_check HOST OUT.tsv [STAND_S TURN_S WALK_S [BEAM_X BEAM_Y BEAM_DEG [TEAM]]]
 //
-// (defaults 20 s, 20 s, 30 s, beam to (-8, 1.5) facing +x).
+// (defaults 20 s, 20 s, 30 s, beam to (-8, 1.5) facing +x, team Probe).
+// The beam is in the team's own frame, as the server takes it: own goal
+// at -x. So "-13 0.3 180" stands the robot 2 m in front of its own goal,
+// facing it: the left goal when it plays from the left; the right goal,
+// at (13, -0.3) facing +x, when it plays from the right, that is when a
+// player of another team connected first (for example
+// build/brevane --team=Other --num=1).
 //
 // The agent object is the match agent's; only the walk and turn requests
 // come from here instead of the state machine.
@@ -43,6 +50,18 @@ bool read_truth(const std::string& msg, Truth& t)
     return true;
 }
 
+// The server gives the truth in the team's own frame (its own goal at -x):
+// for a team playing from the right, turned half a circle into the field
+// frame that the localiser uses.
+void to_field_frame(Truth& t)
+{
+    t.x = -t.x;
+    t.y = -t.y;
+    t.bx = -t.bx;
+    t.by = -t.by;
+    t.orien = std::remainder(t.orien + 180.0, 360.0);
+}
+
 double server_time(const std::string& msg)
 {
     const char* p = std::strstr(msg.c_str(), "(time (now ");
@@ -54,7 +73,8 @@ double server_time(const std::string& msg)
 int main(int argc, char* argv[])
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s HOST OUT.tsv [STAND_S TURN_S WALK_S [BEAM_X BEAM_Y BEAM_DEG]]\n",
+        std::fprintf(stderr,
+                     "usage: %s HOST OUT.tsv [STAND_S TURN_S WALK_S [BEAM_X BEAM_Y BEAM_DEG [TEAM]]]\n",
                      argv[0]);
         return 2;
     }
@@ -78,7 +98,7 @@ int main(int argc, char* argv[])
                  "blx\tbly\ttx\tty\ttz\ttorien\ttbx\ttby\ttbz\twalking\n");
 
     if (!Init()) return 1;
-    NaoBehavior agent(2, 0, "Probe");
+    NaoBehavior agent(2, 0, argc > 9 ? argv[9] : "Probe");
     PutMessage(agent.Init());
 
     std::string msg;
@@ -121,7 +141,7 @@ int main(int argc, char* argv[])
         if (!PutMessage(answer)) break;
 
         const bool vision = std::strstr(msg.c_str(), "(See") != nullptr;
-        if (vision) read_truth(msg, truth);
+        if (vision && read_truth(msg, truth) && agent.parse->side < 0) to_field_frame(truth);
         if (loc && move && truth.ok) {
             double x, y, head, torso;
             loc->current_pose(x, y, head, torso);

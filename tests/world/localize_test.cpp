@@ -736,6 +736,36 @@ TEST_F(BallPriorityTest, AFreshClaimFromTowardsTheBallMakesTheRobotGiveWay)
     }
 }
 
+// A real message of the server: unum 2 of a team playing from the left
+// hears team-mate 3 from -80.83 degrees and sees it in the same message.
+// The heard direction is the field direction from the hearer towards the
+// speaker (not one relative to the hearer's heading): the team-mate table
+// puts number 3 there.
+TEST_F(LocalizeTest, TheHeardDirectionPointsAtTheSpeakerInTheFieldFrame)
+{
+    std::vector<std::string> lines = read_data_lines("server_hearing_ball.txt");
+    ASSERT_EQ(lines.size(), 2u);
+    NaoParse probe("Probe");
+    probe.Init();
+    probe.hear_active = true;
+    std::string msg = lines[0];
+    msg.replace(msg.find("(GS "), 4, "(GS (unum 2) (team left) ");
+    probe.Parse(msg, 0);
+    Localize_t loc(-2, 2, 0, 60, 40, false);
+    loc.set_side(probe.side);
+    loc.update(probe, *move);
+    ASSERT_TRUE(loc.fix);
+    ASSERT_EQ(loc.mates[3].id, 3);
+    EXPECT_DOUBLE_EQ(probe.hear_dir, -80.83);
+    double x, y, head, torso;
+    loc.current_pose(x, y, head, torso);
+    const double to_mate = std::atan2(loc.mates[3].y - y, loc.mates[3].x - x);
+    EXPECT_NEAR(angle_diff(to_mate, rad(probe.hear_dir)), 0.0, rad(5));
+    // Relative to its torso heading the team-mate is seen elsewhere: the
+    // heard direction is no bearing from the torso.
+    EXPECT_GT(std::fabs(angle_diff(to_mate - torso, rad(probe.hear_dir))), rad(30));
+}
+
 // The claim gives way like a team-mate seen nearer: a priority of at least
 // 1, held as any other; a team-mate seen nearer counts as before.
 TEST_F(BallPriorityTest, AClaimHeardAddsToNoSeenTeamMateAndIsHeldLikeOne)

@@ -135,7 +135,8 @@ class Figures:
 class Trace:
     """Every robot's pose and the ball, per monitor message, as JSON lines
     in a gzip file: what tools/fall_causes.py reads. A first line names
-    the robot fields, then one line per new game time or play mode:
+    the robot fields, then one line per message (the clock stands still in
+    some play modes while the robots move):
     {"t", "half", "pm", "ball": [x, y, z],
     "robots": [[side, unum, x, y, z, up, facing], ...]} (see simmonitor.Robot)."""
 
@@ -145,13 +146,10 @@ class Trace:
         self.path = path
         self.file = gzip.open(path, "wt")
         self.file.write(json.dumps({"trace": 1, "robot_fields": self.FIELDS}) + "\n")
-        self.last = None
 
     def write(self, state, ball, robots):
-        key = (state.time, state.play_mode)
-        if key == self.last or self.file is None:
+        if self.file is None:
             return
-        self.last = key
         rec = {"t": round(state.time, 3), "half": state.half, "pm": state.play_mode,
                "ball": [round(v, 3) for v in ball] if ball else None,
                "robots": [[r.side, r.unum, round(r.pos[0], 3), round(r.pos[1], 3),

@@ -81,7 +81,7 @@ public:
     RobovizDraw_t* draw = nullptr;         // debug drawer, owned
 
     // Move target (new_move_target / new_move).
-    static constexpr double HELD_PLACE = 0.5;     // m: a team-mate this near a move target holds it
+    static constexpr double HELD_PLACE = 1.0;     // m: a team-mate this near a move target holds it
     int last_move_target_count;                   // think count of the last accepted target
     double move_target_x = 0, move_target_y = 0;  // m
     bool move_target_face_ball = false;

@@ -191,8 +191,9 @@ void NaoBehavior::new_move(int n)
     const double a = wrap_loops(std::atan2(move_target_y - y, move_target_x - x) - h);
     const double e = d > 4.0 ? 0.4 : 0.1;
 
-    // A place that a team-mate in view already holds is reached short of
-    // it: two players given the same place walked into each other there.
+    // A place that a team-mate in view already holds, or nearly reached,
+    // is reached short of it: two players given the same place (their
+    // views gave them the same ball priority) walked into each other there.
     double arrived = 0.33;
     for (int k = 0; k < Localize_t::NB_MATES; ++k) {
         const Localize_t::mate_t& m = localize->mates[k];

@@ -178,9 +178,9 @@ TEST_F(Actions, MoveStopsOnceAtANearTarget)
     }
 }
 
-// A team-mate in view that stands within 0.5 m of the move target, nearer
-// it than the robot, holds the place: the robot takes it as reached 0.5 m
-// short of the usual 0.33 m (and stops once) instead of walking into it.
+// A team-mate in view within 1 m of the move target, nearer it than the
+// robot, holds the place: the robot takes it as reached 1 m short of the
+// usual 0.33 m (and stops once) instead of walking into it.
 TEST_F(Actions, APlaceHeldByATeamMateIsReachedShortOfIt)
 {
     struct HeldCase {
@@ -192,13 +192,14 @@ TEST_F(Actions, APlaceHeldByATeamMateIsReachedShortOfIt)
     const HeldCase cases[] = {
         {"a team-mate at the target", 0.7, {player_at_local(4, 1.0, 0.1)}, true},
         {"nobody there", 0.7, {}, false},
-        {"a team-mate 0.6 m from the target", 0.7, {player_at_local(4, 0.7, 0.6)}, false},
+        {"a team-mate 1.1 m from the target", 0.7, {player_at_local(4, 0.7, 1.1)}, false},
         {"a team-mate near it, but farther from it than the robot",
          0.45,
          {player_at_local(4, 0.45, 0.48)},
          false},
         {"an opponent at the target", 0.7, {player_at_local(4, 1.0, 0.1, "Other")}, false},
-        {"beyond 0.83 m", 0.9, {player_at_local(4, 1.0, 0.1)}, false},
+        {"a team-mate ahead on the way, 0.9 m short of it", 1.2, {player_at_local(4, 0.3, 0.1)}, true},
+        {"beyond 1.33 m", 1.5, {player_at_local(4, 1.6, 0.1)}, false},
     };
     for (const HeldCase& c : cases) {
         SCOPED_TRACE(c.what);

@@ -22,9 +22,10 @@
 #include <string>
 #include <vector>
 
+#include "motioninterface/naomove.h"
 #include "skills/NaoBehavior.h"
 #include "support/test_files.h"
-#include "motioninterface/naomove.h"
+#include "walk/walk.h"
 
 namespace {
 

@@ -19,7 +19,27 @@ endfunction()
 # time. Every layer from the first that the switch changes up to the
 # program is therefore built twice: <target> and <target>_b, the latter
 # with BREVANE_NO_RATE_LIMITER defined and linking the _b layers below it.
+# Only the sources that the switch reaches are compiled twice; the objects
+# of the others (<target>_shared) go into both libraries.
 set(BREVANE_VARIANT_FROM world)
+include(${CMAKE_CURRENT_LIST_DIR}/BrevaneSwitch.cmake)
+
+# brevane_split_by_switch(sources var_reached var_shared): the sources that
+# the brevane-b switch reaches and the others.
+function(brevane_split_by_switch sources var_reached var_shared)
+  set(reached)
+  set(shared)
+  foreach(s ${sources})
+    brevane_reaches_switch(${s} "${BREVANE_SRC};${CMAKE_SOURCE_DIR}/tests" r)
+    if(r)
+      list(APPEND reached ${s})
+    else()
+      list(APPEND shared ${s})
+    endif()
+  endforeach()
+  set(${var_reached} ${reached} PARENT_SCOPE)
+  set(${var_shared} ${shared} PARENT_SCOPE)
+endfunction()
 
 # brevane_library([DEPS layer ...]): the static library of every .cpp file in
 # the calling directory (a layer of BREVANE_LAYERS), linking the layers it
@@ -56,6 +76,16 @@ function(brevane_library)
   set(variants "")
   if(NOT self LESS variant_from)
     set(variants "_b")
+    brevane_split_by_switch("${srcs}" srcs shared)
+    if(shared)
+      add_library(${name}_shared OBJECT ${shared})
+      target_include_directories(${name}_shared PUBLIC ${BREVANE_SRC})
+      target_link_libraries(${name}_shared PUBLIC ${deps})
+      # A header that the switch changes refuses to be compiled into it.
+      target_compile_definitions(${name}_shared PRIVATE BREVANE_SHARED_OBJECT=1)
+      list(APPEND srcs $<TARGET_OBJECTS:${name}_shared>)
+      set_property(GLOBAL APPEND PROPERTY brevane_shared_sources ${shared})
+    endif()
   endif()
   foreach(suffix "" ${variants})
     if(suffix STREQUAL "_b")
@@ -81,12 +111,23 @@ function(brevane_library)
   endforeach()
 endfunction()
 
+# The include directories, libraries and definitions of a test program (or
+# of its shared object).
+function(brevane_test_compile_settings target libs)
+  target_include_directories(${target} PRIVATE ${BREVANE_SRC} ${CMAKE_SOURCE_DIR}/tests)
+  target_link_libraries(${target} PRIVATE ${libs} brevane_test_support GTest::gtest GTest::gtest_main)
+  target_compile_definitions(${target} PRIVATE
+    BREVANE_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+    BREVANE_BINARY_DIR="${CMAKE_BINARY_DIR}")
+endfunction()
+
 # brevane_tests([LIBS target ...] [B_VARIANT] [RESOURCE_LOCK name]): one
 # test program per *_test.cpp of the calling directory, linked with the
 # library of the layer it mirrors (or LIBS) and the shared test support; the
 # tests run in the source root, where the data files live. With B_VARIANT
-# every program is built a second time (test_..._b) against the brevane-b
-# libraries, with BREVANE_NO_RATE_LIMITER defined. RESOURCE_LOCK keeps the
+# every program is linked a second time (test_..._b) against the brevane-b
+# libraries, its source compiled again with BREVANE_NO_RATE_LIMITER defined
+# where the definition reaches it. RESOURCE_LOCK keeps the
 # directory's tests from running at the same time as any other test holding
 # the same lock (a fixed port they listen on).
 function(brevane_tests)
@@ -107,6 +148,20 @@ function(brevane_tests)
   endif()
   foreach(t ${tests})
     get_filename_component(base ${t} NAME_WE)
+    # A test that the switch does not reach is compiled once and linked
+    # into both programs.
+    set(shared "")
+    if(ARG_B_VARIANT)
+      brevane_split_by_switch(${t} reached shared)
+    endif()
+    set(src ${t})
+    if(shared)
+      set(src $<TARGET_OBJECTS:test_${dir}_${base}_shared>)
+      add_library(test_${dir}_${base}_shared OBJECT ${t})
+      brevane_test_compile_settings(test_${dir}_${base}_shared "${libs}")
+      target_compile_definitions(test_${dir}_${base}_shared PRIVATE BREVANE_SHARED_OBJECT=1)
+      set_property(GLOBAL APPEND PROPERTY brevane_shared_sources ${t})
+    endif()
     foreach(suffix "" ${variants})
       set(target test_${dir}_${base}${suffix})
       set(l)
@@ -117,12 +172,8 @@ function(brevane_tests)
           list(APPEND l ${lib})
         endif()
       endforeach()
-      add_executable(${target} ${t})
-      target_include_directories(${target} PRIVATE ${BREVANE_SRC} ${CMAKE_SOURCE_DIR}/tests)
-      target_link_libraries(${target} PRIVATE ${l} brevane_test_support GTest::gtest GTest::gtest_main)
-      target_compile_definitions(${target} PRIVATE
-        BREVANE_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
-        BREVANE_BINARY_DIR="${CMAKE_BINARY_DIR}")
+      add_executable(${target} ${src})
+      brevane_test_compile_settings(${target} "${l}")
       if(suffix STREQUAL "_b")
         target_compile_definitions(${target} PRIVATE BREVANE_NO_RATE_LIMITER=1)
       endif()

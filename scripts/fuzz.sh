@@ -1,18 +1,20 @@
 #!/usr/bin/env bash
 # Fuzzes the layers that read bytes from the network or from files: the
 # S-expression reader, the perception parser with the agent's think cycle
-# on top, and the strategy file loader. Builds them with clang's libFuzzer,
-# AddressSanitizer and UndefinedBehaviorSanitizer into build-fuzz/
-# (FUZZ_BUILD_DIR overrides it) and runs each for FUZZ_SECONDS seconds
-# (default 60), starting from the recorded server messages, the shipped
-# strategy files and fuzz/regressions/<target>/. Fails on any crash,
-# sanitizer report, leak or time-out; the input is then saved as
-# build-fuzz/artifacts/<target>-* — add it to fuzz/regressions/<target>/
+# on top, and the strategy file loader. Their libFuzzer programs live in
+# the sanitizer tree of sanitize.sh (clang, AddressSanitizer and
+# UndefinedBehaviorSanitizer; build-sanitize/, FUZZ_BUILD_DIR overrides it):
+# this builds just them there (nothing when sanitize.sh has built the tree)
+# and runs them side by side for FUZZ_SECONDS seconds each (default 60),
+# starting from the recorded server messages, the shipped strategy files
+# and fuzz/regressions/<target>/. Fails on any crash, sanitizer report,
+# leak or time-out; the input is then saved as
+# <build dir>/artifacts/<target>-* — add it to fuzz/regressions/<target>/
 # and the normal test suite replays it from then on.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 SECONDS_EACH="${FUZZ_SECONDS:-60}"
-BUILD_DIR="${FUZZ_BUILD_DIR:-build-fuzz}"
+BUILD_DIR="${FUZZ_BUILD_DIR:-build-sanitize}"
 TARGETS="${FUZZ_TARGETS:-sexp perception strategy}"
 
 missing=""
@@ -27,9 +29,11 @@ if [ -n "$missing" ]; then
   $SUDO apt-get install -y -qq --no-install-recommends $missing
 fi
 
-CC=clang CXX=clang++ cmake -S . -B "$BUILD_DIR" -DBREVANE_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
-cmake --build "$BUILD_DIR" -j"$(nproc)"
+. scripts/build-common.sh
+brevane_configure_sanitize "$BUILD_DIR"
+programs=()
+for t in $TARGETS; do programs+=("fuzz_$t"); done
+cmake --build "$BUILD_DIR" -j"$(nproc)" --target "${programs[@]}"
 
 # Seeds: one file per recorded server message, and the strategy files.
 seed() {
@@ -45,22 +49,29 @@ seed() {
   esac
 }
 
-status=0
+# Each target on a core of its own, all at once.
 mkdir -p "$BUILD_DIR/artifacts"
+pids=()
 for t in $TARGETS; do
   corpus="$BUILD_DIR/corpus/$t"
   [ -d "$corpus" ] || seed "$t" "$corpus"
-  log="$BUILD_DIR/fuzz-$t.log"
   echo "== fuzz_$t for ${SECONDS_EACH} s"
-  set +e
   UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
   "$BUILD_DIR/fuzz/fuzz_$t" -max_total_time="$SECONDS_EACH" -timeout=10 -rss_limit_mb=2048 \
     -close_fd_mask=1 -print_final_stats=1 -artifact_prefix="$BUILD_DIR/artifacts/$t-" \
-    "$corpus" "fuzz/regressions/$t" > "$log" 2>&1
-  rc=$?
-  set -e
+    "$corpus" "fuzz/regressions/$t" > "$BUILD_DIR/fuzz-$t.log" 2>&1 &
+  pids+=($!)
+done
+
+status=0
+i=0
+for t in $TARGETS; do
+  log="$BUILD_DIR/fuzz-$t.log"
+  rc=0
+  wait "${pids[$i]}" || rc=$?
+  i=$((i + 1))
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
-  echo "   ${runs:-?} executions, exit status $rc"
+  echo "   fuzz_$t: ${runs:-?} executions, exit status $rc"
   if [ $rc -ne 0 ]; then
     status=1
     tail -n 60 "$log"

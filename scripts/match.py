@@ -301,7 +301,9 @@ class Match:
         try:
             binary, install = simserver.find_server()
         except simserver.NotFound as e:
-            raise SystemExit(self.fail(str(e), 2))
+            self.fail(str(e), 2)
+            self.say(simserver.how_to_get(), err=True)
+            raise SystemExit(2)
         self.server = simserver.Server(binary, install, os.path.join(self.dir, "server"))
         self.say("starting the soccer server %s (log: %s)" % (binary, self.server.log_path))
         try:

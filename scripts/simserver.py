@@ -25,6 +25,34 @@ class NotFound(Exception):
     pass
 
 
+# What to do without a server, for the scripts to print (README, Getting
+# started, says the same at more length).
+HOW_TO_GET = """\
+To get one (rcssserver3d 0.7.x on the SimSpark engine):
+  - from packages, where the distribution or the league's package
+    repositories have them: install rcssserver3d (with simspark); it is
+    then found on PATH;
+  - or from the sources of SimSpark and rcssserver3d (the SimSpark
+    repository holds both, in spark/ and rcssserver3d/): build and install
+    spark, then rcssserver3d, into one folder (cmake with
+    -DCMAKE_INSTALL_PREFIX=DIR, the second also with -DCMAKE_PREFIX_PATH=DIR)
+    and set RCSSSERVER3D=DIR, the folder that holds bin/rcssserver3d.
+See "A soccer server" in README.md."""
+
+# Where this repository is kept next to the simulator's own sources.
+NEARBY_BUILD = os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))),
+                            "shared", "sim", "build-server.sh")
+
+
+def how_to_get():
+    """HOW_TO_GET, and the nearby build script where there is one."""
+    text = HOW_TO_GET
+    if os.path.exists(NEARBY_BUILD):
+        text += ("\nHere %s is one more way: it builds the server from the sources next to it"
+                 " into ~/.cache/rcssserver3d/install." % os.path.normpath(NEARBY_BUILD))
+    return text
+
+
 def find_server(env=None):
     """(binary, install folder) of the server, or NotFound saying where it
     looked."""

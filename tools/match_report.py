@@ -9,7 +9,10 @@ them, the say messages, and the falls (the head, `mypos` z, below 0.3 m
 after standing above 0.45 m). For the match: the game time of the
 kick-off, of the first touch of the ball (the ball 5 cm from where it lay
 at the kick-off) and of its first metre, and the ball's progress towards the opponent goal
-(+x for the left team) after --seconds of play.
+(+x for the left team) after --seconds of play and at each --at time, and
+the touches of the ball: each time its motion changes abruptly (its speed
+over 60 ms changes by more than 0.5 m/s), the robot whose head was nearest
+it then (within 0.5 m), so that a kick-off taker's second touch shows.
 """
 import argparse
 import json
@@ -41,6 +44,42 @@ class Conn:
         self.falls = []          # game time of each fall
         self.standing = True
         self.pos = None
+        self.track = []          # (game time, head x, head y) of each ground truth
+
+
+def touches(ball_track, conns):
+    """(game time, unum, distance) of each abrupt change of the ball's
+    motion, with the robot nearest the ball then (None beyond 0.5 m)."""
+    times = sorted(ball_track)
+    # Samples at least 60 ms apart: ground truth has centimetre resolution.
+    grid = []
+    for t in times:
+        if not grid or t - grid[-1] >= 0.059:
+            grid.append(t)
+    found = []
+    for i in range(1, len(grid) - 1):
+        t0, t1, t2 = grid[i - 1], grid[i], grid[i + 1]
+        (x0, y0), (x1, y1), (x2, y2) = ball_track[t0], ball_track[t1], ball_track[t2]
+        v1 = ((x1 - x0) / (t1 - t0), (y1 - y0) / (t1 - t0))
+        v2 = ((x2 - x1) / (t2 - t1), (y2 - y1) / (t2 - t1))
+        if ((v2[0] - v1[0]) ** 2 + (v2[1] - v1[1]) ** 2) ** 0.5 <= 0.5:
+            continue
+        best = None
+        for c in conns.values():
+            seen = [p for p in c.track if abs(p[0] - t1) <= 0.1]
+            if not seen:
+                continue
+            _, x, y = min(seen, key=lambda p: abs(p[0] - t1))
+            d = ((x - x1) ** 2 + (y - y1) ** 2) ** 0.5
+            if best is None or d < best[1]:
+                best = (c.unum, d)
+        if best is None or best[1] > 0.5:
+            best = (None, best[1] if best else float("nan"))
+        # One touch per robot and moment: a kick shows as several changes.
+        if found and found[-1][1] == best[0] and t1 - found[-1][0] < 0.3:
+            continue
+        found.append((t1, best[0], best[1]))
+    return found
 
 
 def main():
@@ -48,6 +87,8 @@ def main():
     ap.add_argument("log")
     ap.add_argument("--seconds", type=float, default=60.0)
     ap.add_argument("--side", choices=["left", "right"], default="left")
+    ap.add_argument("--at", type=float, action="append", default=[],
+                    help="also give the ball's place this many seconds after the kick-off (repeatable)")
     args = ap.parse_args()
 
     conns = {}
@@ -59,6 +100,7 @@ def main():
     ball_max = None
     play_modes = []
     last_t = 0.0
+    ball_track = {}  # game time -> ball (x, y)
     goal_dir = 1.0 if args.side == "left" else -1.0
 
     for line in open(args.log):
@@ -91,6 +133,7 @@ def main():
         if pos:
             x, y, z = (float(v) for v in pos.groups())
             c.pos = (x, y, z)
+            c.track.append((c.t, x, y))
             if c.waiting_pos:
                 c.after_beam.append((x, y))
                 c.waiting_pos = False
@@ -102,6 +145,7 @@ def main():
         b = BALL_RE.search(m)
         if b and kickoff_t is not None:
             bx, by = float(b.group(1)), float(b.group(2))
+            ball_track[round(c.t, 2)] = (bx, by)
             if kickoff_ball is None:
                 kickoff_ball = (bx, by)
             if first_touch is None and ((bx - kickoff_ball[0]) ** 2 + (by - kickoff_ball[1]) ** 2) ** 0.5 > 0.05:
@@ -125,6 +169,14 @@ def main():
             print("ball after %.0f s: (%.2f, %.2f), %.2f m towards the goal (best %.2f m)" % (
                 args.seconds, ball_at_end[0], ball_at_end[1], goal_dir * (ball_at_end[0] - kickoff_ball[0]),
                 ball_max))
+        for at in args.at:
+            near = [t for t in ball_track if t <= kickoff_t + at]
+            if near and kickoff_ball:
+                bx, by = ball_track[max(near)]
+                print("ball %.0f s after kick-off: (%.2f, %.2f), %.2f m towards the goal, %s half" % (
+                    at, bx, by, goal_dir * (bx - kickoff_ball[0]), "opponent" if goal_dir * bx > 0 else "own"))
+        print("touches: %s" % (", ".join("%.2f unum %s (%.2f m)" % tc for tc in touches(ball_track, conns))
+                               or "none"))
     played = max(0.0, min(last_t, (kickoff_t or 0) + args.seconds) - (kickoff_t or 0))
     total_falls = 0
     places = []

@@ -44,7 +44,12 @@ INSTANCE=$INSTANCE AGENT_PORT=$AGENT_PORT MONITOR_PORT=$MONITOR_PORT GROUNDTRUTH
 python3 tools/relay.py --listen "$RELAY" --server-port "$AGENT_PORT" --conns "$n" \
     --log "$OUT/relay.jsonl" >"$OUT/relay.out" 2>&1 &
 relay_pid=$!
-sleep 1
+# The agents give up at once when nobody listens: wait for the relay (a
+# loaded machine starts Python slowly).
+for _ in $(seq 1 100); do
+    grep -q "relay listening" "$OUT/relay.out" 2>/dev/null && break
+    sleep 0.1
+done
 for u in $NUMS; do
     "$PROGRAM" --host="$RELAY" --num="$u" >"$OUT/agent-$u.out" 2>"$OUT/agent-$u.err" &
     pids+=($!)

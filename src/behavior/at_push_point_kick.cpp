@@ -17,6 +17,7 @@ const at_push_point_kick::table_t& at_push_point_kick::table()
         {
             {INIT, BALL_LOCALIZED, 1, &m::transition_from_init_to_ball_localized_1_test, nullptr},
             {BALL_LOCALIZED, KICKING, 1, &m::transition_from_ball_localized_to_kicking_1_test, nullptr},
+            {BALL_LOCALIZED, INIT, 2, &m::transition_from_ball_localized_to_init_2_test, nullptr},
             {KICKING, INIT, 1, &m::transition_from_kicking_to_init_1_test, nullptr},
         }};
     return t;

@@ -1,5 +1,7 @@
 #include "behavior/at_push_point_kick.h"
+#include "motioninterface/naomove.h"
 #include "skills/NaoBehavior.h"
+#include "world/localize.h"
 
 // Ten sampling cycles (one per server message), then the corrective step:
 // the mean of the ball samples shifted twice, which leaves the ball 0.231 m
@@ -26,17 +28,36 @@ bool at_push_point_kick::transition_from_init_to_ball_localized_1_test()
     return true;
 }
 
-// The corrective step has finished: kick. A kick started earlier whose end
-// was never asked for (the ball flew off and the machine above left this
-// one while it kicked) is over by now; it is closed first, or it would
-// stand in for this kick and the robot would not kick at all.
+namespace {
+// The corrective step has finished.
+bool step_ended(const NaoBehavior* a)
+{
+    const NaoMove* m = a->move;
+    return m != nullptr && !m->trans && m->stop_trans;
+}
+// The ball in view where the kick cannot reach it.
+bool out_of_reach(NaoBehavior* a) { return a->ballSeen(10) && !a->ballInKickReach(10); }
+}  // namespace
+
+// The corrective step has finished and the ball lies within reach (or
+// unseen, where nothing better is known): kick. A kick started earlier
+// whose end was never asked for (the ball flew off and the machine above
+// left this one while it kicked) is over by now; it is closed first, or it
+// would stand in for this kick and the robot would not kick at all.
 bool at_push_point_kick::transition_from_ball_localized_to_kicking_1_test()
 {
-    const NaoMove* m = agent->move;
-    if (m == nullptr || m->trans || !m->stop_trans) return false;
+    if (!step_ended(agent) || out_of_reach(agent)) return false;
     agent->kickDone();
     agent->startKick();
     return true;
+}
+
+// The step left the ball out of reach (walks from rest fall short): a kick
+// from there misses it, or touches it twice. Sample it again for another
+// step.
+bool at_push_point_kick::transition_from_ball_localized_to_init_2_test()
+{
+    return step_ended(agent) && out_of_reach(agent);
 }
 
 bool at_push_point_kick::transition_from_kicking_to_init_1_test()

@@ -1,5 +1,6 @@
 #include "behavior/at_push_point.h"
 #include "skills/NaoBehavior.h"
+#include "world/localize.h"
 
 namespace {
 bool closely_aligned(NaoBehavior* a)

@@ -1,5 +1,6 @@
 #include "behavior/at_push_point.h"
 #include "skills/NaoBehavior.h"
+#include "world/localize.h"
 
 void at_push_point::what_to_do_in_state_face_the_ball()
 {

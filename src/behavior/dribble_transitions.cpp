@@ -1,5 +1,6 @@
 #include "behavior/dribble.h"
 #include "skills/NaoBehavior.h"
+#include "world/localize.h"
 
 namespace {
 // At the ball: known, and nearer than 1 m.

@@ -33,10 +33,13 @@ bool goto_global_kick_point2::transition_from_face_global_kick_point_to_init_1_t
     return true;
 }
 
+// Walking to the kick point, the robot turns to it again only once it lies
+// 0.1 rad beyond the tolerance: a bearing on the edge of the tolerance sent
+// it turning, stopping and walking again at every flicker of its estimate.
 bool goto_global_kick_point2::transition_from_goto_kick_to_face_global_kick_point_1_test()
 {
     agent->setGoalKickPoint(100);
-    return agent->globalCoord(100) && !kick_point_aligned(agent);
+    return agent->globalCoord(100) && !agent->goalKickPointAlign(0.2, 100, 0.1);
 }
 
 bool goto_global_kick_point2::transition_from_goto_kick_to_init_2_test() { return at_the_kick_point(agent); }

@@ -2,6 +2,7 @@
 
 #include "behavior/goto_global_kick_point2.h"
 #include "skills/NaoBehavior.h"
+#include "world/localize.h"
 
 void goto_global_kick_point2::what_to_do_in_state_init() { agent->setGoalKickPoint(100); }
 

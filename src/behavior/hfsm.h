@@ -9,7 +9,6 @@
 #include <sstream>
 
 #include "behavior/Behavior_robot.h"
-#include "behavior/play_rules.h"
 
 class play_on;
 
@@ -28,9 +27,6 @@ public:
         GAME_OVER,
         FREE_KICK_LEFT_OR_RIGHT
     };
-
-    // The team that never plays (see play_rules).
-    static constexpr const char* idle_team_name = play_rules::idle_team_name;
 
     // Names of the active path by level, for a log; "none" until written.
     char level[10][1024];

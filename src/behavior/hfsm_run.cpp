@@ -15,11 +15,11 @@ int result(const std::vector<bool>& results, int row) { return results[static_ca
 
 // ---------------------------------------------------------------- root
 
-hfsm::hfsm(NaoBehavior* agent, bool log_on)
+hfsm::hfsm(NaoBehavior* agent_object, bool log_on)
     : state_machine_t(log_on, nullptr),
-      run_agent(agent),
-      lines(agent ? agent->getName() : ""),
-      play_on_fsm(new play_on(agent, this, log_on))
+      run_agent(agent_object),
+      lines(agent_object ? agent_object->getName() : ""),
+      play_on_fsm(new play_on(agent_object, this, log_on))
 {
     children = {play_on_fsm.get()};
 }
@@ -59,11 +59,11 @@ void hfsm::Apply_behavior()
 
 // ---------------------------------------------------------------- play_on
 
-play_on::play_on(NaoBehavior* agent, hfsm* root, bool log_on)
+play_on::play_on(NaoBehavior* agent_object, hfsm* root_machine, bool log_on)
     : state_machine_t(log_on, nullptr, nullptr),
-      run_agent(agent),
-      run_root(root),
-      playing_fsm(new playing(agent, root, log_on))
+      run_agent(agent_object),
+      run_root(root_machine),
+      playing_fsm(new playing(agent_object, root_machine, log_on))
 {
     children = {playing_fsm.get()};
 }
@@ -94,8 +94,8 @@ void play_on::Apply_behavior()
 
 // ---------------------------------------------------------------- playing
 
-playing::playing(NaoBehavior*, hfsm* root, bool log_on)
-    : state_machine_t(log_on, nullptr, nullptr), run_root(root)
+playing::playing(NaoBehavior*, hfsm* root_machine, bool log_on)
+    : state_machine_t(log_on, nullptr, nullptr), run_root(root_machine)
 {
 }
 

@@ -2,7 +2,9 @@
 #include <cstdio>
 
 #include "behavior/hfsm.h"
+#include "perception/naoparse.h"
 #include "skills/NaoBehavior.h"
+#include "world/teamformation.h"
 
 void hfsm::beam()
 {

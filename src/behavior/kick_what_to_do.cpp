@@ -2,8 +2,14 @@
 
 #include "behavior/kick.h"
 #include "skills/NaoBehavior.h"
+#include "world/localize.h"
 
-void kick::what_to_do_in_state_stop_walk() { agent->stop_walk(); }
+// One stop, while the robot still walks: a stop asked again and again is
+// taken over again and again, and a stop asked standing is a walk.
+void kick::what_to_do_in_state_stop_walk()
+{
+    if (!agent->standing() && !agent->stopUnderWay()) agent->stop_walk();
+}
 
 void kick::what_to_do_in_state_rotate_to_face_ball()
 {

@@ -1,5 +1,6 @@
 #include "behavior/look_for_ball.h"
 #include "skills/NaoBehavior.h"
+#include "world/localize.h"
 
 bool look_for_ball::transition_from_init_to_face_the_ball_1_test()
 {

@@ -2,6 +2,7 @@
 
 #include "behavior/look_for_ball.h"
 #include "skills/NaoBehavior.h"
+#include "world/localize.h"
 
 void look_for_ball::what_to_do_in_state_face_the_ball()
 {

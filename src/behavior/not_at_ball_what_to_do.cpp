@@ -2,6 +2,7 @@
 
 #include "behavior/not_at_ball.h"
 #include "skills/NaoBehavior.h"
+#include "world/localize.h"
 
 void not_at_ball::what_to_do_in_state_face_the_ball()
 {

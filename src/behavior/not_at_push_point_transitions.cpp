@@ -2,17 +2,22 @@
 
 #include "behavior/not_at_push_point.h"
 #include "skills/NaoBehavior.h"
+#include "world/localize.h"
 
 bool not_at_push_point::transition_from_init_to_remove_own_goal_alignment_1_test()
 {
     if (!agent->ownGoalAlign(0.5, 10)) return false;
     if (!agent->goalAlignAvoidanceStarted()) {
         // One random step of n/10 m forward and sideways, n in 0..9; the
-        // side is drawn after the length.
+        // side is drawn after the length. Facing the own goal with the ball
+        // ahead, a step forward walks through the ball and pushes it
+        // towards the own goal: the step goes backwards then.
         const int n = std::rand() % 10;
         const int s = (std::rand() % 2 == 1) ? 1 : -1;
+        const bool ball_ahead =
+            agent->ballSeen(Localize_t::VALID_BALL_SEEN_CNT) && agent->localize->ball_lx > 0;
         // (A step of length 0 is dropped by new_trans.)
-        agent->new_trans(n / 10.0, s * n / 10.0);
+        agent->new_trans((ball_ahead ? -n : n) / 10.0, s * n / 10.0);
         agent->startGoalAlignAvoidance();
     }
     return true;

@@ -1,5 +1,6 @@
 #include "behavior/not_at_push_point.h"
 #include "skills/NaoBehavior.h"
+#include "world/localize.h"
 
 void not_at_push_point::what_to_do_in_state_translate_to_push_point()
 {

@@ -1,5 +1,6 @@
 #include "behavior/playing.h"
 #include "skills/NaoBehavior.h"
+#include "world/localize.h"
 
 namespace {
 const int kBall = Localize_t::VALID_BALL_SEEN_CNT;

@@ -1,15 +1,24 @@
 #include <cstdio>
 
 #include "behavior/playing.h"
+#include "perception/naoparse.h"
 #include "qorvexlib/Strategy.h"
 #include "skills/NaoBehavior.h"
+#include "world/localize.h"
 
-// Walks to the strategy's place for the ball: the player at ball priority p
+// Walks to the strategy's place for the ball (but for the kick-off taker
+// waiting for another player to touch the ball): the player at ball priority p
 // takes the p-th nearest place to the ball (the nearest, index 0, is left
 // to the player at the ball). The robot keeps walking to its last accepted
 // target whatever the strategy says.
 void playing::what_to_do_in_state_assist()
 {
+    // The kick-off taker may not touch the ball again before another
+    // player has: it waits instead of taking a place.
+    if (agent->kickOffTakerWaits()) {
+        agent->kickOffWait();
+        return;
+    }
     const Localize_t& loc = *agent->localize;
     qorvexlib::vec2_t<double> ball(loc.ball_gx, loc.ball_gy);
     qorvexlib::Side side = agent->parse->side == -1 ? qorvexlib::RED : qorvexlib::BLUE;

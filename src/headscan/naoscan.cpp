@@ -4,6 +4,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "perception/naoparse.h"
+
 namespace {
 
 // Bumped by reset_pattern_state; each pattern compares it with the value it

@@ -6,7 +6,7 @@
 
 #include <sstream>
 
-#include "perception/naoparse.h"
+class NaoParse;
 
 class head_scan_t {
 public:

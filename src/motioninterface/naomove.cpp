@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "walk/walk.h"
+
 namespace {
 
 const double kRadToDeg = 180.0 / M_PI;
@@ -55,9 +57,9 @@ void empty(std::stringstream& out)
 
 unsigned NaoMove::generation = 0;
 
-NaoMove::NaoMove(std::map<std::string, NaoParse::JointID>* names, double dt, int Ptype, int Stype,
+NaoMove::NaoMove(std::map<std::string, NaoParse::JointID>* names, double time_step, int Ptype, int Stype,
                  const motion_variant_t& variant)
-    : NaoMoveSuperClass(dt, 1, Ptype, Stype, "./", variant),
+    : NaoMoveSuperClass(time_step, 1, Ptype, Stype, "./", variant),
       debug(false),
       cycle_count(0),
       walking(false),

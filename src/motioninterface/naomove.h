@@ -11,15 +11,17 @@
 #include <sstream>
 #include <string>
 
+#include "keyframe/naosimplemove.h"
+#include "motioninterface/kick_id.h"
 #include "motions/naomoveSuperClass.h"
 #include "perception/naoparse.h"
-#include "keyframe/naosimplemove.h"
 
 class NaoMove : public NaoMoveSuperClass {
 public:
-    // A fixed underlying type: a request with an unknown kick number must
-    // be representable so that the kick stage can refuse it.
-    enum eKick : int { KICK_LEFT = 0, KICK_RIGHT = 1 };
+    // Kick with the left foot (0) or the right foot (1).
+    using eKick = nao_kick::eKick;
+    static constexpr eKick KICK_LEFT = nao_kick::KICK_LEFT;
+    static constexpr eKick KICK_RIGHT = nao_kick::KICK_RIGHT;
 
     // Start values of the last-request members below.
     static constexpr double default_fwd_dist = 0.6;                           // m
@@ -69,7 +71,7 @@ public:
 
     // variant: the motion variant of the program (the match agent's by
     // default), handed down to the whole-body motions and the walk.
-    NaoMove(std::map<std::string, NaoParse::JointID>* names, double dt, int Ptype, int Stype,
+    NaoMove(std::map<std::string, NaoParse::JointID>* names, double time_step, int Ptype, int Stype,
             const motion_variant_t& variant = motion_variant_t());
 
     // True when the request was taken: not refused, and the walking engine

@@ -3,10 +3,14 @@
 #include <cmath>
 #include <cstdio>
 
+#include "walk/walk.h"
+
 namespace run {
 
-NaoMove::NaoMove(std::map<std::string, NaoParse::JointID>* names, double dt, int Ptype, int Stype)
-    : ::NaoMove(names, dt, Ptype, Stype, motion_variant_t::run_challenge()), rot_series(false), rot_first(0)
+NaoMove::NaoMove(std::map<std::string, NaoParse::JointID>* names, double time_step, int Ptype, int Stype)
+    : ::NaoMove(names, time_step, Ptype, Stype, motion_variant_t::run_challenge()),
+      rot_series(false),
+      rot_first(0)
 {
 }
 

@@ -30,7 +30,7 @@ public:
     bool rot_series;   // a rotation series is running
     double rot_first;  // angle of its first request (rad)
 
-    NaoMove(std::map<std::string, NaoParse::JointID>* names, double dt, int Ptype, int Stype);
+    NaoMove(std::map<std::string, NaoParse::JointID>* names, double time_step, int Ptype, int Stype);
 
     // Each returns whether the request was taken (see ::NaoMove::new_trans2013).
     bool new_trans2013(double forward, double side);

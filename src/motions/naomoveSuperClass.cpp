@@ -4,6 +4,9 @@
 #include <cstdio>
 
 #include "kinematics/naoparam.h"
+#include "motions/effector.h"
+#include "motions/motion_type.h"
+#include "walk/walk.h"
 
 namespace {
 

@@ -2,10 +2,12 @@
 #define BREVANE_MOTIONS_NAOMOVESUPERCLASS_H
 
 #include "kinematics/cmat.h"
+#include "kinematics/motion_variant.h"
 #include "kinematics/vect.h"
-#include "motions/effector.h"
-#include "walk/walk.h"
 
+class walk;
+template <class T>
+class Effector;
 template <class T, int N>
 class motionType;
 
@@ -180,8 +182,5 @@ public:
 private:
     bool check_kick(double& gain, char type, int side);
 };
-
-// The motion template needs the complete class above.
-#include "motions/motion_type.h"
 
 #endif

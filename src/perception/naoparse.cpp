@@ -6,6 +6,8 @@
 #include <iostream>
 #include <new>
 
+#include "simclient/sexp_parser.h"
+
 const char* const NaoParse::joint_to_str[NaoParse::NB_JOINTS] = {
     "he1",  "he2",  "lle1", "rle1", "lle2", "rle2", "lle3", "rle3", "lle4", "rle4", "lle5",
     "rle5", "lle6", "rle6", "lae1", "rae1", "lae2", "rae2", "lae3", "rae3", "lae4", "rae4"};

@@ -8,7 +8,12 @@
 #include <memory>
 #include <string>
 
-#include "simclient/sexp_parser.h"
+#include "perception/naovis.h"
+
+namespace sexp {
+struct Node;
+class SexpParser;
+}  // namespace sexp
 
 class NaoParse {
 public:
@@ -75,9 +80,13 @@ public:
         float rate2;
     };
 
-    static const int MAX_PLAYER_SEEN = 32;
-    static const int MAX_LINE_SEEN = 32;
-    static const int NB_VISION_OBJECTS = 9;  // ball, four flags, four posts
+    // The vision record and its parts (perception/naovis.h).
+    static const int MAX_PLAYER_SEEN = nao_vision::MAX_PLAYER_SEEN;
+    static const int MAX_LINE_SEEN = nao_vision::MAX_LINE_SEEN;
+    static const int NB_VISION_OBJECTS = nao_vision::NB_VISION_OBJECTS;
+    using vis_player_t = nao_vision::vis_player_t;
+    using vis_line_t = nao_vision::vis_line_t;
+    using NaoVis = nao_vision::NaoVis;
 
     // Vision ids (mVisionObjectMap).
     enum VisionID {
@@ -92,39 +101,6 @@ public:
         VO_G2R = 8,
         VO_LINE = 10,
         VO_PLAYER = 11
-    };
-
-    // One seen player; index 0 of each pair is the right lower arm, 1 the
-    // left lower arm.
-    struct vis_player_t {
-        double dist[2];
-        double azimuth[2];
-        double elevation[2];
-        bool teammate;
-        int id;
-    };
-
-    // One seen field line; index 0 of each pair is its first end point.
-    struct vis_line_t {
-        double dist[2];
-        double azimuth[2];
-        double elevation[2];
-    };
-
-    // The vision record of the last "See": polar coordinates relative to
-    // the camera (distance m, azimuth and elevation in degrees).
-    struct NaoVis {
-        bool seen[NB_VISION_OBJECTS];
-        double pol[NB_VISION_OBJECTS][3];
-        int nb_player;
-        int nb_teammate;
-        int nb_opponent;
-        vis_player_t player[MAX_PLAYER_SEEN];
-        int nb_line;
-        vis_line_t line[MAX_LINE_SEEN];
-
-        // Clears the seen flags and the counts; values stay.
-        void reset();
     };
 
     // Program-wide tables.

@@ -7,7 +7,10 @@
 #include "behavior/hfsm.h"
 #include "headscan/naoscan.h"
 #include "motioninterface/naomove.h"
+#include "perception/naoparse.h"
 #include "rvdraw/robovizdraw.h"
+#include "world/localize.h"
+#include "world/teamformation.h"
 
 NaoBehavior::NaoBehavior(int unum_, int team_size_, std::string team_name)
     : game_phase(3),
@@ -119,10 +122,13 @@ std::string NaoBehavior::Think(const std::string& msg)
     parse->Parse(msg, think_count);
 
     // The localiser learns the field side once, then is updated from the
-    // perception and the odometry, followed by crowding avoidance.
+    // perception and the odometry, followed by the kick-off watch (which
+    // may take the kick-off taker out of the team-mate table) and crowding
+    // avoidance.
     if (localize && localize->side == 0 && parse->side != 0) localize->set_side(parse->side);
     if (localize && move) {
         localize->update(*parse, *move);
+        watch_kick_off();
         avoid_crowding_ball();
     }
 

@@ -3,7 +3,12 @@
 #include <cstdio>
 
 #include "behavior/hfsm_run.h"
+#include "headscan/naoscan.h"
 #include "keyframe/naosimplemove.h"
+#include "motioninterface/naomove_run.h"
+#include "perception/naoparse.h"
+#include "world/localize_run.h"
+#include "world/teamformation_run.h"
 
 namespace run {
 

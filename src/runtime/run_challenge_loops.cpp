@@ -3,6 +3,7 @@
 #include "runtime/cycle_loop.h"
 #include "runtime/run_challenge.h"
 #include "skills/NaoBehavior_run.h"
+#include "world/teamformation_run.h"
 
 namespace run {
 

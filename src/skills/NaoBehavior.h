@@ -11,15 +11,16 @@
 #include <sstream>
 #include <string>
 
-#include "motioninterface/naomove.h"
+#include "motioninterface/kick_id.h"
 #include "perception/SimBehavior.h"
-#include "perception/naoparse.h"
 #include "qorvexlib/Strategy.h"
-#include "world/localize.h"
-#include "world/teamformation.h"
 
+class form_t;
 class head_scan_t;
 class hfsm;
+class Localize_t;
+class NaoMove;
+class NaoParse;
 class RobovizDraw_t;
 
 // The clock of the skills' timed phases (push, goal-alignment avoidance,
@@ -51,6 +52,30 @@ public:
 
 // 1 when the first row's dist is greater than the second's, else 0.
 int compare_eid_t(const tab_id_dist_t::row_t& a, const tab_id_dist_t::row_t& b);
+
+// The server's rule after a kick-off: the first player to touch the ball
+// (the taker) may not touch it again before another player has, or the
+// opponents get a free kick. The server switches to play-on at that first
+// touch, so every player of the kicking team can tell the moment, and the
+// taker is the one that stood at the centre spot, at the ball, then. Until
+// another player has been at the ball the taker leaves it to its
+// team-mates, who leave the taker (a team-mate seen at the centre spot)
+// out of their ball priority. A taker that has neither seen another player
+// nor heard a team-mate plays on after a short wait: alone on the field no
+// rule applies (and its team-mates, going for the ball, say where it is).
+struct kick_off_watch_t {
+    static constexpr double TAKER_ZONE = 0.75;  // m around the centre spot: where the taker stands
+    static constexpr double AT_BALL = 0.35;     // m from the ball: a player there touches it
+    static constexpr double ALONE_WAIT = 3.0;   // s of game time
+
+    int last_play_mode = -1;    // of the previous think call
+    bool others_known = false;  // another player seen, or a team-mate heard, since the start
+    double heard_time = 0, heard_x = 0,
+           heard_y = 0;    // the last heard message taken (the parser's start values)
+    bool pending = false;  // the own kick-off was taken; no other player has been at the ball since
+    bool taker = false;    // this robot took it
+    double taken_at = 0;   // s, game time of the first touch
+};
 
 class NaoBehavior final : public SimBehavior {
 public:
@@ -126,6 +151,8 @@ public:
 
     int precision_count = 0;  // localBallAlignPrecision
 
+    kick_off_watch_t kick_off_state;
+
     // What the motion log last told: a fall being served, a kick active.
     bool logged_fall = false;
     bool logged_kick = false;
@@ -179,6 +206,19 @@ public:
     bool ownGoalBallAngle(double& a);
     bool removeOwnGoalAlignment(double& x, double& y, int n);
     bool stopWalkDone();
+    // Still: no walk, turn or kick running or waiting to start.
+    bool standing();
+    // The last walk request the motion interface took is a stop that still
+    // runs.
+    bool stopUnderWay();
+    // The ball seen within n cycles where a kick reaches it: between
+    // KICK_REACH_NEAR and KICK_REACH_FAR ahead, within KICK_REACH_SIDE to
+    // either side (torso frame). Farther, the strike misses it and the
+    // foot's way back knocks it off; nearer, the kick steps on it.
+    bool ballInKickReach(int n);
+    static constexpr double KICK_REACH_NEAR = 0.17;  // m
+    static constexpr double KICK_REACH_FAR = 0.27;   // m
+    static constexpr double KICK_REACH_SIDE = 0.15;  // m
     bool localKickPointAlign(int n);
     bool atLocalKickPoint(double d, int n);
     void localBallAlignPrecisionInit();
@@ -187,9 +227,14 @@ public:
 
     bool kickActive();
     int getBallPriority();
+    // This robot took the own kick-off and no other player has been at the
+    // ball since.
+    bool kickOffTakerWaits();
 
     bool setGoalKickPoint(int n);
-    bool goalKickPointAlign(double d, int n);
+    // margin (rad) widens the bearing tolerances: a robot already walking
+    // to the kick point turns to it again only once it is clearly off.
+    bool goalKickPointAlign(double d, int n, double margin = 0.0);
     bool atGoalKickPoint(double d, int n);
     bool setLocalKickPoint(int n);
     void collectInfoToTrans(double& fx, double& fy);
@@ -205,12 +250,21 @@ public:
     void new_trans(double fwd, double side);
     void trans_collision_estimation(double x, double y, double& ox, double& oy);
     void new_rot(double theta, double xc);
-    void new_kick(NaoMove::eKick k);
+    void new_kick(nao_kick::eKick k);  // NaoMove::eKick
     void stop_walk();
+    static constexpr double STOP_FWD = 0.001;  // m: the forward request of a stop
     // The last step of every walk request: to the localiser's forwarding
     // (and its rate limiter unless `limited` is false), never with a zero
     // length or before Init.
     void forward_trans(double fwd, double side, bool limited = true);
+
+    // Once per think call after the localiser: follows the own kick-off
+    // (kick_off_watch_t) and, while its taker may not touch the ball,
+    // leaves a team-mate at the centre spot out of the team-mate table.
+    void watch_kick_off();
+    // What the kick-off taker does meanwhile: it keeps its place, and turns
+    // to face the ball once that lies well away.
+    void kickOffWait();
 
     void avoid_crowding_ball();
     void avoid_crowding_ball_1();

@@ -7,9 +7,13 @@
 #include <cstdio>
 #include <sstream>
 
+#include "motioninterface/naomove.h"
+#include "perception/naoparse.h"
 #include "skills/NaoBehavior.h"
 #include "skills/skill_angles.h"
 #include "world/geometry.h"
+#include "world/localize.h"
+#include "world/teamformation.h"
 
 using skill_angles::wrap_loops;
 
@@ -212,7 +216,7 @@ void NaoBehavior::new_move(int n)
                 apply_stop = false;
             }
         } else if (apply_stop) {
-            new_trans(0.001, 0);
+            new_trans(STOP_FWD, 0);
             apply_stop = false;
         }
         return;
@@ -332,7 +336,94 @@ void NaoBehavior::new_kick(NaoMove::eKick k)
 }
 
 // A stop is a tiny forward request, rate-limited like any other.
-void NaoBehavior::stop_walk() { forward_trans(0.001, 0); }
+void NaoBehavior::stop_walk() { forward_trans(STOP_FWD, 0); }
+
+// ---- The own kick-off's second touch ----
+
+namespace {
+
+bool own_kick_off_mode(int play_mode, int side)
+{
+    return (play_mode == NaoParse::PM_KICK_OFF_LEFT && side == 1) ||
+           (play_mode == NaoParse::PM_KICK_OFF_RIGHT && side == -1);
+}
+
+bool in_taker_zone(double x, double y) { return std::hypot(x, y) < kick_off_watch_t::TAKER_ZONE; }
+
+}  // namespace
+
+void NaoBehavior::watch_kick_off()
+{
+    if (!localize || !parse) return;
+    kick_off_watch_t& w = kick_off_state;
+    const NaoParse::NaoVis& vis = parse->nv;
+    const int nb = vis.nb_player < NaoParse::MAX_PLAYER_SEEN ? vis.nb_player : NaoParse::MAX_PLAYER_SEEN;
+    for (int k = 0; k < nb; ++k)
+        if (!vis.player[k].teammate || vis.player[k].id != unum) w.others_known = true;
+    // The parser keeps the last heard message: a new one differs from it.
+    if (parse->hear_time != w.heard_time || parse->hear_x != w.heard_x || parse->hear_y != w.heard_y) {
+        w.others_known = true;
+        w.heard_time = parse->hear_time;
+        w.heard_x = parse->hear_x;
+        w.heard_y = parse->hear_y;
+    }
+
+    const int pm = parse->play_mode;
+    double px, py, head, torso;
+    localize->current_pose(px, py, head, torso);
+    if (own_kick_off_mode(w.last_play_mode, parse->side) && pm == NaoParse::PM_PLAY_ON) {
+        // The first touch: the taker stood at the centre spot, at the ball.
+        w.pending = true;
+        w.taker = in_taker_zone(px, py) || (ballSeen(10) && localize->ball_ground_dist < 0.5);
+        w.taken_at = parse->game_time;
+    } else if (pm != NaoParse::PM_PLAY_ON) {
+        // A set piece or a goal: the server's watch is over or starts anew.
+        w.pending = false;
+    }
+    w.last_play_mode = pm;
+    if (!w.pending) return;
+    if (!w.others_known && parse->game_time - w.taken_at > kick_off_watch_t::ALONE_WAIT) {
+        w.pending = false;  // alone
+        return;
+    }
+
+    // Another player at the ball ends the watch: this robot itself (not the
+    // taker), or one in view (for a team-mate other than the taker, one
+    // outside the centre spot).
+    const bool ball_known = ballSeen(10);
+    if (ball_known && !w.taker && localize->ball_dist < kick_off_watch_t::AT_BALL) {
+        w.pending = false;
+        return;
+    }
+    for (int k = 0; ball_known && k < nb; ++k) {
+        const NaoParse::vis_player_t& p = vis.player[k];
+        if (p.teammate && p.id == unum) continue;
+        double x, y, facing;
+        localize->player_to_global_coord(parse->nv, k, x, y, facing);
+        if (p.teammate && !w.taker && in_taker_zone(x, y)) continue;
+        if (std::hypot(x - localize->ball_gx, y - localize->ball_gy) < kick_off_watch_t::AT_BALL) {
+            w.pending = false;
+            return;
+        }
+    }
+
+    // The team-mates' side of the rule: the taker is not counted for the
+    // ball priority, so one of them goes to the ball.
+    if (w.taker) return;
+    for (int k = 0; k < Localize_t::NB_MATES; ++k) {
+        Localize_t::mate_t& m = localize->mates[k];
+        if (k != parse->unum && m.id != -1 && in_taker_zone(m.x, m.y)) m.id = -1;
+    }
+}
+
+void NaoBehavior::kickOffWait()
+{
+    // Near the ball even a turn on the spot may touch it; far off, one turn
+    // at a time (a turn taken over by the next never turns).
+    if (!ballSeen(Localize_t::VALID_BALL_SEEN_CNT) || localize->ball_dist < 1.0 || !standing()) return;
+    const double f = 0.6 * ballAngle(Localize_t::VALID_BALL_SEEN_CNT);
+    if (std::fabs(f) > 0.3) new_rot(f, 0.01);
+}
 
 // ---- Crowding at the ball ----
 

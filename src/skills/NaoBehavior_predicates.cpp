@@ -4,8 +4,12 @@
 #include <cmath>
 #include <cstdio>
 
+#include "motioninterface/naomove.h"
+#include "perception/naoparse.h"
 #include "skills/NaoBehavior.h"
 #include "skills/skill_angles.h"
+#include "world/localize.h"
+#include "world/teamformation.h"
 
 using skill_angles::kDegToRad;
 using skill_angles::kPi;
@@ -225,6 +229,20 @@ bool NaoBehavior::removeOwnGoalAlignment(double& x, double& y, int n)
 
 bool NaoBehavior::stopWalkDone() { return move && !move->trans && move->stop_trans; }
 
+bool NaoBehavior::standing() { return move && !move->walking && !move->trans && !move->rot && !move->kick; }
+
+bool NaoBehavior::stopUnderWay()
+{
+    return move && move->trans && move->trans_fwd == STOP_FWD && move->trans_side == 0.0;
+}
+
+bool NaoBehavior::ballInKickReach(int n)
+{
+    if (!ballSeen(n)) return false;
+    const double ahead = localize->ball_lx, side = localize->ball_ly;
+    return ahead >= KICK_REACH_NEAR && ahead <= KICK_REACH_FAR && std::fabs(side) <= KICK_REACH_SIDE;
+}
+
 bool NaoBehavior::localKickPointAlign(int n)
 {
     if (!ballSeen(n)) return false;
@@ -270,9 +288,13 @@ bool NaoBehavior::kickActive()
     return own_kick_off && localize->get_ball_priority(*parse) == 0;
 }
 
+bool NaoBehavior::kickOffTakerWaits() { return kick_off_state.pending && kick_off_state.taker; }
+
 int NaoBehavior::getBallPriority()
 {
-    const int p = localize->get_ball_priority(*parse);
+    // The kick-off taker leaves the ball to a team-mate: as if one were
+    // better placed.
+    const int p = kickOffTakerWaits() ? 1 : localize->get_ball_priority(*parse);
     // The player first at the ball takes its next move target at once.
     if (p == 0) last_move_target_count = -9999;
 #ifndef BREVANE_NO_RATE_LIMITER
@@ -293,12 +315,12 @@ bool NaoBehavior::setGoalKickPoint(int n)
     return goal_kick_point_result;
 }
 
-bool NaoBehavior::goalKickPointAlign(double d, int n)
+bool NaoBehavior::goalKickPointAlign(double d, int n, double margin)
 {
     if (!ballSeen(n) || !globalCoord(n)) return false;
     const double dist = localize->gkp_dist;
     if (dist < d) return true;
-    const double tol = dist < 2.0 ? 0.2 : (dist < 5.0 ? 0.4 : 0.6);
+    const double tol = (dist < 2.0 ? 0.2 : (dist < 5.0 ? 0.4 : 0.6)) + margin;
     return std::fabs(localize->gkp_angle) < tol;
 }
 

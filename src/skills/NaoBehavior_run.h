@@ -13,18 +13,19 @@
 #include <sstream>
 #include <string>
 
-#include "headscan/naoscan.h"
-#include "motioninterface/naomove_run.h"
 #include "perception/SimBehavior.h"
-#include "perception/naoparse.h"
 #include "skills/naotournament.h"
-#include "world/localize_run.h"
 #include "world/strategy.h"
-#include "world/teamformation_run.h"
+
+class head_scan_t;
+class NaoParse;
 
 namespace run {
 
+class form_t;
 class hfsm;
+class Localize_t;
+class NaoMove;
 
 class NaoBehavior final : public SimBehavior {
 public:

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <initializer_list>
 
+#include "kinematics/nao_geometric_model.h"
 #include "walk/walk.h"
 
 namespace {

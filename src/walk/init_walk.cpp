@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "kinematics/nao_geometric_model.h"
 #include "kinematics/naoparam.h"
 #include "walk/walk.h"
 

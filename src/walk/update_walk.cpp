@@ -4,20 +4,21 @@
 #include <cmath>
 #include <cstdio>
 
+#include "kinematics/nao_geometric_model.h"
 #include "kinematics/profiles_5_parts.h"
 #include "walk/walk.h"
 
-void walk::fill_com_profile(long n, double P0, double D, double* pos, double* vel, const char* where)
+void walk::fill_com_profile(long count, double P0, double D, double* pos, double* vel, const char* where)
 {
-    long n_a = lround(n / 2.0);
-    long n_b = n - n_a;
-    if (profiles_5_parts((int)n_a, (int)n_b, (int)n, dt, P0, D, pos, vel)) return;
+    long n_a = lround(count / 2.0);
+    long n_b = count - n_a;
+    if (profiles_5_parts((int)n_a, (int)n_b, (int)count, dt, P0, D, pos, vel)) return;
     fprintf(stderr, "walk::%s: COM profile failed, using a ramp\n", where);
-    for (long i = 0; i < n; i++) {
-        pos[i] = P0 + D * (double)(i + 1) / (double)n;
-        vel[i] = D / (n * dt);
+    for (long i = 0; i < count; i++) {
+        pos[i] = P0 + D * (double)(i + 1) / (double)count;
+        vel[i] = D / (count * dt);
     }
-    if (n > 0) vel[n - 1] = 0.0;
+    if (count > 0) vel[count - 1] = 0.0;
 }
 
 bool walk::update_walk()

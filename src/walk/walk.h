@@ -21,9 +21,10 @@
 
 #include "kinematics/cmat.h"
 #include "kinematics/motion_variant.h"
-#include "kinematics/nao_geometric_model.h"
 #include "kinematics/vect.h"
 #include "walk/manageStep.h"
+
+class Model;
 
 class walk {
 public:
@@ -278,9 +279,9 @@ public:
     // ---- helpers shared by the planning, the cycle and the foot targets -------------------
     // (x, y) rotated by a about (cx, cy).
     static void rotate_about(double a, double cx, double cy, double x, double y, double& rx, double& ry);
-    // n COM samples from P0 to P0 + D with zero end velocity (a plain ramp
+    // count COM samples from P0 to P0 + D with zero end velocity (a plain ramp
     // when the profile cannot be fitted, so no buffer keeps stale values).
-    void fill_com_profile(long n, double P0, double D, double* pos, double* vel, const char* where);
+    void fill_com_profile(long count, double P0, double D, double* pos, double* vel, const char* where);
     // Torso point: the COM minus xCOM_RT along the heading.
     void set_torso_point();
     // Both foot targets' (x, y) turned from the walk frame into the torso heading.

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "motioninterface/naomove.h"
 #include "world/geometry.h"
 
 bool avg_1 = true;

@@ -13,8 +13,18 @@
 
 #include <list>
 
-#include "motioninterface/naomove.h"
-#include "perception/naoparse.h"
+#include "perception/naovis.h"
+
+// The layout of the localiser differs between brevane and brevane-b, so a
+// source that includes this header is compiled once for each. CMake finds
+// those sources when it configures; this one was found not to be one.
+#ifdef BREVANE_SHARED_OBJECT
+#error \
+    "world/localize.h changes with BREVANE_NO_RATE_LIMITER: run cmake again so that this source is built for each agent"
+#endif
+
+class NaoMove;
+class NaoParse;
 
 // Switches of the averaging localisation (which does not run: see
 // Localize_t::use_all_obj_to_locate).
@@ -133,8 +143,8 @@ public:
     // the message that brought it. A record equal to the last one taken is
     // that same vision (a new one differs at least by its noise, or by the
     // head's motion).
-    NaoParse::NaoVis taken_vis;  // the record last taken
-    double vis_yaw, vis_pitch;   // rad: the head joints when it came
+    nao_vision::NaoVis taken_vis;  // the record last taken
+    double vis_yaw, vis_pitch;     // rad: the head joints when it came
 
     // Player grid (off in the match agent).
     bool grid;
@@ -155,7 +165,7 @@ public:
     // else the odometry pose.
     void current_pose(double& px, double& py, double& head, double& torso) const;
     // Takes the head joints of a vision record that differs from the last.
-    void take_vision(const NaoParse::NaoVis& vis);
+    void take_vision(const nao_vision::NaoVis& vis);
     // The camera's global heading when the vision record was taken.
     double record_heading() const;
 
@@ -165,25 +175,25 @@ public:
     void update_ball(NaoParse& parse, double px, double py, double head);
 
     // Self-localisation.
-    void vision_localize_break_first_2_obj(NaoParse::NaoVis& vis, NaoMove& move);
-    void vision_localize_all_obj(NaoParse::NaoVis& vis, NaoMove& move);
-    void vision_to_xy(NaoParse::NaoVis& vis, NaoMove& move, int id0, int id1);
+    void vision_localize_break_first_2_obj(nao_vision::NaoVis& vis, NaoMove& move);
+    void vision_localize_all_obj(nao_vision::NaoVis& vis, NaoMove& move);
+    void vision_to_xy(nao_vision::NaoVis& vis, NaoMove& move, int id0, int id1);
     void vision_to_angle(int id, double lx, double ly);
 
     // A seen object in the torso and field frames.
-    void vision_to_local_object(NaoParse::NaoVis& vis, int id, double& dist, double& bearing);
-    void vision_to_local_coord(NaoParse::NaoVis& vis, double dist, double bearing, double& x, double& y);
-    void vision_to_global_object(double x, double y, double head_heading, NaoParse::NaoVis& vis, int id,
+    void vision_to_local_object(nao_vision::NaoVis& vis, int id, double& dist, double& bearing);
+    void vision_to_local_coord(nao_vision::NaoVis& vis, double dist, double bearing, double& x, double& y);
+    void vision_to_global_object(double x, double y, double head_heading, nao_vision::NaoVis& vis, int id,
                                  double& gx, double& gy, double& gdir);
 
     // A seen player (record k of the vision) in the field and torso frames.
-    void player_to_global_coord(NaoParse::NaoVis& vis, int k, double& x, double& y, double& heading);
-    void player_to_local_coord(NaoParse::NaoVis& vis, int k, double& x, double& y, double& heading);
+    void player_to_global_coord(nao_vision::NaoVis& vis, int k, double& x, double& y, double& heading);
+    void player_to_local_coord(nao_vision::NaoVis& vis, int k, double& x, double& y, double& heading);
 
-    void updateGrid(NaoParse::NaoVis& vis);
+    void updateGrid(nao_vision::NaoVis& vis);
 
     // Not called by the agent.
-    int seenSize(NaoParse::NaoVis& vis, int from, int to);
+    int seenSize(nao_vision::NaoVis& vis, int from, int to);
     void local_coord_to_global_coord(double lx, double ly, double& gx, double& gy);
 
     // Team-mates and the ball priority: how many known team-mates are

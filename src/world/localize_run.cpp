@@ -2,6 +2,9 @@
 
 #include <cmath>
 
+#include "motioninterface/naomove_run.h"
+#include "perception/naoparse.h"
+
 namespace run {
 
 int Localize_t::DEFAULT_VALID_PERCEP_CNT = 100;

@@ -14,10 +14,11 @@
 #ifndef BREVANE_WORLD_LOCALIZE_RUN_H
 #define BREVANE_WORLD_LOCALIZE_RUN_H
 
-#include "motioninterface/naomove_run.h"
 #include "world/localize.h"
 
 namespace run {
+
+class NaoMove;
 
 class Localize_t : public ::Localize_t {
 public:
@@ -32,10 +33,10 @@ public:
 
     // The older update: the first good pair; a fix is handed to the motion
     // interface's set_odo.
-    void update__2012(NaoParse::NaoVis& vis, NaoMove& move);
+    void update__2012(nao_vision::NaoVis& vis, NaoMove& move);
 
     // A seen object in the field frame from the vision pose.
-    void vision_to_global_object(NaoParse::NaoVis& vis, int id, double& gx, double& gy, double& gdir);
+    void vision_to_global_object(nao_vision::NaoVis& vis, int id, double& gx, double& gy, double& gdir);
 
     // Torso frame to field frame from the vision pose, while the no-fix
     // count is below n; otherwise the outputs are left unchanged.

@@ -19,7 +19,9 @@
 
 #include <climits>
 
-enum playerRole {
+// A fixed underlying type: any int converts to a role value, so that the
+// name of a value outside the 45 roles is well defined ("NO_ROLE").
+enum playerRole : int {
     NO_ROLE = 0,
     ATT_ROLE,
     MID_ROLE,

@@ -14,7 +14,7 @@ public:
     bool role_assigned;  // nothing sets it: isRole is always false
     playerRole role;
 
-    form_t(double L, double W) : ::form_t(L, W), role_assigned(false), role(NO_ROLE) {}
+    form_t(double length, double width) : ::form_t(length, width), role_assigned(false), role(NO_ROLE) {}
 
     // The same place for every player number, without any check.
     void init(int n) { init_3_4_3(n); }

@@ -116,9 +116,21 @@ protected:
     }
 };
 
+struct OwnGoalBall {
+    const char* name;
+    double ball_x;  // the robot stands at the centre spot facing its own goal (-x)
+    int forward;    // sign of the step's forward part
+};
+
+void PrintTo(const OwnGoalBall& c, std::ostream* os) { *os << c.name; }
+
+class OwnGoalStep : public OwnGoal, public ::testing::WithParamInterface<OwnGoalBall> {};
+
 // One random step per avoidance: n/10 m forward and n/10 m to a random
-// side, the length drawn first; a length of 0 asks for no walk.
-TEST_F(OwnGoal, FacingTheOwnGoalMakesOneRandomStepThenWaitsASecond)
+// side, the length drawn first; a length of 0 asks for no walk. With the
+// ball ahead (between the robot and its own goal) the step goes backwards:
+// forward it would walk through the ball and push it towards the own goal.
+TEST_P(OwnGoalStep, FacingTheOwnGoalMakesOneRandomStepThenWaitsASecond)
 {
     int found_zero = 0, found_left = 0, found_right = 0;
     for (unsigned seed = 1; seed < 200 && (found_zero < 1 || found_left < 1 || found_right < 1); ++seed) {
@@ -129,6 +141,7 @@ TEST_F(OwnGoal, FacingTheOwnGoalMakesOneRandomStepThenWaitsASecond)
         if (found > 0) continue;
         ++found;
         SetUp();
+        ball_at(GetParam().ball_x, 0);
         std::srand(seed);
         step(to_push_point());
         ASSERT_EQ(to_push_point().state, not_at_push_point::REMOVE_OWN_GOAL_ALIGNMENT) << seed;
@@ -136,7 +149,7 @@ TEST_F(OwnGoal, FacingTheOwnGoalMakesOneRandomStepThenWaitsASecond)
         if (n == 0)
             EXPECT_EQ(take().kind, Request::NONE) << seed;
         else
-            expect_trans(n / 10.0, s * n / 10.0);
+            expect_trans(GetParam().forward * n / 10.0, s * n / 10.0);
         advance_clock(0.9);
         step(to_push_point());
         EXPECT_EQ(to_push_point().state, not_at_push_point::REMOVE_OWN_GOAL_ALIGNMENT);
@@ -148,6 +161,13 @@ TEST_F(OwnGoal, FacingTheOwnGoalMakesOneRandomStepThenWaitsASecond)
     }
     EXPECT_EQ(found_zero + found_left + found_right, 3);
 }
+
+INSTANTIATE_TEST_SUITE_P(Table, OwnGoalStep,
+                         ::testing::Values(OwnGoalBall{"ball_behind", 0.5, 1},
+                                           OwnGoalBall{"ball_ahead", -0.5, -1}),
+                         [](const ::testing::TestParamInfo<OwnGoalBall>& i) {
+                             return std::string(i.param.name);
+                         });
 
 TEST_F(OwnGoal, NotFacingTheOwnGoalWalksStraightToThePushPoint)
 {
@@ -223,6 +243,39 @@ TEST_F(Dribble, AwayFromTheGoalTheRobotAlignsBeforePushing)
     EXPECT_EQ(pushing().state, at_push_point::PUSH_THE_BALL);
 }
 
+struct PushPointEdge {
+    const char* name;
+    double off;  // m from the push point (-0.3, 0), across the line to the goal
+    int state;
+};
+
+void PrintTo(const PushPointEdge& c, std::ostream* os) { *os << c.name; }
+
+class AtThePushPoint : public Dribble, public ::testing::WithParamInterface<PushPointEdge> {};
+
+// Reached within 0.15 m, the push point counts as reached up to 0.25 m
+// while the robot turns to the ball: on the edge of 0.15 m it went back and
+// forth between turning and walking.
+TEST_P(AtThePushPoint, CountsAsReachedWithAMargin)
+{
+    ball_at(0, 0);
+    pose(-0.3, 0.1, 0.3);  // 0.1 m off, the ball to the right: it turns first
+    step(at());
+    ASSERT_EQ(at().state, at_ball::AT_PUSH_POINT);
+    step(at());
+    ASSERT_EQ(pushing().state, at_push_point::FACE_THE_BALL);
+    pose(-0.3, GetParam().off, 0.3);
+    step(at());
+    EXPECT_EQ(at().state, GetParam().state);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, AtThePushPoint,
+                         ::testing::Values(PushPointEdge{"past_the_edge", 0.2, at_ball::AT_PUSH_POINT},
+                                           PushPointEdge{"past_the_margin", 0.27, at_ball::INIT}),
+                         [](const ::testing::TestParamInfo<PushPointEdge>& i) {
+                             return std::string(i.param.name);
+                         });
+
 TEST_F(Dribble, APushLastsSixSecondsAndKeepsTheMachineAtThePushPoint)
 {
     ball_at(0, 0);
@@ -232,7 +285,7 @@ TEST_F(Dribble, APushLastsSixSecondsAndKeepsTheMachineAtThePushPoint)
     step(at());
     ASSERT_EQ(pushing().state, at_push_point::PUSH_THE_BALL);
     // The robot leaves the push point while pushing: the push goes on.
-    pose(0.5, 0.2, 0);
+    pose(0.4, 0.2, 0);
     ball_at(1.0, 0.2);
     advance_clock(5.9);
     step(at());

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "perception/naoparse.h"
 #include "skills/NaoBehavior_run.h"
 
 namespace {

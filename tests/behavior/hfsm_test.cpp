@@ -12,6 +12,7 @@
 #include "behavior/play_on.h"
 #include "behavior/playing.h"
 #include "machine_world.h"
+#include "world/teamformation.h"
 
 namespace {
 

@@ -162,6 +162,7 @@ TEST_F(Kick, ABallSeenIsTurnedToBySevenTenthsOfItsBearing)
 struct Away {
     const char* name;
     double ground_dist;
+    double ahead;  // m, the ball in the torso frame
     int unseen;
     int state;
 };
@@ -170,22 +171,122 @@ void PrintTo(const Away& c, std::ostream* os) { *os << c.name; }
 
 class BallAway : public Kick, public ::testing::WithParamInterface<Away> {};
 
+// The kick is given up for a ball lost, off, or behind the robot: a kick
+// there strikes at where the ball last lay.
 TEST_P(BallAway, EndsTheKickAtThePoint)
 {
     const Away& c = GetParam();
     k().state = kick::AT_PUSH_POINT_KICK;
     pose(-0.5, 0, 0);
     loc().ball_ground_dist = c.ground_dist;
+    loc().ball_lx = c.ahead;
     ball_unseen(c.unseen);
     tick(k());
     EXPECT_EQ(k().state, c.state);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, BallAway,
-                         ::testing::Values(Away{"near", 0.5, 0, kick::AT_PUSH_POINT_KICK},
-                                           Away{"pushed_away", 0.9, 0, kick::INIT},
-                                           Away{"lost", 0.5, Localize_t::VALID_BALL_SEEN_CNT, kick::INIT}),
-                         [](const ::testing::TestParamInfo<Away>& i) { return std::string(i.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Table, BallAway,
+    ::testing::Values(Away{"near", 0.5, 0.5, 0, kick::AT_PUSH_POINT_KICK},
+                      Away{"seen_a_moment_ago", 0.5, 0.5, 9, kick::AT_PUSH_POINT_KICK},
+                      Away{"beside", 0.3, 0.0, 0, kick::AT_PUSH_POINT_KICK},
+                      Away{"pushed_away", 0.9, 0.9, 0, kick::INIT}, Away{"behind", 0.3, -0.1, 0, kick::INIT},
+                      Away{"out_of_view", 0.5, 0.5, 10, kick::INIT},
+                      Away{"lost", 0.5, 0.5, Localize_t::VALID_BALL_SEEN_CNT, kick::INIT}),
+    [](const ::testing::TestParamInfo<Away>& i) { return std::string(i.param.name); });
+
+// ---- stopping at the kick point ----
+
+// Arriving walking, the robot asks for one stop and waits for the walk to
+// end before it samples the ball; a stop asked again would be taken over
+// again (and a stop asked standing is a walk).
+TEST_F(Kick, TheRobotStopsOnceAndSamplesTheBallOnlyStanding)
+{
+    k().state = kick::STOP_WALK;
+    pose(-0.5, 0, 0);
+    NaoMove& m = move();
+    m.walking = m.trans = true;
+    m.trans_fwd = 0.3;
+    tick(k());
+    EXPECT_EQ(k().state, kick::STOP_WALK);
+    EXPECT_TRUE(m.trans);
+    EXPECT_DOUBLE_EQ(m.trans_fwd, NaoBehavior::STOP_FWD);
+    EXPECT_DOUBLE_EQ(m.trans_side, 0);
+    for (int i = 0; i < 3; ++i) {
+        m.motion_cycles = -1;  // a request taken restarts it
+        tick(k());
+        EXPECT_EQ(k().state, kick::STOP_WALK);
+        EXPECT_EQ(m.motion_cycles, -1) << "a second stop";
+    }
+    // The walk has ended.
+    m.walking = m.trans = false;
+    m.stop_trans = true;
+    tick(k());
+    EXPECT_EQ(k().state, kick::AT_PUSH_POINT_KICK);
+}
+
+TEST_F(Kick, ARobotStandingAtTheKickPointAsksForNoStop)
+{
+    k().state = kick::STOP_WALK;
+    pose(-0.5, 0, 0);
+    move().motion_cycles = -1;
+    tick(k());
+    EXPECT_EQ(k().state, kick::AT_PUSH_POINT_KICK);
+    EXPECT_EQ(move().motion_cycles, -1);
+}
+
+struct Edge {
+    const char* name;
+    double bearing;  // rad, the ball from the torso
+    int state;
+};
+
+void PrintTo(const Edge& c, std::ostream* os) { *os << c.name; }
+
+class StopBearing : public Kick, public ::testing::WithParamInterface<Edge> {};
+
+// Aligned means within 0.1 rad to come to stop, within 0.15 rad to stay
+// stopping: a bearing on the edge does not send the robot turning and back.
+TEST_P(StopBearing, TheBallCountsAsAheadWithAMargin)
+{
+    k().state = kick::STOP_WALK;
+    pose(-0.5, 0, -GetParam().bearing);
+    move().walking = move().trans = true;  // still stopping
+    tick(k());
+    EXPECT_EQ(k().state, GetParam().state);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, StopBearing,
+                         ::testing::Values(Edge{"on_the_edge", 0.12, kick::STOP_WALK},
+                                           Edge{"past_the_margin", 0.17, kick::ROTATE_TO_FACE_BALL}),
+                         [](const ::testing::TestParamInfo<Edge>& i) { return std::string(i.param.name); });
+
+class ApproachBearing : public Kick, public ::testing::WithParamInterface<Edge> {};
+
+// Walking to the kick point 1.5 m away (tolerance 0.2 rad), the robot
+// turns to it again only 0.1 rad beyond the tolerance.
+TEST_P(ApproachBearing, TheKickPointCountsAsAheadWithAMargin)
+{
+    approach().state = goto_global_kick_point2::GOTO_KICK;
+    const double b = GetParam().bearing;
+    pose(-0.5 - 1.5 * std::cos(b), -1.5 * std::sin(b), 0);
+    tick(approach());
+    EXPECT_EQ(approach().state, GetParam().state);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ApproachBearing,
+                         ::testing::Values(Edge{"on_the_edge", 0.25, goto_global_kick_point2::GOTO_KICK},
+                                           Edge{"past_the_margin", 0.32,
+                                                goto_global_kick_point2::FACE_GLOBAL_KICK_POINT}),
+                         [](const ::testing::TestParamInfo<Edge>& i) { return std::string(i.param.name); });
+
+// From init (not walking yet) the plain tolerance holds.
+TEST_F(Kick, ABearingOnTheEdgeIsTurnedToBeforeTheWalk)
+{
+    pose(-0.5 - 1.5 * std::cos(0.25), -1.5 * std::sin(0.25), 0);
+    tick(approach());
+    EXPECT_EQ(approach().state, goto_global_kick_point2::FACE_GLOBAL_KICK_POINT);
+}
 
 // ---- at the kick point: samples, corrective step, kick ----
 
@@ -205,10 +306,13 @@ protected:
         EXPECT_EQ(at_point().state, at_push_point_kick::BALL_LOCALIZED);
         return agent->collect_ball_samples;
     }
-    // The corrective step has ended: the kick starts.
-    void step_ended()
+    // The corrective step has ended where it was meant to (the ball 0.231 m
+    // ahead and 0.085 m to the right of the ball at the centre spot, or as
+    // given): the kick starts.
+    void step_ended(double ahead = 0.231, double side = -0.085)
     {
         take();
+        pose(loc().ball_gx - ahead, loc().ball_gy - side, 0);
         move().stop_trans = true;
         tick(at_point());
     }
@@ -292,6 +396,52 @@ TEST_F(AtPoint, AKickWhoseBallFlewOffDoesNotStandInForTheNext)
     EXPECT_EQ(take().kind, Request::KICK);
     tick(at_point());
     EXPECT_EQ(at_point().state, at_push_point_kick::KICKING);  // this kick has not ended
+}
+
+struct Reach {
+    const char* name;
+    double ahead, side;  // m, the ball in the torso frame after the step
+    bool kicks;
+};
+
+void PrintTo(const Reach& c, std::ostream* os) { *os << c.name; }
+
+class KickReach : public AtPoint, public ::testing::WithParamInterface<Reach> {};
+
+// Beyond about 0.28 m ahead the strike misses the ball and the foot on its
+// way back knocks it off (or touches it twice); on top of it the kick steps
+// on it. Out of reach, the robot samples the ball again.
+TEST_P(KickReach, TheKickStartsOnlyWithTheBallWithinReach)
+{
+    collect();
+    step_ended(GetParam().ahead, GetParam().side);
+    if (GetParam().kicks) {
+        EXPECT_EQ(at_point().state, at_push_point_kick::KICKING);
+        EXPECT_EQ(take().kind, Request::KICK);
+    } else {
+        EXPECT_EQ(at_point().state, at_push_point_kick::INIT);
+        EXPECT_FALSE(move().kick);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, KickReach,
+                         ::testing::Values(Reach{"aimed", 0.231, -0.085, true}, Reach{"left", 0.2, 0.1, true},
+                                           Reach{"far_edge", 0.27, 0, true},
+                                           Reach{"short_of_it", 0.30, -0.085, false},
+                                           Reach{"on_top_of_it", 0.15, -0.085, false},
+                                           Reach{"off_to_the_right", 0.23, -0.2, false}),
+                         [](const ::testing::TestParamInfo<Reach>& i) { return std::string(i.param.name); });
+
+TEST_F(AtPoint, AStepShortOfTheBallIsFollowedByAnotherThenTheKick)
+{
+    collect();
+    step_ended(0.30, -0.085);
+    ASSERT_EQ(at_point().state, at_push_point_kick::INIT);
+    EXPECT_EQ(collect(), 10);
+    expect(Request::TRANS, 0.30 - 0.231, 0);
+    step_ended();
+    EXPECT_EQ(at_point().state, at_push_point_kick::KICKING);
+    EXPECT_EQ(take().kind, Request::KICK);
 }
 
 TEST_F(AtPoint, ABallLostDuringTheKickEndsIt)

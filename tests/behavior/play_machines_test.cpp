@@ -255,6 +255,74 @@ TEST_F(Assist, ABallOutsideEveryFormationIsReportedAndTheRobotWalksOn)
     EXPECT_EQ(take().kind, Request::ROT);
 }
 
+// ---- the kick-off taker's wait ----
+
+// The own kick-off's taker may not touch the ball again before another
+// player has: it leaves the attack and, instead of a strategy place, keeps
+// its own, turning to a far ball one turn at a time.
+class TakerWaits : public Assist {
+protected:
+    void SetUp() override
+    {
+        Assist::SetUp();
+        agent->kick_off_state.pending = agent->kick_off_state.taker = true;
+        pose(-0.2, 0, 0);
+    }
+};
+
+TEST_F(TakerWaits, TheTakerLeavesTheAttackThoughNearestTheBall)
+{
+    ball_at(1, 0);
+    mates_nearer(0);
+    pl().state = playing::ATT;
+    step(pl());
+    EXPECT_EQ(pl().state, playing::INIT);
+    step(pl());
+    EXPECT_EQ(pl().state, playing::ASSIST);
+    step(pl());
+    EXPECT_EQ(pl().state, playing::ASSIST);
+    EXPECT_EQ(take().kind, Request::NONE);  // no place taken, no walk
+    // Once another player has been at the ball it attacks again.
+    agent->kick_off_state.pending = false;
+    step(pl());
+    EXPECT_EQ(pl().state, playing::INIT);
+    step(pl());
+    EXPECT_EQ(pl().state, playing::ATT);
+}
+
+struct Wait {
+    const char* name;
+    double bx, by;  // the ball; the taker stands at (-0.2, 0) facing +x
+    bool walking;
+    Request::Kind kind;
+};
+
+void PrintTo(const Wait& c, std::ostream* os) { *os << c.name; }
+
+class TakerTurns : public TakerWaits, public ::testing::WithParamInterface<Wait> {};
+
+TEST_P(TakerTurns, OnlyToAFarBallAndOnlyStanding)
+{
+    const Wait& c = GetParam();
+    ball_at(c.bx, c.by);
+    mates_nearer(1);
+    pl().state = playing::ASSIST;
+    move().walking = c.walking;
+    step(pl());
+    Request r = take();
+    EXPECT_EQ(r.kind, c.kind) << r;
+    if (c.kind == Request::ROT) {
+        EXPECT_NEAR(r.a, 0.6 * std::atan2(c.by, c.bx + 0.2), 1e-9) << r;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, TakerTurns,
+                         ::testing::Values(Wait{"far_to_the_left", 2, 2, false, Request::ROT},
+                                           Wait{"far_ahead", 3, 0.2, false, Request::NONE},
+                                           Wait{"near_to_the_left", 0.3, 0.5, false, Request::NONE},
+                                           Wait{"far_while_turning", 2, 2, true, Request::NONE}),
+                         [](const ::testing::TestParamInfo<Wait>& i) { return std::string(i.param.name); });
+
 // ---- the search turns ----
 
 struct Search {

@@ -1,4 +1,5 @@
 #include "headscan/naoscan.h"
+#include "perception/naoparse.h"
 
 #include <gtest/gtest.h>
 

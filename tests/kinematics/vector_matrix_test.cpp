@@ -23,7 +23,8 @@ TEST(Vector, ConstructionCopyAndAssignmentAreDeep)
     c = a;
     EXPECT_EQ(c.v, before);  // copies into its own array
     EXPECT_EQ(c[2], 3);
-    c = c;
+    const Vec& same = c;  // self-assignment, through a reference
+    c = same;
     EXPECT_EQ(c[0], 1);
     EXPECT_EQ(c[1], 2);
     EXPECT_EQ(c[2], 3);
@@ -101,7 +102,8 @@ TEST(Matrix, CopyAndAssignmentAreDeepAndSelfAssignmentSafe)
     Mat C;
     C = A;
     EXPECT_EQ(kintest::max_abs_diff(C, A), 0);
-    A = A;
+    const Mat& same = A;  // self-assignment, through a reference
+    A = same;
     EXPECT_EQ(A[2][0], 7);
     EXPECT_EQ(A.row[2], A.m + 6);
 }

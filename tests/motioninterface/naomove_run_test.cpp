@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "motions/motion_type.h"
 #include "support/test_files.h"
+#include "walk/walk.h"
 
 namespace {
 

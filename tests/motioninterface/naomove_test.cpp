@@ -18,7 +18,9 @@
 #include <utility>
 #include <vector>
 
+#include "motions/motion_type.h"
 #include "support/test_files.h"
+#include "walk/walk.h"
 
 namespace {
 

@@ -10,10 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "kinematics/get_rotation_matrix_from_rotation_vector.h"
-#include "motions/motion_env.h"
-#include "perception/naoparse.h"
 #include "keyframe/naosimplemove.h"
+#include "kinematics/get_rotation_matrix_from_rotation_vector.h"
+#include "kinematics/nao_geometric_model.h"
+#include "motions/effector.h"
+#include "motions/motion_env.h"
+#include "motions/motion_type.h"
+#include "perception/naoparse.h"
+#include "walk/walk.h"
 
 namespace {
 

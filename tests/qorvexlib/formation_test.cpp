@@ -168,7 +168,8 @@ TEST(FormationAssign, DataOnlyStateAndInputKept)
     EXPECT_EQ(b.input(), vec2d(3, 3));
     EXPECT_EQ(b.lua().m_lua, bState);
     EXPECT_EQ(b.lua().m_p, &b);
-    b = b;  // self-assignment keeps everything
+    const formation_t& same = b;
+    b = same;  // self-assignment keeps everything
     EXPECT_TRUE(a == b);
 }
 

@@ -11,7 +11,13 @@
 #include <vector>
 
 #include "behavior/hfsm_run.h"
+#include "headscan/naoscan.h"
+#include "motioninterface/naomove_run.h"
+#include "perception/naoparse.h"
 #include "support/test_files.h"
+#include "walk/walk.h"
+#include "world/localize_run.h"
+#include "world/teamformation_run.h"
 
 namespace {
 

@@ -12,6 +12,8 @@
 
 #include "qorvexlib/temp_dir.h"
 #include "skills/NaoBehavior.h"
+#include "walk/walk.h"
+#include "world/teamformation.h"
 
 namespace {
 

@@ -9,10 +9,11 @@
 #include <vector>
 
 #include "headscan/naoscan.h"
+#include "keyframe/naosimplemove.h"
+#include "motioninterface/naomove.h"
 #include "skills/NaoBehavior.h"
 #include "support/test_files.h"
-#include "motioninterface/naomove.h"
-#include "keyframe/naosimplemove.h"
+#include "walk/walk.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "perception/naoparse.h"
 #include "rvdraw/robovizdraw.h"
 #include "skills/NaoBehavior.h"
 #include "support/debug_endpoint.h"

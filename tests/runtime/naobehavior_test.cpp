@@ -6,7 +6,10 @@
 #include <limits>
 #include <string>
 
+#include "perception/naoparse.h"
 #include "support/vision_scene.h"
+#include "world/localize.h"
+#include "world/teamformation.h"
 
 namespace {
 

@@ -62,6 +62,21 @@ class FindTest(unittest.TestCase):
             self.assertIn("RCSSSERVER3D (not set)", str(cm.exception))
 
 
+class HowToGetTest(unittest.TestCase):
+    def test_nearby_build_script_only_where_it_is(self):
+        saved = simserver.NEARBY_BUILD
+        try:
+            with tempfile.TemporaryDirectory() as d:
+                simserver.NEARBY_BUILD = os.path.join(d, "build-server.sh")
+                self.assertEqual(simserver.how_to_get(), simserver.HOW_TO_GET)
+                open(simserver.NEARBY_BUILD, "w").close()
+                text = simserver.how_to_get()
+                self.assertTrue(text.startswith(simserver.HOW_TO_GET))
+                self.assertIn(simserver.NEARBY_BUILD + " is one more way", text)
+        finally:
+            simserver.NEARBY_BUILD = saved
+
+
 class RunFolderTest(unittest.TestCase):
     def test_settings_of_a_match(self):
         with tempfile.TemporaryDirectory() as inst, tempfile.TemporaryDirectory() as run:

@@ -135,6 +135,15 @@ class MatchWithoutServerTest(unittest.TestCase):
             self.assertIn("/nonexistent/sim/bin/rcssserver3d", r.stderr)
             self.assertIn("PATH", r.stderr)
             self.assertFalse(any(n.endswith(".pids") for n in os.listdir(tmp)))
+            # How a newcomer gets a server: the package, the source build
+            # and the folder to name, and where the README says more.
+            for text in ("install rcssserver3d", "SimSpark", "spark, then rcssserver3d",
+                         "set RCSSSERVER3D=DIR, the folder that holds bin/rcssserver3d",
+                         '"A soccer server" in README.md'):
+                self.assertIn(text, r.stderr)
+            # The build script beside this repository, only where it is.
+            nearby = os.path.join(os.path.dirname(ROOT), "shared", "sim", "build-server.sh")
+            self.assertEqual("build-server.sh" in r.stderr, os.path.exists(nearby), r.stderr)
 
 
 if __name__ == "__main__":

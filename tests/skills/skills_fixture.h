@@ -100,6 +100,7 @@ protected:
         if (agent->localize->side == 0 && agent->parse->side != 0)
             agent->localize->set_side(agent->parse->side);
         agent->localize->update(*agent->parse, *agent->move);
+        agent->watch_kick_off();
         agent->avoid_crowding_ball();
     }
 

@@ -9,6 +9,8 @@
 #include <memory>
 #include <vector>
 
+#include "motioninterface/naomove_run.h"
+#include "perception/naoparse.h"
 #include "support/test_files.h"
 #include "world/teamformation_run.h"
 

@@ -20,8 +20,12 @@
 #include <vector>
 
 #include "keyframe/naosimplemove.h"
+#include "motioninterface/naomove.h"
+#include "perception/naoparse.h"
 #include "support/test_files.h"
 #include "support/vision_scene.h"
+#include "walk/walk.h"
+#include "world/teamformation.h"
 
 namespace {
 

@@ -27,8 +27,11 @@
 #include <string>
 
 #include "headscan/naoscan.h"
+#include "motioninterface/naomove.h"
+#include "perception/naoparse.h"
 #include "runtime/server_link.h"
 #include "skills/NaoBehavior.h"
+#include "world/localize.h"
 
 namespace {
 

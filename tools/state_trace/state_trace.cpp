@@ -4,15 +4,19 @@
 // writes per think call the game time, the play mode, the path of active
 // states from the root machine down, the world model's pose and ball, the
 // motion request the step left, the motion interface's flags, the walk
-// engine's state and the server's ground truth when it sends it. (The ball
+// engine's state, the server's ground truth when it sends it and the
+// kick-off watch (whether the taker or its team-mates wait). (The ball
 // priority is not shown: asking it counts towards its hold and would change
 // the replay.) The timed phases run on the game time of the messages, so the
 // replay takes the decisions the robot took (but for its random steps away
 // from the own goal).
 //
-//   state_trace UNUM MESSAGES.txt [FROM_S TO_S] > trace.tsv
+//   state_trace [--team=NAME] UNUM MESSAGES.txt [FROM_S TO_S] > trace.tsv
 //
-// Run from the source root (the agent reads its data files there).
+// NAME is the team name the agent played under (its init message in the
+// relay log): the agent counts as team-mates only the players of its own
+// team, and its ball priority follows from them. Run from the source root
+// (the agent reads its data files there).
 #include <sys/time.h>
 
 #include <cmath>
@@ -36,7 +40,10 @@
 #include "behavior/not_at_push_point.h"
 #include "behavior/play_on.h"
 #include "behavior/playing.h"
+#include "motioninterface/naomove.h"
 #include "skills/NaoBehavior.h"
+#include "walk/walk.h"
+#include "world/localize.h"
 
 namespace {
 
@@ -111,12 +118,26 @@ std::string truth(const std::string& msg)
     return s;
 }
 
+// The kick-off watch: "taker waits", "mates wait" (for another player to
+// touch the ball), or "-".
+const char* kick_off_watch(const kick_off_watch_t& w)
+{
+    if (!w.pending) return "-";
+    return w.taker ? "taker waits" : "mates wait";
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
 {
+    std::string team = "Probe";
+    if (argc > 1 && std::strncmp(argv[1], "--team=", 7) == 0) {
+        team = argv[1] + 7;
+        ++argv;
+        --argc;
+    }
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s UNUM MESSAGES.txt [FROM_S TO_S]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [--team=NAME] UNUM MESSAGES.txt [FROM_S TO_S]\n", argv[0]);
         return 2;
     }
     const int unum = std::atoi(argv[1]);
@@ -124,11 +145,11 @@ int main(int argc, char* argv[])
     const double from = argc > 3 ? std::atof(argv[3]) : -1;
     const double to = argc > 4 ? std::atof(argv[4]) : 1e9;
     skill_clock::set_source(&game_clock);
-    NaoBehavior agent(unum, 0, "Probe");
+    NaoBehavior agent(unum, 0, team);
     agent.Init();
     std::printf(
         "t\tpm\tpath\tx\ty\theading\tno_fix\tball_gx\tball_gy\tball_lx\tball_"
-        "ly\tunseen\trequest\tmotion\twalk\ttruth\n");
+        "ly\tunseen\trequest\tmotion\twalk\ttruth\tkickoff\n");
     std::string msg;
     bool first = true;
     while (std::getline(in, msg)) {
@@ -165,13 +186,13 @@ int main(int argc, char* argv[])
                 m.stop_rot ? 'O' : 'o', m.kick ? 'K' : 'k',  m.kick_done ? 'D' : 'd',  0};
             std::printf(
                 "%.2f\t%d\t%s\t%.2f\t%.2f\t%.2f\t%d\t%.2f\t%.2f\t%.2f\t%.2f\t%d\t%s\t%s\t"
-                "k%ld/%ld,%ld,%ld%s%s%s%s%s odo %.3f %.3f\t%s\n",
+                "k%ld/%ld,%ld,%ld%s%s%s%s%s odo %.3f %.3f\t%s\t%s\n",
                 g_game_time, agent.parse->play_mode, path(*agent.fsm).c_str(), l.x, l.y, l.torso_heading,
                 l.no_fix_count, l.ball_gx, l.ball_gy, l.ball_lx, l.ball_ly, l.ball_unseen_count, req, flags,
                 w.k, w.nbp[2], w.nbp[3], w.nbp[4], w.stopped ? " stopped" : "",
                 w.translating ? " translating" : "", w.rotating ? " rotating" : "",
                 w.reentrant ? " reentrant" : "", w.pending ? " pending" : "", w.odo_walk_x, w.odo_walk_y,
-                truth(msg).c_str());
+                truth(msg).c_str(), kick_off_watch(agent.kick_off_state));
         }
     }
     return 0;

@@ -1,0 +1,3 @@
+#include <vector>
+#include "layer/plain.h"
+#include "layer/missing.h"

@@ -1,0 +1,1 @@
+#include "layer/cycle_b.h"

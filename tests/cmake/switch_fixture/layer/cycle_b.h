@@ -1,0 +1,2 @@
+#include "layer/cycle_a.h"
+#include "layer/names_switch.h"

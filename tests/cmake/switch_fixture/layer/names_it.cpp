@@ -1,0 +1,2 @@
+#ifdef BREVANE_NO_RATE_LIMITER
+#endif

@@ -1,0 +1,3 @@
+#ifndef BREVANE_NO_RATE_LIMITER
+int flag;
+#endif

@@ -1,0 +1,1 @@
+#  include   "layer/via_header.h"

@@ -1,0 +1,2 @@
+#include "layer/plain.h"
+#include "layer/via_header.h"

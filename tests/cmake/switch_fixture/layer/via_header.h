@@ -1,0 +1,1 @@
+#include "layer/names_switch.h"

@@ -1,0 +1,189 @@
+// The own kick-off's second touch: the server switches to play-on at the
+// first touch and punishes the taker's next touch before another player's.
+// Perceptions of a kick-off as the server sends them: the taker stands at
+// the centre spot, a team-mate waits on its place, the ball flies off.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "skills_fixture.h"
+
+namespace {
+
+using skills_test::SkillsTest;
+
+// A player at (x, y) on the field; of the robot's team unless named.
+ScenePlayer player(int id, double x, double y, const std::string& team = "")
+{
+    return ScenePlayer{id, x, y, 0, team};
+}
+
+class KickOff : public SkillsTest {
+protected:
+    const ScenePlayer mate_on_place = player(2, -2.2, 2.6);  // a team-mate on its kick-off place
+    const ScenePlayer taker_at_spot = player(1, -0.25, 0.05);
+
+    // This robot: number unum at (x, y) facing heading, of the team playing
+    // from `side`; the taker stands at the centre spot.
+    void robot(int unum, double x, double y, double heading = 0, const char* side = "left")
+    {
+        place(side, x, y, heading);
+        scene.unum = unum;
+        restart();
+    }
+    void be_the_taker() { robot(1, -0.25, 0.05); }
+
+    // The kick-off of the left team, the ball on the centre spot; then the
+    // first touch sends it to (bx, by) and the server plays on.
+    void kick_off_then_touch(double bx, double by, const char* mode = "KickOff_Left")
+    {
+        scene.play_mode = mode;
+        ball_at(0, 0);
+        perceive_times(2);
+        scene.play_mode = "PlayOn";
+        ball_at(bx, by);
+        perceive();
+    }
+};
+
+// The taker: the robot at the centre spot when the server played on.
+TEST_F(KickOff, TheTakerLeavesTheBallToATeamMateUntilAnotherPlayerIsAtIt)
+{
+    be_the_taker();
+    scene.players = {mate_on_place};
+    kick_off_then_touch(3, 0);
+    EXPECT_TRUE(agent->kickOffTakerWaits());
+    EXPECT_EQ(agent->getBallPriority(), 1);  // though it is nearest the ball
+    // The team-mate runs to the ball: the watch goes on until it is there.
+    scene.players = {player(2, 2.0, 0.5)};
+    perceive_times(3);
+    EXPECT_TRUE(agent->kickOffTakerWaits());
+    scene.players = {player(2, 2.8, 0.1)};
+    perceive();
+    EXPECT_FALSE(agent->kickOffTakerWaits());
+    EXPECT_EQ(agent->getBallPriority(), 1);  // now it is the team-mate at the ball
+}
+
+TEST_F(KickOff, AnOpponentAtTheBallReleasesTheTakerToo)
+{
+    be_the_taker();
+    scene.players = {mate_on_place};
+    kick_off_then_touch(3, 0);
+    ASSERT_TRUE(agent->kickOffTakerWaits());
+    scene.players = {player(4, 3.2, 0.1, "them")};
+    perceive();
+    EXPECT_FALSE(agent->kickOffTakerWaits());
+}
+
+// A team-mate: the taker, seen at the centre spot, is not counted for the
+// ball priority, so this robot goes to the ball; it counts again once this
+// robot is at the ball.
+TEST_F(KickOff, TheTeamMatesLeaveTheTakerOutOfTheBallPriority)
+{
+    robot(2, -2.2, 2.6);
+    scene.players = {taker_at_spot};
+    scene.play_mode = "KickOff_Left";
+    ball_at(0, 0);
+    perceive_times(2);
+    EXPECT_EQ(agent->getBallPriority(), 1);  // the taker is nearer the ball
+    scene.play_mode = "PlayOn";
+    ball_at(3, 0);
+    perceive();
+    EXPECT_FALSE(agent->kickOffTakerWaits());
+    EXPECT_EQ(agent->getBallPriority(), 0);
+    // Elsewhere than the centre spot a team-mate counts as ever.
+    scene.players = {player(1, 1.0, 0.2)};
+    perceive();
+    EXPECT_EQ(agent->getBallPriority(), 1);
+    // At the ball itself this robot ends the watch: the taker, still at the
+    // spot, counts again.
+    scene.players = {taker_at_spot};
+    place("left", 2.8, 0.1, 0);
+    perceive();
+    EXPECT_EQ(agent->kick_off_state.pending, false);
+    EXPECT_EQ(agent->getBallPriority(), 0);  // the nearer to the ball, as computed
+}
+
+// After the other team's kick-off its taker is theirs to watch.
+TEST_F(KickOff, TheOtherTeamsKickOffIsNotWatched)
+{
+    be_the_taker();
+    scene.players = {mate_on_place};
+    kick_off_then_touch(3, 0, "KickOff_Right");
+    EXPECT_FALSE(agent->kickOffTakerWaits());
+    EXPECT_FALSE(agent->kick_off_state.pending);
+}
+
+// Alone on the field (no player seen, no team-mate heard, as a lone
+// attacker) the rule does not apply: the taker plays on after a short wait.
+// A team-mate heard meanwhile (it goes for the ball and says where it is)
+// keeps it waiting.
+struct Alone {
+    const char* name;
+    bool heard;
+    bool waits;  // ALONE_WAIT seconds after the touch
+};
+
+void PrintTo(const Alone& c, std::ostream* os) { *os << c.name; }
+
+class TakerAlone : public KickOff, public ::testing::WithParamInterface<Alone> {};
+
+TEST_P(TakerAlone, PlaysOnAfterAShortWait)
+{
+    be_the_taker();  // facing the opponent goal: the team-mates are out of view
+    kick_off_then_touch(3, 0);
+    EXPECT_TRUE(agent->kickOffTakerWaits());
+    if (GetParam().heard) {
+        agent->parse->hear_time = scene.game_time;
+        agent->parse->hear_x = 2.9;
+        agent->parse->hear_y = 0.1;
+    }
+    scene.game_time += kick_off_watch_t::ALONE_WAIT - 0.1;
+    perceive();
+    EXPECT_TRUE(agent->kickOffTakerWaits());
+    scene.game_time += 0.2;
+    perceive();
+    EXPECT_EQ(agent->kickOffTakerWaits(), GetParam().waits);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, TakerAlone,
+                         ::testing::Values(Alone{"alone", false, false},
+                                           Alone{"team_mate_heard", true, true}),
+                         [](const ::testing::TestParamInfo<Alone>& i) { return std::string(i.param.name); });
+
+TEST_F(KickOff, TheTeamPlayingFromTheRightWatchesItsOwnKickOff)
+{
+    robot(1, 0.25, -0.05, 3.14159, "right");
+    scene.players = {player(2, 2.2, -2.6)};
+    kick_off_then_touch(-3, 0, "KickOff_Right");
+    EXPECT_TRUE(agent->kickOffTakerWaits());
+}
+
+// Any other play mode ends the watch: a set piece or a goal starts the
+// server's own watch anew.
+TEST_F(KickOff, ASetPieceEndsTheWatch)
+{
+    be_the_taker();
+    scene.players = {mate_on_place};
+    kick_off_then_touch(3, 0);
+    ASSERT_TRUE(agent->kickOffTakerWaits());
+    scene.play_mode = "KickIn_Left";
+    perceive();
+    EXPECT_FALSE(agent->kickOffTakerWaits());
+    scene.play_mode = "PlayOn";
+    perceive();
+    EXPECT_FALSE(agent->kickOffTakerWaits());
+}
+
+// A robot off the centre spot at the first touch is no taker, even when
+// it was on its way to the ball (it goes on playing it).
+TEST_F(KickOff, ARobotAwayFromTheSpotIsNoTaker)
+{
+    robot(3, -1.5, 0.5);
+    scene.players = {taker_at_spot};
+    kick_off_then_touch(3, 0);
+    EXPECT_TRUE(agent->kick_off_state.pending);
+    EXPECT_FALSE(agent->kickOffTakerWaits());
+}
+
+}  // namespace

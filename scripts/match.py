@@ -2,7 +2,9 @@
 scripts/start.sh, kick-offs through the monitor port, a progress line while
 it runs, and the result with per-team figures at its end (see match.sh)."""
 import argparse
+import gzip
 import json
+import math
 import os
 import re
 import signal
@@ -18,6 +20,7 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 PROGRAMS = ("brevane", "brevane-b")
 TEAM_RE = re.compile(r"^[A-Za-z0-9_.-]+$")
 HALF_TIME = 300.0
+TRACE_NAME = "trace.jsonl.gz"
 
 # A robot counts as fallen when its torso leans more than about 55 degrees
 # or is nearer the ground than a sitting robot's, and as up again once it
@@ -29,41 +32,134 @@ RISE_UP, RISE_Z = 0.8, 0.25
 MAX_STEP = 1.0
 
 
+def rate(value, digits):
+    return "-" if value is None else "%.*f" % (digits, value)
+
+
 class Stop(Exception):
     """A signal asked the match to end."""
 
 
+# Play modes of a set piece: the server awards it to the side its name
+# ends with, for something the other side did. Its kind as the result names
+# it.
+SET_PIECES = {
+    "free_kick_left": ("free_kick", "left"), "free_kick_right": ("free_kick", "right"),
+    "direct_free_kick_left": ("free_kick", "left"), "direct_free_kick_right": ("free_kick", "right"),
+    "KickIn_Left": ("kick_in", "left"), "KickIn_Right": ("kick_in", "right"),
+    "corner_kick_left": ("corner_kick", "left"), "corner_kick_right": ("corner_kick", "right"),
+    "goal_kick_left": ("goal_kick", "left"), "goal_kick_right": ("goal_kick", "right"),
+}
+SET_PIECE_KINDS = (("free_kick", "free kicks"), ("kick_in", "kick-ins"),
+                   ("corner_kick", "corner kicks"), ("goal_kick", "goal kicks"))
+OTHER_SIDE = {"left": "right", "right": "left"}
+
+
+def is_down(r):
+    return r.up < FALL_UP or r.pos[2] < FALL_Z
+
+
 class Figures:
-    """Goals, falls and time in the opponent half of each side, from the
-    robots in the monitor's scene."""
+    """Goals, falls, time in the opponent half and the set pieces of each
+    side, from the game state and the robots in the monitor's scene."""
 
     def __init__(self):
         self.falls = {"left": 0, "right": 0}
+        self.fall_list = []  # (game time, side, unum) of every fall
         self.opponent_half = {"left": 0.0, "right": 0.0}
         self.fallen = {}
         self.last_time = None
+        self.counted_time = 0.0  # game time over which the figures run
+        self.play_mode = None
+        self.set_pieces = []  # (game time, play mode, kind, side it was awarded against)
 
-    def update(self, time_now, robots):
+    def update(self, time_now, robots, play_mode=None):
         dt = 0.0
         if self.last_time is not None and 0.0 < time_now - self.last_time <= MAX_STEP:
             dt = time_now - self.last_time
         self.last_time = time_now
+        self.counted_time += dt
         for r in robots:
             key = (r.side, r.unum)
             down = self.fallen.get(key, False)
-            if not down and (r.up < FALL_UP or r.pos[2] < FALL_Z):
+            if not down and is_down(r):
                 self.fallen[key] = True
                 self.falls[r.side] += 1
+                self.fall_list.append((time_now, r.side, r.unum))
             elif down and r.up > RISE_UP and r.pos[2] > RISE_Z:
                 self.fallen[key] = False
             # The left team attacks towards +x, the right one towards -x.
             if (r.pos[0] > 0) == (r.side == "left") and r.pos[0] != 0:
                 self.opponent_half[r.side] += dt
+        if play_mode is not None and play_mode != self.play_mode:
+            if self.play_mode is not None and play_mode in SET_PIECES:
+                kind, awarded = SET_PIECES[play_mode]
+                self.set_pieces.append((time_now, play_mode, kind, OTHER_SIDE[awarded]))
+            self.play_mode = play_mode
 
-    def start(self, robots):
+    def start(self, robots, play_mode=None):
         """Counting begins: robots lying now do not count as falls."""
         for r in robots:
-            self.fallen[(r.side, r.unum)] = r.up < FALL_UP or r.pos[2] < FALL_Z
+            self.fallen[(r.side, r.unum)] = is_down(r)
+        self.play_mode = play_mode
+
+    def falls_by_player(self, side, players):
+        counts = {n: 0 for n in range(1, players + 1)}
+        for _, s, n in self.fall_list:
+            if s == side:
+                counts[n] = counts.get(n, 0) + 1
+        return counts
+
+    def falls_by_minute(self, side):
+        """Falls of a side in each minute of game time (0 to 1 min, ...)."""
+        # A match of 600 s has ten minutes, also when its last message came
+        # a cycle or so after the 600th second.
+        if self.last_time is None:
+            return []
+        minutes = max(1, int(math.ceil((self.last_time - 1.0) / 60.0)))
+        counts = [0] * minutes
+        for t, s, _ in self.fall_list:
+            if s == side and t >= 0:
+                i = min(int(t // 60), minutes - 1)
+                counts[i] += 1
+        return counts
+
+    def set_pieces_against(self, side):
+        counts = {kind: 0 for kind, _ in SET_PIECE_KINDS}
+        for _, _, kind, against in self.set_pieces:
+            if against == side:
+                counts[kind] += 1
+        return counts
+
+
+class Trace:
+    """Every robot's pose and the ball, per monitor message, as JSON lines
+    in a gzip file: what tools/fall_causes.py reads. A first line names
+    the robot fields, then one line per message (the clock stands still in
+    some play modes while the robots move):
+    {"t", "half", "pm", "ball": [x, y, z],
+    "robots": [[side, unum, x, y, z, up, facing], ...]} (see simmonitor.Robot)."""
+
+    FIELDS = ["side", "unum", "x", "y", "z", "up", "facing"]
+
+    def __init__(self, path):
+        self.path = path
+        self.file = gzip.open(path, "wt")
+        self.file.write(json.dumps({"trace": 1, "robot_fields": self.FIELDS}) + "\n")
+
+    def write(self, state, ball, robots):
+        if self.file is None:
+            return
+        rec = {"t": round(state.time, 3), "half": state.half, "pm": state.play_mode,
+               "ball": [round(v, 3) for v in ball] if ball else None,
+               "robots": [[r.side, r.unum, round(r.pos[0], 3), round(r.pos[1], 3),
+                           round(r.pos[2], 3), round(r.up, 3), round(r.facing, 3)] for r in robots]}
+        self.file.write(json.dumps(rec, separators=(",", ":")) + "\n")
+
+    def close(self):
+        if self.file is not None:
+            self.file.close()
+            self.file = None
 
 
 def describe_status(text):
@@ -154,6 +250,7 @@ class Match:
         self.server = None
         self.monitor = None
         self.figures = Figures()
+        self.trace = None
         self.kicked_off = [False, False]
         self.end = None
         self.progress_shown = False
@@ -298,14 +395,26 @@ class Match:
         self.kicked_off[half - 1] = True
         self.kick_sent = self.clock() if now is None else now
 
+    def on_message(self):
+        """Each monitor message: the figures, and the trace."""
+        s = self.monitor.state
+        robots = self.monitor.scene.robots()
+        self.figures.update(s.time, robots, s.play_mode)
+        if self.trace is not None:
+            self.trace.write(s, self.monitor.scene.ball(), robots)
+
     def play(self):
-        self.figures.start(self.monitor.scene.robots())
+        os.makedirs(self.dir, exist_ok=True)
+        self.trace = Trace(os.path.join(self.dir, TRACE_NAME))
+        self.figures.start(self.monitor.scene.robots(), self.monitor.state.play_mode)
+        self.monitor.on_message = self.on_message
         self.kick_off(1)
         self.last_msgs, self.last_change = self.monitor.messages, self.clock()
         while self.end is None:
             self.poll(0.1)
             self.step(self.clock())
         self.progress(force=True)
+        self.trace.close()
 
     def step(self, now):
         """One look at the game after a poll of the monitor."""
@@ -314,7 +423,6 @@ class Match:
             self.last_msgs, self.last_change = self.monitor.messages, now
         elif now - self.last_change > 10.0:
             raise SystemExit(self.fail("the server has sent nothing for 10 s", 1))
-        self.figures.update(s.time, self.monitor.scene.robots())
         score = (s.score_left, s.score_right)
         if score != self.last_score:
             scorer = self.teams[0 if score[0] > self.last_score[0] else 1].name
@@ -357,6 +465,8 @@ class Match:
                                    stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
                 if r.returncode != 0 and "is not running" not in r.stdout:
                     self.say(r.stdout.strip(), err=True)
+        if self.trace is not None:
+            self.trace.close()
         if self.monitor is not None:
             self.monitor.close()
         if self.server is not None:
@@ -366,29 +476,53 @@ class Match:
     def result(self):
         s = self.monitor.state if self.monitor else simmonitor.GameState()
         scores = {"left": s.score_left, "right": s.score_right}
+        f = self.figures
+        minutes = f.counted_time / 60.0
         teams = []
         for t in self.teams:
+            falls = f.falls[t.side]
             teams.append({
                 "side": t.side, "team": t.name, "program": t.program, "players": t.players,
-                "goals": scores[t.side], "falls": self.figures.falls[t.side],
-                "opponent_half_player_seconds": round(self.figures.opponent_half[t.side], 1),
+                "goals": scores[t.side], "falls": falls,
+                "falls_per_minute": round(falls / minutes, 2) if minutes > 0 else None,
+                "falls_per_robot_minute": round(falls / (minutes * t.players), 3) if minutes > 0 else None,
+                "falls_by_player": {str(n): c for n, c in sorted(f.falls_by_player(t.side, t.players).items())},
+                "falls_by_minute": f.falls_by_minute(t.side),
+                "set_pieces_against": f.set_pieces_against(t.side),
+                "opponent_half_player_seconds": round(f.opponent_half[t.side], 1),
                 "players_ended": [{"unum": n, "exit_status": st, "log": t.log(n)}
                                   for n, st in sorted(t.ended.items())],
             })
         return {"result": self.score_text() if self.monitor else "",
                 "end": self.end, "half": s.half, "game_time": round(s.time, 2),
-                "teams": teams, "logs": self.dir}
+                "counted_game_time": round(f.counted_time, 2),
+                "teams": teams,
+                "set_pieces": [{"time": round(tm, 2), "play_mode": pm, "kind": kind, "against": against}
+                               for tm, pm, kind, against in f.set_pieces],
+                "falls": [{"time": round(tm, 2), "side": side, "unum": n} for tm, side, n in f.fall_list],
+                "logs": self.dir, "trace": os.path.join(self.dir, TRACE_NAME)}
 
     def print_result(self, res):
         self.say("")
         how = {"game over": "full match, game over at %.1f s",
                "interrupted": "interrupted at %.1f s"}.get(res["end"], "ended by " + str(res["end"]) + " at %.1f s")
         self.say("result: %s  (%s of game time)" % (res["result"], how % res["game_time"]))
-        self.say("%-16s %-10s %5s %5s  %s" % ("team", "program", "goals", "falls",
-                                             "time in the opponent half (player-seconds)"))
+        self.say("%-16s %-10s %5s %5s %9s %13s  %s" % (
+            "team", "program", "goals", "falls", "per minute", "per robot-min",
+            "time in the opponent half (player-seconds)"))
         for t in res["teams"]:
-            self.say("%-16s %-10s %5d %5d  %.1f" % (t["team"], t["program"], t["goals"], t["falls"],
-                                                    t["opponent_half_player_seconds"]))
+            self.say("%-16s %-10s %5d %5d %9s %13s  %.1f" % (
+                t["team"], t["program"], t["goals"], t["falls"], rate(t["falls_per_minute"], 1),
+                rate(t["falls_per_robot_minute"], 2), t["opponent_half_player_seconds"]))
+        for t in res["teams"]:
+            by_player = " ".join("%s:%d" % kv for kv in t["falls_by_player"].items())
+            self.say("falls of %s by player: %s" % (t["team"], by_player))
+            self.say("falls of %s by minute of game time: %s"
+                     % (t["team"], " ".join(str(c) for c in t["falls_by_minute"]) or "-"))
+        for t in res["teams"]:
+            against = t["set_pieces_against"]
+            self.say("set pieces against %s: %s" % (t["team"], ", ".join(
+                "%d %s" % (against[kind], name) for kind, name in SET_PIECE_KINDS)))
         for t in res["teams"]:
             for p in t["players_ended"]:
                 self.say("player %d of %s ended during the match (exit status %s); log: %s"

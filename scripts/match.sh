@@ -9,8 +9,11 @@
 # none it says how to get one and ends with exit status 2. Starts the left team (brevane) and the right team
 # (brevane-b) with scripts/start.sh, kicks off both halves, shows the game
 # time, play mode and score while the match runs, and at its end prints the
-# result with each team's goals, falls and time in the opponent half, writes
-# it as JSON and stops everything it started. --seconds N ends the match
+# result with each team's goals, falls (per minute, per robot-minute, per
+# player and per minute of game time), time in the opponent half and the
+# set pieces awarded against it, writes it as JSON and stops everything it
+# started. The match's trace.jsonl.gz holds the robots' poses and the ball
+# of every monitor message (tools/fall_causes.py reads it). --seconds N ends the match
 # after N seconds of game time; Ctrl-C stops it. Logs: logs/match-*/
 # (BREVANE_LOGS moves logs/). Exit status 0 after a match, 1 when it could
 # not be played, 2 for bad options or no server, 130 when interrupted.

@@ -16,6 +16,7 @@ Run as a program it sends each argument as one trainer command:
 (--state: print the game state the server reports after the commands).
 """
 import argparse
+import math
 import re
 import socket
 import struct
@@ -230,13 +231,14 @@ def apply_delta(node, sexp):
 
 
 class Robot:
-    __slots__ = ("side", "unum", "pos", "up")
+    __slots__ = ("side", "unum", "pos", "up", "facing")
 
-    def __init__(self, side, unum, pos, up):
+    def __init__(self, side, unum, pos, up, facing=0.0):
         self.side = side   # "left" or "right"
         self.unum = unum
         self.pos = pos     # torso centre (x, y, z), metres
         self.up = up       # z component of the torso's up axis: 1 upright, 0 lying
+        self.facing = facing  # radians: where its front (the torso's y axis) points on the ground
 
     def __repr__(self):
         return "Robot(%s %d at %.2f %.2f %.2f up %.2f)" % (
@@ -313,7 +315,7 @@ class Scene:
             return out
         for side, unum, chain in self.torsos:
             g = self._global(chain)
-            out.append(Robot(side, unum, (g[12], g[13], g[14]), g[10]))
+            out.append(Robot(side, unum, (g[12], g[13], g[14]), g[10], math.atan2(g[5], g[4])))
         return out
 
     def ball(self):
@@ -336,6 +338,7 @@ class Monitor:
         self.state = GameState()
         self.scene = Scene()
         self.messages = 0
+        self.on_message = None  # called after each message is taken in
 
     def connect(self, timeout=10.0):
         """Connects, retrying until timeout seconds have passed; raises
@@ -376,6 +379,8 @@ class Monitor:
                         self.scene.apply(items[i + 1])
                 break
         self.messages += 1
+        if self.on_message is not None:
+            self.on_message()
         return kind
 
     def poll(self, timeout):

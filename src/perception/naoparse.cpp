@@ -115,6 +115,8 @@ NaoParse::NaoParse(std::string name)
       hear_time(0.0),
       hear_x(0.0),
       hear_y(0.0),
+      hear_dir(0.0),
+      hear_count(0),
       side_received(false),
       side_copy(0),
       hear_form(HEAR_TEAM_BALL)
@@ -442,6 +444,9 @@ void NaoParse::ParseHearInfo(const sexp::Node& pred)
     hear_time = t;
     hear_x = x;
     hear_y = y;
+    double d;
+    hear_dir = std::sscanf(dir.c_str(), "%lg", &d) == 1 && std::isfinite(d) ? d : std::nan("");
+    ++hear_count;
 }
 
 bool NaoParse::ReadHearEcho(const sexp::Node& pred, double& time, std::string& sender, std::string& message)

@@ -139,6 +139,12 @@ public:
     double hear_time;
     double hear_x;
     double hear_y;
+    // Kept with each heard ball position: the direction it came from
+    // (degrees, from this robot towards the speaker, in the frame the
+    // server gives the team: x towards the opponent goal; NaN when the
+    // direction is no number), and the count of the positions stored.
+    double hear_dir;
+    int hear_count;
 
     // Read by the run-challenge program: whether a game state has told the
     // side, and the side it told (set together with `side`).

@@ -71,6 +71,10 @@ NaoBehavior::NaoBehavior(int unum_, int team_size_, std::string team_name)
     // per metre) stays off.
     localize = new Localize_t(form->x, form->y, form->theta, 2 * static_cast<int>(NaoParse::DIM_FIELD_LENGTH),
                               2 * static_cast<int>(NaoParse::DIM_FIELD_WIDTH), false);
+    // The say message comes from the players whose ball priority equals
+    // the team size argument: with 0 (the default) a heard message is a
+    // team-mate's claim of the ball.
+    localize->hear_claims = team_size == 0;
 
     draw = new RobovizDraw_t("test");
 }
@@ -143,6 +147,7 @@ std::string NaoBehavior::Think(const std::string& msg)
     // neck commands come last.
     if (move) move->update(out, sub_steps);
     fsm->append_beam(out);
+    log_motion_events();
 
     if (head_scan_active && head_scan) head_scan->headScan(out, 2.0, parse);
 
@@ -159,6 +164,29 @@ std::string NaoBehavior::Think(const std::string& msg)
 
     ++think_count;
     return out.str();
+}
+
+void NaoBehavior::log_motion_events()
+{
+    if (!move) return;
+    const double t = parse->game_time;
+    const bool fall = NaoParse::fall_down_detected;
+    if (fall != logged_fall) {
+        logged_fall = fall;
+        if (fall)
+            std::fprintf(stderr, "[%.2f] fall detected (%s)\n", t,
+                         NaoParse::back_fall_down_detected ? "back" : "front");
+        else
+            std::fprintf(stderr, "[%.2f] stand-up ended\n", t);
+    }
+    if (move->kick != logged_kick) {
+        logged_kick = move->kick;
+        if (move->kick)
+            std::fprintf(stderr, "[%.2f] kick started (%s foot)\n", t,
+                         move->kick_type == NaoMove::KICK_LEFT ? "left" : "right");
+        else
+            std::fprintf(stderr, "[%.2f] kick ended\n", t);
+    }
 }
 
 // The set "test" is shown anew every think call: its buffer swap is the one

@@ -84,7 +84,7 @@ public:
 
     // Crowding and collision avoidance.
     bool crowding_stop;     // stop: too many team-mates nearer the ball
-    bool collision_detour;  // a team-mate blocks the walking path
+    bool collision_detour;  // a robot blocks the walking path
     bool crowding_back;     // back off from the ball
     bool crowding_spare;    // (unused fourth flag)
 
@@ -106,6 +106,7 @@ public:
     RobovizDraw_t* draw = nullptr;         // debug drawer, owned
 
     // Move target (new_move_target / new_move).
+    static constexpr double HELD_PLACE = 1.0;     // m: a team-mate this near a move target holds it
     int last_move_target_count;                   // think count of the last accepted target
     double move_target_x = 0, move_target_y = 0;  // m
     bool move_target_face_ball = false;
@@ -152,6 +153,10 @@ public:
 
     kick_off_watch_t kick_off_state;
 
+    // What the motion log last told: a fall being served, a kick active.
+    bool logged_fall = false;
+    bool logged_kick = false;
+
     NaoBehavior(int unum, int team_size, std::string team_name);
     ~NaoBehavior();
     NaoBehavior(const NaoBehavior&) = delete;
@@ -167,6 +172,12 @@ public:
     // fit the 18-character say buffer (coordinates within plus or minus
     // 99.95 always fit).
     bool say_ball_position(double x, double y);
+
+    // Writes a line to the standard error stream, stamped with the game
+    // time, when a fall is detected, its stand-up ends, a kick starts and
+    // a kick ends: "[123.46] fall detected (back)", "[125.80] stand-up
+    // ended", "[130.02] kick started (left foot)", "[131.40] kick ended".
+    void log_motion_events();
 
     // ---- Skills: perception predicates and alignment ----
     bool ballSeen(int n);
@@ -243,8 +254,9 @@ public:
     void stop_walk();
     static constexpr double STOP_FWD = 0.001;  // m: the forward request of a stop
     // The last step of every walk request: to the localiser's forwarding
-    // (and its rate limiter), never with a zero length or before Init.
-    void forward_trans(double fwd, double side);
+    // (and its rate limiter unless `limited` is false), never with a zero
+    // length or before Init.
+    void forward_trans(double fwd, double side, bool limited = true);
 
     // Once per think call after the localiser: follows the own kick-off
     // (kick_off_watch_t) and, while its taker may not touch the ball,

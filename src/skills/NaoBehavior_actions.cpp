@@ -1,6 +1,6 @@
 // The skills that act: every walk, turn, kick and stop of the state
 // machines passes here, through crowding avoidance at the ball, collision
-// avoidance with team-mates on the path and a go-to-point controller, and
+// avoidance with robots on the path and a go-to-point controller, and
 // the timed phases (push, goal-alignment avoidance, diagonal), the kick and
 // the collection of ball observations before a kick.
 #include <cmath>
@@ -195,7 +195,18 @@ void NaoBehavior::new_move(int n)
     const double a = wrap_loops(std::atan2(move_target_y - y, move_target_x - x) - h);
     const double e = d > 4.0 ? 0.4 : 0.1;
 
-    if (d < 0.33) {
+    // A place that a team-mate in view already holds, or nearly reached,
+    // is reached short of it: two players given the same place (their
+    // views gave them the same ball priority) walked into each other there.
+    double arrived = 0.33;
+    for (int k = 0; k < Localize_t::NB_MATES; ++k) {
+        const Localize_t::mate_t& m = localize->mates[k];
+        if (k == unum || m.id == -1) continue;
+        const double held = std::hypot(move_target_x - m.x, move_target_y - m.y);
+        if (held < HELD_PLACE && held < d) arrived = 0.33 + HELD_PLACE;
+    }
+
+    if (d < arrived) {
         if (move_target_face_ball) {
             const double f = 0.6 * ballAngle(Localize_t::VALID_BALL_SEEN_CNT);
             if (std::fabs(f) > e) {
@@ -257,13 +268,17 @@ void NaoBehavior::new_trans(double fwd, double side)
     if (fwd == 0.0 && side == 0.0) return;
     if (!move || !localize) return;
 
+    // An avoidance sends one request and then lets the robot walk it for
+    // the next 101 requests: that request goes past the rate limiter, which
+    // would make it one step of its ramp (the robot walking on as before,
+    // into the crowd or the team-mate it was to step around).
     if (crowding_stop) {
-        serve_avoidance(stop_state.get(), crowding_stop, [&] { stop_walk(); });
+        serve_avoidance(stop_state.get(), crowding_stop, [&] { forward_trans(0.001, 0, false); });
         return;
     }
     if (crowding_back) {
         // Back off: the request with its forward part reversed.
-        serve_avoidance(back_state.get(), crowding_back, [&] { forward_trans(-fwd, side); });
+        serve_avoidance(back_state.get(), crowding_back, [&] { forward_trans(-fwd, side, false); });
         return;
     }
     double ox = 0, oy = 0;
@@ -272,14 +287,17 @@ void NaoBehavior::new_trans(double fwd, double side)
         forward_trans(fwd, side);
         return;
     }
-    serve_avoidance(detour_state.get(), collision_detour, [&] { forward_trans(ox, oy); });
+    serve_avoidance(detour_state.get(), collision_detour, [&] { forward_trans(ox, oy, false); });
 }
 
-void NaoBehavior::forward_trans(double fwd, double side)
+void NaoBehavior::forward_trans(double fwd, double side, bool limited)
 {
     if (!move || !localize) return;
     if (fwd == 0.0 && side == 0.0) return;
-    localize->new_trans2013(*move, fwd, side);
+    if (limited)
+        localize->new_trans2013(*move, fwd, side);
+    else
+        localize->new_trans2013_unlimited(*move, fwd, side);
 }
 
 void NaoBehavior::trans_collision_estimation(double x, double y, double& ox, double& oy)
@@ -289,7 +307,9 @@ void NaoBehavior::trans_collision_estimation(double x, double y, double& ox, dou
     const Point_t a = {-1.2, 0.0};
     const Point_t b = {2.0 * x + 1.2, 2.0 * y};
     for (int k = 0; k < nb; ++k) {
-        if (!vis.player[k].teammate || vis.player[k].id == unum) continue;
+        // Any robot on the path, of either team (the robot's own arms are
+        // no obstacle).
+        if (vis.player[k].teammate && vis.player[k].id == unum) continue;
         double px, py, heading;
         localize->player_to_local_coord(parse->nv, k, px, py, heading);
         if (!(std::sqrt(px * px + py * py) < 1.5)) continue;

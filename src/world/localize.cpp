@@ -142,6 +142,9 @@ Localize_t::Localize_t(double x0, double y0, double a0, int nx_, int ny_, bool g
       lkp_ly(0.0),
       lkp_dist(0.0),
       fix(false),
+      hear_claims(false),
+      claims_heard(0),
+      claim_time(-HUGE_VAL),
       start_x(x0),
       start_y(y0),
       start_heading(a0),
@@ -494,6 +497,39 @@ void Localize_t::update_mates(NaoParse& parse)
         seen_player(p, px, py, record_heading(), vis_pitch, row.x, row.y, facing, row.direction);
         row.id = p.id;
     }
+    update_claims(parse);
+}
+
+void Localize_t::update_claims(const NaoParse& parse)
+{
+    if (parse.hear_count == claims_heard) return;
+    claims_heard = parse.hear_count;
+    if (!hear_claims || !std::isfinite(parse.hear_dir) || (parse.side != 1 && parse.side != -1)) return;
+    double px, py, head, torso;
+    current_pose(px, py, head, torso);
+    // The server gives the direction in the team's frame, turned half a
+    // circle for the team playing from the right.
+    const double dir = wrapped(rad(parse.hear_dir) + (parse.side == -1 ? kPi : 0.0));
+    const double to_ball = std::atan2(ball_gy - py, ball_gx - px);
+    if (!(std::fabs(wrapped(dir - to_ball)) < CLAIM_CONE)) return;
+    // A team-mate in view in that direction is the claimant: the table
+    // knows where it stands.
+    const int u = parse.unum;
+    for (int k = 0; k < NB_MATES; ++k) {
+        if (k == u || mates[k].id == -1) continue;
+        const double to_mate = std::atan2(mates[k].y - py, mates[k].x - px);
+        if (std::fabs(wrapped(to_mate - dir)) < CLAIM_SEEN_MATE) return;
+    }
+    claim_time = parse.hear_time;
+}
+
+double Localize_t::claim_hold(double ball_distance) { return CLAIM_HOLD + CLAIM_HOLD_PER_M * ball_distance; }
+
+bool Localize_t::yield_to_claim(const NaoParse& parse) const
+{
+    if (!hear_claims) return false;
+    const double age = parse.game_time - claim_time;
+    return age >= 0.0 && age <= claim_hold(ball_dist);
 }
 
 int Localize_t::get_ball_priority(NaoParse& parse)
@@ -503,14 +539,18 @@ int Localize_t::get_ball_priority(NaoParse& parse)
     int known = 0;
     for (int k = 0; k < NB_MATES; ++k)
         if (k != u && mates[k].id != -1) ++known;
-    if (known == 0) return 0;
 
-    const double own = ball_cost(mates[u].x, mates[u].y, ball_gx, ball_gy, parse.side);
     int p = 0;
-    for (int k = 0; k < NB_MATES; ++k)
-        if (k != u && mates[k].id != -1 &&
-            ball_cost(mates[k].x, mates[k].y, ball_gx, ball_gy, parse.side) < own)
-            ++p;
+    if (known > 0) {
+        const double own = ball_cost(mates[u].x, mates[u].y, ball_gx, ball_gy, parse.side);
+        for (int k = 0; k < NB_MATES; ++k)
+            if (k != u && mates[k].id != -1 &&
+                ball_cost(mates[k].x, mates[k].y, ball_gx, ball_gy, parse.side) < own)
+                ++p;
+    }
+    // Seeing no team-mate nearer is not being first at the ball: a
+    // team-mate out of view may claim it.
+    if (p == 0 && yield_to_claim(parse)) p = 1;
     if (p == 0) return 0;
 
     // A non-zero priority is held for 400 calls, then refreshed. The hold
@@ -609,6 +649,12 @@ void Localize_t::new_trans2013(NaoMove& move, double fwd, double sideways)
     }
 #endif
     // A translation that waits for its start keeps its request.
+    if (move.trans && !move.walking) return;
+    move.new_trans2013(fwd, sideways);
+}
+
+void Localize_t::new_trans2013_unlimited(NaoMove& move, double fwd, double sideways)
+{
     if (move.trans && !move.walking) return;
     move.new_trans2013(fwd, sideways);
 }

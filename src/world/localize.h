@@ -111,6 +111,25 @@ public:
 
     bool fix;  // this update found a landmark fix
 
+    // Heard claims of the ball. When the team's say messages come from the
+    // players that take themselves to be first at the ball (the team size
+    // argument 0), every heard message is a team-mate's claim of the ball.
+    // A robot may not see the claimant (it looks elsewhere); when the
+    // claim's direction lies within 90 degrees of the ball's, the claimant
+    // may be nearer the ball (beyond 90 degrees it is certainly farther),
+    // and while such a claim is fresh this robot does not take itself to
+    // be first. A claim stays fresh for claim_hold(ball distance): the
+    // nearer of two robots that both gave way claims again first, and the
+    // other, hearing it, keeps giving way.
+    static constexpr double CLAIM_CONE = 1.5707963267948966;  // rad
+    static constexpr double CLAIM_SEEN_MATE =
+        0.35;                                  // rad: a seen mate this near the claim's direction made it
+    static constexpr double CLAIM_HOLD = 0.3;  // s
+    static constexpr double CLAIM_HOLD_PER_M = 0.5;  // s per m of own ball distance
+    bool hear_claims;                                // heard ball positions are claims of the ball
+    int claims_heard;                                // the parser's hear count last looked at
+    double claim_time;                               // game time of the last claim that may be nearer
+
     // Before the first fix the robot is taken to stand on its start place
     // (the constructor's pose, in the frame of a team playing from the
     // left; mirrored through the centre spot once the team is known to play
@@ -180,6 +199,11 @@ public:
     // Team-mates and the ball priority: how many known team-mates are
     // better placed to play the ball (0: this player goes to it).
     void update_mates(NaoParse& parse);
+    // Takes in a newly heard claim (part of the team-mate table fill).
+    void update_claims(const NaoParse& parse);
+    static double claim_hold(double ball_distance);
+    // A fresh claim of a team-mate that may be nearer the ball.
+    bool yield_to_claim(const NaoParse& parse) const;
     int get_ball_priority(NaoParse& parse);
     int get_ball_proximity(NaoParse& parse);
 
@@ -193,6 +217,10 @@ public:
 
     // Every walk and turn request of the behaviour passes here.
     void new_trans2013(NaoMove& move, double fwd, double side);
+    // A request to be walked as it is, past the rate limiter (whose values
+    // stay as they were): the one request of an avoidance, which the
+    // limiter would turn into a single step of its ramp.
+    void new_trans2013_unlimited(NaoMove& move, double fwd, double side);
     void new_rot2013(NaoMove& move, double theta, double xc);
 
     // Tests: the process-wide priority hold and rate-limiter values back to

@@ -497,6 +497,13 @@ TEST_F(NaoParseTest, HearsTheTeamsBallMessages)
     EXPECT_DOUBLE_EQ(p.hear_time, 12.5);
     EXPECT_DOUBLE_EQ(p.hear_x, 3.5);
     EXPECT_DOUBLE_EQ(p.hear_y, -2.0);
+    EXPECT_DOUBLE_EQ(p.hear_dir, -30.5);
+    EXPECT_EQ(p.hear_count, 1);
+    // A direction that is no number: the position is kept all the same.
+    p.Parse("(hear Probe 13.00 left 1.0_2.0)", 0);
+    EXPECT_DOUBLE_EQ(p.hear_x, 1.0);
+    EXPECT_TRUE(std::isnan(p.hear_dir));
+    EXPECT_EQ(p.hear_count, 2);
 }
 
 struct HearCase {
@@ -514,10 +521,14 @@ TEST_P(HearIgnored, LeavesTheLastBallMessage)
     p.hear_active = true;
     p.Parse("(hear Probe 1.0 10 1.5_2.5)", 0);
     p.hear_active = GetParam().active;
+    testing::internal::CaptureStderr();
     p.Parse(GetParam().msg, 0);
+    testing::internal::GetCapturedStderr();
     EXPECT_DOUBLE_EQ(p.hear_time, 1.0);
     EXPECT_DOUBLE_EQ(p.hear_x, 1.5);
     EXPECT_DOUBLE_EQ(p.hear_y, 2.5);
+    EXPECT_DOUBLE_EQ(p.hear_dir, 10.0);
+    EXPECT_EQ(p.hear_count, 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, HearIgnored,

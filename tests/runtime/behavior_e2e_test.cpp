@@ -4,6 +4,7 @@
 // after a goal scored while it walks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "support/child_process.h"
+#include "support/perception_scene.h"
 #include "support/scripted_server.h"
 #include "support/test_files.h"
 
@@ -233,6 +235,103 @@ TEST(Say, NothingWhenThePriorityIsNotTheTeamSize)
         for (const std::string& a : s.exchange(l)) EXPECT_EQ(a.find("(say"), std::string::npos) << a;
     ASSERT_NO_FATAL_FAILURE(s.finish());
 }
+
+// Two players of one team play against each other through what they say
+// and hear, neither seeing the other (each looks away from it): each
+// message carries what the other said in the previous cycle, from the
+// direction in which the server would give it. A player that takes itself
+// to be first at the ball says so; one that hears a claim from towards
+// the ball gives way (and falls silent), since the claimant may be nearer.
+struct Duo {
+    const char* what;
+    double ball_x, ball_y;
+    double near_x, near_y;  // the player nearer the ball (number 2)
+    double far_x, far_y;    // the other (number 3)
+    bool near_gives_way;    // at first the nearer one gives way too
+};
+
+void PrintTo(const Duo& d, std::ostream* os) { *os << d.what; }
+
+class TwoPlayersAtTheBall : public ::testing::TestWithParam<Duo> {};
+
+TEST_P(TwoPlayersAtTheBall, OnlyTheNearerKeepsClaimingIt)
+{
+    const Duo& c = GetParam();
+    Session near_one, far_one;
+    ASSERT_NO_FATAL_FAILURE(near_one.start({"--num=2"}));
+    ASSERT_NO_FATAL_FAILURE(far_one.start({"--num=3"}));
+    Session* session[2] = {&near_one, &far_one};
+    Scene scene[2];
+    const double pos[2][2] = {{c.near_x, c.near_y}, {c.far_x, c.far_y}};
+    for (int i = 0; i < 2; ++i) {
+        scene[i].unum = 2 + i;
+        scene[i].team_name = "Probe";
+        scene[i].x = pos[i][0];
+        scene[i].y = pos[i][1];
+        scene[i].heading = std::atan2(c.ball_y - pos[i][1], c.ball_x - pos[i][0]);
+        scene[i].ball_x = c.ball_x;
+        scene[i].ball_y = c.ball_y;
+    }
+    const std::regex say(R"(\(say (-?\d+\.\d_-?\d+\.\d)\))");
+    const int kCycles = 200;  // 4 s of game time
+    std::vector<int> last_said = {-1, -1};
+    int near_longest_silence = 0;  // cycles between two claims of the nearer one
+    std::vector<std::string> said(2);
+    for (int k = 0; k < kCycles; ++k) {
+        std::vector<std::string> now(2);
+        for (int i = 0; i < 2; ++i) {
+            scene[i].game_time = 10.0 + 0.02 * k;
+            scene[i].hear.clear();
+            if (!said[1 - i].empty()) {
+                // The direction from the hearer to the speaker, in degrees
+                // (the team plays from the left: the field frame).
+                const double dir =
+                    std::atan2(pos[1 - i][1] - pos[i][1], pos[1 - i][0] - pos[i][0]) * 180 / M_PI;
+                char h[96];
+                std::snprintf(h, sizeof(h), "(hear Probe %.2f %.2f %s)", scene[i].game_time, dir,
+                              said[1 - i].c_str());
+                scene[i].hear = h;
+            }
+            for (const std::string& a : session[i]->exchange(scene_message(scene[i]))) {
+                std::smatch m;
+                if (std::regex_search(a, m, say)) now[i] = m[1];
+            }
+            if (!now[i].empty()) {
+                if (i == 0 && last_said[0] >= 0)
+                    near_longest_silence = std::max(near_longest_silence, k - last_said[0]);
+                last_said[i] = k;
+            }
+        }
+        said = now;
+    }
+    // The agent started second holds a copy of the first one's connection:
+    // it ends first.
+    ASSERT_NO_FATAL_FAILURE(far_one.finish());
+    ASSERT_NO_FATAL_FAILURE(near_one.finish());
+    // The nearer player claims the ball to the end; the other has been
+    // silent for the last seconds.
+    EXPECT_GE(last_said[0], kCycles - 3);
+    EXPECT_LT(last_said[1], kCycles - 100);
+    // Claiming, it says so every second message; having given way, it
+    // claims again once it heard no claim for 0.8 s (0.3 s + 0.5 s per
+    // metre to the ball), the other one only after 1.8 s.
+    if (c.near_gives_way)
+        EXPECT_GE(near_longest_silence, 40);
+    else
+        EXPECT_EQ(near_longest_silence, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Hearing, TwoPlayersAtTheBall,
+                         ::testing::Values(
+                             // The other comes from behind: the nearer never hears a claim from
+                             // towards the ball.
+                             Duo{"one_behind_the_other", 3.0, 1.5, 2.0, 1.5, -0.5, 1.6, false},
+                             // From two sides: at first each may be the nearer, both give way;
+                             // the nearer claims again first, and the other then keeps giving way.
+                             Duo{"from_two_sides", 3.0, 2.0, 4.0, 2.0, 3.0, 5.0, true}),
+                         [](const ::testing::TestParamInfo<Duo>& info) {
+                             return std::string(info.param.what);
+                         });
 
 // A goal scored while the robot walks to the ball: within a few think
 // calls the beam back to its place goes out, alongside the walk's leg

@@ -145,6 +145,22 @@ protected:
         return samples;
     }
 
+    // The log tells the fall with the side the robot lies on, then the
+    // end of its stand-up, each stamped with the game time.
+    void expect_logged(const std::string& side)
+    {
+        const std::string log = agent.stderr_text();
+        std::smatch fall, end;
+        ASSERT_TRUE(
+            std::regex_search(log, fall, std::regex(R"(\n\[(\d+\.\d\d)\] fall detected \(([a-z]+)\)\n)")))
+            << log;
+        EXPECT_EQ(fall[2], side);
+        const std::string after = fall.suffix();
+        ASSERT_TRUE(std::regex_search(after, end, std::regex(R"(\[(\d+\.\d\d)\] stand-up ended\n)"))) << log;
+        EXPECT_LE(std::stod(fall[1]), std::stod(end[1]));
+        EXPECT_EQ(log.find("kick started"), std::string::npos);
+    }
+
     void expect_all_speeds_finite()
     {
         for (const std::string& a : answers) {
@@ -167,6 +183,7 @@ TEST_F(MotionEndToEnd, LyingOnTheBackStandsUpThenStopsCommandingTheLimbs)
     EXPECT_GT(samples, 250 + 60);
     EXPECT_LT(samples, 300 + 60);
     expect_all_speeds_finite();
+    expect_logged("back");
 }
 
 TEST_F(MotionEndToEnd, LyingOnTheFrontStandsUpThenStopsCommandingTheLimbs)
@@ -177,6 +194,7 @@ TEST_F(MotionEndToEnd, LyingOnTheFrontStandsUpThenStopsCommandingTheLimbs)
     EXPECT_GT(samples, 190);
     EXPECT_LT(samples, 240);
     expect_all_speeds_finite();
+    expect_logged("front");
 }
 
 }  // namespace

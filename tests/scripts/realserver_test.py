@@ -23,6 +23,9 @@ sys.path.insert(0, HERE)
 from realserver_support import BUILD_DIR, Recorder, Relay, error_lines, simserver  # noqa: E402
 from script_runs import ROOT, live, read_record, run, wait_for_status  # noqa: E402
 
+sys.path.insert(0, os.path.join(ROOT, "tools"))
+import fall_causes  # noqa: E402
+
 SKIP = 77
 FIELD_X, FIELD_Y = 15.0, 10.0
 # A robot stands: torso upright and at standing height (about 0.38 m).
@@ -195,6 +198,14 @@ class RealServerTest(unittest.TestCase):
             for key in ("goals", "falls", "opponent_half_player_seconds"):
                 self.assertGreaterEqual(t[key], 0)
             self.assertEqual(t["players_ended"], [])
+            self.assertEqual(t["falls_by_player"], {"1": t["falls"]})
+            self.assertEqual(sum(t["falls_by_minute"]), t["falls"])
+            self.assertEqual(sorted(t["set_pieces_against"]), ["corner_kick", "free_kick", "goal_kick", "kick_in"])
+        # The trace tells the same falls again, each with its cause.
+        falls, teams = fall_causes.classify_folder(res["logs"])
+        self.assertEqual(teams, {"left": "brevane", "right": "brevane-b"})
+        for t in res["teams"]:
+            self.assertEqual(len([f for f in falls if f["side"] == t["side"]]), t["falls"])
         self.assert_match_left_nothing(res["logs"])
 
     def test_match_interrupted(self):

@@ -125,6 +125,9 @@ class RecordedSceneTest(unittest.TestCase):
             self.assertAlmostEqual(r.pos[1], 9.2, delta=0.05)
             self.assertAlmostEqual(r.pos[2], 0.38, delta=0.03)
             self.assertGreater(r.up, 0.99)
+        # Each faces the other goal: the front is the torso's y axis.
+        self.assertAlmostEqual(robots[0].facing, 0.0, delta=0.01)
+        self.assertAlmostEqual(abs(robots[1].facing), math.pi, delta=0.01)
         ball = m.scene.ball()
         self.assertAlmostEqual(ball[0], 0.0, delta=0.01)
         self.assertAlmostEqual(ball[2], 0.042, delta=0.005)
@@ -156,6 +159,16 @@ class HandMadeSceneTest(unittest.TestCase):
         self.assertAlmostEqual(lying.up, 0.0, places=6)   # rotated a quarter turn
         self.assertEqual(lying.pos, (1.0, -2.0, 0.1))
         self.assertAlmostEqual(r[("right", 11)].up, 1.0, places=6)
+        # Unturned, the torso's y axis (the robot's front) points along +y.
+        self.assertAlmostEqual(r[("right", 11)].facing, math.pi / 2, places=6)
+
+    def test_each_message_is_reported_once_taken_in(self):
+        m = sm.Monitor()
+        seen = []
+        m.on_message = lambda: seen.append((m.state.time, len(m.scene.robots())))
+        m.handle(full("(time 0.5)(play_mode 3)", robot_node("Left", 1, IDENT, (0, 0, 0.38))))
+        m.handle("((time 0.54))")
+        self.assertEqual(seen, [(0.5, 1), (0.54, 1)])
 
     def test_group_transform_moves_the_robot(self):
         m = sm.Monitor()

@@ -178,6 +178,45 @@ TEST_F(Actions, MoveStopsOnceAtANearTarget)
     }
 }
 
+// A team-mate in view within 1 m of the move target, nearer it than the
+// robot, holds the place: the robot takes it as reached 1 m short of the
+// usual 0.33 m (and stops once) instead of walking into it.
+TEST_F(Actions, APlaceHeldByATeamMateIsReachedShortOfIt)
+{
+    struct HeldCase {
+        const char* what;
+        double target_lx;
+        std::vector<ScenePlayer> players;
+        bool stops;
+    };
+    const HeldCase cases[] = {
+        {"a team-mate at the target", 0.7, {player_at_local(4, 1.0, 0.1)}, true},
+        {"nobody there", 0.7, {}, false},
+        {"a team-mate 1.1 m from the target", 0.7, {player_at_local(4, 0.7, 1.1)}, false},
+        {"a team-mate near it, but farther from it than the robot",
+         0.45,
+         {player_at_local(4, 0.45, 0.48)},
+         false},
+        {"an opponent at the target", 0.7, {player_at_local(4, 1.0, 0.1, "Other")}, false},
+        {"a team-mate ahead on the way, 0.9 m short of it", 1.2, {player_at_local(4, 0.3, 0.1)}, true},
+        {"beyond 1.33 m", 1.5, {player_at_local(4, 1.6, 0.1)}, false},
+    };
+    for (const HeldCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        restart();
+        ball_at_local(-0.5, 0.0);  // behind: the robot is first at the ball and never steps aside
+        scene.players = c.players;
+        Reached r = first_move_step(c.target_lx, 0.0, false);
+        ASSERT_TRUE(r.trans);
+        if (c.stops) {
+            EXPECT_DOUBLE_EQ(r.fwd, 0.001);
+        } else {
+            EXPECT_NEAR(r.fwd, c.target_lx, kTol);
+        }
+        EXPECT_NEAR(r.side, 0.0, kTol);
+    }
+}
+
 TEST_F(Actions, MoveTurnsTowardsTheBallAtATargetWithTheFaceBallFlag)
 {
     ball_at_local(2.0, 2.0 * std::tan(0.5));
@@ -258,7 +297,8 @@ TEST_F(Actions, CollisionDetourAroundATeamMateOnThePath)
         {"mate right of the path", 1.0, -0.1, "", 7, true, true, 0.25, 0.5},
         {"first at the ball", 1.0, 0.1, "", 7, false, false, 0, 0},
         {"mate beyond 1.5 m", 1.6, 0.0, "", 7, true, false, 0, 0},
-        {"opponent", 1.0, 0.1, "Other", 7, true, false, 0, 0},
+        {"opponent, the robot first at the ball (no team-mate in view)", 1.0, 0.1, "Other", 7, true, false, 0,
+         0},
         {"own arms", 1.0, 0.1, "", 2, true, false, 0, 0},
     };
     for (const DetourCase& c : cases) {
@@ -278,6 +318,26 @@ TEST_F(Actions, CollisionDetourAroundATeamMateOnThePath)
             EXPECT_DOUBLE_EQ(r.fwd, 0.5);
             EXPECT_DOUBLE_EQ(r.side, 0.0);
         }
+    }
+}
+
+// A robot of the other team on the path of a player that is not first at
+// the ball (a team-mate, off the path, is nearer it): the same detour, also
+// when the opponent has the robot's own number.
+TEST_F(Actions, CollisionDetourAroundAnOpponentOnThePath)
+{
+    for (int id : {7, scene.unum}) {
+        SCOPED_TRACE(id);
+        restart();
+        scene.players = {player_at_local(id, 1.0, 0.1, "Other"), player_at_local(4, 3.0, 1.6)};
+        ball_at_local(4.0, 0.0);
+        perceive();
+        start_walking();
+        Reached r = trans(0.5, 0.0);
+        ASSERT_TRUE(r.trans);
+        EXPECT_TRUE(agent->collision_detour);
+        EXPECT_NEAR(r.fwd, 0.25, 1e-12);
+        EXPECT_NEAR(r.side, -0.5, 1e-12);
     }
 }
 
@@ -301,6 +361,56 @@ TEST_F(Actions, CollisionDetourDropsTheNext101Requests)
     ASSERT_TRUE(r.trans);
     EXPECT_DOUBLE_EQ(r.fwd, 0.4);
     EXPECT_DOUBLE_EQ(r.side, 0.1);
+}
+
+// A player not first at the ball walks rate-limited (in brevane), but the
+// one request of an avoidance is walked as it is: through the limiter it
+// would be one step of the limiter's ramp, and the robot would walk on
+// into the team-mate or the crowd. The limiter then carries on from where
+// it was.
+TEST_F(Actions, AnAvoidanceRequestPassesTheRateLimiterAsItIs)
+{
+    struct AvoidCase {
+        const char* what;
+        double ball_ahead;
+        ScenePlayer mate;
+        double fwd, side;  // the request
+        double ox, oy;     // the avoidance's request
+    };
+    const AvoidCase cases[] = {
+        {"detour around a team-mate on the path", 4.0, player_at_local(7, 1.0, 0.1), 0.5, 0.0, 0.25, -0.5},
+        {"back-off from a crowded ball", 0.7, player_at_local(4, 0.7, 0.3), 0.4, 0.1, -0.4, 0.1},
+    };
+    for (const AvoidCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        restart();
+        ball_at_local(c.ball_ahead, 0.0);
+        scene.players = {c.mate};
+        perceive();
+        ASSERT_GT(agent->getBallPriority(), 0);  // the mate is nearer the ball
+        start_walking();
+        Reached r = trans(c.fwd, c.side);
+        ASSERT_TRUE(r.trans);
+        EXPECT_DOUBLE_EQ(r.fwd, c.ox);
+        EXPECT_DOUBLE_EQ(r.side, c.oy);
+        for (int i = 1; i <= 101; ++i) ASSERT_FALSE(trans(c.fwd, c.side).trans) << i;
+        ASSERT_FALSE(agent->collision_detour || agent->crowding_back);
+        // Nothing to avoid any more: the next request is limited from the
+        // limiter's own start, not from the avoidance's request.
+        scene.players = {player_at_local(7, 3.0, 1.6)};  // nearer the ball, off the path
+        ball_at_local(4.0, 0.0);
+        perceive();
+        ASSERT_GT(agent->getBallPriority(), 0);
+        r = trans(0.5, 0.2);
+        ASSERT_TRUE(r.trans);
+#ifdef BREVANE_NO_RATE_LIMITER
+        EXPECT_DOUBLE_EQ(r.fwd, 0.5);
+        EXPECT_DOUBLE_EQ(r.side, 0.2);
+#else
+        EXPECT_DOUBLE_EQ(r.fwd, 0.01);
+        EXPECT_DOUBLE_EQ(r.side, 0.0025);
+#endif
+    }
 }
 
 struct CrowdCase {

@@ -38,6 +38,7 @@ struct Scene {
     double ball_x = 0, ball_y = 0;  // m, field frame
     std::vector<ScenePlayer> players;
     bool vision = true;  // a message without See keeps the last vision
+    std::string hear;    // a whole (hear ...) predicate to append, or nothing
 };
 
 namespace scene_detail {
@@ -82,6 +83,7 @@ inline std::string scene_message(const Scene& s)
     std::snprintf(buf, sizeof(buf), "(HJ (n hj1) (ax %.6f))(HJ (n hj2) (ax 0.00))",
                   s.head_yaw * 180.0 / scene_detail::kPi);
     m += buf;
+    m += s.hear;
     if (!s.vision) return m;
     m += "(See";
     if (s.landmarks)

@@ -682,6 +682,111 @@ TEST_F(BallPriorityTest, AFirstComputedZeroIsNotHeld)
     EXPECT_EQ(loc.get_ball_priority(parse), 1);  // held from here
 }
 
+// A team-mate's say message heard by a robot that sees no team-mate
+// nearer the ball. Own number 3 at the centre spot, the ball 5 m away at
+// (5, 0); the claim is heard at game time 1 from `dir` degrees (as the
+// server gives it: in the team's frame) and looked at `age` seconds later.
+// A claim from within 90 degrees of the ball's direction may come from a
+// team-mate nearer the ball; from beyond, the claimant is farther.
+TEST_F(BallPriorityTest, AFreshClaimFromTowardsTheBallMakesTheRobotGiveWay)
+{
+    struct ClaimCase {
+        const char* name;
+        const char* team;
+        double dir;       // degrees, team frame
+        double age;       // s
+        bool mate_there;  // a team-mate in view at (10, 0.5), farther from the ball
+        bool claims;      // the team's say messages are claims of the ball
+        int expected;
+    };
+    const double hold = Localize_t::claim_hold(5.0);  // 2.8 s
+    const ClaimCase cases[] = {
+        {"ahead", "left", 30, 0, false, true, 1},
+        {"to the right, short of 90 degrees", "left", -85, 0, false, true, 1},
+        {"beyond 90 degrees", "left", 95, 0, false, true, 0},
+        {"straight behind", "left", 180, 0, false, true, 0},
+        {"still fresh", "left", 30, hold - 0.05, false, true, 1},
+        {"stale", "left", 30, hold + 0.05, false, true, 0},
+        {"team from the right: its frame is turned half a circle", "right", 180, 0, false, true, 1},
+        {"team from the right, from behind", "right", 0, 0, false, true, 0},
+        {"the claimant is the team-mate in view", "left", 3, 0, true, true, 0},
+        {"a team-mate in view elsewhere", "left", -40, 0, true, true, 1},
+        {"say messages that are no claims", "left", 30, 0, false, false, 0},
+    };
+    for (const ClaimCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Localize_t::reset_process_state();
+        Localize_t loc(0, 0, 0, 60, 40, false);
+        loc.hear_claims = c.claims;
+        const double side = std::strcmp(c.team, "left") == 0 ? 1 : -1;
+        for (Localize_t::mate_t& r : loc.mates) r.id = -1;
+        loc.mates[3] = {3, 0, 0, 0};
+        if (c.mate_there) loc.mates[7] = {7, 10, 0.5, 0};
+        loc.ball_gx = 5;
+        loc.ball_gy = 0;
+        loc.ball_dist = 5;
+        parse.hear_active = true;
+        char msg[160];
+        std::snprintf(msg, sizeof(msg),
+                      "(GS (unum 3) (team %s) (t 1.00) (pm PlayOn))(hear brevane 1.00 %.1f 5.0_0.0)", c.team,
+                      c.dir);
+        parse.Parse(msg, 0);
+        ASSERT_EQ(parse.side, side);
+        loc.update_claims(parse);
+        std::snprintf(msg, sizeof(msg), "(GS (t %.2f) (pm PlayOn))", 1.0 + c.age);
+        parse.Parse(msg, 0);
+        loc.update_claims(parse);  // nothing new heard: the claim keeps its time
+        EXPECT_EQ(loc.get_ball_priority(parse), c.expected);
+    }
+}
+
+// A real message of the server: unum 2 of a team playing from the left
+// hears team-mate 3 from -80.83 degrees and sees it in the same message.
+// The heard direction is the field direction from the hearer towards the
+// speaker (not one relative to the hearer's heading): the team-mate table
+// puts number 3 there.
+TEST_F(LocalizeTest, TheHeardDirectionPointsAtTheSpeakerInTheFieldFrame)
+{
+    std::vector<std::string> lines = read_data_lines("server_hearing_ball.txt");
+    ASSERT_EQ(lines.size(), 2u);
+    NaoParse probe("Probe");
+    probe.Init();
+    probe.hear_active = true;
+    std::string msg = lines[0];
+    msg.replace(msg.find("(GS "), 4, "(GS (unum 2) (team left) ");
+    probe.Parse(msg, 0);
+    Localize_t loc(-2, 2, 0, 60, 40, false);
+    loc.set_side(probe.side);
+    loc.update(probe, *move);
+    ASSERT_TRUE(loc.fix);
+    ASSERT_EQ(loc.mates[3].id, 3);
+    EXPECT_DOUBLE_EQ(probe.hear_dir, -80.83);
+    double x, y, head, torso;
+    loc.current_pose(x, y, head, torso);
+    const double to_mate = std::atan2(loc.mates[3].y - y, loc.mates[3].x - x);
+    EXPECT_NEAR(angle_diff(to_mate, rad(probe.hear_dir)), 0.0, rad(5));
+    // Relative to its torso heading the team-mate is seen elsewhere: the
+    // heard direction is no bearing from the torso.
+    EXPECT_GT(std::fabs(angle_diff(to_mate - torso, rad(probe.hear_dir))), rad(30));
+}
+
+// The claim gives way like a team-mate seen nearer: a priority of at least
+// 1, held as any other; a team-mate seen nearer counts as before.
+TEST_F(BallPriorityTest, AClaimHeardAddsToNoSeenTeamMateAndIsHeldLikeOne)
+{
+    Localize_t loc(0, 0, 0, 60, 40, false);
+    loc.hear_claims = true;
+    table(loc, 2);
+    parse.hear_active = true;
+    parse.Parse("(GS (t 1.00) (pm PlayOn))(hear brevane 1.00 30.0 5.0_0.0)", 0);
+    loc.update_claims(parse);
+    EXPECT_EQ(loc.get_ball_priority(parse), 2);  // the two seen nearer decide
+    table(loc, 0);
+    EXPECT_EQ(loc.get_ball_priority(parse), 2);  // the claim: non-zero, so the held 2
+    parse.Parse("(GS (t 9.00) (pm PlayOn))", 0);
+    EXPECT_EQ(loc.get_ball_priority(parse), 0);  // stale: first at the ball again
+}
+
 TEST_F(BallPriorityTest, ProximityCountsTeamMatesHalfAMetreNearerTheBall)
 {
     Localize_t loc(0, 0, 0, 60, 40, false);

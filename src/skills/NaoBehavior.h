@@ -246,6 +246,10 @@ public:
     double goalKickPointLocalY() const;  // m, torso frame
     // The vision pose: the last landmark fix (m, m, rad).
     void visionPose(double& x, double& y, double& torso_heading) const;
+    // The perception record's side (+1 playing from the left, -1 from the
+    // right, 0 not yet told), for a machine that needs nothing else of the
+    // record.
+    int fieldSide() const;
 
     // ---- Skills: moving, pushing, kicking, avoidance ----
     void toTranslateTo(double x0, double y0, double h, double tx, double ty, double& dx, double& dy);

@@ -404,3 +404,5 @@ void NaoBehavior::visionPose(double& x, double& y, double& torso_heading) const
     y = localize->y;
     torso_heading = localize->torso_heading;
 }
+
+int NaoBehavior::fieldSide() const { return parse->side; }

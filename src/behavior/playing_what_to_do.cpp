@@ -1,7 +1,6 @@
 #include <cstdio>
 
 #include "behavior/playing.h"
-#include "perception/naoparse.h"
 #include "qorvexlib/Strategy.h"
 #include "skills/NaoBehavior.h"
 
@@ -19,7 +18,7 @@ void playing::what_to_do_in_state_assist()
         return;
     }
     qorvexlib::vec2_t<double> ball(agent->ballGlobalX(), agent->ballGlobalY());
-    qorvexlib::Side side = agent->parse->side == -1 ? qorvexlib::RED : qorvexlib::BLUE;
+    qorvexlib::Side side = agent->fieldSide() == -1 ? qorvexlib::RED : qorvexlib::BLUE;
     qorvexlib::formation_t places;
     if (agent->play_on_strategy.interpolate(ball, side, places)) {
         places.sort();
@@ -30,7 +29,7 @@ void playing::what_to_do_in_state_assist()
             std::fprintf(stderr, "new_player_form_id > new_form.players.size() ERROR\n");
     } else {
         std::fprintf(stderr, "play_on_strategy.interpolate (%.1f %.1f) %d ERROR \n", agent->ballGlobalX(),
-                     agent->ballGlobalY(), agent->parse->side);
+                     agent->ballGlobalY(), agent->fieldSide());
     }
     agent->new_move(500);
 }

@@ -1,7 +1,6 @@
 #include "behavior/at_push_point_kick.h"
-#include "motioninterface/naomove.h"
 #include "skills/NaoBehavior.h"
-#include "world/localize.h"
+#include "world/validity_counts.h"
 
 // Ten sampling cycles (one per server message), then the corrective step:
 // the mean of the ball samples shifted twice, which leaves the ball 0.231 m
@@ -30,11 +29,7 @@ bool at_push_point_kick::transition_from_init_to_ball_localized_1_test()
 
 namespace {
 // The corrective step has finished.
-bool step_ended(const NaoBehavior* a)
-{
-    const NaoMove* m = a->move;
-    return m != nullptr && !m->trans && m->stop_trans;
-}
+bool step_ended(NaoBehavior* a) { return a->stopWalkDone(); }
 // The ball in view where the kick cannot reach it.
 bool out_of_reach(NaoBehavior* a) { return a->ballSeen(10) && !a->ballInKickReach(10); }
 }  // namespace
@@ -62,5 +57,5 @@ bool at_push_point_kick::transition_from_ball_localized_to_init_2_test()
 
 bool at_push_point_kick::transition_from_kicking_to_init_1_test()
 {
-    return !agent->ballSeen(Localize_t::VALID_BALL_SEEN_CNT) || agent->kickDone();
+    return !agent->ballSeen(validity_counts_t::VALID_BALL_SEEN_CNT) || agent->kickDone();
 }

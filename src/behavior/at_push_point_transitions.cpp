@@ -1,11 +1,11 @@
 #include "behavior/at_push_point.h"
 #include "skills/NaoBehavior.h"
-#include "world/localize.h"
+#include "world/validity_counts.h"
 
 namespace {
 bool closely_aligned(NaoBehavior* a)
 {
-    return a->ballAlign(0.1, Localize_t::VALID_BALL_SEEN_CNT, Localize_t::VALID_COORD_CNT);
+    return a->ballAlign(0.1, validity_counts_t::VALID_BALL_SEEN_CNT, validity_counts_t::VALID_COORD_CNT);
 }
 }  // namespace
 

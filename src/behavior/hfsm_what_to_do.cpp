@@ -2,7 +2,6 @@
 #include <cstdio>
 
 #include "behavior/hfsm.h"
-#include "perception/naoparse.h"
 #include "skills/NaoBehavior.h"
 #include "world/teamformation.h"
 
@@ -12,7 +11,7 @@ void hfsm::beam()
     // The server drops a beam that reaches it before it has put the player
     // into its team (seen for one robot of eleven started together); the
     // game state names the team, and so the side, once it has.
-    if (agent->parse->side == 0) return;
+    if (agent->fieldSide() == 0) return;
     const form_t& f = *agent->form;
     const double deg = f.theta * 180.0 / M_PI;
     // A place that is not a finite number, or one too long for the

@@ -1,14 +1,14 @@
 #include "behavior/kick.h"
 #include "skills/NaoBehavior.h"
-#include "world/localize.h"
+#include "world/validity_counts.h"
 
 namespace {
 // The ball known and straight ahead in the torso frame (within 0.1 rad).
-bool aligned(NaoBehavior* a) { return a->localBallAlign(Localize_t::VALID_BALL_SEEN_CNT, 0.1); }
+bool aligned(NaoBehavior* a) { return a->localBallAlign(validity_counts_t::VALID_BALL_SEEN_CNT, 0.1); }
 // Once stopping at the kick point, the ball counts as ahead up to 0.15 rad:
 // a bearing on the edge of 0.1 rad would send the robot turning and back
 // at every flicker of its estimate.
-bool still_aligned(NaoBehavior* a) { return a->localBallAlign(Localize_t::VALID_BALL_SEEN_CNT, 0.15); }
+bool still_aligned(NaoBehavior* a) { return a->localBallAlign(validity_counts_t::VALID_BALL_SEEN_CNT, 0.15); }
 // Ball and pose known within 100 cycles and the goal kick point nearer than
 // 0.15 m.
 bool at_the_kick_point(NaoBehavior* a)
@@ -43,9 +43,8 @@ bool kick::transition_from_goto_global_kick_point2_to_rotate_to_face_ball_3_test
 // the kick point the head keeps the ball in view.
 bool kick::transition_from_at_push_point_kick_to_init_1_test()
 {
-    return !agent->ballSeen(Localize_t::VALID_BALL_SEEN_CNT) || !agent->ballSeen(10) ||
-           agent->localize->ball_ground_dist > 0.8 || agent->localize->ball_lx < 0.0 ||
-           agent->kickSequenceDone();
+    return !agent->ballSeen(validity_counts_t::VALID_BALL_SEEN_CNT) || !agent->ballSeen(10) ||
+           agent->ballGroundDistance() > 0.8 || agent->ballLocalX() < 0.0 || agent->kickSequenceDone();
 }
 
 bool kick::transition_from_stop_walk_to_rotate_to_face_ball_1_test() { return !still_aligned(agent); }

@@ -1,10 +1,10 @@
 #include "behavior/not_at_ball.h"
 #include "skills/NaoBehavior.h"
-#include "world/localize.h"
+#include "world/validity_counts.h"
 
 namespace {
-const int kBall = Localize_t::VALID_BALL_SEEN_CNT;
-bool aligned(NaoBehavior* a) { return a->ballAlign(0.4, kBall, Localize_t::VALID_COORD_CNT); }
+const int kBall = validity_counts_t::VALID_BALL_SEEN_CNT;
+bool aligned(NaoBehavior* a) { return a->ballAlign(0.4, kBall, validity_counts_t::VALID_COORD_CNT); }
 bool at_the_ball(NaoBehavior* a) { return a->atBall(kBall, 1); }
 }  // namespace
 

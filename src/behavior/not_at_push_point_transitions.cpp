@@ -2,7 +2,7 @@
 
 #include "behavior/not_at_push_point.h"
 #include "skills/NaoBehavior.h"
-#include "world/localize.h"
+#include "world/validity_counts.h"
 
 bool not_at_push_point::transition_from_init_to_remove_own_goal_alignment_1_test()
 {
@@ -15,7 +15,7 @@ bool not_at_push_point::transition_from_init_to_remove_own_goal_alignment_1_test
         const int n = std::rand() % 10;
         const int s = (std::rand() % 2 == 1) ? 1 : -1;
         const bool ball_ahead =
-            agent->ballSeen(Localize_t::VALID_BALL_SEEN_CNT) && agent->localize->ball_lx > 0;
+            agent->ballSeen(validity_counts_t::VALID_BALL_SEEN_CNT) && agent->ballLocalX() > 0;
         // (A step of length 0 is dropped by new_trans.)
         agent->new_trans((ball_ahead ? -n : n) / 10.0, s * n / 10.0);
         agent->startGoalAlignAvoidance();
@@ -25,12 +25,12 @@ bool not_at_push_point::transition_from_init_to_remove_own_goal_alignment_1_test
 
 bool not_at_push_point::transition_from_init_to_translate_to_push_point_2_test()
 {
-    return !agent->ownGoalAlign(0.5, Localize_t::VALID_COORD_CNT);
+    return !agent->ownGoalAlign(0.5, validity_counts_t::VALID_COORD_CNT);
 }
 
 bool not_at_push_point::transition_from_translate_to_push_point_to_init_1_test()
 {
-    return agent->ownGoalAlign(0.5, Localize_t::VALID_COORD_CNT);
+    return agent->ownGoalAlign(0.5, validity_counts_t::VALID_COORD_CNT);
 }
 
 bool not_at_push_point::transition_from_remove_own_goal_alignment_to_init_1_test()

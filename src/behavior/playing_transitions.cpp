@@ -1,10 +1,10 @@
 #include "behavior/playing.h"
 #include "skills/NaoBehavior.h"
-#include "world/localize.h"
+#include "world/validity_counts.h"
 
 namespace {
-const int kBall = Localize_t::VALID_BALL_SEEN_CNT;
-const int kCoord = Localize_t::VALID_COORD_CNT;
+const int kBall = validity_counts_t::VALID_BALL_SEEN_CNT;
+const int kCoord = validity_counts_t::VALID_COORD_CNT;
 }  // namespace
 
 // The ball priority is asked in every step in which these tests run: it

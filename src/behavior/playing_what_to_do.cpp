@@ -1,10 +1,8 @@
 #include <cstdio>
 
 #include "behavior/playing.h"
-#include "perception/naoparse.h"
 #include "qorvexlib/Strategy.h"
 #include "skills/NaoBehavior.h"
-#include "world/localize.h"
 
 // Walks to the strategy's place for the ball (but for the kick-off taker
 // waiting for another player to touch the ball): the player at ball priority p
@@ -19,9 +17,8 @@ void playing::what_to_do_in_state_assist()
         agent->kickOffWait();
         return;
     }
-    const Localize_t& loc = *agent->localize;
-    qorvexlib::vec2_t<double> ball(loc.ball_gx, loc.ball_gy);
-    qorvexlib::Side side = agent->parse->side == -1 ? qorvexlib::RED : qorvexlib::BLUE;
+    qorvexlib::vec2_t<double> ball(agent->ballGlobalX(), agent->ballGlobalY());
+    qorvexlib::Side side = agent->fieldSide() == -1 ? qorvexlib::RED : qorvexlib::BLUE;
     qorvexlib::formation_t& f = *places;
     if (agent->play_on_strategy.interpolate(ball, side, f)) {
         f.sort();
@@ -31,8 +28,8 @@ void playing::what_to_do_in_state_assist()
         else
             std::fprintf(stderr, "new_player_form_id > new_form.players.size() ERROR\n");
     } else {
-        std::fprintf(stderr, "play_on_strategy.interpolate (%.1f %.1f) %d ERROR \n", loc.ball_gx, loc.ball_gy,
-                     agent->parse->side);
+        std::fprintf(stderr, "play_on_strategy.interpolate (%.1f %.1f) %d ERROR \n", agent->ballGlobalX(),
+                     agent->ballGlobalY(), agent->fieldSide());
     }
     agent->new_move(500);
 }

@@ -241,6 +241,27 @@ public:
     void collectInfoToRot(double& a);
     void fromTransToKick(double fx, double fy, double& kx, double& ky);
 
+    // ---- Skills: the localiser's values as they stand ----
+    // The machines read them here, not in the localiser, whose layout
+    // differs between brevane and brevane-b: a machine source that does not
+    // see it is compiled once for both.
+    double ballBearing() const;          // rad, torso frame
+    double ballGroundDistance() const;   // m
+    double ballLocalX() const;           // m, torso frame
+    double ballLocalY() const;           // m, torso frame
+    double ballGlobalX() const;          // m, field frame
+    double ballGlobalY() const;          // m, field frame
+    int noFixCount() const;              // consecutive updates without a landmark fix
+    double goalKickPointAngle() const;   // rad, torso frame
+    double goalKickPointLocalX() const;  // m, torso frame
+    double goalKickPointLocalY() const;  // m, torso frame
+    // The vision pose: the last landmark fix (m, m, rad).
+    void visionPose(double& x, double& y, double& torso_heading) const;
+    // The perception record's side (+1 playing from the left, -1 from the
+    // right, 0 not yet told), for a machine that needs nothing else of the
+    // record.
+    int fieldSide() const;
+
     // ---- Skills: moving, pushing, kicking, avoidance ----
     void toTranslateTo(double x0, double y0, double h, double tx, double ty, double& dx, double& dy);
     void toGoTo(double tx, double ty, int& mode, double& p1, double& p2, int n, double t1, double t2,

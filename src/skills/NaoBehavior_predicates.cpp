@@ -374,3 +374,35 @@ void NaoBehavior::fromTransToKick(double fx, double fy, double& kx, double& ky)
     ky = fy + 0.035;
     std::fprintf(stderr, "fromTransToKick %f %f -> %f %f\n", fx, fy, kx, ky);
 }
+
+// ---- The localiser's values as they stand ----
+// Plain reads, no validity test of their own (see NaoBehavior.h).
+
+double NaoBehavior::ballBearing() const { return localize->ball_bearing; }
+
+double NaoBehavior::ballGroundDistance() const { return localize->ball_ground_dist; }
+
+double NaoBehavior::ballLocalX() const { return localize->ball_lx; }
+
+double NaoBehavior::ballLocalY() const { return localize->ball_ly; }
+
+double NaoBehavior::ballGlobalX() const { return localize->ball_gx; }
+
+double NaoBehavior::ballGlobalY() const { return localize->ball_gy; }
+
+int NaoBehavior::noFixCount() const { return localize->no_fix_count; }
+
+double NaoBehavior::goalKickPointAngle() const { return localize->gkp_angle; }
+
+double NaoBehavior::goalKickPointLocalX() const { return localize->gkp_lx; }
+
+double NaoBehavior::goalKickPointLocalY() const { return localize->gkp_ly; }
+
+void NaoBehavior::visionPose(double& x, double& y, double& torso_heading) const
+{
+    x = localize->x;
+    y = localize->y;
+    torso_heading = localize->torso_heading;
+}
+
+int NaoBehavior::fieldSide() const { return parse->side; }

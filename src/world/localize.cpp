@@ -11,9 +11,6 @@ bool avg_2 = false;
 
 // Definitions of the class constants, for callers that bind them to
 // references.
-const int Localize_t::MAX_BALL_SEEN_CNT;
-const int Localize_t::VALID_BALL_SEEN_CNT;
-const int Localize_t::VALID_COORD_CNT;
 const int Localize_t::PREV_LIST_SIZE;
 const bool Localize_t::use_all_obj_to_locate;
 const int Localize_t::NB_MATES;

@@ -14,6 +14,7 @@
 #include <list>
 
 #include "perception/naovis.h"
+#include "world/validity_counts.h"
 
 // The layout of the localiser differs between brevane and brevane-b, so a
 // source that includes this header is compiled once for each. CMake finds
@@ -31,13 +32,10 @@ class NaoParse;
 extern bool avg_1;
 extern bool avg_2;
 
-class Localize_t {
+// The validity thresholds of the skills (MAX_BALL_SEEN_CNT,
+// VALID_BALL_SEEN_CNT, VALID_COORD_CNT) come from validity_counts_t.
+class Localize_t : public validity_counts_t {
 public:
-    // Validity thresholds of the skills, in update counts.
-    static const int MAX_BALL_SEEN_CNT = 1000;
-    static const int VALID_BALL_SEEN_CNT = 500;
-    static const int VALID_COORD_CNT = 500;
-
     // Constants of the update.
     static constexpr double GAMETIME_INC = 1.0;  // s between ball-history samples
     static const int PREV_LIST_SIZE = 2;         // ball-history length

@@ -329,9 +329,7 @@ INSTANTIATE_TEST_SUITE_P(Hearing, TwoPlayersAtTheBall,
                              // From two sides: at first each may be the nearer, both give way;
                              // the nearer claims again first, and the other then keeps giving way.
                              Duo{"from_two_sides", 3.0, 2.0, 4.0, 2.0, 3.0, 5.0, true}),
-                         [](const ::testing::TestParamInfo<Duo>& info) {
-                             return std::string(info.param.what);
-                         });
+                         [](const ::testing::TestParamInfo<Duo>& i) { return std::string(i.param.what); });
 
 // A goal scored while the robot walks to the ball: within a few think
 // calls the beam back to its place goes out, alongside the walk's leg

@@ -43,13 +43,21 @@ bool playing_begins(Agent& a)
 // play_on, playing -> stand_up.
 inline bool fallen() { return NaoParse::fall_down_detected; }
 
-// play_on, playing -> init: a goal (game phase 3), or play is over.
+// play_on, playing -> init: a goal (game phase 3), the half-time break
+// (game phase 1: before a kick-off again), or play is over. The second half
+// starts from BeforeKickOff as the first does; a robot that played on
+// through it would take the kick-off from wherever the first half left it,
+// unbeamed.
 template <class Agent>
 bool goal_or_play_over(Agent& a)
 {
     const int pm = a.parse->play_mode;
     if (pm == NaoParse::PM_GOAL_LEFT || pm == NaoParse::PM_GOAL_RIGHT) {
         a.game_phase = 3;
+        return true;
+    }
+    if (pm == NaoParse::PM_BEFORE_KICK_OFF) {
+        a.game_phase = 1;
         return true;
     }
     return a.game_phase != 2;

@@ -249,12 +249,33 @@ TEST_F(Playing, PlayGoesOnThroughTheSetPieces)
     start_play();
     for (int mode : {NaoParse::PM_KICK_IN_LEFT, NaoParse::PM_CORNER_KICK_RIGHT, NaoParse::PM_GOAL_KICK_LEFT,
                      NaoParse::PM_OFFSIDE_RIGHT, NaoParse::PM_FREE_KICK_LEFT, NaoParse::PM_KICK_OFF_RIGHT,
-                     NaoParse::PM_BEFORE_KICK_OFF, NaoParse::PM_GAME_OVER}) {
+                     NaoParse::PM_GAME_OVER}) {
         play_mode(mode);
         step_root();
         EXPECT_EQ(fsm().state, hfsm::PLAY_ON) << mode;
         EXPECT_EQ(play().state, play_on::PLAYING) << mode;
     }
+}
+
+// Half-time: the server sets BeforeKickOff for the second half; the robot
+// goes back to its kick-off place as before the first half, and plays at the
+// second half's kick-off.
+TEST_F(Playing, HalfTimeEndsPlayAndBeamsTheRobotBack)
+{
+    start_play();
+    play_mode(NaoParse::PM_BEFORE_KICK_OFF);
+    step_root();
+    EXPECT_EQ(agent->game_phase, 1);
+    EXPECT_EQ(play().state, play_on::INIT);
+    step_root();
+    EXPECT_EQ(fsm().state, hfsm::ROOT);
+    step_root();
+    EXPECT_EQ(fsm().state, hfsm::BEFOREKICK_OFF);
+    EXPECT_EQ(step_root(), "(beam -2.2 2.6 0.0)");
+    EXPECT_EQ(step_root(), "");
+    play_mode(NaoParse::PM_KICK_OFF_RIGHT);
+    for (int k = 0; k < 4 && fsm().state != hfsm::PLAY_ON; ++k) step_root();
+    EXPECT_EQ(fsm().state, hfsm::PLAY_ON);
 }
 
 TEST_F(Playing, AGoalEndsPlayAndBeamsTheRobotBack)

@@ -154,10 +154,12 @@ std::string NaoBehavior::Think(const std::string& msg)
     // Say the ball position to the team: while hearing is on the ball
     // priority is asked every time (its hold counts these calls); the
     // player whose priority equals team_size speaks every second server
-    // message while it knows the ball and its own position.
+    // message while it knows the ball and its own position. The kick-off
+    // taker waiting for another player at the ball claims nothing: team-mates
+    // hearing it would leave the ball to it.
     if (parse->hear_active && localize) {
         const int p = localize->get_ball_priority(*parse);
-        if (p == team_size && ballSeen(Localize_t::VALID_BALL_SEEN_CNT) &&
+        if (p == team_size && !kickOffTakerWaits() && ballSeen(Localize_t::VALID_BALL_SEEN_CNT) &&
             globalCoord(Localize_t::VALID_COORD_CNT) && think_count % (2 * sub_steps) == 0)
             say_ball_position(localize->ball_gx, localize->ball_gy);
     }

@@ -331,6 +331,31 @@ INSTANTIATE_TEST_SUITE_P(Hearing, TwoPlayersAtTheBall,
                              Duo{"from_two_sides", 3.0, 2.0, 4.0, 2.0, 3.0, 5.0, true}),
                          [](const ::testing::TestParamInfo<Duo>& i) { return std::string(i.param.what); });
 
+// The own kick-off's taker, waiting for another player to touch the ball,
+// does not claim it: its team-mates, hearing a claim from towards the
+// ball, would give way to it, and nobody would go to the ball.
+TEST(KickOff, TheWaitingTakerDoesNotClaimTheBall)
+{
+    Session s;
+    ASSERT_NO_FATAL_FAILURE(s.start({"--num=1"}));
+    Scene scene;
+    scene.unum = 1;
+    scene.team_name = "Probe";
+    scene.x = -0.25;
+    scene.y = 0.05;
+    scene.players = {ScenePlayer{2, -2.2, 2.6, 0.0, ""}};
+    int says = 0;
+    for (int k = 0; k < 100; ++k) {  // 2 s: the taker does not play on alone
+        scene.game_time = 10.0 + 0.02 * k;
+        scene.play_mode = k < 10 ? "KickOff_Left" : "PlayOn";
+        scene.ball_x = k < 10 ? 0.0 : 1.2;  // the first touch sends it on
+        for (const std::string& a : s.exchange(scene_message(scene)))
+            if (k >= 10 && a.find("(say") != std::string::npos) ++says;
+    }
+    ASSERT_NO_FATAL_FAILURE(s.finish());
+    EXPECT_EQ(says, 0);
+}
+
 // A goal scored while the robot walks to the ball: within a few think
 // calls the beam back to its place goes out, alongside the walk's leg
 // commands (the motion interface empties the command stream before them,

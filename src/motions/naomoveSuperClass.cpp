@@ -84,7 +84,7 @@ void hands_to_init(const NaoMoveSuperClass& s, Effector<double>& lh, Effector<do
 // leg): the body they must end up under, torso, head and arms, does not grow
 // with the legs. At 0.55 of its own longer leg a robot of type 1 sat with its
 // feet 2 cm farther forward and fell back off them in 6 of 20 stand-ups from
-// the back; at this distance in none of 40. The height above the hips, where
+// the back; at this distance in 1 of 80. The height above the hips, where
 // the folded leg must reach, follows the leg.
 void draw_feet_up(const NaoMoveSuperClass& s, Effector<double>& lf, Effector<double>& rf, double L)
 {

@@ -80,31 +80,38 @@ void hands_to_init(const NaoMoveSuperClass& s, Effector<double>& lh, Effector<do
 }
 
 // Both stand-ups end alike: the feet drawn up in front of the hips, ...
+// They come as far forward for every leg length (0.55 of the standard
+// leg): the body they must end up under, torso, head and arms, does not grow
+// with the legs. At 0.55 of its own longer leg a robot of type 1 sat with its
+// feet 2 cm farther forward and fell back off them in 6 of 20 stand-ups from
+// the back; at this distance in 1 of 80. The height above the hips, where
+// the folded leg must reach, follows the leg.
 void draw_feet_up(const NaoMoveSuperClass& s, Effector<double>& lf, Effector<double>& rf, double L)
 {
+    const double forward = 0.55 * kStandardLeg;
     set_pose(lf,
-             Vector_<double>(s.init_pos_foot_left[0] + 0.55 * L, s.init_pos_foot_left[1] + 0.1,
+             Vector_<double>(s.init_pos_foot_left[0] + forward, s.init_pos_foot_left[1] + 0.1,
                              s.left_hip[2] + 0.15 * L),
              Ry(deg(-60)) * Rz(deg(20)));
     set_pose(rf,
-             Vector_<double>(s.init_pos_foot_right[0] + 0.55 * L, s.init_pos_foot_right[1] - 0.1,
+             Vector_<double>(s.init_pos_foot_right[0] + forward, s.init_pos_foot_right[1] - 0.1,
                              s.right_hip[2] + 0.15 * L),
              Ry(deg(-60)) * Rz(deg(-20)));
 }
 
-// ... then the body rolled forward over them, back to the inclined stand
-// pose, and held there for hold_time.
+// ... then the body rolled forward over them in over_feet_time, back to the
+// inclined stand pose, and held there for hold_time.
 template <int N>
 void rise_to_stand(const NaoMoveSuperClass& s, motionType<double, N>* mo, Effector<double>& lf,
                    Effector<double>& rf, Effector<double>& lh, Effector<double>& rh, double time_factor,
-                   double hold_time)
+                   double over_feet_time, double hold_time)
 {
     const Vector_<double> Y(0, 1, 0);
     arc(lf, s.left_hip, Y, deg(25));
     arc(rf, s.right_hip, Y, deg(25));
     arc(lh, s.left_shoulder, Y, deg(-30));
     arc(rh, s.right_shoulder, Y, deg(-30));
-    mo->setNextPos(0.3 * time_factor, lf, rf, lh, rh);
+    mo->setNextPos(over_feet_time, lf, rf, lh, rh);
 
     set_pose(lf, s.incl_pos_foot_left, s.incl_rotM_foot_left);
     set_pose(rf, s.incl_pos_foot_right, s.incl_rotM_foot_right);
@@ -139,6 +146,8 @@ NaoMoveSuperClass::NaoMoveSuperClass(double dt_, int version, int Ptype, int Sty
       standup_front(nullptr),
       front_back_move(nullptr),
       param_kick(),
+      time_stand_up_front_arms_out(0.1),
+      time_stand_up_front_over_feet(0.3),
       left_shoulder(0, 0, 0),
       right_shoulder(0, 0, 0),
       left_hip(0, 0, 0),
@@ -165,10 +174,16 @@ NaoMoveSuperClass::NaoMoveSuperClass(double dt_, int version, int Ptype, int Sty
     struct {
         const char* key;
         double* value;
-    } keys[] = {{"angTorsoBack", &angTorsoBack},     {"angFootSoleBack", &angFootSoleBack},
-                {"angTorsoStrike", &angTorsoStrike}, {"angFootSoleStrike", &angFootSoleStrike},
-                {"angTorsoFront", &angTorsoFront},   {"angFootSoleFront", &angFootSoleFront},
-                {"xToeStrike", &xToeStrike},         {"zToeStrike", &zToeStrike}};
+    } keys[] = {{"angTorsoBack", &angTorsoBack},
+                {"angFootSoleBack", &angFootSoleBack},
+                {"angTorsoStrike", &angTorsoStrike},
+                {"angFootSoleStrike", &angFootSoleStrike},
+                {"angTorsoFront", &angTorsoFront},
+                {"angFootSoleFront", &angFootSoleFront},
+                {"xToeStrike", &xToeStrike},
+                {"zToeStrike", &zToeStrike},
+                {"timeStandUpFrontArmsOut", &time_stand_up_front_arms_out},
+                {"timeStandUpFrontOverFeet", &time_stand_up_front_over_feet}};
     for (auto& k : keys) {
         NaoWalkParam::set(Ptype, Stype, const_cast<char*>(k.key), *k.value, here);
     }
@@ -571,7 +586,7 @@ void NaoMoveSuperClass::prepareStandUpBack()
     draw_feet_up(*this, lf, rf, L);
     mo->setNextPos(0.5 * time_factor, lf, rf, lh, rh);
 
-    rise_to_stand(*this, mo, lf, rf, lh, rh, time_factor,
+    rise_to_stand(*this, mo, lf, rf, lh, rh, time_factor, 0.3 * time_factor,
                   walk_engine->model->variant.standup_back_final_hold_periods * 0.15 * time_factor);
 }
 
@@ -609,7 +624,7 @@ void NaoMoveSuperClass::prepareStandUpFront()
     arc(rf, right_hip, X, deg(-80));
     arc(lh, left_shoulder, X, deg(65));
     arc(rh, right_shoulder, X, deg(-65));
-    mo->setNextPos(0.1 * time_factor, lf, rf, lh, rh);
+    mo->setNextPos(time_stand_up_front_arms_out * time_factor, lf, rf, lh, rh);
 
     lf.ClearTransfo();
     rf.ClearTransfo();
@@ -624,7 +639,8 @@ void NaoMoveSuperClass::prepareStandUpFront()
     arc(rh, right_shoulder, u, deg(70));
     mo->setNextPos(0.5 * time_factor, lf, rf, lh, rh);
 
-    rise_to_stand(*this, mo, lf, rf, lh, rh, time_factor, 3 * 0.15 * time_factor);
+    rise_to_stand(*this, mo, lf, rf, lh, rh, time_factor, time_stand_up_front_over_feet * time_factor,
+                  3 * 0.15 * time_factor);
 }
 
 void NaoMoveSuperClass::prepareFrontBackMove()

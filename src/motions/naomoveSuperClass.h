@@ -142,6 +142,12 @@ public:
 
     ParamKick param_kick;
 
+    // Durations (s) of two key poses of the stand-up from the front, from the
+    // robot type's walk file: the arms swinging out sideways (its second key
+    // pose) and the body rolled forward over the drawn-up feet (its fifth).
+    double time_stand_up_front_arms_out;
+    double time_stand_up_front_over_feet;
+
     Vector_<double> left_shoulder, right_shoulder;
     Vector_<double> left_hip, right_hip;
 

@@ -359,7 +359,7 @@ TEST(DataFiles, BodyFilesHoldEveryKeyOnce)
     expect_keys("rsg_inputs/naoneck_input.txt", neck);
 }
 
-TEST(DataFiles, WalkFilesHoldAll21KeysOnce)
+TEST(DataFiles, WalkFilesHoldAll23KeysOnce)
 {
     const std::vector<std::string> keys = {"long_offset_MidAnkles_2_Torso_Init",
                                            "xlength_step_max",
@@ -378,6 +378,8 @@ TEST(DataFiles, WalkFilesHoldAll21KeysOnce)
                                            "angFootSoleFront",
                                            "xToeStrike",
                                            "zToeStrike",
+                                           "timeStandUpFrontArmsOut",
+                                           "timeStandUpFrontOverFeet",
                                            "ThighRelHip2_Z",
                                            "Hip1RelTorso_X",
                                            "AnkleRelShank_Z",

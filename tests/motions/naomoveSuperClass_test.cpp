@@ -804,6 +804,94 @@ TEST(MotionObjectStandUpTiming, BackStandUpOfTheLongLegsRunsFaster)
     }
 }
 
+// Both stand-ups draw the feet up 0.55 * 0.27 = 0.1485 m in front of where
+// they stand, whatever the leg length, and 0.15 of the leg above the hips
+// (hip to sole from the simulator's type table). The played leg angles, put
+// through the forward leg model, must reach there: the folded longer leg of
+// type 1 too.
+TEST(MotionObjectStandUpPoses, FeetAreDrawnUpAsFarForwardForEveryLegLength)
+{
+    const struct {
+        int type;
+        double leg;
+    } types[] = {{0, 0.12 + 0.10 + 0.05}, {1, 0.13832 + 0.11832 + 0.05}, {2, 0.12 + 0.10 + 0.05}};
+    for (const auto& t : types) {
+        MotionScratchDir dir;
+        ::testing::internal::CaptureStderr();
+        NaoMoveSuperClass m(0.01, 1, t.type, 0, "./");
+        ::testing::internal::GetCapturedStderr();
+        Model& model = *m.walk_engine->model;
+        const struct {
+            const char* what;
+            int pose;
+            int samples;
+            std::function<bool()> step;
+        } motions[] = {{"from the back", 5, m.standup_back->cumul_samples[4],
+                        [&m] { return m.check_standUpFromBackLyingPos(); }},
+                       {"from the front", 4, m.standup_front->cumul_samples[3],
+                        [&m] { return m.check_standUpFromFrontLyingPos(); }}};
+        for (const auto& mo : motions) {
+            SCOPED_TRACE("type " + std::to_string(t.type) + ", stand-up " + mo.what);
+            for (int i = 0; i < mo.samples; i++) mo.step();
+            const Sample played = take(m);
+            const V start[2] = {m.init_pos_foot_left, m.init_pos_foot_right};
+            const V hip[2] = {m.left_hip, m.right_hip};
+            for (int limb = 0; limb < 2; limb++) {
+                V p(0, 0, 0);
+                M R;
+                model.nao_direct_geometric_model_leg(played.leg[limb], p, R, limb == 0 ? -1 : 1);
+                EXPECT_NEAR(p[0] - start[limb][0], 0.1485, 1e-3) << "limb " << limb;
+                EXPECT_NEAR(p[2] - hip[limb][2], 0.15 * t.leg, 1e-3) << "limb " << limb;
+            }
+            m.standup_back->reset();
+            m.standup_front->reset();
+        }
+    }
+}
+
+// The stand-up from the front takes the durations of its arms swinging out
+// (second key pose) and of the roll over the feet (fifth) from the robot
+// type's walk file; the shipped files keep the standard 0.1 and 0.3 s for
+// types 0 and 2 and give the long arms and legs of type 1 0.2 and 0.4 s.
+// Every other key pose, and the stand-up from the back, keep their times.
+TEST(MotionObjectStandUpTiming, FrontStandUpTakesTwoDurationsFromTheTypesFile)
+{
+    ScratchWorkDir shipped(true);
+    ASSERT_TRUE(shipped.ok());
+    InWorkDir in_shipped(shipped.path());
+    for (int type : {0, 1, 2}) {
+        SCOPED_TRACE("type " + std::to_string(type));
+        ::testing::internal::CaptureStderr();
+        NaoMoveSuperClass m(0.01, 1, type, 0, "./");
+        ::testing::internal::GetCapturedStderr();
+        if (type == 1) {
+            const MotionFacts front = {"standup_front",
+                                       {0.1, 0.2, 0.2, 0.5, 0.4, 0.5, 0.44999999999999996},
+                                       {11, 21, 21, 51, 41, 51, 45}};
+            expect_counts(m.standup_front, front);
+        } else {
+            expect_counts(m.standup_front, kStandUpFront);
+            expect_counts(m.standup_back, kStandUpBack);
+        }
+    }
+}
+
+// The two keys are read like any other: values written into a type's file
+// reach the key poses.
+TEST(MotionObjectStandUpTiming, FrontStandUpDurationsComeFromTheKeys)
+{
+    MotionScratchDir dir("timeStandUpFrontArmsOut 0.13\ntimeStandUpFrontOverFeet 0.37", 2);
+    ::testing::internal::CaptureStderr();
+    NaoMoveSuperClass m(0.01, 1, 2, 0, "./");
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_DOUBLE_EQ(m.standup_front->duration[1], 0.13);
+    EXPECT_DOUBLE_EQ(m.standup_front->duration[4], 0.37);
+    EXPECT_EQ(m.standup_front->nb_samples[1], 14);
+    EXPECT_EQ(m.standup_front->nb_samples[4], 38);
+    EXPECT_EQ(m.standup_front->duration[0], 0.1);
+    EXPECT_EQ(m.standup_front->duration[3], 0.5);
+}
+
 // The stance the generic kick is made for: each robot type's own legs at the
 // built-in crouch 0.727726, with the leg lengths of the simulator's type
 // table (hip to knee, knee to ankle, ankle to sole; hip 0.115 m below the

@@ -53,28 +53,30 @@ public:
 // 1 when the first row's dist is greater than the second's, else 0.
 int compare_eid_t(const tab_id_dist_t::row_t& a, const tab_id_dist_t::row_t& b);
 
-// The server's rule after a kick-off: the first player to touch the ball
-// (the taker) may not touch it again before another player has, or the
-// opponents get a free kick. The server switches to play-on at that first
-// touch, so every player of the kicking team can tell the moment, and the
-// taker is the one that stood at the centre spot, at the ball, then. Until
-// another player has been at the ball the taker leaves it to its
-// team-mates, who leave the taker (a team-mate seen at the centre spot)
-// out of their ball priority. A taker that has neither seen another player
+// The server's rule after a kick-off (and after a kick-in, corner kick,
+// goal kick or free kick): the first player to touch the ball (the taker)
+// may not touch it again before another player has, or the opponents get a
+// free kick. The server switches to play-on at that first touch, so every
+// player of the kicking team can tell the moment, and the taker is the one
+// that stood at the spot (the centre spot, or where the ball lay), at the
+// ball, then. Until another player has been at the ball the taker leaves it
+// to its team-mates, who leave the taker (a team-mate seen at the spot) out
+// of their ball priority. A taker that has neither seen another player
 // nor heard a team-mate plays on after a short wait: alone on the field no
 // rule applies (and its team-mates, going for the ball, say where it is).
 struct kick_off_watch_t {
-    static constexpr double TAKER_ZONE = 0.75;  // m around the centre spot: where the taker stands
+    static constexpr double TAKER_ZONE = 0.75;  // m around the spot: where the taker stands
     static constexpr double AT_BALL = 0.35;     // m from the ball: a player there touches it
     static constexpr double ALONE_WAIT = 3.0;   // s of game time
 
     int last_play_mode = -1;    // of the previous think call
     bool others_known = false;  // another player seen, or a team-mate heard, since the start
     double heard_time = 0, heard_x = 0,
-           heard_y = 0;    // the last heard message taken (the parser's start values)
-    bool pending = false;  // the own kick-off was taken; no other player has been at the ball since
-    bool taker = false;    // this robot took it
-    double taken_at = 0;   // s, game time of the first touch
+           heard_y = 0;             // the last heard message taken (the parser's start values)
+    bool pending = false;           // the own kick-off was taken; no other player has been at the ball since
+    bool taker = false;             // this robot took it
+    double taken_at = 0;            // s, game time of the first touch
+    double spot_x = 0, spot_y = 0;  // m: where the restart is taken (the centre spot for a kick-off)
 };
 
 class NaoBehavior final : public SimBehavior {

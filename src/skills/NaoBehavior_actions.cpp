@@ -338,17 +338,36 @@ void NaoBehavior::new_kick(NaoMove::eKick k)
 // A stop is a tiny forward request, rate-limited like any other.
 void NaoBehavior::stop_walk() { forward_trans(STOP_FWD, 0); }
 
-// ---- The own kick-off's second touch ----
+// ---- The own kick-off's (and set piece's) second touch ----
 
 namespace {
 
-bool own_kick_off_mode(int play_mode, int side)
+// The server punishes a second touch of the taker of every own restart:
+// kick-off, kick-in, corner kick, goal kick and free kick.
+bool own_restart_mode(int play_mode, int side)
 {
-    return (play_mode == NaoParse::PM_KICK_OFF_LEFT && side == 1) ||
-           (play_mode == NaoParse::PM_KICK_OFF_RIGHT && side == -1);
+    switch (play_mode) {
+        case NaoParse::PM_KICK_OFF_LEFT:
+        case NaoParse::PM_KICK_IN_LEFT:
+        case NaoParse::PM_CORNER_KICK_LEFT:
+        case NaoParse::PM_GOAL_KICK_LEFT:
+        case NaoParse::PM_FREE_KICK_LEFT:
+            return side == 1;
+        case NaoParse::PM_KICK_OFF_RIGHT:
+        case NaoParse::PM_KICK_IN_RIGHT:
+        case NaoParse::PM_CORNER_KICK_RIGHT:
+        case NaoParse::PM_GOAL_KICK_RIGHT:
+        case NaoParse::PM_FREE_KICK_RIGHT:
+            return side == -1;
+        default:
+            return false;
+    }
 }
 
-bool in_taker_zone(double x, double y) { return std::hypot(x, y) < kick_off_watch_t::TAKER_ZONE; }
+bool in_taker_zone(const kick_off_watch_t& w, double x, double y)
+{
+    return std::hypot(x - w.spot_x, y - w.spot_y) < kick_off_watch_t::TAKER_ZONE;
+}
 
 }  // namespace
 
@@ -371,10 +390,19 @@ void NaoBehavior::watch_kick_off()
     const int pm = parse->play_mode;
     double px, py, head, torso;
     localize->current_pose(px, py, head, torso);
-    if (own_kick_off_mode(w.last_play_mode, parse->side) && pm == NaoParse::PM_PLAY_ON) {
-        // The first touch: the taker stood at the centre spot, at the ball.
+    // Where the restart is taken: the centre spot, or where the ball waits
+    // while the set piece lasts.
+    if (pm == NaoParse::PM_KICK_OFF_LEFT || pm == NaoParse::PM_KICK_OFF_RIGHT) {
+        w.spot_x = 0.0;
+        w.spot_y = 0.0;
+    } else if (own_restart_mode(pm, parse->side) && ballSeen(10)) {
+        w.spot_x = localize->ball_gx;
+        w.spot_y = localize->ball_gy;
+    }
+    if (own_restart_mode(w.last_play_mode, parse->side) && pm == NaoParse::PM_PLAY_ON) {
+        // The first touch: the taker stood at the spot, at the ball.
         w.pending = true;
-        w.taker = in_taker_zone(px, py) || (ballSeen(10) && localize->ball_ground_dist < 0.5);
+        w.taker = in_taker_zone(w, px, py) || (ballSeen(10) && localize->ball_ground_dist < 0.5);
         w.taken_at = parse->game_time;
     } else if (pm != NaoParse::PM_PLAY_ON) {
         // A set piece or a goal: the server's watch is over or starts anew.
@@ -389,7 +417,7 @@ void NaoBehavior::watch_kick_off()
 
     // Another player at the ball ends the watch: this robot itself (not the
     // taker), or one in view (for a team-mate other than the taker, one
-    // outside the centre spot).
+    // away from the spot).
     const bool ball_known = ballSeen(10);
     if (ball_known && !w.taker && localize->ball_dist < kick_off_watch_t::AT_BALL) {
         w.pending = false;
@@ -400,7 +428,7 @@ void NaoBehavior::watch_kick_off()
         if (p.teammate && p.id == unum) continue;
         double x, y, facing;
         localize->player_to_global_coord(parse->nv, k, x, y, facing);
-        if (p.teammate && !w.taker && in_taker_zone(x, y)) continue;
+        if (p.teammate && !w.taker && in_taker_zone(w, x, y)) continue;
         if (std::hypot(x - localize->ball_gx, y - localize->ball_gy) < kick_off_watch_t::AT_BALL) {
             w.pending = false;
             return;
@@ -412,7 +440,7 @@ void NaoBehavior::watch_kick_off()
     if (w.taker) return;
     for (int k = 0; k < Localize_t::NB_MATES; ++k) {
         Localize_t::mate_t& m = localize->mates[k];
-        if (k != parse->unum && m.id != -1 && in_taker_zone(m.x, m.y)) m.id = -1;
+        if (k != parse->unum && m.id != -1 && in_taker_zone(w, m.x, m.y)) m.id = -1;
     }
 }
 

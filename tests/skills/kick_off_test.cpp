@@ -186,4 +186,54 @@ TEST_F(KickOff, ARobotAwayFromTheSpotIsNoTaker)
     EXPECT_FALSE(agent->kickOffTakerWaits());
 }
 
+// Every own restart has the same rule: the robot at the ball when the
+// server plays on waits; a team-mate there leaves it out of its ball
+// priority. The opponents' restarts are not watched.
+struct Restart {
+    const char* name;
+    const char* mode;
+    double bx, by;  // where the ball waits
+    bool own;
+};
+
+void PrintTo(const Restart& r, std::ostream* os) { *os << r.name; }
+
+class Restarts : public KickOff, public ::testing::WithParamInterface<Restart> {};
+
+TEST_P(Restarts, TheTakerWaitsAfterAnOwnRestartOnly)
+{
+    const Restart& r = GetParam();
+    robot(3, r.bx - 0.25, r.by + 0.05);  // at the ball, behind it
+    scene.players = {player(2, r.bx - 3.0, r.by + 2.0)};
+    scene.play_mode = r.mode;
+    ball_at(r.bx, r.by);
+    perceive_times(2);
+    scene.play_mode = "PlayOn";
+    ball_at(r.bx + 2.0, r.by);
+    perceive();
+    EXPECT_EQ(agent->kickOffTakerWaits(), r.own);
+    // A team-mate: the taker, seen at the spot, does not count for its ball
+    // priority.
+    robot(2, r.bx - 3.0, r.by + 2.0);
+    scene.players = {player(3, r.bx - 0.25, r.by + 0.05)};
+    scene.play_mode = r.mode;
+    ball_at(r.bx, r.by);
+    perceive_times(2);
+    scene.play_mode = "PlayOn";
+    ball_at(r.bx + 2.0, r.by);
+    perceive();
+    EXPECT_EQ(agent->localize->mates[3].id == -1, r.own);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, Restarts,
+                         ::testing::Values(Restart{"kick_in", "KickIn_Left", -3.0, -9.95, true},
+                                           Restart{"corner_kick", "corner_kick_left", 14.95, 9.95, true},
+                                           Restart{"goal_kick", "goal_kick_left", -13.8, 0.5, true},
+                                           Restart{"free_kick", "free_kick_left", 4.0, -2.0, true},
+                                           Restart{"their_kick_in", "KickIn_Right", -3.0, -9.95, false},
+                                           Restart{"their_free_kick", "free_kick_right", 4.0, -2.0, false}),
+                         [](const ::testing::TestParamInfo<Restart>& i) {
+                             return std::string(i.param.name);
+                         });
+
 }  // namespace

@@ -203,25 +203,25 @@ class Restarts : public KickOff, public ::testing::WithParamInterface<Restart> {
 TEST_P(Restarts, TheTakerWaitsAfterAnOwnRestartOnly)
 {
     const Restart& r = GetParam();
-    robot(3, r.bx - 0.25, r.by + 0.05);  // at the ball, behind it
-    scene.players = {player(2, r.bx - 3.0, r.by + 2.0)};
-    scene.play_mode = r.mode;
-    ball_at(r.bx, r.by);
-    perceive_times(2);
-    scene.play_mode = "PlayOn";
-    ball_at(r.bx + 2.0, r.by);
-    perceive();
+    const double tx = r.bx - 0.25, ty = r.by + 0.05;  // the taker, at the ball, behind it
+    const double mx = r.bx - 3.0, my = r.by + 2.0;    // a team-mate
+    // The restart seen by robot unum at (x, y), the other at (ox, oy); then
+    // the first touch sends the ball on and the server plays on.
+    auto restart_as = [&](int unum, double x, double y, int other, double ox, double oy) {
+        robot(unum, x, y);
+        scene.players = {player(other, ox, oy)};
+        scene.play_mode = r.mode;
+        ball_at(r.bx, r.by);
+        perceive_times(2);
+        scene.play_mode = "PlayOn";
+        ball_at(r.bx + 2.0, r.by);
+        perceive();
+    };
+    restart_as(3, tx, ty, 2, mx, my);
     EXPECT_EQ(agent->kickOffTakerWaits(), r.own);
-    // A team-mate: the taker, seen at the spot, does not count for its ball
-    // priority.
-    robot(2, r.bx - 3.0, r.by + 2.0);
-    scene.players = {player(3, r.bx - 0.25, r.by + 0.05)};
-    scene.play_mode = r.mode;
-    ball_at(r.bx, r.by);
-    perceive_times(2);
-    scene.play_mode = "PlayOn";
-    ball_at(r.bx + 2.0, r.by);
-    perceive();
+    // The team-mate: the taker, seen at the spot, does not count for its
+    // ball priority.
+    restart_as(2, mx, my, 3, tx, ty);
     EXPECT_EQ(agent->localize->mates[3].id == -1, r.own);
 }
 

@@ -66,8 +66,11 @@ int compare_eid_t(const tab_id_dist_t::row_t& a, const tab_id_dist_t::row_t& b);
 // rule applies (and its team-mates, going for the ball, say where it is).
 struct kick_off_watch_t {
     static constexpr double TAKER_ZONE = 0.75;  // m around the spot: where the taker stands
-    static constexpr double AT_BALL = 0.35;     // m from the ball: a player there touches it
-    static constexpr double ALONE_WAIT = 3.0;   // s of game time
+    static constexpr double AT_BALL = 0.35;     // m from the ball: a team-mate there touches it
+    // m: an opponent, which may stand by the ball without touching it (seen
+    // for 3 s at 0.31 m; touches come from 0.10 to 0.19 m)
+    static constexpr double OPPONENT_AT_BALL = 0.2;
+    static constexpr double ALONE_WAIT = 3.0;  // s of game time
 
     int last_play_mode = -1;    // of the previous think call
     bool others_known = false;  // another player seen, or a team-mate heard, since the start

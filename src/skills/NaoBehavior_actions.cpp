@@ -429,7 +429,8 @@ void NaoBehavior::watch_kick_off()
         double x, y, facing;
         localize->player_to_global_coord(parse->nv, k, x, y, facing);
         if (p.teammate && !w.taker && in_taker_zone(w, x, y)) continue;
-        if (std::hypot(x - localize->ball_gx, y - localize->ball_gy) < kick_off_watch_t::AT_BALL) {
+        const double at_ball = p.teammate ? kick_off_watch_t::AT_BALL : kick_off_watch_t::OPPONENT_AT_BALL;
+        if (std::hypot(x - localize->ball_gx, y - localize->ball_gy) < at_ball) {
             w.pending = false;
             return;
         }

@@ -70,7 +70,12 @@ TEST_F(KickOff, AnOpponentAtTheBallReleasesTheTakerToo)
     scene.players = {mate_on_place};
     kick_off_then_touch(3, 0);
     ASSERT_TRUE(agent->kickOffTakerWaits());
-    scene.players = {player(4, 3.2, 0.1, "them")};
+    // Standing by the ball is no touch: an opponent did so for seconds and
+    // the taker's touch then gave a free kick away.
+    scene.players = {player(4, 3.3, 0.1, "them")};
+    perceive_times(3);
+    EXPECT_TRUE(agent->kickOffTakerWaits());
+    scene.players = {player(4, 3.12, 0.05, "them")};
     perceive();
     EXPECT_FALSE(agent->kickOffTakerWaits());
 }

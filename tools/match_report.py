@@ -104,7 +104,11 @@ def main():
     goal_dir = 1.0 if args.side == "left" else -1.0
 
     for line in open(args.log):
-        d = json.loads(line)
+        try:
+            d = json.loads(line)
+        except json.JSONDecodeError:
+            # The relay stopped in the middle of writing its last line.
+            break
         c = conns.setdefault(d.get("conn", 0), Conn())
         m = d["msg"]
         if d["dir"] == "a2s":

@@ -229,9 +229,9 @@ void NaoMoveSuperClass::getInitPos()
     // the same crouch of its own legs (kicking 2.7 cm lower than its stance,
     // a robot of type 1 came down at the end of every kick).
     Model* m = walk_engine->model;
-    const double kick_crouch = 0.727726;
-    ref_point = Vector_<double>(-0.0108, -m->HipOffsetY,
-                                -(m->HipOffsetZ + (m->Lf + m->Lt + m->FootHeight) * kick_crouch));
+    ref_point =
+        Vector_<double>(-0.0108, -m->HipOffsetY,
+                        -(m->HipOffsetZ + walk_engine->length_stretched_leg * walk::DEFAULT_RATIO_FLEXION));
 
     walk_engine->getLegsLeftRight(init_pos_foot_left, init_rotM_foot_left, init_pos_foot_right,
                                   init_rotM_foot_right);

@@ -390,19 +390,20 @@ void NaoBehavior::watch_kick_off()
     const int pm = parse->play_mode;
     double px, py, head, torso;
     localize->current_pose(px, py, head, torso);
+    const bool ball_known = ballSeen(10);
     // Where the restart is taken: the centre spot, or where the ball waits
     // while the set piece lasts.
     if (pm == NaoParse::PM_KICK_OFF_LEFT || pm == NaoParse::PM_KICK_OFF_RIGHT) {
         w.spot_x = 0.0;
         w.spot_y = 0.0;
-    } else if (own_restart_mode(pm, parse->side) && ballSeen(10)) {
+    } else if (own_restart_mode(pm, parse->side) && ball_known) {
         w.spot_x = localize->ball_gx;
         w.spot_y = localize->ball_gy;
     }
     if (own_restart_mode(w.last_play_mode, parse->side) && pm == NaoParse::PM_PLAY_ON) {
         // The first touch: the taker stood at the spot, at the ball.
         w.pending = true;
-        w.taker = in_taker_zone(w, px, py) || (ballSeen(10) && localize->ball_ground_dist < 0.5);
+        w.taker = in_taker_zone(w, px, py) || (ball_known && localize->ball_ground_dist < 0.5);
         w.taken_at = parse->game_time;
     } else if (pm != NaoParse::PM_PLAY_ON) {
         // A set piece or a goal: the server's watch is over or starts anew.
@@ -418,7 +419,6 @@ void NaoBehavior::watch_kick_off()
     // Another player at the ball ends the watch: this robot itself (not the
     // taker), or one in view (for a team-mate other than the taker, one
     // away from the spot).
-    const bool ball_known = ballSeen(10);
     if (ball_known && !w.taker && localize->ball_dist < kick_off_watch_t::AT_BALL) {
         w.pending = false;
         return;

@@ -76,7 +76,7 @@ walk::walk(double dt_, int version, int Ptype, int Stype, const char* dir, const
     xlength_step_max = kDefaultXStepMax;
     ylength_step_max = kDefaultYStepMax;
     height_lift = 0.03;
-    ratio_flexion = 0.727726;
+    ratio_flexion = DEFAULT_RATIO_FLEXION;
     theta_step_max = kDefaultThetaStepMax;
     eta_torso_incline = 0.0;
     eta_torso_incline_lateral = 0.0;

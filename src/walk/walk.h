@@ -43,6 +43,9 @@ public:
     double ylength_step_max = 0;
     double height_lift = 0;    // swing-foot lift; set again by every translation request
     double ratio_flexion = 0;  // leg height at rest / stretched leg length
+    // The built-in crouch, for a walk file without ratio_flexion; the
+    // generic kick is made for it.
+    static constexpr double DEFAULT_RATIO_FLEXION = 0.727726;
     double dist_between_feet_p_points = 0;
     double theta_step_max = 0;
     double eta_torso_incline = 0;

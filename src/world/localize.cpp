@@ -533,18 +533,12 @@ int Localize_t::get_ball_priority(NaoParse& parse)
 {
     const int u = parse.unum;
     if (u <= 0 || u >= NB_MATES) return 0;
-    int known = 0;
-    for (int k = 0; k < NB_MATES; ++k)
-        if (k != u && mates[k].id != -1) ++known;
-
+    const double own = ball_cost(mates[u].x, mates[u].y, ball_gx, ball_gy, parse.side);
     int p = 0;
-    if (known > 0) {
-        const double own = ball_cost(mates[u].x, mates[u].y, ball_gx, ball_gy, parse.side);
-        for (int k = 0; k < NB_MATES; ++k)
-            if (k != u && mates[k].id != -1 &&
-                ball_cost(mates[k].x, mates[k].y, ball_gx, ball_gy, parse.side) < own)
-                ++p;
-    }
+    for (int k = 0; k < NB_MATES; ++k)
+        if (k != u && mates[k].id != -1 &&
+            ball_cost(mates[k].x, mates[k].y, ball_gx, ball_gy, parse.side) < own)
+            ++p;
     // Seeing no team-mate nearer is not being first at the ball: a
     // team-mate out of view may claim it.
     if (p == 0 && yield_to_claim(parse)) p = 1;

@@ -120,9 +120,9 @@ public:
     // nearer of two robots that both gave way claims again first, and the
     // other, hearing it, keeps giving way.
     static constexpr double CLAIM_CONE = 1.5707963267948966;  // rad
-    static constexpr double CLAIM_SEEN_MATE =
-        0.35;                                  // rad: a seen mate this near the claim's direction made it
-    static constexpr double CLAIM_HOLD = 0.3;  // s
+    // rad: a team-mate in view this near the claim's direction made it
+    static constexpr double CLAIM_SEEN_MATE = 0.35;
+    static constexpr double CLAIM_HOLD = 0.3;        // s
     static constexpr double CLAIM_HOLD_PER_M = 0.5;  // s per m of own ball distance
     bool hear_claims;                                // heard ball positions are claims of the ball
     int claims_heard;                                // the parser's hear count last looked at

@@ -83,7 +83,9 @@ NaoMove::NaoMove(std::map<std::string, NaoParse::JointID>* names, double time_st
         q_left_leg[i] = 0;
         q_right_leg[i] = 0;
     }
-    stand_pose.load("dataWalk/stand3.dat", names);
+    // The pose of this robot's own type: the shared file may already hold
+    // another type's, written by an agent started at the same moment.
+    stand_pose.load(walk::stand_pose_file(Ptype).c_str(), names);
 }
 
 void NaoMove::reset_motion_state() { ++generation; }

@@ -64,7 +64,7 @@ public:
     double rot_angle;  // last rotation request (rad, m)
     double rot_xc;
     eKick kick_type;
-    naosimplemove_t stand_pose;  // "dataWalk/stand3.dat"
+    naosimplemove_t stand_pose;  // "dataWalk/stand3-<type>.dat" (walk::stand_pose_file)
     double odo_x;                // last global pose given to set_odo_global
     double odo_y;
     double odo_theta;

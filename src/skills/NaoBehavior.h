@@ -64,6 +64,9 @@ int compare_eid_t(const tab_id_dist_t::row_t& a, const tab_id_dist_t::row_t& b);
 // of their ball priority. A taker that has neither seen another player
 // nor heard a team-mate plays on after a short wait: alone on the field no
 // rule applies (and its team-mates, going for the ball, say where it is).
+// A restart that nobody takes in time is ended by the server itself: it
+// drops the ball (moving the players near it away) and plays on. Nobody
+// touched it then, so there is no taker to watch.
 struct kick_off_watch_t {
     static constexpr double TAKER_ZONE = 0.75;  // m around the spot: where the taker stands
     static constexpr double AT_BALL = 0.35;     // m from the ball: a team-mate there touches it
@@ -71,6 +74,9 @@ struct kick_off_watch_t {
     // for 3 s at 0.31 m; touches come from 0.10 to 0.19 m)
     static constexpr double OPPONENT_AT_BALL = 0.2;
     static constexpr double ALONE_WAIT = 3.0;  // s of game time
+    // s of game time in a restart mode after which the server drops the ball
+    // (its RuleDropBallTime; it counts from the mode change)
+    static constexpr double DROP_BALL_TIME = 15.0;
 
     int last_play_mode = -1;    // of the previous think call
     bool others_known = false;  // another player seen, or a team-mate heard, since the start
@@ -79,7 +85,10 @@ struct kick_off_watch_t {
     bool pending = false;           // the own kick-off was taken; no other player has been at the ball since
     bool taker = false;             // this robot took it
     double taken_at = 0;            // s, game time of the first touch
+    double mode_since = 0;          // s, game time at which the current play mode was first seen
+    bool spot_known = false;        // the spot below is this restart's
     double spot_x = 0, spot_y = 0;  // m: where the restart is taken (the centre spot for a kick-off)
+    bool stop_due = false;          // the taker's walk under way at the first touch is still to be ended
 };
 
 class NaoBehavior final : public SimBehavior {
@@ -111,6 +120,7 @@ public:
     RobovizDraw_t* draw = nullptr;         // debug drawer, owned
 
     // Move target (new_move_target / new_move).
+    static constexpr double ARRIVED = 0.33;       // m from a move target: reached
     static constexpr double HELD_PLACE = 1.0;     // m: a team-mate this near a move target holds it
     int last_move_target_count;                   // think count of the last accepted target
     double move_target_x = 0, move_target_y = 0;  // m

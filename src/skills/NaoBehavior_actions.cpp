@@ -130,6 +130,7 @@ void pose_for(const Localize_t& l, int n, double& x, double& y, double& h)
 
 struct ApplyStop {
     bool apply_stop = true;
+    bool walk_under_way = false;  // the last request was a walk towards the target
 };
 
 struct GoToRef {
@@ -188,6 +189,7 @@ void NaoBehavior::new_move(int n)
     // Whether the last walk or turn still needs its stop request.
     static SkillState<ApplyStop> apply_stop_state;
     bool& apply_stop = apply_stop_state.get().apply_stop;
+    bool& walk_under_way = apply_stop_state.get().walk_under_way;
 
     double x, y, h;
     pose_for(*localize, n, x, y, h);
@@ -198,15 +200,26 @@ void NaoBehavior::new_move(int n)
     // A place that a team-mate in view already holds, or nearly reached,
     // is reached short of it: two players given the same place (their
     // views gave them the same ball priority) walked into each other there.
-    double arrived = 0.33;
+    double arrived = ARRIVED;
     for (int k = 0; k < Localize_t::NB_MATES; ++k) {
         const Localize_t::mate_t& m = localize->mates[k];
         if (k == unum || m.id == -1) continue;
         const double held = std::hypot(move_target_x - m.x, move_target_y - m.y);
-        if (held < HELD_PLACE && held < d) arrived = 0.33 + HELD_PLACE;
+        if (held < HELD_PLACE && held < d) arrived = ARRIVED + HELD_PLACE;
     }
 
     if (d < arrived) {
+        // Reached short of a held place, the walk under way still aims at
+        // the place itself, into the team-mate there: it is ended first
+        // (not rate-limited: a ramp down walks on), then the robot faces
+        // the ball.
+        if (d >= ARRIVED && walk_under_way) {
+            if (!standing() && !stopUnderWay()) forward_trans(STOP_FWD, 0, false);
+            walk_under_way = false;
+            apply_stop = false;
+            return;
+        }
+        walk_under_way = false;
         if (move_target_face_ball) {
             const double f = 0.6 * ballAngle(Localize_t::VALID_BALL_SEEN_CNT);
             if (std::fabs(f) > e) {
@@ -233,6 +246,7 @@ void NaoBehavior::new_move(int n)
     } else {
         new_trans(p1, p2);
         apply_stop = true;
+        walk_under_way = true;
     }
 }
 
@@ -391,21 +405,37 @@ void NaoBehavior::watch_kick_off()
     double px, py, head, torso;
     localize->current_pose(px, py, head, torso);
     const bool ball_known = ballSeen(10);
+    // The server's drop of an untaken ball: the restart mode lasted its
+    // whole time (its first think saw it late by at most a message, as this
+    // one sees the play-on).
+    const bool dropped = parse->game_time - w.mode_since >= kick_off_watch_t::DROP_BALL_TIME;
+    if (pm != w.last_play_mode) {
+        w.mode_since = parse->game_time;
+        // A new restart's spot is not the last one's (a robot that does not
+        // see this ball would take itself for the taker at the old spot);
+        // the play-on after it is taken there.
+        if (pm != NaoParse::PM_PLAY_ON) w.spot_known = false;
+    }
     // Where the restart is taken: the centre spot, or where the ball waits
     // while the set piece lasts.
     if (pm == NaoParse::PM_KICK_OFF_LEFT || pm == NaoParse::PM_KICK_OFF_RIGHT) {
         w.spot_x = 0.0;
         w.spot_y = 0.0;
+        w.spot_known = true;
     } else if (own_restart_mode(pm, parse->side) && ball_known) {
         w.spot_x = localize->ball_gx;
         w.spot_y = localize->ball_gy;
+        w.spot_known = true;
     }
-    if (own_restart_mode(w.last_play_mode, parse->side) && pm == NaoParse::PM_PLAY_ON) {
+    if (own_restart_mode(w.last_play_mode, parse->side) && pm == NaoParse::PM_PLAY_ON && !dropped) {
         // The first touch: the taker stood at the spot, at the ball.
         w.pending = true;
-        w.taker = in_taker_zone(w, px, py) || (ball_known && localize->ball_ground_dist < 0.5);
+        w.taker =
+            (w.spot_known && in_taker_zone(w, px, py)) || (ball_known && localize->ball_ground_dist < 0.5);
         w.taken_at = parse->game_time;
-    } else if (pm != NaoParse::PM_PLAY_ON) {
+        // Its walk under way would carry it on into the ball.
+        w.stop_due = w.taker;
+    } else if (pm != NaoParse::PM_PLAY_ON || own_restart_mode(w.last_play_mode, parse->side)) {
         // A set piece or a goal: the server's watch is over or starts anew.
         w.pending = false;
     }
@@ -441,12 +471,26 @@ void NaoBehavior::watch_kick_off()
     if (w.taker) return;
     for (int k = 0; k < Localize_t::NB_MATES; ++k) {
         Localize_t::mate_t& m = localize->mates[k];
-        if (k != parse->unum && m.id != -1 && in_taker_zone(w, m.x, m.y)) m.id = -1;
+        if (k != parse->unum && m.id != -1 && w.spot_known && in_taker_zone(w, m.x, m.y)) m.id = -1;
     }
 }
 
 void NaoBehavior::kickOffWait()
 {
+    // The walk under way at the first touch (the approach, or a push 1 m
+    // past the ball) is ended at once: not rate-limited, as a ramp down
+    // would walk on into the ball. A kick under way cannot be cut short.
+    kick_off_watch_t& w = kick_off_state;
+    if (w.stop_due) {
+        if (standing()) {
+            w.stop_due = false;
+        } else if (move && !move->kick && !stopUnderWay()) {
+            forward_trans(STOP_FWD, 0, false);
+            return;
+        } else {
+            return;
+        }
+    }
     // Near the ball even a turn on the spot may touch it; far off, one turn
     // at a time (a turn taken over by the next never turns).
     if (!ballSeen(Localize_t::VALID_BALL_SEEN_CNT) || localize->ball_dist < 1.0 || !standing()) return;

@@ -64,6 +64,7 @@ void set_vec(double* v, double a, double b)
 walk::walk(double dt_, int version, int Ptype, int Stype, const char* dir, const motion_variant_t& variant)
 {
     model = new Model(version, Ptype, Stype, dir, variant);
+    robot_type = Ptype;
     dt = dt_;
     g = 9.8;
     tol = 5e-4;
@@ -448,6 +449,46 @@ void walk::getFeetPosMatrices_Inclined(Vector_<double>& pL, Matrix_<double>& RL,
 // Stand-pose file and reset
 // ---------------------------------------------------------------------------
 
+namespace {
+
+// Replaces `path` with `text` whole. Every agent started in this directory
+// rewrites its files while others may be reading them: a private file is
+// written next to it and renamed into place, so a reader sees either the
+// old or the new file, never a part.
+bool replace_file(const std::string& path, const std::string& text)
+{
+    std::string tmp = path + ".tmpXXXXXX";
+    int fd = mkstemp(&tmp[0]);
+    FILE* f = fd >= 0 ? fdopen(fd, "w+") : nullptr;
+    if (f == nullptr) {
+        if (fd >= 0) {
+            close(fd);
+            unlink(tmp.c_str());
+        }
+        return false;
+    }
+    fchmod(fd, 0644);
+    bool ok = fwrite(text.data(), 1, text.size(), f) == text.size();
+    ok = fflush(f) == 0 && !ferror(f) && ok;
+    ok = (fclose(f) == 0) && ok;
+    if (!ok || rename(tmp.c_str(), path.c_str()) != 0) {
+        unlink(tmp.c_str());
+        return false;
+    }
+    return true;
+}
+
+void append_angle(std::string& s, double deg)
+{
+    char b[32];
+    snprintf(b, sizeof b, "%4.2f ", deg);
+    s += b;
+}
+
+}  // namespace
+
+std::string walk::stand_pose_file(int type) { return "dataWalk/stand3-" + std::to_string(type) + ".dat"; }
+
 void walk::writeStand3File()
 {
     double qaL[4] = {0, 0, 0, 0}, qaR[4] = {0, 0, 0, 0};
@@ -459,41 +500,23 @@ void walk::writeStand3File()
     double qL[6] = {0, 0, 0, 0, 0, 0}, qR[6] = {0, 0, 0, 0, 0, 0};
     getLegAnglesForCommand(qL, qR);
 
-    // Every agent started in this directory rewrites the file while others
-    // may be reading it: write a private file next to it and rename it into
-    // place, so a reader sees either the old or the new file, never a part.
-    char tmp_name[] = "dataWalk/stand3.dat.tmpXXXXXX";
-    int fd = mkstemp(tmp_name);
-    FILE* f = fd >= 0 ? fdopen(fd, "w+") : nullptr;
-    if (f == nullptr) {
-        if (fd >= 0) {
-            close(fd);
-            unlink(tmp_name);
-        }
-        fprintf(stderr, "error, cannot open file...\n");
-        return;
-    }
-    fchmod(fd, 0644);
-    fprintf(f, " ");
-    for (int i = 1; i <= 2; i++) fprintf(f, "hj%d ", i);
-    for (int i = 1; i <= 4; i++) fprintf(f, "laj%d ", i);
-    for (int i = 1; i <= 6; i++) fprintf(f, "llj%d ", i);
-    for (int i = 1; i <= 6; i++) fprintf(f, "rlj%d ", i);
-    for (int i = 1; i <= 4; i++) fprintf(f, "raj%d ", i);
-    fprintf(f, "\n ");
-    fprintf(f, "%4.2f ", 0.09);
-    fprintf(f, "%4.2f ", 12.21);
-    for (int i = 0; i < 4; i++) fprintf(f, "%4.2f ", qaL[i] * 180.0 / kPi);
-    for (int i = 0; i < 6; i++) fprintf(f, "%4.2f ", qL[i] * 180.0 / kPi);
-    for (int i = 0; i < 6; i++) fprintf(f, "%4.2f ", qR[i] * 180.0 / kPi);
-    for (int i = 0; i < 4; i++) fprintf(f, "%4.2f ", qaR[i] * 180.0 / kPi);
-    fprintf(f, "\n");
-    bool ok = fflush(f) == 0 && !ferror(f);
-    ok = (fclose(f) == 0) && ok;
-    if (!ok || rename(tmp_name, "dataWalk/stand3.dat") != 0) {
-        unlink(tmp_name);
-        fprintf(stderr, "error, cannot open file...\n");
-    }
+    std::string text = " ";
+    for (int i = 1; i <= 2; i++) text += "hj" + std::to_string(i) + " ";
+    for (int i = 1; i <= 4; i++) text += "laj" + std::to_string(i) + " ";
+    for (int i = 1; i <= 6; i++) text += "llj" + std::to_string(i) + " ";
+    for (int i = 1; i <= 6; i++) text += "rlj" + std::to_string(i) + " ";
+    for (int i = 1; i <= 4; i++) text += "raj" + std::to_string(i) + " ";
+    text += "\n ";
+    append_angle(text, 0.09);
+    append_angle(text, 12.21);
+    for (int i = 0; i < 4; i++) append_angle(text, qaL[i] * 180.0 / kPi);
+    for (int i = 0; i < 6; i++) append_angle(text, qL[i] * 180.0 / kPi);
+    for (int i = 0; i < 6; i++) append_angle(text, qR[i] * 180.0 / kPi);
+    for (int i = 0; i < 4; i++) append_angle(text, qaR[i] * 180.0 / kPi);
+    text += "\n";
+    const bool shared_ok = replace_file("dataWalk/stand3.dat", text);
+    const bool own_ok = replace_file(stand_pose_file(robot_type), text);
+    if (!shared_ok || !own_ok) fprintf(stderr, "error, cannot open file...\n");
 }
 
 void walk::ResetWalk()

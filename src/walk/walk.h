@@ -19,6 +19,8 @@
 // way-point (pendulum about the first support point), 3 cruise (N cycles
 // per step, one foot in the air), 4 last way-point, 5 final COM profile.
 
+#include <string>
+
 #include "kinematics/cmat.h"
 #include "kinematics/motion_variant.h"
 #include "kinematics/vect.h"
@@ -180,6 +182,7 @@ public:
     StepManage step_manage{0.08, 0.24, 6.0};
 
     // ---- construction and stand pose ------------------------------------------------------
+    int robot_type = 0;  // Ptype of the constructor: whose walk parameter file and stand-pose file
     walk(double dt, int version, int Ptype, int Stype, const char* dir,
          const motion_variant_t& variant = motion_variant_t());
     ~walk();
@@ -205,7 +208,12 @@ public:
     void getFeetPosMatrices_Inclined(Vector_<double>& pL, Matrix_<double>& RL, Vector_<double>& pR,
                                      Matrix_<double>& RR);
     void getLegAnglesForCommand(double* qL, double* qR);
+    // Writes the stand pose to "dataWalk/stand3.dat" and to the robot
+    // type's own file (stand_pose_file), which the motion interface plays:
+    // agents of other types started in the same directory rewrite the first
+    // with their own poses at the same moment.
     void writeStand3File();
+    static std::string stand_pose_file(int robot_type);  // "dataWalk/stand3-<type>.dat"
     void ResetWalk();
 
     double getxG();  // xG - x_pApZMP_Init

@@ -255,6 +255,43 @@ TEST_F(Assist, ABallOutsideEveryFormationIsReportedAndTheRobotWalksOn)
     EXPECT_EQ(take().kind, Request::ROT);
 }
 
+// A team-mate already holds the robot's place: play reaches it short of
+// the team-mate, and the walk under way towards the place itself is ended
+// there, though the robot already faces the ball (it would otherwise walk
+// on into the team-mate).
+TEST_F(Assist, APlaceHeldByATeamMateEndsTheWalkShortOfIt)
+{
+    // Two team-mates at the ball (1, 0), a third on the fourth nearest
+    // place (1, 3.5): this robot, farther from the ball, is to take it, and
+    // comes from beyond it, facing the ball.
+    pose(1, 6, -M_PI / 2);
+    ball_at(1, 0);
+    mates_nearer(2);
+    loc().mates[4] = Localize_t::mate_t{4, 1.0, 3.3, 0.0};
+    step(pl());
+    ASSERT_EQ(pl().state, playing::ASSIST);
+    step(pl());
+    ASSERT_DOUBLE_EQ(agent->move_target_x, 1);
+    ASSERT_DOUBLE_EQ(agent->move_target_y, 3.5);
+    Request r = take();
+    ASSERT_EQ(r.kind, Request::TRANS) << r;
+    EXPECT_GT(r.a, 0.0) << r;  // towards the place (rate-limited)
+    // 0.9 m from the place, the team-mate 0.2 m from it: reached; the walk
+    // is still under way.
+    move().walking = true;
+    pose(1, 4.4, -M_PI / 2);
+    ball_at(1, 0);
+    step(pl());
+    r = take();
+    ASSERT_EQ(r.kind, Request::TRANS) << r;
+    EXPECT_DOUBLE_EQ(r.a, NaoBehavior::STOP_FWD);
+    EXPECT_DOUBLE_EQ(r.b, 0.0);
+    // Then nothing more while it faces the ball.
+    move().walking = false;
+    step(pl());
+    EXPECT_EQ(take().kind, Request::NONE);
+}
+
 // ---- the kick-off taker's wait ----
 
 // The own kick-off's taker may not touch the ball again before another

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -834,4 +836,45 @@ TEST_F(NaoMoveTest, TranslationTakenOverIsReportedFinishedOnlyOnceWalked)
     for (int i = 0; i < 2000 && !(!move->trans && move->stop_trans); ++i) cycle();
     ASSERT_FALSE(move->trans);
     EXPECT_GT(w.odo_walk_x - x0, 0.3);
+}
+
+// Robots of several types are started in one directory at the same moment,
+// each rewriting the shared stand-pose file: a robot plays the pose of its
+// own type whatever another type wrote meanwhile. Here a second process
+// keeps starting type 1 walks while type 0 motion interfaces are built.
+TEST(NaoMoveStandPose, EachTypePlaysItsOwnPoseWhileAnotherTypeStarts)
+{
+    ScratchWorkDir scratch;
+    ASSERT_TRUE(scratch.ok());
+    InWorkDir in(scratch.path());
+    NaoParse parse{"brevane"};
+    parse.SetupJointIDMap();
+    testing::internal::CaptureStderr();  // the engines' start-up reports
+    // The knee (llj4, column 9 of the file) of each type's stance.
+    double knee[2];
+    for (int type = 0; type < 2; type++) {
+        walk w(0.01, 1, type, 0, "./");
+        double qL[6], qR[6];
+        w.getLegAnglesForCommand(qL, qR);
+        knee[type] = qL[3] * 180.0 / M_PI;
+    }
+    testing::internal::GetCapturedStderr();
+    ASSERT_GT(std::fabs(knee[0] - knee[1]), 0.5);
+
+    const pid_t other = fork();
+    ASSERT_GE(other, 0);
+    if (other == 0) {
+        if (!std::freopen("/dev/null", "w", stderr)) _exit(1);
+        for (int i = 0; i < 100000; i++) walk(0.01, 1, 1, 0, "./");
+        _exit(0);
+    }
+    testing::internal::CaptureStderr();
+    for (int i = 0; i < 8; i++) {
+        NaoMove m(&parse.mJointIDMap, 0.01, 0, 0);
+        ASSERT_GE(m.stand_pose.nlines, 1);
+        EXPECT_NEAR(m.stand_pose.angles[9], knee[0], 0.006) << "start " << i;
+    }
+    testing::internal::GetCapturedStderr();
+    kill(other, SIGKILL);
+    waitpid(other, nullptr, 0);
 }

@@ -10,6 +10,7 @@
 
 namespace {
 
+using skills_test::Reached;
 using skills_test::SkillsTest;
 
 // A player at (x, y) on the field; of the robot's team unless named.
@@ -108,6 +109,86 @@ TEST_F(KickOff, TheTeamMatesLeaveTheTakerOutOfTheBallPriority)
     EXPECT_EQ(agent->kick_off_state.pending, false);
     EXPECT_EQ(agent->getBallPriority(), 0);  // the nearer to the ball, as computed
 }
+
+// The taker still walking at the first touch (its approach, or a push
+// "1 m past the ball") would walk on into the ball: play's wait ends that
+// walk at once with one stop, the full stop and not a step of the rate
+// limiter's ramp down, and then only waits.
+TEST_F(KickOff, TheWaitingTakerEndsTheWalkUnderWayAtTheFirstTouch)
+{
+    be_the_taker();
+    scene.players = {mate_on_place};
+    scene.play_mode = "KickOff_Left";
+    ball_at(0, 0);
+    perceive_times(2);
+    agent->getBallPriority();  // first at the ball: its walks are not rate-limited
+    start_walking();
+    // The approach under way, as the rate limiter has let it grow.
+#ifndef BREVANE_NO_RATE_LIMITER
+    agent->localize->speed_filter = 1;
+#endif
+    for (int i = 0; i < 40; ++i) agent->new_trans(0.5, 0.0);
+    scene.play_mode = "PlayOn";
+    ball_at(0.4, 0);
+    perceive();
+    ASSERT_TRUE(agent->kickOffTakerWaits());
+    Reached r = reached([&] { agent->kickOffWait(); });
+    ASSERT_TRUE(r.trans);
+    EXPECT_DOUBLE_EQ(r.fwd, NaoBehavior::STOP_FWD);
+    EXPECT_DOUBLE_EQ(r.side, 0.0);
+    // The stop under way is not asked again.
+    perceive();
+    r = reached([&] { agent->kickOffWait(); });
+    EXPECT_FALSE(r.trans || r.rot);
+}
+
+// A restart nobody takes within the server's time ends with the server
+// dropping the ball: it moves the players near the ball away and plays on.
+// Nobody touched the ball, so nobody is a taker, even a robot whose (stale)
+// pose still puts it at the spot.
+struct Drop {
+    const char* name;
+    const char* mode;
+    double lasted;  // s of game time in the restart mode
+    bool taker;
+};
+
+void PrintTo(const Drop& c, std::ostream* os) { *os << c.name; }
+
+class DroppedBall : public KickOff, public ::testing::WithParamInterface<Drop> {};
+
+TEST_P(DroppedBall, MakesNoTaker)
+{
+    const Drop& c = GetParam();
+    be_the_taker();
+    scene.players = {mate_on_place};
+    scene.play_mode = c.mode;
+    ball_at(0, 0);
+    perceive_times(2);
+    scene.game_time += c.lasted;
+    perceive();
+    scene.play_mode = "PlayOn";
+    perceive();
+    EXPECT_EQ(agent->kickOffTakerWaits(), c.taker);
+    EXPECT_EQ(agent->kick_off_state.pending, c.taker);
+    // Nor do its team-mates leave anybody out of their ball priority.
+    robot(2, -2.2, 2.6);
+    scene.players = {taker_at_spot};
+    scene.play_mode = c.mode;
+    scene.game_time = 10.0;
+    perceive_times(2);
+    scene.game_time += c.lasted;
+    perceive();
+    scene.play_mode = "PlayOn";
+    perceive();
+    EXPECT_EQ(agent->localize->mates[1].id == -1, c.taker);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, DroppedBall,
+                         ::testing::Values(Drop{"kick_off_touched_at_14_9_s", "KickOff_Left", 14.9, true},
+                                           Drop{"kick_off_dropped", "KickOff_Left", 15.02, false},
+                                           Drop{"kick_in_dropped", "KickIn_Left", 15.02, false}),
+                         [](const ::testing::TestParamInfo<Drop>& i) { return std::string(i.param.name); });
 
 // After the other team's kick-off its taker is theirs to watch.
 TEST_F(KickOff, TheOtherTeamsKickOffIsNotWatched)
@@ -228,6 +309,45 @@ TEST_P(Restarts, TheTakerWaitsAfterAnOwnRestartOnly)
     // ball priority.
     restart_as(2, mx, my, 3, tx, ty);
     EXPECT_EQ(agent->localize->mates[3].id == -1, r.own);
+}
+
+// A robot that never saw this restart's ball does not know its spot: the
+// last restart's spot (here the centre spot of the kick-off) is no longer
+// where the taker stands, so standing there makes it no taker, and a
+// team-mate there is not left out.
+TEST_F(KickOff, ARestartWhoseBallThisRobotNeverSawHasNoSpot)
+{
+    be_the_taker();
+    scene.players = {mate_on_place};
+    kick_off_then_touch(3, 0);
+    ASSERT_TRUE(agent->kickOffTakerWaits());
+    // Play goes on out of this robot's view, then a kick-in far away.
+    scene.players = {player(2, 3.0, 0.1)};
+    perceive();
+    ASSERT_FALSE(agent->kickOffTakerWaits());
+    scene.players = {};
+    scene.ball = false;
+    perceive_times(15);
+    scene.play_mode = "KickIn_Left";
+    perceive_times(15);
+    scene.play_mode = "PlayOn";
+    perceive();
+    EXPECT_FALSE(agent->kickOffTakerWaits());
+    // The team-mate's view: the robot at the old spot counts as ever.
+    robot(2, -2.2, 2.6);
+    scene.players = {taker_at_spot};
+    kick_off_then_touch(3, 0);
+    ASSERT_EQ(agent->localize->mates[1].id, -1);
+    scene.players = {player(1, 3.0, 0.1)};
+    perceive();
+    scene.players = {taker_at_spot};
+    scene.ball = false;
+    perceive_times(15);
+    scene.play_mode = "KickIn_Left";
+    perceive_times(15);
+    scene.play_mode = "PlayOn";
+    perceive();
+    EXPECT_NE(agent->localize->mates[1].id, -1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, Restarts,

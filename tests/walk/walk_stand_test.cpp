@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <sstream>
 #include <string>
 
 #include "kinematics/naobase_param.h"
@@ -158,7 +159,39 @@ TEST(WalkSetUp, StandPoseFileText)
     char buf[256];
     while (fgets(buf, sizeof buf, ls)) listing += buf;
     pclose(ls);
-    EXPECT_EQ(listing, "stand3.dat\n");
+    EXPECT_EQ(listing, "stand3-0.dat\nstand3.dat\n");
+    EXPECT_EQ(read_file("dataWalk/stand3-0.dat"), read_file("dataWalk/stand3.dat"));
+}
+
+// Agents of several robot types start in one directory: the shared file
+// holds whichever type wrote last, each type's own file its own stance
+// (the knee bend that puts the sole at that type's rest height).
+TEST(WalkSetUp, EachRobotTypeKeepsItsOwnStandPoseFile)
+{
+    ScopedWorkDir dir;
+    double knee[2];
+    for (int type = 0; type < 2; type++) {
+        walk* w = new walk(0.01, 1, type, 0, "./");
+        double hip, ankle;
+        planar_leg(*w->model, -0.0108, -w->torso_center_height, hip, knee[type], ankle);
+        delete w;
+    }
+    // Type 1's longer legs bend more at the same crouch ratio.
+    ASSERT_GT(std::fabs(knee[0] - knee[1]) * kDeg, 0.5);
+    for (int type = 0; type < 2; type++) {
+        const std::string text = read_file(walk::stand_pose_file(type));
+        std::istringstream lines(text);
+        std::string header, values;
+        std::getline(lines, header);
+        std::getline(lines, values);
+        std::istringstream vs(values);
+        double v[22];
+        for (double& x : v) ASSERT_TRUE(static_cast<bool>(vs >> x)) << type;
+        // llj4 and rlj4: columns 9 and 15.
+        EXPECT_NEAR(v[9], knee[type] * kDeg, 0.006) << type;
+        EXPECT_NEAR(v[15], knee[type] * kDeg, 0.006) << type;
+    }
+    EXPECT_EQ(read_file("dataWalk/stand3.dat"), read_file(walk::stand_pose_file(1)));
 }
 
 TEST(WalkSetUp, StandPoseFileIsReplacedWhole)

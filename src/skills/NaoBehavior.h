@@ -231,6 +231,19 @@ public:
     // either side (torso frame). Farther, the strike misses it and the
     // foot's way back knocks it off; nearer, the kick steps on it.
     bool ballInKickReach(int n);
+    // The mean of the ball samples collected before a kick, within the same
+    // reach (false without a sample).
+    bool collectedBallInKickReach();
+    // The ball seen within 10 cycles and the pose known within n, the
+    // robot between the kick point (0.5 m behind the ball, reached within
+    // 0.15 m) and the ball: the ball less than KICK_NEAR_AHEAD ahead and
+    // within KICK_NEAR_SIDE to either side, the robot facing the opponent
+    // goal from the ball within KICK_NEAR_FACING. One corrective step brings
+    // the ball within reach.
+    bool ballNearKickPosition(int n);
+    static constexpr double KICK_NEAR_AHEAD = 0.35;  // m
+    static constexpr double KICK_NEAR_SIDE = 0.2;    // m
+    static constexpr double KICK_NEAR_FACING = 0.6;  // rad
     static constexpr double KICK_REACH_NEAR = 0.17;  // m
     static constexpr double KICK_REACH_FAR = 0.27;   // m
     static constexpr double KICK_REACH_SIDE = 0.15;  // m
@@ -245,6 +258,12 @@ public:
     // This robot took the own kick-off and no other player has been at the
     // ball since.
     bool kickOffTakerWaits();
+    // The own kick-off has not been taken yet and this robot stands at the
+    // centre spot (where the kick-off taker beams): it is first at the ball
+    // whatever it heard. A team-mate that did not see it may have claimed the
+    // ball just before the kick-off; giving way to that claim walked the taker
+    // off its place towards a place of the play strategy.
+    bool kickOffTakerAtTheSpot();
 
     bool setGoalKickPoint(int n);
     // margin (rad) widens the bearing tolerances: a robot already walking

@@ -236,11 +236,36 @@ bool NaoBehavior::stopUnderWay()
     return move && move->trans && move->trans_fwd == STOP_FWD && move->trans_side == 0.0;
 }
 
+namespace {
+
+bool in_kick_reach(double ahead, double side)
+{
+    return ahead >= NaoBehavior::KICK_REACH_NEAR && ahead <= NaoBehavior::KICK_REACH_FAR &&
+           std::fabs(side) <= NaoBehavior::KICK_REACH_SIDE;
+}
+
+}  // namespace
+
 bool NaoBehavior::ballInKickReach(int n)
 {
-    if (!ballSeen(n)) return false;
-    const double ahead = localize->ball_lx, side = localize->ball_ly;
-    return ahead >= KICK_REACH_NEAR && ahead <= KICK_REACH_FAR && std::fabs(side) <= KICK_REACH_SIDE;
+    return ballSeen(n) && in_kick_reach(localize->ball_lx, localize->ball_ly);
+}
+
+bool NaoBehavior::ballNearKickPosition(int n)
+{
+    if (!ballSeen(10) || !globalCoord(n)) return false;
+    const Localize_t& l = *localize;
+    // Facing the goal from the ball: the kick goes where the robot faces.
+    const double to_goal = std::atan2(l.opp_goal_y - l.ball_gy, l.opp_goal_x - l.ball_gx);
+    return l.ball_lx > 0.0 && l.ball_lx < KICK_NEAR_AHEAD && std::fabs(l.ball_ly) <= KICK_NEAR_SIDE &&
+           std::fabs(wrap_loops(to_goal - l.torso_heading)) < KICK_NEAR_FACING;
+}
+
+bool NaoBehavior::collectedBallInKickReach()
+{
+    if (collect_ball_samples <= 0) return false;
+    return in_kick_reach(collect_sum_ball_lx / collect_ball_samples,
+                         collect_sum_ball_ly / collect_ball_samples);
 }
 
 bool NaoBehavior::localKickPointAlign(int n)
@@ -281,20 +306,34 @@ bool NaoBehavior::isAhead(int n)
 
 // ---- Game and team ----
 
+namespace {
+
+bool own_kick_off(const NaoParse& p)
+{
+    return (p.play_mode == NaoParse::PM_KICK_OFF_LEFT && p.side == 1) ||
+           (p.play_mode == NaoParse::PM_KICK_OFF_RIGHT && p.side == -1);
+}
+
+}  // namespace
+
+bool NaoBehavior::kickOffTakerAtTheSpot()
+{
+    return own_kick_off(*parse) && std::hypot(localize->x, localize->y) < kick_off_watch_t::TAKER_ZONE;
+}
+
 bool NaoBehavior::kickActive()
 {
-    const bool own_kick_off = (parse->play_mode == NaoParse::PM_KICK_OFF_LEFT && parse->side == 1) ||
-                              (parse->play_mode == NaoParse::PM_KICK_OFF_RIGHT && parse->side == -1);
-    return own_kick_off && localize->get_ball_priority(*parse) == 0;
+    return own_kick_off(*parse) && (kickOffTakerAtTheSpot() || localize->get_ball_priority(*parse) == 0);
 }
 
 bool NaoBehavior::kickOffTakerWaits() { return kick_off_state.pending && kick_off_state.taker; }
 
 int NaoBehavior::getBallPriority()
 {
-    // The kick-off taker leaves the ball to a team-mate: as if one were
-    // better placed.
-    const int p = kickOffTakerWaits() ? 1 : localize->get_ball_priority(*parse);
+    // The kick-off taker leaves the ball to a team-mate after its touch:
+    // as if one were better placed; before it, it is first at the ball.
+    const int p =
+        kickOffTakerWaits() ? 1 : (kickOffTakerAtTheSpot() ? 0 : localize->get_ball_priority(*parse));
     // The player first at the ball takes its next move target at once.
     if (p == 0) last_move_target_count = -9999;
 #ifndef BREVANE_NO_RATE_LIMITER

@@ -101,7 +101,7 @@ struct Place {
 };
 
 // The shipped kick-off formation by distance from the centre spot.
-const Place kShipped[11] = {{-0.6, 0},  {-2.2, 2.6},   {-2.4, -3}, {-6, 0.8},   {-5, 6}, {-5.5, -6.5},
+const Place kShipped[11] = {{-0.2, 0},  {-2.2, 2.6},   {-2.4, -3}, {-6, 0.8},   {-5, 6}, {-5.5, -6.5},
                             {-11, 2.5}, {-11.5, -2.2}, {-10, 6.5}, {-10.5, -7}, {-14, 0}};
 // The fixed table for a 30 m by 20 m field.
 const Place kTable[11] = {{-15, 0},         {-1.5, 0},
@@ -381,7 +381,7 @@ TEST(Goal, ARobotWalkingWhenTheGoalIsScoredBeamsBack)
     }
     ASSERT_NO_FATAL_FAILURE(s.finish());
     ASSERT_EQ(beams.size(), 1u);
-    EXPECT_NE(beams[0].find(beam_text(-0.6, 0)), std::string::npos) << beams[0];
+    EXPECT_NE(beams[0].find(beam_text(-0.2, 0)), std::string::npos) << beams[0];
     EXPECT_TRUE(has_leg_command(beams[0])) << beams[0];
 }
 

@@ -17,19 +17,9 @@ SECONDS_EACH="${FUZZ_SECONDS:-60}"
 BUILD_DIR="${FUZZ_BUILD_DIR:-build-sanitize}"
 TARGETS="${FUZZ_TARGETS:-sexp perception strategy}"
 
-missing=""
-for p in clang libclang-rt-14-dev; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
-done
-if [ -n "$missing" ]; then
-  SUDO=""
-  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update -qq
-  $SUDO apt-get install -y -qq --no-install-recommends $missing
-fi
-
 . scripts/build-common.sh
+brevane_install_packages scripts/fuzz.sh clang libclang-rt-14-dev
+
 brevane_configure_sanitize "$BUILD_DIR"
 programs=()
 for t in $TARGETS; do programs+=("fuzz_$t"); done

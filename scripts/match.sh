@@ -5,8 +5,9 @@
 #                    [--right-team NAME] [--players N] [--seconds N] [--json FILE]
 #
 # Uses the soccer server listening on 127.0.0.1:3100 (monitor port 3200), or
-# starts one from RCSSSERVER3D (its install folder) or PATH; when there is
-# none it says how to get one and ends with exit status 2. Starts the left team (brevane) and the right team
+# starts one from RCSSSERVER3D (its install folder), PATH or the default
+# install folder ~/.cache/rcssserver3d/install; when there is none it says
+# how to get one and ends with exit status 2. Starts the left team (brevane) and the right team
 # (brevane-b) with scripts/start.sh, kicks off both halves, shows the game
 # time, play mode and score while the match runs, and at its end prints the
 # result with each team's goals, falls (per minute, per robot-minute, per

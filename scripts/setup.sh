@@ -17,21 +17,12 @@ PKGS="cmake g++ make ninja-build ccache pkg-config libgtest-dev libgmock-dev lib
 libtinyxml2-dev liblua5.1-0-dev libboost-system-dev libboost-filesystem-dev \
 clang libclang-rt-14-dev clang-format-14 python3"
 
-missing=""
-for p in $PKGS; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
-done
-if [ -n "$missing" ]; then
-  SUDO=""
-  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update -qq
-  $SUDO apt-get install -y -qq --no-install-recommends $missing
-fi
+. scripts/build-common.sh
+# shellcheck disable=SC2086
+brevane_install_packages scripts/setup.sh $PKGS
 [ "${SETUP_PACKAGES_ONLY:-0}" = 1 ] && exit 0
 
 BUILD_DIR="${BUILD_DIR:-build}"
-. scripts/build-common.sh
 opts=(-DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}")
 case "${WERROR:-}" in
   1) opts+=(-DBREVANE_WERROR=ON) ;;

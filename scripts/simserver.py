@@ -2,7 +2,9 @@
 this machine, for local matches and the tests against the real server.
 
 The server is looked for in RCSSSERVER3D (its install folder, holding
-bin/rcssserver3d) and then on PATH. It reads its configuration from Ruby
+bin/rcssserver3d), then on PATH, then in the default install folder
+~/.cache/rcssserver3d/install, where the source build of README.md and the
+build script next to this repository put it. It reads its configuration from Ruby
 files in its share folders; a file of the same name in the working
 directory, or in ~/.simspark for spark.rb, takes their place. A run folder
 therefore gets copies with the settings a match needs (no multi-threading,
@@ -35,9 +37,21 @@ To get one (rcssserver3d 0.7.x on the SimSpark engine):
   - or from the sources of SimSpark and rcssserver3d (the SimSpark
     repository holds both, in spark/ and rcssserver3d/): build and install
     spark, then rcssserver3d, into one folder (cmake with
-    -DCMAKE_INSTALL_PREFIX=DIR, the second also with -DCMAKE_PREFIX_PATH=DIR)
-    and set RCSSSERVER3D=DIR, the folder that holds bin/rcssserver3d.
+    -DCMAKE_INSTALL_PREFIX=DIR, the second also with -DCMAKE_PREFIX_PATH=DIR);
+    with DIR=~/.cache/rcssserver3d/install it is found as it is, elsewhere
+    set RCSSSERVER3D=DIR, the folder that holds bin/rcssserver3d.
 See "A soccer server" in README.md."""
+
+# The one install folder the source build, the nearby build script and the
+# scripts agree on, under HOME.
+DEFAULT_INSTALL = os.path.join(".cache", "rcssserver3d", "install")
+
+
+def default_install(env=None):
+    """The default install folder under env's HOME, or None without HOME."""
+    env = os.environ if env is None else env
+    home = env.get("HOME", "")
+    return os.path.join(home, DEFAULT_INSTALL) if home else None
 
 # Where this repository is kept next to the simulator's own sources.
 NEARBY_BUILD = os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))),
@@ -49,30 +63,41 @@ def how_to_get():
     text = HOW_TO_GET
     if os.path.exists(NEARBY_BUILD):
         text += ("\nHere %s is one more way: it builds the server from the sources next to it"
-                 " into ~/.cache/rcssserver3d/install." % os.path.normpath(NEARBY_BUILD))
+                 " into ~/.cache/rcssserver3d/install, where it is found as it is."
+                 % os.path.normpath(NEARBY_BUILD))
     return text
 
 
 def find_server(env=None):
     """(binary, install folder) of the server, or NotFound saying where it
-    looked."""
+    looked: RCSSSERVER3D, PATH, then the default install folder."""
     env = os.environ if env is None else env
     looked = []
-    home = env.get("RCSSSERVER3D", "")
-    if home:
-        binary = os.path.join(home, "bin", "rcssserver3d")
+
+    def in_folder(folder, what):
+        binary = os.path.join(folder, "bin", "rcssserver3d")
         if os.access(binary, os.X_OK):
-            return binary, os.path.abspath(home)
-        looked.append("%s (RCSSSERVER3D)" % binary)
-    else:
+            return binary, os.path.abspath(folder)
+        looked.append("%s (%s)" % (binary, what))
+        return None
+
+    named = env.get("RCSSSERVER3D", "")
+    if not named:
         looked.append("RCSSSERVER3D (not set)")
+    elif in_folder(named, "RCSSSERVER3D"):
+        return in_folder(named, "RCSSSERVER3D")
     on_path = shutil.which("rcssserver3d", path=env.get("PATH", os.defpath))
     if on_path:
         binary = os.path.realpath(on_path)
         return binary, os.path.dirname(os.path.dirname(binary))
     looked.append("rcssserver3d on PATH")
-    raise NotFound("no soccer server found: looked for " + " and ".join(looked) +
-                   "; set RCSSSERVER3D to the server's install folder")
+    default = default_install(env)
+    found = in_folder(default, "the default install folder") if default else None
+    if found:
+        return found
+    raise NotFound("no soccer server found: looked for " + ", ".join(looked) +
+                   "; install one into ~/.cache/rcssserver3d/install or set RCSSSERVER3D"
+                   " to the server's install folder")
 
 
 def _hex_address(host):

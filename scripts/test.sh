@@ -7,20 +7,26 @@
 #
 # The tests against the real server play in real time for a few minutes on
 # a few cores: they run while the sanitizer tree builds, at a lower
-# priority, and their output follows once both are done.
+# priority, and their output follows once both are done. The last line
+# says whether they ran or were skipped for want of a server, and then how
+# to get one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export WERROR="${WERROR:-1}"
 BUILD_DIR="${BUILD_DIR:-build}"
 scripts/setup.sh
+. scripts/build-common.sh
 ctest --test-dir "$BUILD_DIR" --output-on-failure -j"$(nproc)" -LE realserver
-if [ "${SANITIZE:-1}" = 0 ]; then
-  ctest --test-dir "$BUILD_DIR" --output-on-failure -L realserver
-  exit 0
-fi
 
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
+if [ "${SANITIZE:-1}" = 0 ]; then
+  status=0
+  ctest --test-dir "$BUILD_DIR" --output-on-failure -L realserver 2>&1 | tee "$log" || status=$?
+  brevane_realserver_verdict "$log"
+  exit $status
+fi
+
 ctest --test-dir "$BUILD_DIR" --output-on-failure -L realserver > "$log" 2>&1 &
 realserver=$!
 build_status=0
@@ -29,8 +35,12 @@ realserver_status=0
 wait $realserver || realserver_status=$?
 echo "== tests against the real server (run while the sanitizer tree built)"
 cat "$log"
+status=0
 if [ $realserver_status -ne 0 ] || [ $build_status -ne 0 ]; then
   [ $build_status -ne 0 ] && echo "test.sh: the sanitizer tree did not build (status $build_status)" >&2
-  exit 1
+  status=1
+else
+  SANITIZE_STEP=test scripts/sanitize.sh || status=$?
 fi
-SANITIZE_STEP=test scripts/sanitize.sh
+brevane_realserver_verdict "$log"
+exit $status

@@ -15,6 +15,11 @@
 # once the players have beamed, before the kick-off, for example
 # TRAINER="(agent (unum 1)(team Left)(pos -0.9 0.1 0.4))" to start a robot
 # elsewhere. Run from the source root.
+#
+# The server is started by the start script of the simulator's folder
+# beside this repository (SIM, default ../shared/sim), from its install
+# folder: RCSSSERVER3D where it is set (a folder named install, as the
+# build script makes it), else the default ~/.cache/rcssserver3d/install.
 set -u
 
 INSTANCE=${INSTANCE:?set INSTANCE}
@@ -25,7 +30,14 @@ NUMS=${NUMS:-1}
 PROGRAM=${PROGRAM:-build/brevane}
 SECONDS_OF_PLAY=${PLAY_SECONDS:-60}
 OUT=${OUT:-/tmp/play-$INSTANCE}
-SIM=${SIM:-/work/shared/sim}
+SIM=${SIM:-../shared/sim}
+if [ -n "${RCSSSERVER3D:-}" ]; then
+    case "${RCSSSERVER3D%/}" in
+        */install) export SIM_HOME=$(dirname "${RCSSSERVER3D%/}") ;;
+        *) echo "play_experiment.sh: RCSSSERVER3D=$RCSSSERVER3D: the start script needs an install folder named install" >&2
+           exit 2 ;;
+    esac
+fi
 
 mkdir -p "$OUT"
 n=$(echo $NUMS | wc -w)

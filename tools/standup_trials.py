@@ -124,6 +124,8 @@ def main():
     args.unums = [int(u) for u in args.unums.split(",")]
     if len(args.unums) < args.agents:
         ap.error("fewer --unums than --agents")
+    # The relay writes its log there and gives up on a folder that is not.
+    os.makedirs(args.out, exist_ok=True)
     here = os.path.dirname(os.path.abspath(__file__))
     rng = random.Random(args.seed)
     results = []

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -849,30 +852,53 @@ TEST(MotionObjectStandUpPoses, FeetAreDrawnUpAsFarForwardForEveryLegLength)
     }
 }
 
+// The value of a key in a walk file as the reader takes it ("key value" per
+// line, the last one wins, an indented line is no key), or the fallback.
+double walk_key(const std::string& path, const std::string& key, double fallback)
+{
+    std::ifstream in(path);
+    std::string line;
+    double value = fallback;
+    while (std::getline(in, line)) {
+        std::istringstream words(line);
+        std::string name;
+        double v;
+        if (!line.empty() && !std::isspace(static_cast<unsigned char>(line[0])) && words >> name >> v &&
+            name == key)
+            value = v;
+    }
+    return value;
+}
+
 // The stand-up from the front takes the durations of its arms swinging out
 // (second key pose) and of the roll over the feet (fifth) from the robot
-// type's walk file; the shipped files keep the standard 0.1 and 0.3 s for
-// types 0 and 2 and give the long arms and legs of type 1 0.2 and 0.4 s.
-// Every other key pose, and the stand-up from the back, keep their times.
+// type's walk file, each played in as many samples of the cycle as start
+// within it. Every other key pose, and the stand-up from the back of the
+// standard legs, keep their times.
 TEST(MotionObjectStandUpTiming, FrontStandUpTakesTwoDurationsFromTheTypesFile)
 {
     ScratchWorkDir shipped(true);
     ASSERT_TRUE(shipped.ok());
     InWorkDir in_shipped(shipped.path());
+    const double cycle = 0.01;
     for (int type : {0, 1, 2}) {
         SCOPED_TRACE("type " + std::to_string(type));
-        ::testing::internal::CaptureStderr();
-        NaoMoveSuperClass m(0.01, 1, type, 0, "./");
-        ::testing::internal::GetCapturedStderr();
-        if (type == 1) {
-            const MotionFacts front = {"standup_front",
-                                       {0.1, 0.2, 0.2, 0.5, 0.4, 0.5, 0.44999999999999996},
-                                       {11, 21, 21, 51, 41, 51, 45}};
-            expect_counts(m.standup_front, front);
-        } else {
-            expect_counts(m.standup_front, kStandUpFront);
-            expect_counts(m.standup_back, kStandUpBack);
+        const std::string file = "walk_inputs/NAO-DE2014-" + std::to_string(type) + ".txt";
+        MotionFacts front = kStandUpFront;
+        front.durations[1] = walk_key(file, "timeStandUpFrontArmsOut", kStandUpFront.durations[1]);
+        front.durations[4] = walk_key(file, "timeStandUpFrontOverFeet", kStandUpFront.durations[4]);
+        for (int pose : {1, 4}) {
+            // Samples at 0, cycle, 2 cycle ... up to the pose's duration.
+            const double d = front.durations[pose];
+            int n = 0;
+            while (n * cycle <= d * (1 + 1e-9)) n++;
+            front.samples[pose] = n;
         }
+        ::testing::internal::CaptureStderr();
+        NaoMoveSuperClass m(cycle, 1, type, 0, "./");
+        ::testing::internal::GetCapturedStderr();
+        expect_counts(m.standup_front, front);
+        if (type != 1) expect_counts(m.standup_back, kStandUpBack);
     }
 }
 
@@ -894,8 +920,11 @@ TEST(MotionObjectStandUpTiming, FrontStandUpDurationsComeFromTheKeys)
 
 // The stance the generic kick is made for: each robot type's own legs at the
 // built-in crouch 0.727726, with the leg lengths of the simulator's type
-// table (hip to knee, knee to ankle, ankle to sole; hip 0.115 m below the
-// torso centre). With the built-in crouch the walk stands there too.
+// table (hip to knee, knee to ankle, ankle to sole 0.05 m; hip 0.115 m below
+// the torso centre, 0.055 m aside), the ankles 0.0108 m behind the torso.
+// A flat-footed leg pose put there by the inverse model stands the torso
+// at that height by the direct model, knee bent; with the built-in crouch
+// the walk stands there too.
 TEST(MotionObjectKickEnd, KickReferenceIsEachTypesOwnLegsAtTheBuiltInCrouch)
 {
     const struct {
@@ -903,16 +932,28 @@ TEST(MotionObjectKickEnd, KickReferenceIsEachTypesOwnLegsAtTheBuiltInCrouch)
         double thigh, shank;
     } types[] = {{0, 0.12, 0.10}, {1, 0.13832, 0.11832}, {2, 0.12, 0.10}};
     for (const auto& t : types) {
+        SCOPED_TRACE("type " + std::to_string(t.type));
         MotionScratchDir dir;
         ::testing::internal::CaptureStderr();
         NaoMoveSuperClass m(0.01, 1, t.type, 0, "./");
         ::testing::internal::GetCapturedStderr();
         const double height = 0.115 + (t.thigh + t.shank + 0.05) * 0.727726;
-        EXPECT_NEAR(m.ref_point[2], -height, 1e-6) << "type " << t.type;
-        EXPECT_NEAR(m.ref_point[0], -0.0108, 1e-12) << "type " << t.type;
-        EXPECT_NEAR(m.init_pos_foot_right[2], m.ref_point[2], 1e-6) << "type " << t.type;
+        const V stance(-0.0108, -0.055, -height);
+        const M flat;
+        double q[6];
+        const Model& model = *m.walk_engine->model;
+        ASSERT_EQ(model.nao_inverse_geometric_model_right_leg(stance, flat, q), 1);
+        V p(0, 0, 0);
+        M R;
+        model.nao_direct_geometric_model_right_leg(q, p, R);
+        for (int i = 0; i < 3; i++) {
+            EXPECT_NEAR(p[i], stance[i], 1e-9) << "sole by the direct model, axis " << i;
+            EXPECT_NEAR(m.ref_point[i], p[i], 1e-6) << "kick reference, axis " << i;
+        }
+        EXPECT_NEAR(R[2][2], 1, 1e-9) << "the sole is flat";
+        EXPECT_GT(std::fabs(q[3]), 0.5) << "the knee is bent";
+        EXPECT_NEAR(m.init_pos_foot_right[2], -height, 1e-6);
     }
-    EXPECT_NEAR(0.115 + (0.12 + 0.10 + 0.05) * 0.727726, 0.311486, 5e-7);
 }
 
 // The generic kick lowers the feet to the reference height in its first

@@ -2,8 +2,8 @@
 
     realserver_test.py CASE
 
-The server is found through RCSSSERVER3D (its install folder) or PATH;
-without one the run prints why and exits 77, which CTest counts as skipped.
+The server is found through RCSSSERVER3D (its install folder), PATH or the
+default install folder ~/.cache/rcssserver3d/install; without one the run prints why and exits 77, which CTest counts as skipped.
 Every case starts its own server on ports 3100 and 3200 (so no two may run
 at once) and stops it at its end."""
 import itertools

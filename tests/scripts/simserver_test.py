@@ -42,21 +42,34 @@ def read(path):
 
 
 class FindTest(unittest.TestCase):
-    def test_install_folder_first_then_path(self):
-        with tempfile.TemporaryDirectory() as a, tempfile.TemporaryDirectory() as b:
-            ba, bb = fake_install(a), fake_install(b)
-            env = {"RCSSSERVER3D": a, "PATH": os.path.join(b, "bin")}
-            self.assertEqual(simserver.find_server(env), (ba, os.path.abspath(a)))
-            env["RCSSSERVER3D"] = ""
-            self.assertEqual(simserver.find_server(env), (os.path.realpath(bb), os.path.realpath(b)))
+    def test_install_folder_then_path_then_default_folder(self):
+        # Which of three servers is found, by what is given: RCSSSERVER3D,
+        # a PATH holding one, a HOME whose default install folder holds one.
+        with tempfile.TemporaryDirectory() as named, tempfile.TemporaryDirectory() as on_path, \
+                tempfile.TemporaryDirectory() as home, tempfile.TemporaryDirectory() as empty:
+            default = os.path.join(home, ".cache", "rcssserver3d", "install")
+            servers = {"named": (fake_install(named), os.path.abspath(named)),
+                       "path": (os.path.realpath(fake_install(on_path)), os.path.realpath(on_path)),
+                       "default": (fake_install(default), os.path.abspath(default))}
+            cases = [
+                ({"RCSSSERVER3D": named, "PATH": os.path.join(on_path, "bin"), "HOME": home}, "named"),
+                ({"RCSSSERVER3D": named, "PATH": empty, "HOME": empty}, "named"),
+                ({"RCSSSERVER3D": "", "PATH": os.path.join(on_path, "bin"), "HOME": home}, "path"),
+                ({"PATH": os.path.join(on_path, "bin"), "HOME": home}, "path"),
+                ({"PATH": empty, "HOME": home}, "default"),
+                ({"RCSSSERVER3D": "/nonexistent/x", "PATH": empty, "HOME": home}, "default"),
+            ]
+            for env, which in cases:
+                self.assertEqual(simserver.find_server(env), servers[which], (env, which))
 
     def test_not_found_says_where_it_looked(self):
         with tempfile.TemporaryDirectory() as empty:
             with self.assertRaises(simserver.NotFound) as cm:
-                simserver.find_server({"RCSSSERVER3D": "/nonexistent/x", "PATH": empty})
+                simserver.find_server({"RCSSSERVER3D": "/nonexistent/x", "PATH": empty, "HOME": empty})
             text = str(cm.exception)
-            self.assertIn("/nonexistent/x/bin/rcssserver3d", text)
-            self.assertIn("PATH", text)
+            for part in ("/nonexistent/x/bin/rcssserver3d", "PATH",
+                         os.path.join(empty, ".cache/rcssserver3d/install/bin/rcssserver3d")):
+                self.assertIn(part, text)
             with self.assertRaises(simserver.NotFound) as cm:
                 simserver.find_server({"PATH": empty})
             self.assertIn("RCSSSERVER3D (not set)", str(cm.exception))

@@ -130,14 +130,16 @@ class MatchWithoutServerTest(unittest.TestCase):
             self.skipTest("rcssserver3d is on " + path)
         with tempfile.TemporaryDirectory() as tmp:
             r = run("match.sh", "--players", "1", env={
-                "BREVANE_LOGS": tmp, "RCSSSERVER3D": "/nonexistent/sim", "PATH": path})
+                "BREVANE_LOGS": tmp, "RCSSSERVER3D": "/nonexistent/sim", "PATH": path, "HOME": tmp})
             self.assertEqual(r.returncode, 2, r.stdout + r.stderr)
             self.assertIn("/nonexistent/sim/bin/rcssserver3d", r.stderr)
             self.assertIn("PATH", r.stderr)
+            self.assertIn(os.path.join(tmp, ".cache/rcssserver3d/install/bin/rcssserver3d"), r.stderr)
             self.assertFalse(any(n.endswith(".pids") for n in os.listdir(tmp)))
             # How a newcomer gets a server: the package, the source build
-            # and the folder to name, and where the README says more.
+            # into the folder where it is found, and where the README says more.
             for text in ("install rcssserver3d", "SimSpark", "spark, then rcssserver3d",
+                         "with DIR=~/.cache/rcssserver3d/install it is found as it is",
                          "set RCSSSERVER3D=DIR, the folder that holds bin/rcssserver3d",
                          '"A soccer server" in README.md'):
                 self.assertIn(text, r.stderr)

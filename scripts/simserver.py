@@ -84,8 +84,10 @@ def find_server(env=None):
     named = env.get("RCSSSERVER3D", "")
     if not named:
         looked.append("RCSSSERVER3D (not set)")
-    elif in_folder(named, "RCSSSERVER3D"):
-        return in_folder(named, "RCSSSERVER3D")
+    else:
+        found = in_folder(named, "RCSSSERVER3D")
+        if found:
+            return found
     on_path = shutil.which("rcssserver3d", path=env.get("PATH", os.defpath))
     if on_path:
         binary = os.path.realpath(on_path)

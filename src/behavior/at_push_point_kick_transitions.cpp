@@ -26,17 +26,14 @@ bool at_push_point_kick::transition_from_init_to_ball_localized_1_test()
     // A ball that the samples put within reach already is kicked from
     // here: a step towards it from rest walks in place for a second or more
     // and may nudge the ball before the kick strikes it.
-    if (!agent->collectedBallInKickReach()) agent->new_trans(kx, ky);
+    if (!agent->kickWithoutStep()) agent->new_trans(kx, ky);
     return true;
 }
 
 namespace {
-// The corrective step has finished, or none was asked for (the samples put
-// the ball within reach) and the robot stands.
-bool step_ended(NaoBehavior* a)
-{
-    return a->stopWalkDone() || (a->collectedBallInKickReach() && a->standing());
-}
+// The corrective step has finished, or none was asked for and the robot
+// stands.
+bool step_ended(NaoBehavior* a) { return a->stopWalkDone() || (a->kickWithoutStep() && a->standing()); }
 // The ball in view where the kick cannot reach it.
 bool out_of_reach(NaoBehavior* a) { return a->ballSeen(10) && !a->ballInKickReach(10); }
 }  // namespace

@@ -29,6 +29,11 @@ void hfsm::beam()
 void hfsm::what_to_do_in_state_beforekick_off()
 {
     beam();
+    // Placed at the centre spot, the kick-off taker takes the walk's crouch:
+    // it kicks from where it stands, and a kick from straight legs throws it
+    // over. (The others stand still until play.)
+    const form_t& f = *agent->form;
+    if (agent->beamed && std::hypot(f.x, f.y) < kick_off_watch_t::TAKER_ZONE) agent->crouchFromStraightLegs();
     // After more than 50 think calls the machine may leave before-kick-off
     // as soon as the play mode changes; the think count starts again then.
     if (agent->think_count > 50 && agent->game_phase != 1) {

@@ -234,6 +234,19 @@ public:
     // The mean of the ball samples collected before a kick, within the same
     // reach (false without a sample).
     bool collectedBallInKickReach();
+    // The knees are bent at least half as far as in the stand pose, as
+    // every motion leaves them; a robot that has not moved since the server
+    // placed it stands on straight legs.
+    bool legsCrouched();
+    // The kick needs no corrective step: the samples put the ball within
+    // reach and the legs are crouched. From straight legs the kick's quick
+    // drop into the crouch threw the robot over after the kick (twice in
+    // three kick-offs): the step brings the legs there first.
+    bool kickWithoutStep();
+    // A robot standing on straight legs takes the crouch of the walk (the
+    // stand pose, then a stop of 1 mm, not rate-limited), so that its first
+    // motion, the kick-off's kick among them, starts from there.
+    void crouchFromStraightLegs();
     // The ball seen within 10 cycles and the pose known within n, the
     // robot between the kick point (0.5 m behind the ball, reached within
     // 0.15 m) and the ball: the ball less than KICK_NEAR_AHEAD ahead and

@@ -352,6 +352,11 @@ void NaoBehavior::new_kick(NaoMove::eKick k)
 // A stop is a tiny forward request, rate-limited like any other.
 void NaoBehavior::stop_walk() { forward_trans(STOP_FWD, 0); }
 
+void NaoBehavior::crouchFromStraightLegs()
+{
+    if (standing() && !legsCrouched()) forward_trans(STOP_FWD, 0, false);
+}
+
 // ---- The own kick-off's (and set piece's) second touch ----
 
 namespace {

@@ -268,6 +268,21 @@ bool NaoBehavior::collectedBallInKickReach()
                          collect_sum_ball_ly / collect_ball_samples);
 }
 
+bool NaoBehavior::legsCrouched()
+{
+    if (!move || move->stand_pose.nlines < 1) return true;  // nothing to compare with
+    // The knees' columns of the stand-pose file.
+    const naosimplemove_t& pose = move->stand_pose;
+    for (int j = 0; j < pose.njoints; ++j) {
+        if (pose.jid[j] != NaoParse::JID_LLEG_4 && pose.jid[j] != NaoParse::JID_RLEG_4) continue;
+        const double bent = NaoParse::mHingeJointSenseMap[static_cast<NaoParse::JointID>(pose.jid[j])].angle;
+        if (!(std::fabs(bent) >= 0.5 * std::fabs(pose.angles[j]))) return false;
+    }
+    return true;
+}
+
+bool NaoBehavior::kickWithoutStep() { return collectedBallInKickReach() && legsCrouched(); }
+
 bool NaoBehavior::localKickPointAlign(int n)
 {
     if (!ballSeen(n)) return false;

@@ -444,6 +444,78 @@ TEST_F(AtPoint, AStepShortOfTheBallIsFollowedByAnotherThenTheKick)
     EXPECT_EQ(take().kind, Request::KICK);
 }
 
+// The kick-off taker beams with the ball within its kick's reach, between
+// the kick point and the ball: no turn, no walk to the kick point behind
+// it, no corrective step, but the ten samples standing and the kick. Near
+// but out of reach (the beam's noise), or on the straight legs of a robot
+// that has not moved since it was placed, the corrective step takes it
+// there.
+struct Beamed {
+    const char* name;
+    double x, y, heading;  // the robot; the ball at the centre spot
+    bool crouched;         // the knees bent as in the stand pose, else straight
+    bool step;             // a corrective step before the kick
+    double fwd, side;      // that step
+};
+
+void PrintTo(const Beamed& c, std::ostream* os) { *os << c.name; }
+
+class BeamedTaker : public AtPoint, public ::testing::WithParamInterface<Beamed> {};
+
+TEST_P(BeamedTaker, KicksFromWhereItStands)
+{
+    const Beamed& c = GetParam();
+    pose(c.x, c.y, c.heading);
+    ball_at(0, 0);
+    const naosimplemove_t& stand = move().stand_pose;
+    for (int j = 0; j < stand.njoints; ++j)
+        if (stand.jid[j] == NaoParse::JID_LLEG_4 || stand.jid[j] == NaoParse::JID_RLEG_4)
+            NaoParse::mHingeJointSenseMap[static_cast<NaoParse::JointID>(stand.jid[j])].angle =
+                c.crouched ? stand.angles[j] : 0.0f;
+    for (int i = 0; i < 3 && k().state != kick::AT_PUSH_POINT_KICK; ++i) tick(k());
+    ASSERT_EQ(k().state, kick::AT_PUSH_POINT_KICK);
+    EXPECT_EQ(take().kind, Request::NONE);  // neither turn nor walk on the way
+    collect();
+    if (c.step) {
+        const double ahead = c.x * -std::cos(c.heading) - c.y * std::sin(c.heading);
+        const double side = c.x * std::sin(c.heading) - c.y * std::cos(c.heading);
+        expect(Request::TRANS, ahead - 0.231, side + 0.085);
+        EXPECT_NEAR(ahead - 0.231, c.fwd, 1e-9);
+        EXPECT_NEAR(side + 0.085, c.side, 1e-9);
+        tick(at_point());
+        EXPECT_EQ(at_point().state, at_push_point_kick::BALL_LOCALIZED);  // stepping
+        step_ended();
+    } else {
+        EXPECT_EQ(take().kind, Request::NONE);
+        tick(at_point());
+    }
+    EXPECT_EQ(at_point().state, at_push_point_kick::KICKING);
+    EXPECT_EQ(take().kind, Request::KICK);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, BeamedTaker,
+    ::testing::Values(Beamed{"on_its_place", -0.2, 0.1, 0, true, false, 0, 0},
+                      Beamed{"turned_by_the_beam", -0.22, 0.08, 0.15, true, false, 0, 0},
+                      Beamed{"on_straight_legs", -0.2, 0.1, 0, false, true, 0.2 - 0.231, -0.1 + 0.085},
+                      Beamed{"too_near", -0.15, 0.1, 0, true, true, 0.15 - 0.231, -0.1 + 0.085},
+                      Beamed{"off_to_the_side", -0.22, 0.17, 0, true, true, 0.22 - 0.231, -0.17 + 0.085}),
+    [](const ::testing::TestParamInfo<Beamed>& i) { return std::string(i.param.name); });
+
+// At the kick point, or facing away from the goal, the robot takes the
+// usual way: the ball near it is no reason to kick it elsewhere.
+TEST_F(Kick, ABallNearButNotBetweenTheKickPointAndTheGoalIsApproachedAsUsual)
+{
+    pose(-0.2, 0.3, M_PI / 2);  // facing the left touch line, the ball behind to the right
+    ball_at(0, 0);
+    tick(k());
+    EXPECT_EQ(k().state, kick::ROTATE_TO_FACE_BALL);
+    k().state = kick::INIT;
+    pose(-0.25, 0, -M_PI / 2 + 0.1);  // facing the right touch line, the ball 0.25 m away to its left
+    tick(k());
+    EXPECT_EQ(k().state, kick::ROTATE_TO_FACE_BALL);
+}
+
 TEST_F(AtPoint, ABallLostDuringTheKickEndsIt)
 {
     collect();

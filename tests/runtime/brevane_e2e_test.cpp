@@ -198,7 +198,7 @@ TEST_F(AgentTest, RealMessagesAreAnsweredTwiceOnceTheSideIsKnown)
     ASSERT_NO_FATAL_FAILURE(replay(lines, got));
     ASSERT_EQ(got.size(), 1 + 2 * (lines.size() - 2));
     EXPECT_EQ(got[0], "(init (unum 1)(teamname Probe))");
-    EXPECT_NE(got[1].find("(beam -0.2 0.0 0.0)"), std::string::npos) << got[1];
+    EXPECT_NE(got[1].find("(beam -0.2 0.1 0.0)"), std::string::npos) << got[1];
     for (size_t k = 1; k < got.size(); ++k) EXPECT_NE(got[k].find("(he1 "), std::string::npos) << got[k];
     for (size_t k = 2; k < got.size(); ++k) EXPECT_EQ(got[k].find("(beam "), std::string::npos) << got[k];
 }

@@ -190,6 +190,31 @@ INSTANTIATE_TEST_SUITE_P(Table, DroppedBall,
                                            Drop{"kick_in_dropped", "KickIn_Left", 15.02, false}),
                          [](const ::testing::TestParamInfo<Drop>& i) { return std::string(i.param.name); });
 
+// Before the own kick-off a team-mate that did not see the taker may claim
+// the ball, and a claim heard is fresh for a while: the robot at the spot
+// takes the kick-off all the same (giving way, it walked off its place
+// towards a place of the play strategy). Elsewhere a fresh claim holds as
+// ever.
+TEST_F(KickOff, TheRobotAtTheSpotTakesTheKickOffWhateverItHeard)
+{
+    struct Case {
+        const char* what;
+        double x, y;
+        int priority;
+    } cases[] = {{"at the spot", -0.2, 0.1, 0}, {"off the spot", -1.2, 0.5, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        robot(1, c.x, c.y);
+        scene.play_mode = "KickOff_Left";
+        ball_at(0, 0);
+        perceive_times(2);
+        agent->localize->hear_claims = true;
+        agent->localize->claim_time = scene.game_time;
+        EXPECT_EQ(agent->getBallPriority(), c.priority);
+        EXPECT_EQ(agent->kickActive(), c.priority == 0);
+    }
+}
+
 // After the other team's kick-off its taker is theirs to watch.
 TEST_F(KickOff, TheOtherTeamsKickOffIsNotWatched)
 {

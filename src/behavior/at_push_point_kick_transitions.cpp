@@ -9,6 +9,9 @@
 bool at_push_point_kick::transition_from_init_to_ball_localized_1_test()
 {
     if (!agent->collectInfosStarted()) {
+        // Straight legs (the server placed the robot and it has not moved
+        // since) first take the crouch: the samples and the kick start there.
+        if (!agent->crouchInPlace()) return false;
         agent->startCollectInfos();
         return false;
     }

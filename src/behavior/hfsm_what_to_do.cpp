@@ -13,6 +13,12 @@ void hfsm::beam()
     // game state names the team, and so the side, once it has.
     if (agent->fieldSide() == 0) return;
     const form_t& f = *agent->form;
+    // The kick-off taker, placed where the ball lies within its kick's
+    // reach, first takes the crouch of the stand pose where it stands, far
+    // from the halfway line: the server moves a robot whose straight arms
+    // reach over the line 2 to 4 m back, and a kick from straight legs
+    // threw the robot over.
+    if (std::hypot(f.x, f.y) < kick_off_watch_t::TAKER_ZONE && !agent->crouchInPlace()) return;
     const double deg = f.theta * 180.0 / M_PI;
     // A place that is not a finite number, or one too long for the
     // message, is not sent: the robot plays from where it stands.
@@ -29,11 +35,6 @@ void hfsm::beam()
 void hfsm::what_to_do_in_state_beforekick_off()
 {
     beam();
-    // Placed at the centre spot, the kick-off taker takes the walk's crouch:
-    // it kicks from where it stands, and a kick from straight legs throws it
-    // over. (The others stand still until play.)
-    const form_t& f = *agent->form;
-    if (agent->beamed && std::hypot(f.x, f.y) < kick_off_watch_t::TAKER_ZONE) agent->crouchFromStraightLegs();
     // After more than 50 think calls the machine may leave before-kick-off
     // as soon as the play mode changes; the think count starts again then.
     if (agent->think_count > 50 && agent->game_phase != 1) {

@@ -241,12 +241,13 @@ public:
     // The kick needs no corrective step: the samples put the ball within
     // reach and the legs are crouched. From straight legs the kick's quick
     // drop into the crouch threw the robot over after the kick (twice in
-    // three kick-offs): the step brings the legs there first.
+    // three kick-offs).
     bool kickWithoutStep();
-    // A robot standing on straight legs takes the crouch of the walk (the
-    // stand pose, then a stop of 1 mm, not rate-limited), so that its first
-    // motion, the kick-off's kick among them, starts from there.
-    void crouchFromStraightLegs();
+    // A robot standing on straight legs takes the crouch of the stand pose
+    // where it stands (no walk: before kick-off a knee over the halfway line
+    // has the server move the robot 2 to 4 m back): true once crouched, or
+    // once the pose has been played (its speeds cleared the call after).
+    bool crouchInPlace();
     // The ball seen within 10 cycles and the pose known within n, the
     // robot between the kick point (0.5 m behind the ball, reached within
     // 0.15 m) and the ball: the ball less than KICK_NEAR_AHEAD ahead and

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "keyframe/naosimplemove.h"
 #include "motioninterface/naomove.h"
 #include "perception/naoparse.h"
 #include "skills/NaoBehavior.h"
@@ -352,9 +353,34 @@ void NaoBehavior::new_kick(NaoMove::eKick k)
 // A stop is a tiny forward request, rate-limited like any other.
 void NaoBehavior::stop_walk() { forward_trans(STOP_FWD, 0); }
 
-void NaoBehavior::crouchFromStraightLegs()
+namespace {
+
+struct Crouch {
+    enum { IDLE, PLAYING, CLEAR } stage = IDLE;
+};
+
+}  // namespace
+
+bool NaoBehavior::crouchInPlace()
 {
-    if (standing() && !legsCrouched()) forward_trans(STOP_FWD, 0, false);
+    static SkillState<Crouch> state;
+    Crouch& c = state.get();
+    if (!move) return true;
+    switch (c.stage) {
+        case Crouch::IDLE:
+            if (legsCrouched() || !standing()) return true;
+            naosimplemove_t::reset_interpolation();
+            c.stage = Crouch::PLAYING;
+            [[fallthrough]];
+        case Crouch::PLAYING:
+            if (!move->stand_pose.interpolate(0, sub_steps, out, false)) c.stage = Crouch::CLEAR;
+            return false;
+        case Crouch::CLEAR:
+            naosimplemove_t::clearAllEffector(out);
+            c.stage = Crouch::IDLE;
+            return true;
+    }
+    return true;
 }
 
 // ---- The own kick-off's (and set piece's) second touch ----

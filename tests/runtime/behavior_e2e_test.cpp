@@ -125,8 +125,8 @@ class Beam : public ::testing::TestWithParam<BeamCase> {};
 
 // Before kick-off: one beam to the player's place in the whole wait, and
 // no arm or leg command (only the head scans), but for the kick-off taker
-// placed at the centre spot: it takes the walk's crouch from the straight
-// legs the server placed it on.
+// placed at the centre spot: it first takes the stand pose's crouch from
+// the straight legs the server started it on, then beams.
 TEST_P(Beam, OnceToThePlayersPlaceAndTheLegsStayStill)
 {
     const BeamCase& c = GetParam();
@@ -134,7 +134,7 @@ TEST_P(Beam, OnceToThePlayersPlaceAndTheLegsStayStill)
     if (!c.beam_file) s.remove_beam_file();
     ASSERT_NO_FATAL_FAILURE(s.start({"--num=" + std::to_string(c.unum)}));
     std::vector<std::string> lines = with_side(read_data_lines("capture/before_kickoff.txt"), c.unum);
-    lines.resize(20);
+    lines.resize(40);
     std::vector<std::string> answers;
     for (const std::string& l : lines)
         for (const std::string& a : s.exchange(l)) answers.push_back(a);
@@ -150,7 +150,8 @@ TEST_P(Beam, OnceToThePlayersPlaceAndTheLegsStayStill)
         }
         if (std::regex_search(a, std::regex(R"(\([lr][la]e[1-6] )"))) {
             ++with_limbs;
-            EXPECT_TRUE(taker && beams == 1) << a;
+            // Up to the beam, whose message clears the limbs' speeds.
+            EXPECT_TRUE(taker && (beams == 0 || a.find("(beam ") != std::string::npos)) << a;
         }
     }
     EXPECT_EQ(beams, 1);

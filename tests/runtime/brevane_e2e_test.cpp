@@ -190,15 +190,16 @@ TEST_F(AgentTest, ParsesRealPerceptionsAndSurvivesJunk)
 // (No say message: with the team size 5 no priority matches.)
 TEST_F(AgentTest, RealMessagesAreAnsweredTwiceOnceTheSideIsKnown)
 {
-    start({"--num=1", "--team=Probe", "--teamsize=5"});
+    // Player 2: the kick-off taker (player 1) first takes its crouch.
+    start({"--num=2", "--team=Probe", "--teamsize=5"});
     std::vector<std::string> lines = read_data_lines("server_before_kickoff.txt");
     ASSERT_EQ(lines.size(), 6u);
     ASSERT_EQ(lines[2].find("(GS (unum 1) (team left)"), lines[2].find("(GS "));
     std::vector<std::string> got;
     ASSERT_NO_FATAL_FAILURE(replay(lines, got));
     ASSERT_EQ(got.size(), 1 + 2 * (lines.size() - 2));
-    EXPECT_EQ(got[0], "(init (unum 1)(teamname Probe))");
-    EXPECT_NE(got[1].find("(beam -0.2 0.1 0.0)"), std::string::npos) << got[1];
+    EXPECT_EQ(got[0], "(init (unum 2)(teamname Probe))");
+    EXPECT_NE(got[1].find("(beam -2.2 2.6 0.0)"), std::string::npos) << got[1];
     for (size_t k = 1; k < got.size(); ++k) EXPECT_NE(got[k].find("(he1 "), std::string::npos) << got[k];
     for (size_t k = 2; k < got.size(); ++k) EXPECT_EQ(got[k].find("(beam "), std::string::npos) << got[k];
 }

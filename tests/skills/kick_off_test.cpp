@@ -342,21 +342,25 @@ TEST_P(Restarts, TheTakerWaitsAfterAnOwnRestartOnly)
 // team-mate there is not left out.
 TEST_F(KickOff, ARestartWhoseBallThisRobotNeverSawHasNoSpot)
 {
+    // Play goes on out of this robot's view, then a kick-in far away and
+    // the play-on after it.
+    auto unseen_kick_in = [&] {
+        scene.ball = false;
+        perceive_times(15);
+        scene.play_mode = "KickIn_Left";
+        perceive_times(15);
+        scene.play_mode = "PlayOn";
+        perceive();
+    };
     be_the_taker();
     scene.players = {mate_on_place};
     kick_off_then_touch(3, 0);
     ASSERT_TRUE(agent->kickOffTakerWaits());
-    // Play goes on out of this robot's view, then a kick-in far away.
     scene.players = {player(2, 3.0, 0.1)};
     perceive();
     ASSERT_FALSE(agent->kickOffTakerWaits());
     scene.players = {};
-    scene.ball = false;
-    perceive_times(15);
-    scene.play_mode = "KickIn_Left";
-    perceive_times(15);
-    scene.play_mode = "PlayOn";
-    perceive();
+    unseen_kick_in();
     EXPECT_FALSE(agent->kickOffTakerWaits());
     // The team-mate's view: the robot at the old spot counts as ever.
     robot(2, -2.2, 2.6);
@@ -366,12 +370,7 @@ TEST_F(KickOff, ARestartWhoseBallThisRobotNeverSawHasNoSpot)
     scene.players = {player(1, 3.0, 0.1)};
     perceive();
     scene.players = {taker_at_spot};
-    scene.ball = false;
-    perceive_times(15);
-    scene.play_mode = "KickIn_Left";
-    perceive_times(15);
-    scene.play_mode = "PlayOn";
-    perceive();
+    unseen_kick_in();
     EXPECT_NE(agent->localize->mates[1].id, -1);
 }
 

@@ -40,6 +40,7 @@ public:
     // that stream in the motion interface's step and the beam would be
     // lost: the agent appends it after the motion's commands.
     char beam_text[64];
+    int taker_beam_wait = 0;  // think calls the kick-off taker's beam has waited for its walk to end
 
     hfsm(NaoBehavior* agent, bool log);
     ~hfsm();

@@ -18,7 +18,18 @@ void hfsm::beam()
     // from the halfway line: the server moves a robot whose straight arms
     // reach over the line 2 to 4 m back, and a kick from straight legs
     // threw the robot over.
-    if (std::hypot(f.x, f.y) < kick_off_watch_t::TAKER_ZONE && !agent->crouchInPlace()) return;
+    // A walk still under way after a goal would carry it off that place
+    // after the beam (seen: 0.6 m past the ball at the kick-off, which the
+    // server then dropped): it is ended first, waiting at most 1.5 s.
+    if (std::hypot(f.x, f.y) < kick_off_watch_t::TAKER_ZONE) {
+        if (!agent->standing() && taker_beam_wait < 150) {
+            ++taker_beam_wait;
+            agent->endWalk();
+            return;
+        }
+        if (!agent->crouchInPlace()) return;
+    }
+    taker_beam_wait = 0;
     const double deg = f.theta * 180.0 / M_PI;
     // A place that is not a finite number, or one too long for the
     // message, is not sent: the robot plays from where it stands.

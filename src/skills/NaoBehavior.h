@@ -248,6 +248,9 @@ public:
     // has the server move the robot 2 to 4 m back): true once crouched, or
     // once the pose has been played (its speeds cleared the call after).
     bool crouchInPlace();
+    // Ends the walk or turn under way at once: one stop, not rate-limited
+    // (a ramp down walks on). A kick cannot be cut short.
+    void endWalk();
     // The ball seen within 10 cycles and the pose known within n, the
     // robot between the kick point (0.5 m behind the ball, reached within
     // 0.15 m) and the ball: the ball less than KICK_NEAR_AHEAD ahead and

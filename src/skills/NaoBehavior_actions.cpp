@@ -361,6 +361,11 @@ struct Crouch {
 
 }  // namespace
 
+void NaoBehavior::endWalk()
+{
+    if (move && !standing() && !move->kick && !stopUnderWay()) forward_trans(STOP_FWD, 0, false);
+}
+
 bool NaoBehavior::crouchInPlace()
 {
     static SkillState<Crouch> state;
@@ -513,14 +518,11 @@ void NaoBehavior::kickOffWait()
     // would walk on into the ball. A kick under way cannot be cut short.
     kick_off_watch_t& w = kick_off_state;
     if (w.stop_due) {
-        if (standing()) {
-            w.stop_due = false;
-        } else if (move && !move->kick && !stopUnderWay()) {
-            forward_trans(STOP_FWD, 0, false);
-            return;
-        } else {
+        if (!standing()) {
+            endWalk();
             return;
         }
+        w.stop_due = false;
     }
     // Near the ball even a turn on the spot may touch it; far off, one turn
     // at a time (a turn taken over by the next never turns).

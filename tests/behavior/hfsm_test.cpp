@@ -182,6 +182,37 @@ TEST_F(Root, TheUnknownPlayModeKeepsTheRootWaiting)
     EXPECT_EQ(fsm().state, hfsm::ROOT);
 }
 
+// The kick-off taker, placed with the ball within its kick's reach, ends
+// the walk still under way after a goal before it beams (the walk carried
+// it past the ball), at most 1.5 s, and beams from the walk's crouch.
+TEST_F(Root, AfterAGoalTheKickOffTakerEndsItsWalkBeforeItBeams)
+{
+    agent->form->x = -0.2;
+    agent->form->y = 0.1;
+    const naosimplemove_t& stand = move().stand_pose;
+    for (int j = 0; j < stand.njoints; ++j)
+        if (stand.jid[j] == NaoParse::JID_LLEG_4 || stand.jid[j] == NaoParse::JID_RLEG_4)
+            NaoParse::mHingeJointSenseMap[static_cast<NaoParse::JointID>(stand.jid[j])].angle =
+                stand.angles[j];
+    play_mode(NaoParse::PM_GOAL_RIGHT);
+    step_root();
+    ASSERT_EQ(fsm().state, hfsm::GOAL_LEFT_OR_RIGHT);
+    move().walking = move().trans = true;
+    move().trans_fwd = 0.3;
+    EXPECT_EQ(step_root(), "");
+    EXPECT_TRUE(move().trans);
+    EXPECT_DOUBLE_EQ(move().trans_fwd, NaoBehavior::STOP_FWD);
+    EXPECT_EQ(step_root(), "");  // the stop runs
+    move().walking = move().trans = false;
+    EXPECT_EQ(step_root(), "(beam -0.2 0.1 0.0)");
+    // A walk that does not end holds the beam back for 150 think calls.
+    agent->beamed = false;
+    move().walking = move().trans = true;
+    int calls = 0;
+    while (step_root().empty() && calls < 1000) ++calls;
+    EXPECT_EQ(calls, 150);
+}
+
 // Each set-piece mode has its waiting state, left for the root as soon as
 // the mode ends (here to BeforeKickOff, which then leads on). (The kick-off
 // waits only for a robot that has not beamed: see the late joiner.)

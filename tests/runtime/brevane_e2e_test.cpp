@@ -238,7 +238,7 @@ class Replay : public AgentTest, public ::testing::WithParamInterface<ReplayCase
 // twice per message once it scans with the head, never writes a number
 // that is not finite, and exits 0 at the end of the stream. Before kick-off
 // nothing is sent before the side is known; the beam goes with the first
-// answer after it. The play-on
+// answer after it (the kick-off taker's after its crouch). The play-on
 // recording never tells the side: the robot is silent during the kick-off
 // (it has not beamed) and plays from PlayOn (message 15), answering at
 // least once per message.
@@ -253,7 +253,13 @@ TEST_P(Replay, EveryRecordingIsAnsweredWithoutFault)
     ASSERT_NO_FATAL_FAILURE(replay(lines, got));
     if (c.side_known) {
         EXPECT_EQ(got.size(), 1 + 2 * (lines.size() - 2));
-        EXPECT_NE(got[1].find("(beam "), std::string::npos) << got[1];
+        // Player 1, the kick-off taker, first takes its crouch (15 messages).
+        size_t first_beam = 0;
+        while (first_beam < got.size() && got[first_beam].find("(beam ") == std::string::npos) ++first_beam;
+        if (c.unum == 1)
+            EXPECT_LE(first_beam, 40u);
+        else
+            EXPECT_EQ(first_beam, 1u);
     } else {
         EXPECT_GE(got.size(), 1 + (lines.size() - 14));
     }

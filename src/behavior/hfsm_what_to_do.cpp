@@ -14,13 +14,14 @@ void hfsm::beam()
     if (agent->fieldSide() == 0) return;
     const form_t& f = *agent->form;
     // The kick-off taker, placed where the ball lies within its kick's
-    // reach, first takes the crouch of the stand pose where it stands, far
-    // from the halfway line: the server moves a robot whose straight arms
-    // reach over the line 2 to 4 m back, and a kick from straight legs
-    // threw the robot over.
-    // A walk still under way after a goal would carry it off that place
-    // after the beam (seen: 0.6 m past the ball at the kick-off, which the
-    // server then dropped): it is ended first, waiting at most 1.5 s.
+    // reach, beams standing crouched:
+    // - a walk still under way after a goal or at half time would carry it
+    //   off that place after the beam (seen: 0.6 m past the ball, which the
+    //   server then dropped): it is ended first, waiting at most 1.5 s;
+    // - it takes the stand pose's crouch where it stands, far from the
+    //   halfway line: the server moves a robot whose straight arms reach
+    //   over the line 2 to 4 m back, and a kick from straight legs threw the
+    //   robot over.
     if (std::hypot(f.x, f.y) < kick_off_watch_t::TAKER_ZONE) {
         if (!agent->standing() && taker_beam_wait < 150) {
             ++taker_beam_wait;

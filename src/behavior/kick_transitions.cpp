@@ -23,27 +23,27 @@ bool at_the_kick_point(NaoBehavior* a)
 // Turning to the kick point behind it, walking there from rest and back
 // takes many seconds, and the server drops an untouched kick-off ball after
 // 15 s.
-bool in_reach(NaoBehavior* a) { return a->ballNearKickPosition(100); }
+bool near_kick_position(NaoBehavior* a) { return a->ballNearKickPosition(100); }
 }  // namespace
 
 bool kick::transition_from_init_to_goto_global_kick_point2_1_test()
 {
-    return aligned(agent) || in_reach(agent);
+    return aligned(agent) || near_kick_position(agent);
 }
 
 bool kick::transition_from_init_to_rotate_to_face_ball_2_test()
 {
-    return !aligned(agent) && !in_reach(agent);
+    return !aligned(agent) && !near_kick_position(agent);
 }
 
 bool kick::transition_from_goto_global_kick_point2_to_stop_walk_1_test()
 {
-    return (at_the_kick_point(agent) && aligned(agent)) || in_reach(agent);
+    return (at_the_kick_point(agent) && aligned(agent)) || near_kick_position(agent);
 }
 
 bool kick::transition_from_goto_global_kick_point2_to_face_ball_again_2_test()
 {
-    return at_the_kick_point(agent) && !aligned(agent) && !in_reach(agent);
+    return at_the_kick_point(agent) && !aligned(agent) && !near_kick_position(agent);
 }
 
 bool kick::transition_from_goto_global_kick_point2_to_rotate_to_face_ball_3_test()
@@ -63,13 +63,13 @@ bool kick::transition_from_at_push_point_kick_to_init_1_test()
 
 bool kick::transition_from_stop_walk_to_rotate_to_face_ball_1_test()
 {
-    return !still_aligned(agent) && !in_reach(agent);
+    return !still_aligned(agent) && !near_kick_position(agent);
 }
 
 // The ball samples are taken standing: the walk must have stopped.
 bool kick::transition_from_stop_walk_to_at_push_point_kick_2_test()
 {
-    return (still_aligned(agent) || in_reach(agent)) && agent->standing();
+    return (still_aligned(agent) || near_kick_position(agent)) && agent->standing();
 }
 
 bool kick::transition_from_rotate_to_face_ball_to_init_1_test() { return aligned(agent); }

@@ -211,11 +211,10 @@ void NaoBehavior::new_move(int n)
 
     if (d < arrived) {
         // Reached short of a held place, the walk under way still aims at
-        // the place itself, into the team-mate there: it is ended first
-        // (not rate-limited: a ramp down walks on), then the robot faces
-        // the ball.
+        // the place itself, into the team-mate there: it is ended first,
+        // then the robot faces the ball.
         if (d >= ARRIVED && walk_under_way) {
-            if (!standing() && !stopUnderWay()) forward_trans(STOP_FWD, 0, false);
+            endWalk();
             walk_under_way = false;
             apply_stop = false;
             return;
@@ -353,6 +352,11 @@ void NaoBehavior::new_kick(NaoMove::eKick k)
 // A stop is a tiny forward request, rate-limited like any other.
 void NaoBehavior::stop_walk() { forward_trans(STOP_FWD, 0); }
 
+void NaoBehavior::endWalk()
+{
+    if (move && !standing() && !move->kick && !stopUnderWay()) forward_trans(STOP_FWD, 0, false);
+}
+
 namespace {
 
 struct Crouch {
@@ -360,11 +364,6 @@ struct Crouch {
 };
 
 }  // namespace
-
-void NaoBehavior::endWalk()
-{
-    if (move && !standing() && !move->kick && !stopUnderWay()) forward_trans(STOP_FWD, 0, false);
-}
 
 bool NaoBehavior::crouchInPlace()
 {
@@ -472,7 +471,8 @@ void NaoBehavior::watch_kick_off()
         // Its walk under way would carry it on into the ball.
         w.stop_due = w.taker;
     } else if (pm != NaoParse::PM_PLAY_ON || own_restart_mode(w.last_play_mode, parse->side)) {
-        // A set piece or a goal: the server's watch is over or starts anew.
+        // A set piece or a goal, or a ball the server dropped: the server's
+        // watch is over or starts anew.
         w.pending = false;
     }
     w.last_play_mode = pm;

@@ -3,19 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "keyframe/naosimplemove.h"
 #include "kinematics/get_rotation_matrix_from_rotation_vector.h"
 #include "kinematics/nao_geometric_model.h"
+#include "kinematics/naoparam.h"
 #include "motions/effector.h"
 #include "motions/motion_env.h"
 #include "motions/motion_type.h"
@@ -852,24 +850,6 @@ TEST(MotionObjectStandUpPoses, FeetAreDrawnUpAsFarForwardForEveryLegLength)
     }
 }
 
-// The value of a key in a walk file as the reader takes it ("key value" per
-// line, the last one wins, an indented line is no key), or the fallback.
-double walk_key(const std::string& path, const std::string& key, double fallback)
-{
-    std::ifstream in(path);
-    std::string line;
-    double value = fallback;
-    while (std::getline(in, line)) {
-        std::istringstream words(line);
-        std::string name;
-        double v;
-        if (!line.empty() && !std::isspace(static_cast<unsigned char>(line[0])) && words >> name >> v &&
-            name == key)
-            value = v;
-    }
-    return value;
-}
-
 // The stand-up from the front takes the durations of its arms swinging out
 // (second key pose) and of the roll over the feet (fifth) from the robot
 // type's walk file, each played in as many samples of the cycle as start
@@ -883,10 +863,11 @@ TEST(MotionObjectStandUpTiming, FrontStandUpTakesTwoDurationsFromTheTypesFile)
     const double cycle = 0.01;
     for (int type : {0, 1, 2}) {
         SCOPED_TRACE("type " + std::to_string(type));
-        const std::string file = "walk_inputs/NAO-DE2014-" + std::to_string(type) + ".txt";
+        // The two keys as the type's walk file gives them (the file's own
+        // reader), the standard times where it has none.
         MotionFacts front = kStandUpFront;
-        front.durations[1] = walk_key(file, "timeStandUpFrontArmsOut", kStandUpFront.durations[1]);
-        front.durations[4] = walk_key(file, "timeStandUpFrontOverFeet", kStandUpFront.durations[4]);
+        NaoWalkParam::set(type, 0, "timeStandUpFrontArmsOut", front.durations[1], "./");
+        NaoWalkParam::set(type, 0, "timeStandUpFrontOverFeet", front.durations[4], "./");
         for (int pose : {1, 4}) {
             // Samples at 0, cycle, 2 cycle ... up to the pose's duration.
             const double d = front.durations[pose];

@@ -40,7 +40,15 @@ public:
     // that stream in the motion interface's step and the beam would be
     // lost: the agent appends it after the motion's commands.
     char beam_text[64];
-    int taker_beam_wait = 0;  // think calls the kick-off taker's beam has waited for its walk to end
+    int beam_wait = 0;  // think calls the beam has waited (for a walk or a stand-up to end, for the crouch)
+    // s: the server takes beams for the 3 s of a goal's pause (its
+    // RuleGoalPauseTime); before a kick-off the robots are given as long
+    // (the match script's kick-off at half time comes 3 s after it).
+    static constexpr double BEAM_WINDOW = 3.0;
+    // s before the window closes that the beam goes out at the latest: the
+    // play mode is seen a message late, the beam lands a cycle later.
+    static constexpr double BEAM_LEAD = 0.2;
+    static constexpr double CROUCH_TIME = 0.4;  // s: the kick-off taker's crouch before its beam
 
     hfsm(NaoBehavior* agent, bool log);
     ~hfsm();
@@ -56,6 +64,10 @@ public:
     // (the agent appends it in this think call); nothing when already
     // beamed or the place cannot be written.
     void beam();
+    // s of the beam window left: in a goal's pause, from the goal's game
+    // time; before a kick-off, where the clock stands still, from the think
+    // calls the beam has waited.
+    double beam_time_left() const;
 
     bool transition_from_root_to_play_on_1_test();
     bool transition_from_root_to_beforekick_off_2_test();

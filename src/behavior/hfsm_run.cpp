@@ -72,7 +72,13 @@ play_on::~play_on() = default;
 
 namespace {
 // The rows of play_on_table.
-enum play_on_rows { INIT_TO_PLAYING, PLAYING_TO_STAND_UP, PLAYING_TO_INIT, STAND_UP_TO_PLAYING };
+enum play_on_rows {
+    INIT_TO_PLAYING,
+    PLAYING_TO_STAND_UP,
+    PLAYING_TO_INIT,
+    STAND_UP_TO_PLAYING,
+    STAND_UP_TO_INIT
+};
 }  // namespace
 
 const play_on::table_t& play_on::table() { return play_on_table<play_on>(); }

@@ -65,6 +65,7 @@ public:
     void transition_from_playing_to_stand_up_1_do();
     bool transition_from_playing_to_init_2_test();
     bool transition_from_stand_up_to_playing_1_test();
+    bool transition_from_stand_up_to_init_2_test();
 };
 
 class playing final : public state_machine_t<playing> {

@@ -25,4 +25,6 @@ bool play_on::transition_from_playing_to_init_2_test() { return play_rules::goal
 
 bool play_on::transition_from_stand_up_to_playing_1_test() { return play_rules::stood_up(*run_agent); }
 
+bool play_on::transition_from_stand_up_to_init_2_test() { return play_rules::goal_or_play_over(*run_agent); }
+
 }  // namespace run

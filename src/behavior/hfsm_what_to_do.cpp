@@ -2,8 +2,18 @@
 #include <cstdio>
 
 #include "behavior/hfsm.h"
+#include "behavior/play_rules.h"
 #include "skills/NaoBehavior.h"
 #include "world/teamformation.h"
+
+double hfsm::beam_time_left() const
+{
+    const int pm = agent->parse->play_mode;
+    if (pm == NaoParse::PM_GOAL_LEFT || pm == NaoParse::PM_GOAL_RIGHT)
+        return BEAM_WINDOW - (agent->parse->game_time - agent->kick_off_state.mode_since);
+    // The clock stands still before a kick-off.
+    return BEAM_WINDOW - beam_wait * 0.02 / agent->sub_steps;
+}
 
 void hfsm::beam()
 {
@@ -13,24 +23,30 @@ void hfsm::beam()
     // game state names the team, and so the side, once it has.
     if (agent->fieldSide() == 0) return;
     const form_t& f = *agent->form;
+    const double left = beam_time_left() - BEAM_LEAD;
+    ++beam_wait;
+    // A robot standing up finishes first: the beam sets its torso upright
+    // in whatever pose the stand-up has reached. Past the last moment it
+    // is beamed all the same, or it would play on from where it lay.
+    if (play_rules::fallen() && left > 0) return;
     // The kick-off taker, placed where the ball lies within its kick's
     // reach, beams standing crouched:
     // - a walk still under way after a goal or at half time would carry it
     //   off that place after the beam (seen: 0.6 m past the ball, which the
-    //   server then dropped): it is ended first, waiting at most 1.5 s;
+    //   server then dropped): it is ended first, while time is left for the
+    //   crouch;
     // - it takes the stand pose's crouch where it stands, far from the
     //   halfway line: the server moves a robot whose straight arms reach
     //   over the line 2 to 4 m back, and a kick from straight legs threw the
     //   robot over.
-    if (std::hypot(f.x, f.y) < kick_off_watch_t::TAKER_ZONE) {
-        if (!agent->standing() && taker_beam_wait < 150) {
-            ++taker_beam_wait;
+    if (std::hypot(f.x, f.y) < kick_off_watch_t::TAKER_ZONE && !play_rules::fallen()) {
+        if (!agent->standing() && left > CROUCH_TIME) {
             agent->endWalk();
             return;
         }
-        if (!agent->crouchInPlace()) return;
+        if (left > 0 && !agent->crouchInPlace()) return;
     }
-    taker_beam_wait = 0;
+    beam_wait = 0;
     const double deg = f.theta * 180.0 / M_PI;
     // A place that is not a finite number, or one too long for the
     // message, is not sent: the robot plays from where it stands.
@@ -40,6 +56,10 @@ void hfsm::beam()
     if (n < 0 || n >= static_cast<int>(sizeof(beam_text))) {
         beam_text[0] = '\0';
         std::fprintf(stderr, "hfsm::beam place %g %g %g FAILED\n", f.x, f.y, deg);
+    } else {
+        // Where the message puts it (to a tenth).
+        agent->beamSent(std::round(f.x * 10) / 10, std::round(f.y * 10) / 10,
+                        std::round(deg * 10) / 10 * M_PI / 180.0);
     }
     agent->beamed = true;
 }

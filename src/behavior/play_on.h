@@ -27,6 +27,7 @@ public:
     void transition_from_playing_to_stand_up_1_do();
     bool transition_from_playing_to_init_2_test();
     bool transition_from_stand_up_to_playing_1_test();
+    bool transition_from_stand_up_to_init_2_test();
 };
 
 // The table of a play_on machine M: its states and transitions, the ones
@@ -49,6 +50,9 @@ const machine_table_t<M>& play_on_table()
              &M::transition_from_playing_to_stand_up_1_do},
             {M::PLAYING, M::INIT, 2, &M::transition_from_playing_to_init_2_test, nullptr},
             {M::STAND_UP, M::PLAYING, 1, &M::transition_from_stand_up_to_playing_1_test, nullptr},
+            // A goal while the robot stands up: the root machine beams it
+            // in the goal's pause, which the stand-up outlasts.
+            {M::STAND_UP, M::INIT, 2, &M::transition_from_stand_up_to_init_2_test, nullptr},
         }};
     return t;
 }

@@ -12,3 +12,5 @@ void play_on::transition_from_playing_to_stand_up_1_do() { naosimplemove_t::clea
 bool play_on::transition_from_playing_to_init_2_test() { return play_rules::goal_or_play_over(*agent); }
 
 bool play_on::transition_from_stand_up_to_playing_1_test() { return play_rules::stood_up(*agent); }
+
+bool play_on::transition_from_stand_up_to_init_2_test() { return play_rules::goal_or_play_over(*agent); }

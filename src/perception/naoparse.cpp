@@ -117,6 +117,7 @@ NaoParse::NaoParse(std::string name)
       hear_y(0.0),
       hear_dir(0.0),
       hear_count(0),
+      vision_count(0),
       side_received(false),
       side_copy(0),
       hear_form(HEAR_TEAM_BALL)
@@ -363,6 +364,7 @@ void NaoParse::ParseAccelerometer(const sexp::Node& pred)
 void NaoParse::ParseVisionInfo(const sexp::Node& pred)
 {
     nv.reset();
+    ++vision_count;
     for (std::size_t i = 1; i < pred.items.size(); ++i) {
         const sexp::Node& obj = pred.items[i];
         if (!obj.is_list) continue;

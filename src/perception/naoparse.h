@@ -145,6 +145,10 @@ public:
     // direction is no number), and the count of the positions stored.
     double hear_dir;
     int hear_count;
+    // Vision records parsed: the record `nv` stays through the messages
+    // without vision, and a reader that must know whether it is new since
+    // some moment compares this count.
+    int vision_count;
 
     // Read by the run-challenge program: whether a game state has told the
     // side, and the side it told (set together with `side`).

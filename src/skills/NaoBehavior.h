@@ -77,18 +77,21 @@ struct kick_off_watch_t {
     // s of game time in a restart mode after which the server drops the ball
     // (its RuleDropBallTime; it counts from the mode change)
     static constexpr double DROP_BALL_TIME = 15.0;
+    static constexpr double TIME_EPSILON = 0.005;  // s: below the game time's resolution
 
     int last_play_mode = -1;    // of the previous think call
     bool others_known = false;  // another player seen, or a team-mate heard, since the start
     double heard_time = 0, heard_x = 0,
-           heard_y = 0;             // the last heard message taken (the parser's start values)
-    bool pending = false;           // the own kick-off was taken; no other player has been at the ball since
-    bool taker = false;             // this robot took it
-    double taken_at = 0;            // s, game time of the first touch
-    double mode_since = 0;          // s, game time at which the current play mode was first seen
-    bool spot_known = false;        // the spot below is this restart's
-    double spot_x = 0, spot_y = 0;  // m: where the restart is taken (the centre spot for a kick-off)
-    bool stop_due = false;          // the taker's walk under way at the first touch is still to be ended
+           heard_y = 0;              // the last heard message taken (the parser's start values)
+    bool pending = false;            // the own kick-off was taken; no other player has been at the ball since
+    bool taker = false;              // this robot took it
+    double taken_at = 0;             // s, game time of the first touch
+    double mode_since = 0;           // s, game time at which the current play mode was first seen
+    bool spot_known = false;         // the spot below is this restart's
+    bool ball_seen_in_mode = false;  // a vision record parsed since the mode began shows the ball
+    int vision_at_change = 0;        // the parser's vision count when the mode began
+    double spot_x = 0, spot_y = 0;   // m: where the restart is taken (the centre spot for a kick-off)
+    bool stop_due = false;           // the taker's walk under way at the first touch is still to be ended
 };
 
 class NaoBehavior final : public SimBehavior {
@@ -249,8 +252,10 @@ public:
     // once the pose has been played (its speeds cleared the call after).
     bool crouchInPlace();
     // Ends the walk or turn under way at once: one stop, not rate-limited
-    // (a ramp down walks on). A kick cannot be cut short.
-    void endWalk();
+    // (a ramp down walks on). A kick cannot be cut short. True when nothing
+    // is left to end: standing, a stop under way, or a kick; false while a
+    // translation accepted but not yet walking refuses the stop.
+    bool endWalk();
     // The ball seen within 10 cycles and the pose known within n, the
     // robot between the kick point (0.5 m behind the ball, reached within
     // 0.15 m) and the ball: the ball less than KICK_NEAR_AHEAD ahead and
@@ -281,6 +286,9 @@ public:
     // ball just before the kick-off; giving way to that claim walked the taker
     // off its place towards a place of the play strategy.
     bool kickOffTakerAtTheSpot();
+    // The beam message to (x, y, theta) (m, m, rad, the team's own frame)
+    // goes out: the localiser takes that place as the robot's pose.
+    void beamSent(double x, double y, double theta);
 
     bool setGoalKickPoint(int n);
     // margin (rad) widens the bearing tolerances: a robot already walking

@@ -214,8 +214,7 @@ void NaoBehavior::new_move(int n)
         // the place itself, into the team-mate there: it is ended first,
         // then the robot faces the ball.
         if (d >= ARRIVED && walk_under_way) {
-            endWalk();
-            walk_under_way = false;
+            if (endWalk()) walk_under_way = false;
             apply_stop = false;
             return;
         }
@@ -352,9 +351,13 @@ void NaoBehavior::new_kick(NaoMove::eKick k)
 // A stop is a tiny forward request, rate-limited like any other.
 void NaoBehavior::stop_walk() { forward_trans(STOP_FWD, 0); }
 
-void NaoBehavior::endWalk()
+bool NaoBehavior::endWalk()
 {
-    if (move && !standing() && !move->kick && !stopUnderWay()) forward_trans(STOP_FWD, 0, false);
+    if (!move || move->kick || standing() || stopUnderWay()) return true;
+    forward_trans(STOP_FWD, 0, false);
+    // A translation accepted but not yet walking drops the stop: it is
+    // asked again next time.
+    return stopUnderWay();
 }
 
 namespace {
@@ -443,13 +446,23 @@ void NaoBehavior::watch_kick_off()
     // The server's drop of an untaken ball: the restart mode lasted its
     // whole time (its first think saw it late by at most a message, as this
     // one sees the play-on).
-    const bool dropped = parse->game_time - w.mode_since >= kick_off_watch_t::DROP_BALL_TIME;
+    // Game times come with two decimals: their difference for a drop at
+    // exactly 15 s may fall just short of it.
+    const bool dropped =
+        parse->game_time - w.mode_since >= kick_off_watch_t::DROP_BALL_TIME - kick_off_watch_t::TIME_EPSILON;
+    const bool ball_in_view = vis.seen[NaoParse::VO_BALL];
     if (pm != w.last_play_mode) {
         w.mode_since = parse->game_time;
         // A new restart's spot is not the last one's (a robot that does not
         // see this ball would take itself for the taker at the old spot);
         // the play-on after it is taken there.
         if (pm != NaoParse::PM_PLAY_ON) w.spot_known = false;
+        // The vision record of the change may be older than it: the server
+        // moves the ball for a corner kick or a goal kick.
+        w.ball_seen_in_mode = false;
+        w.vision_at_change = parse->vision_count;
+    } else if (ball_in_view && parse->vision_count != w.vision_at_change) {
+        w.ball_seen_in_mode = true;
     }
     // Where the restart is taken: the centre spot, or where the ball waits
     // while the set piece lasts.
@@ -457,7 +470,7 @@ void NaoBehavior::watch_kick_off()
         w.spot_x = 0.0;
         w.spot_y = 0.0;
         w.spot_known = true;
-    } else if (own_restart_mode(pm, parse->side) && ball_known) {
+    } else if (own_restart_mode(pm, parse->side) && ball_known && w.ball_seen_in_mode) {
         w.spot_x = localize->ball_gx;
         w.spot_y = localize->ball_gy;
         w.spot_known = true;

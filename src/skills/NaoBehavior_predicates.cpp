@@ -333,7 +333,15 @@ bool own_kick_off(const NaoParse& p)
 
 bool NaoBehavior::kickOffTakerAtTheSpot()
 {
-    return own_kick_off(*parse) && std::hypot(localize->x, localize->y) < kick_off_watch_t::TAKER_ZONE;
+    if (!own_kick_off(*parse) || !globalCoord(Localize_t::VALID_COORD_CNT)) return false;
+    double x, y, head, torso;
+    localize->current_pose(x, y, head, torso);
+    return std::hypot(x, y) < kick_off_watch_t::TAKER_ZONE;
+}
+
+void NaoBehavior::beamSent(double x, double y, double theta)
+{
+    if (localize) localize->beam_to(x, y, theta);
 }
 
 bool NaoBehavior::kickActive()

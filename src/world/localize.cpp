@@ -147,6 +147,8 @@ Localize_t::Localize_t(double x0, double y0, double a0, int nx_, int ny_, bool g
       start_heading(a0),
       ever_fixed(false),
       start_anchored(false),
+      vision_before_beam(false),
+      vision_count(0),
       taken_vis(),
       vis_yaw(0.0),
       vis_pitch(0.0),
@@ -231,7 +233,11 @@ void Localize_t::update(NaoParse& parse, NaoMove& move)
     const double yaw = NaoParse::GetJointAngleRad(NaoParse::JID_HEAD_1);
 
     fix = false;
-    if (use_all_obj_to_locate)
+    if (parse.vision_count != vision_count) vision_before_beam = false;
+    vision_count = parse.vision_count;
+    if (vision_before_beam)
+        ;  // the old place's landmarks
+    else if (use_all_obj_to_locate)
         vision_localize_all_obj(vis, move);
     else
         vision_localize_break_first_2_obj(vis, move);
@@ -265,7 +271,7 @@ void Localize_t::update(NaoParse& parse, NaoMove& move)
 void Localize_t::update_ball(NaoParse& parse, double px, double py, double head)
 {
     NaoParse::NaoVis& vis = parse.nv;
-    if (vis.seen[NaoParse::VO_BALL]) {
+    if (vis.seen[NaoParse::VO_BALL] && !vision_before_beam) {
         double bearing = 0.0;
         vision_to_local_object(vis, NaoParse::VO_BALL, ball_ground_dist, bearing);
         ball_bearing = wrapped(bearing + vis_yaw);
@@ -585,16 +591,31 @@ void Localize_t::set_side(int s)
     opp_goal_x = -own_goal_x;
     opp_goal_y = 0.0;
 
-    if (!ever_fixed) {
-        // The start place in the field frame; the odometry starts again
-        // from it at the next update without a fix.
-        const double sx = s * start_x, sy = s * start_y;
-        const double sh = wrapped(start_heading + (s == 1 ? 0.0 : kPi));
-        x = odo_x = sx;
-        y = odo_y = sy;
-        torso_heading = odo_torso_heading = sh;
-        start_anchored = false;
-    }
+    if (!ever_fixed) take_start_place();
+}
+
+void Localize_t::take_start_place()
+{
+    // The start place in the field frame; the odometry starts again from
+    // it at the next update without a fix.
+    const int s = side == -1 ? -1 : 1;
+    x = odo_x = s * start_x;
+    y = odo_y = s * start_y;
+    torso_heading = odo_torso_heading = wrapped(start_heading + (s == 1 ? 0.0 : kPi));
+    start_anchored = false;
+}
+
+void Localize_t::beam_to(double x0, double y0, double a0)
+{
+    start_x = x0;
+    start_y = y0;
+    start_heading = a0;
+    ever_fixed = false;
+    no_fix_count = 0;
+    vision_before_beam = true;
+    take_start_place();
+    head_heading = odo_head_heading =
+        wrapped(torso_heading + NaoParse::GetJointAngleRad(NaoParse::JID_HEAD_1));
 }
 
 bool Localize_t::set_goal_kick_point(double px, double py, int n)

@@ -135,6 +135,11 @@ public:
     double start_x, start_y, start_heading;
     bool ever_fixed;      // a landmark fix was found since construction
     bool start_anchored;  // the walk odometry was anchored at the start place
+    // The vision record held when the robot was beamed still shows the old
+    // place (the parser keeps it through the messages without vision): no
+    // fix and no ball are taken from it.
+    bool vision_before_beam;
+    int vision_count;  // the parser's vision count at the last update
 
     // The vision record stays as it was through the messages without
     // vision while the head moves on, so it is read with the head joints of
@@ -207,6 +212,14 @@ public:
 
     // Field side (+1 / -1) and the goal centres that follow from it.
     void set_side(int side);
+    // The robot was beamed to (x0, y0, a0) (m, m, rad, in the frame of a
+    // team playing from the left, as the beam message): that is its pose,
+    // carried on by the walk odometry, until a fix says otherwise, as at
+    // its start. Without it the pose from before the beam stayed until the
+    // next fix.
+    void beam_to(double x0, double y0, double a0);
+    // The pose becomes the start place (set_side, beam_to).
+    void take_start_place();
 
     bool set_goal_kick_point(double x, double y, int n);
     bool set_kick_point(int n);

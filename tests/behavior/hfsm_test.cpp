@@ -18,6 +18,16 @@ namespace {
 
 class Root : public MachineWorld {
 protected:
+    // The knees bent as in the stand pose: the kick-off taker needs no
+    // crouch before its beam.
+    void crouch_knees()
+    {
+        const naosimplemove_t& stand = move().stand_pose;
+        for (int j = 0; j < stand.njoints; ++j)
+            if (stand.jid[j] == NaoParse::JID_LLEG_4 || stand.jid[j] == NaoParse::JID_RLEG_4)
+                NaoParse::mHingeJointSenseMap[static_cast<NaoParse::JointID>(stand.jid[j])].angle =
+                    stand.angles[j];
+    }
     hfsm& fsm() { return *agent->fsm; }
     play_on& play() { return *fsm().play_on_fsm; }
     // One step of the root machine; the beam it wrote (taken from it).
@@ -189,11 +199,7 @@ TEST_F(Root, AfterAGoalTheKickOffTakerEndsItsWalkBeforeItBeams)
 {
     agent->form->x = -0.2;
     agent->form->y = 0.1;
-    const naosimplemove_t& stand = move().stand_pose;
-    for (int j = 0; j < stand.njoints; ++j)
-        if (stand.jid[j] == NaoParse::JID_LLEG_4 || stand.jid[j] == NaoParse::JID_RLEG_4)
-            NaoParse::mHingeJointSenseMap[static_cast<NaoParse::JointID>(stand.jid[j])].angle =
-                stand.angles[j];
+    crouch_knees();
     play_mode(NaoParse::PM_GOAL_RIGHT);
     step_root();
     ASSERT_EQ(fsm().state, hfsm::GOAL_LEFT_OR_RIGHT);
@@ -205,12 +211,32 @@ TEST_F(Root, AfterAGoalTheKickOffTakerEndsItsWalkBeforeItBeams)
     EXPECT_EQ(step_root(), "");  // the stop runs
     move().walking = move().trans = false;
     EXPECT_EQ(step_root(), "(beam -0.2 0.1 0.0)");
-    // A walk that does not end holds the beam back for 150 think calls.
+    // A walk that does not end holds the beam back while the goal's pause
+    // (3 s of game time from the goal, however late the robot came to the
+    // goal's state) leaves time for the crouch and the beam's way: 0.6 s.
     agent->beamed = false;
+    move().walking = move().trans = true;
+    agent->kick_off_state.mode_since = 100.0;
+    parse().game_time = 101.0;
+    std::string beam;
+    while ((beam = step_root()).empty() && parse().game_time < 104.0) parse().game_time += 0.01;
+    EXPECT_EQ(beam, "(beam -0.2 0.1 0.0)");
+    EXPECT_NEAR(parse().game_time, 102.4, 0.015);
+}
+
+// Before a kick-off the clock stands still: the wait is counted in think
+// calls, as long (3 s of them, less the crouch and the beam's way).
+TEST_F(Root, BeforeTheSecondHalfTheTakersWaitIsCountedInThinkCalls)
+{
+    agent->form->x = -0.2;
+    agent->form->y = 0.1;
+    crouch_knees();
+    step_root();
+    ASSERT_EQ(fsm().state, hfsm::BEFOREKICK_OFF);
     move().walking = move().trans = true;
     int calls = 0;
     while (step_root().empty() && calls < 1000) ++calls;
-    EXPECT_EQ(calls, 150);
+    EXPECT_NEAR(calls, 240, 1);
 }
 
 // Each set-piece mode has its waiting state, left for the root as soon as
@@ -308,6 +334,56 @@ TEST_F(Playing, HalfTimeEndsPlayAndBeamsTheRobotBack)
     for (int k = 0; k < 4 && fsm().state != hfsm::PLAY_ON; ++k) step_root();
     EXPECT_EQ(fsm().state, hfsm::PLAY_ON);
 }
+
+// A goal while the robot stands up (which takes longer than the goal's
+// pause): play ends all the same, and the beam waits for the stand-up's end,
+// or goes out at the last moment (the beam sets the torso upright; missed,
+// the robot would not play the kick-off from where it lay).
+struct LyingCase {
+    const char* name;
+    double up_at;    // s after the goal when the stand-up ends
+    double beam_at;  // s after the goal when the beam goes out
+};
+
+void PrintTo(const LyingCase& c, std::ostream* os) { *os << c.name; }
+
+class LyingAtTheGoal : public Playing, public ::testing::WithParamInterface<LyingCase> {
+protected:
+    void TearDown() override
+    {
+        NaoParse::fall_down_detected = false;
+        Playing::TearDown();
+    }
+};
+
+TEST_P(LyingAtTheGoal, TheRobotStillBeams)
+{
+    const LyingCase& c = GetParam();
+    agent->form->x = -0.2;
+    agent->form->y = 0.1;
+    crouch_knees();
+    start_play();
+    NaoParse::fall_down_detected = true;
+    step_root();
+    ASSERT_EQ(play().state, play_on::STAND_UP);
+    play_mode(NaoParse::PM_GOAL_RIGHT);
+    agent->kick_off_state.mode_since = parse().game_time = 50.0;
+    std::string beam;
+    while (parse().game_time < 54.0) {
+        if (parse().game_time >= 50.0 + c.up_at - 1e-9) NaoParse::fall_down_detected = false;
+        beam = step_root();
+        if (!beam.empty()) break;
+        parse().game_time += 0.01;
+    }
+    EXPECT_EQ(agent->game_phase, 3);
+    EXPECT_EQ(fsm().state, hfsm::GOAL_LEFT_OR_RIGHT);
+    EXPECT_EQ(beam, "(beam -0.2 0.1 0.0)");
+    EXPECT_NEAR(parse().game_time - 50.0, c.beam_at, 0.025);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, LyingAtTheGoal,
+                         ::testing::Values(LyingCase{"up_in_time", 1.5, 1.5},
+                                           LyingCase{"still_lying_at_the_last_moment", 9.0, 2.8}));
 
 TEST_F(Playing, AGoalEndsPlayAndBeamsTheRobotBack)
 {

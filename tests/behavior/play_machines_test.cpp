@@ -292,6 +292,38 @@ TEST_F(Assist, APlaceHeldByATeamMateEndsTheWalkShortOfIt)
     EXPECT_EQ(take().kind, Request::NONE);
 }
 
+// The walk towards the held place may be accepted and not yet walking when
+// the place is reached: the stop is refused then, and asked for again until
+// the walk has started and takes it (sent once, the queued walk carried the
+// robot on into the team-mate).
+TEST_F(Assist, AHeldPlaceReachedBeforeTheWalkStartsStopsItOnceItRuns)
+{
+    pose(1, 6, -M_PI / 2);
+    ball_at(1, 0);
+    mates_nearer(2);
+    loc().mates[4] = Localize_t::mate_t{4, 1.0, 3.3, 0.0};
+    step(pl());
+    ASSERT_EQ(pl().state, playing::ASSIST);
+    step(pl());
+    // The translation is accepted, its walk not yet running.
+    ASSERT_TRUE(move().trans);
+    ASSERT_FALSE(move().walking);
+    const double asked = move().trans_fwd;
+    ASSERT_GT(asked, 0.0);
+    pose(1, 4.4, -M_PI / 2);
+    ball_at(1, 0);
+    for (int k = 0; k < 3; ++k) {
+        step(pl());
+        EXPECT_DOUBLE_EQ(move().trans_fwd, asked) << k;  // the stop was refused
+    }
+    move().walking = true;
+    step(pl());
+    Request r = take();
+    ASSERT_EQ(r.kind, Request::TRANS) << r;
+    EXPECT_DOUBLE_EQ(r.a, NaoBehavior::STOP_FWD);
+    EXPECT_DOUBLE_EQ(r.b, 0.0);
+}
+
 // ---- the kick-off taker's wait ----
 
 // The own kick-off's taker may not touch the ball again before another

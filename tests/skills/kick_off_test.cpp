@@ -149,6 +149,7 @@ TEST_F(KickOff, TheWaitingTakerEndsTheWalkUnderWayAtTheFirstTouch)
 struct Drop {
     const char* name;
     const char* mode;
+    double start;   // s, game time of the mode change
     double lasted;  // s of game time in the restart mode
     bool taker;
 };
@@ -163,6 +164,7 @@ TEST_P(DroppedBall, MakesNoTaker)
     be_the_taker();
     scene.players = {mate_on_place};
     scene.play_mode = c.mode;
+    scene.game_time = c.start;
     ball_at(0, 0);
     perceive_times(2);
     scene.game_time += c.lasted;
@@ -175,7 +177,7 @@ TEST_P(DroppedBall, MakesNoTaker)
     robot(2, -2.2, 2.6);
     scene.players = {taker_at_spot};
     scene.play_mode = c.mode;
-    scene.game_time = 10.0;
+    scene.game_time = c.start;
     perceive_times(2);
     scene.game_time += c.lasted;
     perceive();
@@ -184,11 +186,14 @@ TEST_P(DroppedBall, MakesNoTaker)
     EXPECT_EQ(agent->localize->mates[1].id == -1, c.taker);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, DroppedBall,
-                         ::testing::Values(Drop{"kick_off_touched_at_14_9_s", "KickOff_Left", 14.9, true},
-                                           Drop{"kick_off_dropped", "KickOff_Left", 15.02, false},
-                                           Drop{"kick_in_dropped", "KickIn_Left", 15.02, false}),
-                         [](const ::testing::TestParamInfo<Drop>& i) { return std::string(i.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Table, DroppedBall,
+    ::testing::Values(Drop{"kick_off_touched_at_14_9_s", "KickOff_Left", 10.0, 14.9, true},
+                      Drop{"kick_off_dropped", "KickOff_Left", 10.0, 15.02, false},
+                      Drop{"kick_in_dropped", "KickIn_Left", 10.0, 15.02, false},
+                      // 25.06 - 10.06 in the parser's single precision: 14.999999
+                      Drop{"kick_in_dropped_at_exactly_15_s", "KickIn_Left", 10.06, 15.0, false}),
+    [](const ::testing::TestParamInfo<Drop>& i) { return std::string(i.param.name); });
 
 // Before the own kick-off a team-mate that did not see the taker may claim
 // the ball, and a claim heard is fresh for a while: the robot at the spot
@@ -372,6 +377,36 @@ TEST_F(KickOff, ARestartWhoseBallThisRobotNeverSawHasNoSpot)
     scene.players = {taker_at_spot};
     unseen_kick_in();
     EXPECT_NE(agent->localize->mates[1].id, -1);
+}
+
+// The spot is where this restart's ball was seen: a sighting from before
+// the mode change (the ball rolling out; the server then puts it at the
+// corner) is not it. A robot standing near that old sighting, and not seeing
+// the ball since, is no taker.
+TEST_F(KickOff, ABallSeenBeforeTheModeChangeIsNotTheRestartsSpot)
+{
+    struct Case {
+        const char* name;
+        bool seen_after;  // the ball seen again once the mode began
+        bool taker;
+    };
+    const Case cases[] = {{"not seen since", false, false}, {"seen since, at the corner", true, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        robot(3, 9.4, 5.0);
+        scene.play_mode = "PlayOn";
+        ball_at(10.0, 5.0);
+        perceive_times(2);
+        scene.play_mode = "corner_kick_left";
+        if (c.seen_after)
+            ball_at(14.95, 9.95);
+        else
+            scene.ball = false;
+        perceive_times(3);
+        scene.play_mode = "PlayOn";
+        perceive();
+        EXPECT_EQ(agent->kickOffTakerWaits(), c.taker);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, Restarts,

@@ -330,6 +330,52 @@ TEST_F(LocalizeTest, TheStartPlaceMovesToTheRightTeamsHalfWhenTheSideComesLate)
     expect_pose(loc, Camera{4, -2, 0.3 - kPi});
 }
 
+// A beam moves the robot far from its last fix: the beam place is its pose
+// until a fix says otherwise, carried on by the odometry, as at its start.
+// The vision record held at the beam (the parser keeps it through the
+// messages without vision) still shows the old place: it gives neither a
+// fix nor the ball.
+TEST_F(LocalizeTest, ABeamedRobotStandsOnItsBeamPlaceUntilAFix)
+{
+    struct Case {
+        const char* team;
+        Camera beamed;  // (-0.2, 0.1, 0) in the field frame
+    };
+    const Case cases[] = {{"left", {-0.2, 0.1, 0}}, {"right", {0.2, -0.1, -kPi}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.team);
+        Localize_t loc(-3, 1, 0, 60, 40, false);
+        const Camera before{-8, 4, 2.0, 0};
+        Message seen(before);
+        seen.game_state(3, c.team).sees("G1L").sees("G2L").ball(-9, 3);
+        feed(loc, seen.str());
+        ASSERT_TRUE(loc.fix);
+        ASSERT_EQ(loc.ball_unseen_count, 0);
+        loc.no_fix_count = 40;
+        loc.beam_to(-0.2, 0.1, 0.0);
+        EXPECT_EQ(loc.no_fix_count, 0);
+        expect_pose(loc, c.beamed);
+        // The next messages bring no vision: the old record stays.
+        feed(loc, Message(before).str());
+        EXPECT_FALSE(loc.fix);
+        EXPECT_EQ(loc.ball_unseen_count, 1);
+        expect_pose(loc, c.beamed);
+        walk_forward(0.3);
+        feed(loc, Message(before).str());
+        EXPECT_FALSE(loc.fix);
+        Camera walked = c.beamed;
+        walked.x += 0.3 * std::cos(c.beamed.torso_heading);
+        walked.y += 0.3 * std::sin(c.beamed.torso_heading);
+        expect_pose(loc, walked);
+        // New vision from where the robot really stands fixes it there.
+        const Camera there{-0.5, 0.4, 0.1, 0};
+        feed(loc, Message(there).sees("G1R").sees("G2R").ball(1, 0).str());
+        EXPECT_TRUE(loc.fix);
+        expect_pose(loc, there);
+        EXPECT_EQ(loc.ball_unseen_count, 0);
+    }
+}
+
 TEST_F(LocalizeTest, TooFewLandmarksCarryTheLastFixOnByOdometry)
 {
     const Camera cam{-6, 2, 0.5, 0};

@@ -23,7 +23,8 @@ const att::table_t& att::table()
                               {
                                   {INIT, KICK, 1, &m::transition_from_init_to_kick_1_test, nullptr},
                                   {INIT, DRIBBLE, 2, &m::transition_from_init_to_dribble_2_test, nullptr},
-                                  {DRIBBLE, INIT, 1, &m::transition_from_dribble_to_init_1_test, nullptr},
+                                  {DRIBBLE, INIT, 1, &m::transition_from_dribble_to_init_1_test,
+                                   &m::transition_from_dribble_to_init_1_do},
                                   {KICK, INIT, 1, &m::transition_from_kick_to_init_1_test, nullptr},
                               }};
     return t;

@@ -1,6 +1,7 @@
 // Attack: the kick at the own kick-off for the player first at the ball,
-// the dribble at any other time. Once chosen, the attack goes on until the
-// machine above leaves it.
+// the dribble at any other time; an own set piece's taker dribbles to the
+// push point behind the ball and kicks from there. Once chosen, the attack
+// goes on until the machine above leaves it.
 #ifndef BREVANE_BEHAVIOR_ATT_H
 #define BREVANE_BEHAVIOR_ATT_H
 
@@ -28,6 +29,7 @@ public:
     bool transition_from_init_to_kick_1_test();
     bool transition_from_init_to_dribble_2_test();
     bool transition_from_dribble_to_init_1_test();
+    void transition_from_dribble_to_init_1_do();
     bool transition_from_kick_to_init_1_test();
 };
 

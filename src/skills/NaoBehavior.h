@@ -79,6 +79,10 @@ struct kick_off_watch_t {
     static constexpr double DROP_BALL_TIME = 15.0;
     static constexpr double TIME_EPSILON = 0.005;  // s: below the game time's resolution
 
+    // A restart of the team playing from `side`: kick-off, kick-in, corner
+    // kick, goal kick or free kick.
+    static bool own_restart(int play_mode, int side);
+
     int last_play_mode = -1;    // of the previous think call
     bool others_known = false;  // another player seen, or a team-mate heard, since the start
     double heard_time = 0, heard_x = 0,
@@ -275,7 +279,15 @@ public:
     bool localBallAlignPrecision(int n);
     bool isAhead(int n);
 
+    // The own kick-off, or the own set piece that restartKickDue names.
     bool kickActive();
+    // An own kick-in, corner kick, goal kick or free kick is to be taken by
+    // this robot (first at the ball), now at the push point behind the ball
+    // or pushing: the kick machine takes it from there. The push walks 1 m
+    // past the ball, touching it again after its first touch, and the
+    // opponents got a free kick for the taker's second touch.
+    bool restartKickDue();
+    static constexpr double AT_PUSH_POINT = 0.15;  // m: the push point is reached
     int getBallPriority();
     // This robot took the own kick-off and no other player has been at the
     // ball since.

@@ -394,9 +394,16 @@ bool NaoBehavior::crouchInPlace()
 
 namespace {
 
+bool in_taker_zone(const kick_off_watch_t& w, double x, double y)
+{
+    return std::hypot(x - w.spot_x, y - w.spot_y) < kick_off_watch_t::TAKER_ZONE;
+}
+
+}  // namespace
+
 // The server punishes a second touch of the taker of every own restart:
 // kick-off, kick-in, corner kick, goal kick and free kick.
-bool own_restart_mode(int play_mode, int side)
+bool kick_off_watch_t::own_restart(int play_mode, int side)
 {
     switch (play_mode) {
         case NaoParse::PM_KICK_OFF_LEFT:
@@ -415,13 +422,6 @@ bool own_restart_mode(int play_mode, int side)
             return false;
     }
 }
-
-bool in_taker_zone(const kick_off_watch_t& w, double x, double y)
-{
-    return std::hypot(x - w.spot_x, y - w.spot_y) < kick_off_watch_t::TAKER_ZONE;
-}
-
-}  // namespace
 
 void NaoBehavior::watch_kick_off()
 {
@@ -470,12 +470,13 @@ void NaoBehavior::watch_kick_off()
         w.spot_x = 0.0;
         w.spot_y = 0.0;
         w.spot_known = true;
-    } else if (own_restart_mode(pm, parse->side) && ball_known && w.ball_seen_in_mode) {
+    } else if (kick_off_watch_t::own_restart(pm, parse->side) && ball_known && w.ball_seen_in_mode) {
         w.spot_x = localize->ball_gx;
         w.spot_y = localize->ball_gy;
         w.spot_known = true;
     }
-    if (own_restart_mode(w.last_play_mode, parse->side) && pm == NaoParse::PM_PLAY_ON && !dropped) {
+    if (kick_off_watch_t::own_restart(w.last_play_mode, parse->side) && pm == NaoParse::PM_PLAY_ON &&
+        !dropped) {
         // The first touch: the taker stood at the spot, at the ball.
         w.pending = true;
         w.taker =
@@ -483,7 +484,7 @@ void NaoBehavior::watch_kick_off()
         w.taken_at = parse->game_time;
         // Its walk under way would carry it on into the ball.
         w.stop_due = w.taker;
-    } else if (pm != NaoParse::PM_PLAY_ON || own_restart_mode(w.last_play_mode, parse->side)) {
+    } else if (pm != NaoParse::PM_PLAY_ON || kick_off_watch_t::own_restart(w.last_play_mode, parse->side)) {
         // A set piece or a goal, or a ball the server dropped: the server's
         // watch is over or starts anew.
         w.pending = false;

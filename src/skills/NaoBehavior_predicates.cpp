@@ -346,7 +346,17 @@ void NaoBehavior::beamSent(double x, double y, double theta)
 
 bool NaoBehavior::kickActive()
 {
+    if (restartKickDue()) return true;
     return own_kick_off(*parse) && (kickOffTakerAtTheSpot() || localize->get_ball_priority(*parse) == 0);
+}
+
+bool NaoBehavior::restartKickDue()
+{
+    const int pm = parse->play_mode;
+    const bool own_set_piece = kick_off_watch_t::own_restart(pm, parse->side) &&
+                               pm != NaoParse::PM_KICK_OFF_LEFT && pm != NaoParse::PM_KICK_OFF_RIGHT;
+    return own_set_piece && localize->get_ball_priority(*parse) == 0 &&
+           (push_started || atPushPoint(Localize_t::VALID_BALL_SEEN_CNT, AT_PUSH_POINT));
 }
 
 bool NaoBehavior::kickOffTakerWaits() { return kick_off_state.pending && kick_off_state.taker; }

@@ -526,4 +526,65 @@ TEST_F(AtPoint, ABallLostDuringTheKickEndsIt)
     EXPECT_EQ(at_point().state, at_push_point_kick::INIT);
 }
 
+// An own set piece's taker, first at the ball, dribbles to the push point
+// 0.3 m behind it and kicks from there: the push walks 1 m past the ball and
+// touched it a second time (a free kick for the opponents). The one step
+// before the kick ends short of the ball. Other restarts, and play, push.
+struct SetPiece {
+    const char* name;
+    int mode;
+    bool pushing;  // a push under way when the restart began
+    bool kicks;
+};
+
+void PrintTo(const SetPiece& c, std::ostream* os) { *os << c.name; }
+
+class SetPieceTaker : public Kick, public ::testing::WithParamInterface<SetPiece> {
+protected:
+    att& a() { return *agent->fsm->play_on_fsm->playing_fsm->att_fsm; }
+};
+
+TEST_P(SetPieceTaker, KicksFromThePushPoint)
+{
+    const SetPiece& c = GetParam();
+    play_mode(c.mode);
+    ball_at(0, 0);
+    pose(-0.3, 0.02, 0);  // on the push point, facing the opponent goal
+    mates_nearer(0);
+    a().state = att::DRIBBLE;
+    agent->push_started = c.pushing;
+    tick(a());
+    if (!c.kicks) {
+        EXPECT_EQ(a().state, att::DRIBBLE);
+        return;
+    }
+    EXPECT_EQ(a().state, att::INIT);
+    EXPECT_FALSE(agent->push_started);
+    tick(a());
+    ASSERT_EQ(a().state, att::KICK);
+    // The first step longer than a stop is the corrective step: it leaves
+    // the ball within the kick's reach ahead, not behind the robot.
+    testing::internal::CaptureStderr();
+    Request r;
+    for (int k = 0; k < 100 && r.kind == Request::NONE; ++k) {
+        tick(a());
+        r = take();
+        if (r.kind == Request::TRANS && r.a <= NaoBehavior::STOP_FWD) r = Request();
+    }
+    testing::internal::GetCapturedStderr();
+    ASSERT_EQ(r.kind, Request::TRANS) << r;
+    EXPECT_GE(0.3 - r.a, NaoBehavior::KICK_REACH_NEAR) << r;
+    EXPECT_LE(0.3 - r.a, NaoBehavior::KICK_REACH_FAR) << r;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SetPieceTaker,
+    ::testing::Values(SetPiece{"own_kick_in", NaoParse::PM_KICK_IN_LEFT, false, true},
+                      SetPiece{"own_corner_kick_while_pushing", NaoParse::PM_CORNER_KICK_LEFT, true, true},
+                      SetPiece{"own_goal_kick", NaoParse::PM_GOAL_KICK_LEFT, false, true},
+                      SetPiece{"own_free_kick", NaoParse::PM_FREE_KICK_LEFT, false, true},
+                      SetPiece{"their_kick_in", NaoParse::PM_KICK_IN_RIGHT, false, false},
+                      SetPiece{"play_on", NaoParse::PM_PLAY_ON, true, false}),
+    [](const ::testing::TestParamInfo<SetPiece>& i) { return std::string(i.param.name); });
+
 }  // namespace

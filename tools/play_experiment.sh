@@ -14,7 +14,10 @@
 # the agents' standard error and the report. TRAINER: trainer commands sent
 # once the players have beamed, before the kick-off, for example
 # TRAINER="(agent (unum 1)(team Left)(pos -0.9 0.1 0.4))" to start a robot
-# elsewhere. Run from the source root.
+# elsewhere. GOAL_AFTER: seconds of play after which the trainer rolls the
+# ball into the left team's own goal (tools/trainer_goal.py, which retries
+# when it did not go in), so that PLAY_SECONDS then follow the left team's
+# kick-off after a goal; unset or 0, no goal. Run from the source root.
 #
 # The server is started by the start script of the simulator's folder
 # beside this repository (SIM, default ../shared/sim), from its install
@@ -74,6 +77,10 @@ if [ -n "${TRAINER:-}" ]; then
     sleep 2
 fi
 "$SIM/monitor.py" --port "$MONITOR_PORT" "(kickOff Left)" >/dev/null
+if [ "${GOAL_AFTER:-0}" != 0 ]; then
+    sleep "$GOAL_AFTER"
+    python3 tools/trainer_goal.py --port "$MONITOR_PORT" | tee "$OUT/goal.txt"
+fi
 sleep "$SECONDS_OF_PLAY"
 sleep 3
 cleanup

@@ -241,7 +241,8 @@ namespace {
 bool in_kick_reach(double ahead, double side)
 {
     return ahead >= NaoBehavior::KICK_REACH_NEAR && ahead <= NaoBehavior::KICK_REACH_FAR &&
-           std::fabs(side) <= NaoBehavior::KICK_REACH_SIDE;
+           std::fabs(side) <= NaoBehavior::KICK_REACH_SIDE &&
+           std::fabs(side) >= NaoBehavior::KICK_REACH_CENTRE;
 }
 
 }  // namespace

@@ -426,7 +426,8 @@ TEST_P(KickReach, TheKickStartsOnlyWithTheBallWithinReach)
 
 INSTANTIATE_TEST_SUITE_P(Table, KickReach,
                          ::testing::Values(Reach{"aimed", 0.231, -0.085, true}, Reach{"left", 0.2, 0.1, true},
-                                           Reach{"far_edge", 0.27, 0, true},
+                                           Reach{"far_edge", 0.27, -0.085, true},
+                                           Reach{"centred", 0.21, -0.01, false},
                                            Reach{"short_of_it", 0.30, -0.085, false},
                                            Reach{"on_top_of_it", 0.15, -0.085, false},
                                            Reach{"off_to_the_right", 0.23, -0.2, false}),

@@ -31,9 +31,11 @@ bool kick::transition_from_init_to_goto_global_kick_point2_1_test()
     return aligned(agent) || near_kick_position(agent);
 }
 
+// The kick-off taker at the spot that has not seen the ball since the
+// kick-off began waits for the head to find it, just ahead.
 bool kick::transition_from_init_to_rotate_to_face_ball_2_test()
 {
-    return !aligned(agent) && !near_kick_position(agent);
+    return !aligned(agent) && !near_kick_position(agent) && !agent->kickOffBallAhead();
 }
 
 bool kick::transition_from_goto_global_kick_point2_to_stop_walk_1_test()

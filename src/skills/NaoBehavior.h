@@ -77,7 +77,8 @@ struct kick_off_watch_t {
     // s of game time in a restart mode after which the server drops the ball
     // (its RuleDropBallTime; it counts from the mode change)
     static constexpr double DROP_BALL_TIME = 15.0;
-    static constexpr double TIME_EPSILON = 0.005;  // s: below the game time's resolution
+    static constexpr double TIME_EPSILON = 0.005;      // s: below the game time's resolution
+    static constexpr double KICK_OFF_LOOK_TIME = 4.0;  // s the kick-off taker looks for the ball on the spot
 
     // A restart of the team playing from `side`: kick-off, kick-in, corner
     // kick, goal kick or free kick.
@@ -303,6 +304,13 @@ public:
     // ball just before the kick-off; giving way to that claim walked the taker
     // off its place towards a place of the play strategy.
     bool kickOffTakerAtTheSpot();
+    // The own kick-off began less than KICK_OFF_LOOK_TIME ago, this robot
+    // stands at the centre spot and has not seen the ball since: the server
+    // has just put it there, just ahead (after a goal it lay in the goal
+    // until then), and the head finds it. The kick's search for a lost ball,
+    // turning on the spot, turned the taker away from it until the server
+    // dropped the ball.
+    bool kickOffBallAhead();
     // The beam message to (x, y, theta) (m, m, rad, the team's own frame)
     // goes out: the localiser takes that place as the robot's pose.
     void beamSent(double x, double y, double theta);

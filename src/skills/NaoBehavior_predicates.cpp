@@ -340,6 +340,13 @@ bool NaoBehavior::kickOffTakerAtTheSpot()
     return std::hypot(x, y) < kick_off_watch_t::TAKER_ZONE;
 }
 
+bool NaoBehavior::kickOffBallAhead()
+{
+    const kick_off_watch_t& w = kick_off_state;
+    return kickOffTakerAtTheSpot() && !w.ball_seen_in_mode &&
+           parse->game_time - w.mode_since < kick_off_watch_t::KICK_OFF_LOOK_TIME;
+}
+
 void NaoBehavior::beamSent(double x, double y, double theta)
 {
     if (localize) localize->beam_to(x, y, theta);

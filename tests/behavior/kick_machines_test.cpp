@@ -527,6 +527,43 @@ TEST_F(AtPoint, ABallLostDuringTheKickEndsIt)
     EXPECT_EQ(at_point().state, at_push_point_kick::INIT);
 }
 
+// After a goal the server puts the ball on the centre spot only as the
+// kick-off begins: the taker beamed beside the spot has not seen it since,
+// and waits for the head to find it just ahead rather than turning away
+// from it (the search for a lost ball), for a while.
+struct Look {
+    const char* name;
+    bool seen_since;  // the ball seen since the kick-off began
+    double since;     // s since the kick-off began
+    double x;         // the robot's place (beside the spot, or not)
+    int state;
+};
+
+void PrintTo(const Look& c, std::ostream* os) { *os << c.name; }
+
+class KickOffLook : public Kick, public ::testing::WithParamInterface<Look> {};
+
+TEST_P(KickOffLook, TheTakerWaitsForTheBallOnTheSpot)
+{
+    const Look& c = GetParam();
+    pose(c.x, 0.1, 0.3);
+    ball_unseen(50);
+    agent->kick_off_state.ball_seen_in_mode = c.seen_since;
+    agent->kick_off_state.mode_since = 40.0;
+    parse().game_time = 40.0 + c.since;
+    tick(k());
+    EXPECT_EQ(k().state, c.state);
+    if (c.state == kick::INIT) EXPECT_EQ(take().kind, Request::NONE);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, KickOffLook,
+    ::testing::Values(Look{"not_seen_yet", false, 1.0, -0.2, kick::INIT},
+                      Look{"not_seen_for_long", false, 4.5, -0.2, kick::ROTATE_TO_FACE_BALL},
+                      Look{"seen_and_lost", true, 1.0, -0.2, kick::ROTATE_TO_FACE_BALL},
+                      Look{"away_from_the_spot", false, 1.0, -2.0, kick::ROTATE_TO_FACE_BALL}),
+    [](const ::testing::TestParamInfo<Look>& i) { return std::string(i.param.name); });
+
 // An own set piece's taker, first at the ball, dribbles to the push point
 // 0.3 m behind it and kicks from there: the push walks 1 m past the ball and
 // touched it a second time (a free kick for the opponents). The one step

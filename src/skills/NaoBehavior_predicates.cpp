@@ -343,7 +343,7 @@ bool NaoBehavior::kickOffTakerAtTheSpot()
 bool NaoBehavior::kickOffBallAhead()
 {
     const kick_off_watch_t& w = kick_off_state;
-    return kickOffTakerAtTheSpot() && !w.ball_seen_in_mode &&
+    return kickOffTakerAtTheSpot() && !ballSeen(10) && !w.ball_seen_in_mode &&
            parse->game_time - w.mode_since < kick_off_watch_t::KICK_OFF_LOOK_TIME;
 }
 

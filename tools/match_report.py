@@ -84,15 +84,7 @@ def touches(ball_track, conns):
         v2 = ((x2 - x1) / (t2 - t1), (y2 - y1) / (t2 - t1))
         if ((v2[0] - v1[0]) ** 2 + (v2[1] - v1[1]) ** 2) ** 0.5 <= 0.5:
             continue
-        best = None
-        for c in conns.values():
-            seen = [p for p in c.track if abs(p[0] - t1) <= 0.1]
-            if not seen:
-                continue
-            _, x, y = min(seen, key=lambda p: abs(p[0] - t1))
-            d = ((x - x1) ** 2 + (y - y1) ** 2) ** 0.5
-            if best is None or d < best[1]:
-                best = (c.unum, d)
+        best = nearest_robot(conns, t1, x1, y1)
         if best is None or best[1] > 0.5:
             best = (None, best[1] if best else float("nan"))
         # One touch per robot and moment: a kick shows as several changes.

@@ -182,6 +182,7 @@ TEST_F(Play, ABallLostWhileATeamMateIsNearerGoesBackToLookingForIt)
 
 class Assist : public Play {
 protected:
+    void walk_to_held_place();
     // A strategy of one formation with five places around the ball (1, 0)
     // and a script that leaves them as they are: by distance from the ball
     // (1.5, 0) 0.5 m, (1, -1.5) 1.5 m, (-1.5, 0) 2.5 m, (1, 3.5) 3.5 m,
@@ -255,15 +256,11 @@ TEST_F(Assist, ABallOutsideEveryFormationIsReportedAndTheRobotWalksOn)
     EXPECT_EQ(take().kind, Request::ROT);
 }
 
-// A team-mate already holds the robot's place: play reaches it short of
-// the team-mate, and the walk under way towards the place itself is ended
-// there, though the robot already faces the ball (it would otherwise walk
-// on into the team-mate).
-TEST_F(Assist, APlaceHeldByATeamMateEndsTheWalkShortOfIt)
+// Two team-mates at the ball (1, 0), a third on the fourth nearest place
+// (1, 3.5): this robot, farther from the ball, is to take that place, and
+// comes from beyond it, facing the ball; the walk there is asked for.
+void Assist::walk_to_held_place()
 {
-    // Two team-mates at the ball (1, 0), a third on the fourth nearest
-    // place (1, 3.5): this robot, farther from the ball, is to take it, and
-    // comes from beyond it, facing the ball.
     pose(1, 6, -M_PI / 2);
     ball_at(1, 0);
     mates_nearer(2);
@@ -273,6 +270,15 @@ TEST_F(Assist, APlaceHeldByATeamMateEndsTheWalkShortOfIt)
     step(pl());
     ASSERT_DOUBLE_EQ(agent->move_target_x, 1);
     ASSERT_DOUBLE_EQ(agent->move_target_y, 3.5);
+}
+
+// A team-mate already holds the robot's place: play reaches it short of
+// the team-mate, and the walk under way towards the place itself is ended
+// there, though the robot already faces the ball (it would otherwise walk
+// on into the team-mate).
+TEST_F(Assist, APlaceHeldByATeamMateEndsTheWalkShortOfIt)
+{
+    ASSERT_NO_FATAL_FAILURE(walk_to_held_place());
     Request r = take();
     ASSERT_EQ(r.kind, Request::TRANS) << r;
     EXPECT_GT(r.a, 0.0) << r;  // towards the place (rate-limited)
@@ -298,13 +304,7 @@ TEST_F(Assist, APlaceHeldByATeamMateEndsTheWalkShortOfIt)
 // robot on into the team-mate).
 TEST_F(Assist, AHeldPlaceReachedBeforeTheWalkStartsStopsItOnceItRuns)
 {
-    pose(1, 6, -M_PI / 2);
-    ball_at(1, 0);
-    mates_nearer(2);
-    loc().mates[4] = Localize_t::mate_t{4, 1.0, 3.3, 0.0};
-    step(pl());
-    ASSERT_EQ(pl().state, playing::ASSIST);
-    step(pl());
+    ASSERT_NO_FATAL_FAILURE(walk_to_held_place());
     // The translation is accepted, its walk not yet running.
     ASSERT_TRUE(move().trans);
     ASSERT_FALSE(move().walking);

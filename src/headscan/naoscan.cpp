@@ -149,6 +149,15 @@ head_scan_t::head_scan_t(seq_id id, double yaw_amp, double pitch_amp)
 
 void head_scan_t::reset_pattern_state() { ++g_pattern_generation; }
 
+void head_scan_t::lookTowards(std::stringstream& out, double yaw_target, double pitch_target, NaoParse* p)
+{
+    static char buf[CMD_SIZE];
+    if (track_ball(out, buf, p)) return;
+    if (!std::isfinite(yaw_target) || !std::isfinite(pitch_target)) return;
+    write_command(out, buf, "(he1 %.2f) (he2 %.2f)", ball_speed(yaw_target - yaw_deg()),
+                  ball_speed(pitch_target - pitch_deg()));
+}
+
 void head_scan_t::headScan(std::stringstream& out, double speed, NaoParse* p)
 {
     switch (static_cast<int>(seq)) {

@@ -38,6 +38,11 @@ public:
     void headScan_56974(std::stringstream& out, double speed, NaoParse* p);
     void headScan_565854(std::stringstream& out, double speed, NaoParse* p);
 
+    // Turns the head towards (yaw, pitch) (degrees, pitch negative looking
+    // down), where the ball is known to lie out of view, instead of the
+    // pattern; a ball in view is tracked as ever.
+    void lookTowards(std::stringstream& out, double yaw_deg, double pitch_deg, NaoParse* p);
+
     // The pattern progress is per process; tests put it back to the start.
     static void reset_pattern_state();
 };

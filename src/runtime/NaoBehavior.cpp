@@ -149,7 +149,15 @@ std::string NaoBehavior::Think(const std::string& msg)
     fsm->append_beam(out);
     log_motion_events();
 
-    if (head_scan_active && head_scan) head_scan->headScan(out, 2.0, parse);
+    if (head_scan_active && head_scan) {
+        // The kick-off taker beside the spot looks down at it, where the
+        // server has just put the ball out of view: the pattern took up to
+        // 1.7 s to come across it.
+        if (kickOffBallAhead())
+            head_scan->lookTowards(out, centreSpotBearing() * 180.0 / M_PI, KICK_OFF_LOOK_PITCH, parse);
+        else
+            head_scan->headScan(out, 2.0, parse);
+    }
 
     // Say the ball position to the team: while hearing is on the ball
     // priority is asked every time (its hold counts these calls); the

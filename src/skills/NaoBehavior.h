@@ -311,6 +311,11 @@ public:
     // turning on the spot, turned the taker away from it until the server
     // dropped the ball.
     bool kickOffBallAhead();
+    // rad, torso frame: the direction of the centre spot from the pose.
+    double centreSpotBearing();
+    // degrees: the head's pitch towards a ball 0.2 to 0.3 m ahead, 60 to 70
+    // degrees below the horizon (the camera sees 60 degrees either way).
+    static constexpr double KICK_OFF_LOOK_PITCH = -30.0;
     // The beam message to (x, y, theta) (m, m, rad, the team's own frame)
     // goes out: the localiser takes that place as the robot's pose.
     void beamSent(double x, double y, double theta);

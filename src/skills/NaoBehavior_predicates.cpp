@@ -347,6 +347,13 @@ bool NaoBehavior::kickOffBallAhead()
            parse->game_time - w.mode_since < kick_off_watch_t::KICK_OFF_LOOK_TIME;
 }
 
+double NaoBehavior::centreSpotBearing()
+{
+    double x, y, head, torso;
+    localize->current_pose(x, y, head, torso);
+    return wrap_loops(std::atan2(-y, -x) - torso);
+}
+
 void NaoBehavior::beamSent(double x, double y, double theta)
 {
     if (localize) localize->beam_to(x, y, theta);

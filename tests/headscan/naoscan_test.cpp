@@ -101,6 +101,33 @@ TEST_F(HeadScanTest, SeenBallIsTrackedWithDeadZone)
     }
 }
 
+// A ball known to lie out of view: the head turns towards it, its speeds
+// proportional to what is left of each angle, nothing within the dead zone;
+// a ball in view is tracked instead.
+TEST_F(HeadScanTest, LookTowardsAKnownBallThenTrackIt)
+{
+    struct Case {
+        double yaw, pitch;  // the head's angles now
+        const char* expected;
+    };
+    const Case cases[] = {
+        {0, 0, "(he1 -2.70) (he2 -3.00)"},
+        {-20, -25, "(he1 -0.70) (he2 -0.50)"},
+        {-26.5, -29.5, "(he1 0.00) (he2 0.00)"},
+    };
+    head_scan_t hs(head_scan_t::SEQ_FIVE_LEGS, 40, 20);
+    for (const Case& c : cases) {
+        set_head(c.yaw, c.pitch);
+        std::stringstream out;
+        hs.lookTowards(out, -27.0, -30.0, &parse);
+        EXPECT_EQ(out.str(), c.expected) << c.yaw << " " << c.pitch;
+    }
+    see_ball(-10, -40);
+    std::stringstream out;
+    hs.lookTowards(out, -27.0, -30.0, &parse);
+    EXPECT_EQ(out.str(), "(he1 -1.00) (he2 -4.00)");
+}
+
 TEST_F(HeadScanTest, NullPerceptionRunsThePattern)
 {
     head_scan_t hs(head_scan_t::SEQ_FIVE_LEGS, 40, 20);

@@ -317,7 +317,8 @@ public:
     // degrees below the horizon (the camera sees 60 degrees either way).
     static constexpr double KICK_OFF_LOOK_PITCH = -30.0;
     // The beam message to (x, y, theta) (m, m, rad, the team's own frame)
-    // goes out: the localiser takes that place as the robot's pose.
+    // goes out: the localiser takes that place as the robot's pose, and
+    // the avoidances of the old place are over.
     void beamSent(double x, double y, double theta);
 
     bool setGoalKickPoint(int n);
@@ -367,6 +368,9 @@ public:
     // (and its rate limiter unless `limited` is false), never with a zero
     // length or before Init.
     void forward_trans(double fwd, double side, bool limited = true);
+    // The avoidances under way (crowding stop and back, collision detour)
+    // are over: their flags clear, the next one starts afresh.
+    void endAvoidance();
 
     // Once per think call after the localiser: follows the own kick-off
     // (kick_off_watch_t) and, while its taker may not touch the ball,

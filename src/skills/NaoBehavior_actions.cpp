@@ -72,6 +72,19 @@ struct Avoidance {
     int count = 100;
 };
 
+// The avoidances new_trans serves, one process-wide state each.
+struct Avoidances {
+    SkillState<Avoidance> stop;    // crowding stop
+    SkillState<Avoidance> back;    // crowding back
+    SkillState<Avoidance> detour;  // collision detour
+};
+
+Avoidances& avoidances()
+{
+    static Avoidances a;
+    return a;
+}
+
 }  // namespace
 
 void NaoBehavior::reset_skill_state() { ++g_skill_generation; }
@@ -272,10 +285,7 @@ void serve_avoidance(Avoidance& av, bool& flag, Send send)
 
 void NaoBehavior::new_trans(double fwd, double side)
 {
-    static SkillState<Avoidance> stop_state;    // crowding stop
-    static SkillState<Avoidance> back_state;    // crowding back
-    static SkillState<Avoidance> detour_state;  // collision detour
-
+    Avoidances& av = avoidances();
     // A request of length 0 is no walk: the motion interface would refuse
     // it with an error and hold a translation that never moves.
     if (fwd == 0.0 && side == 0.0) return;
@@ -286,12 +296,12 @@ void NaoBehavior::new_trans(double fwd, double side)
     // would make it one step of its ramp (the robot walking on as before,
     // into the crowd or the team-mate it was to step around).
     if (crowding_stop) {
-        serve_avoidance(stop_state.get(), crowding_stop, [&] { forward_trans(0.001, 0, false); });
+        serve_avoidance(av.stop.get(), crowding_stop, [&] { forward_trans(0.001, 0, false); });
         return;
     }
     if (crowding_back) {
         // Back off: the request with its forward part reversed.
-        serve_avoidance(back_state.get(), crowding_back, [&] { forward_trans(-fwd, side, false); });
+        serve_avoidance(av.back.get(), crowding_back, [&] { forward_trans(-fwd, side, false); });
         return;
     }
     double ox = 0, oy = 0;
@@ -300,7 +310,16 @@ void NaoBehavior::new_trans(double fwd, double side)
         forward_trans(fwd, side);
         return;
     }
-    serve_avoidance(detour_state.get(), collision_detour, [&] { forward_trans(ox, oy, false); });
+    serve_avoidance(av.detour.get(), collision_detour, [&] { forward_trans(ox, oy, false); });
+}
+
+void NaoBehavior::endAvoidance()
+{
+    crowding_stop = crowding_back = collision_detour = false;
+    Avoidances& av = avoidances();
+    av.stop.get() = Avoidance{};
+    av.back.get() = Avoidance{};
+    av.detour.get() = Avoidance{};
 }
 
 void NaoBehavior::forward_trans(double fwd, double side, bool limited)

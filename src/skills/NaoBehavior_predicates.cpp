@@ -357,6 +357,10 @@ double NaoBehavior::centreSpotBearing()
 void NaoBehavior::beamSent(double x, double y, double theta)
 {
     if (localize) localize->beam_to(x, y, theta);
+    // An avoidance begun before the beam dropped the kick-off taker's
+    // corrective step for its 101 requests, until the server dropped the
+    // ball.
+    endAvoidance();
 }
 
 bool NaoBehavior::kickActive()

@@ -341,6 +341,35 @@ TEST_F(Actions, CollisionDetourAroundAnOpponentOnThePath)
     }
 }
 
+// A beam moves the robot away from what it was avoiding: the detour under
+// way is over, and the next request goes out as asked (the kick-off
+// taker's corrective step after a goal was dropped for 101 requests, until
+// the server dropped the ball). A detour needed later is served afresh.
+TEST_F(Actions, ABeamEndsTheDetourUnderWay)
+{
+    scene.players = {player_at_local(7, 1.0, 0.1)};
+    ball_at_local(4.0, 0.0);
+    perceive();
+    start_walking();
+    ASSERT_TRUE(trans(0.5, 0.0).trans);
+    ASSERT_TRUE(agent->collision_detour);
+    agent->beamSent(-0.2, 0.1, 0.0);
+    EXPECT_FALSE(agent->collision_detour);
+    scene.players.clear();
+    perceive();
+    start_walking();
+    Reached r = trans(-0.03, -0.08);
+    ASSERT_TRUE(r.trans);
+    EXPECT_DOUBLE_EQ(r.fwd, -0.03);
+    EXPECT_DOUBLE_EQ(r.side, -0.08);
+    scene.players = {player_at_local(7, 1.0, 0.1)};
+    perceive();
+    start_walking();
+    r = trans(0.5, 0.0);
+    ASSERT_TRUE(r.trans);
+    EXPECT_NEAR(r.fwd, 0.25, 1e-12);
+}
+
 // One detour request, then 101 dropped requests, the last of which clears
 // the flag; the next request is checked afresh.
 TEST_F(Actions, CollisionDetourDropsTheNext101Requests)

@@ -429,7 +429,8 @@ INSTANTIATE_TEST_SUITE_P(Table, KickReach,
                                            Reach{"far_edge", 0.27, -0.085, true},
                                            Reach{"centred", 0.21, -0.01, false},
                                            Reach{"short_of_it", 0.30, -0.085, false},
-                                           Reach{"on_top_of_it", 0.15, -0.085, false},
+                                           Reach{"near_edge", 0.15, -0.085, true},
+                                           Reach{"on_top_of_it", 0.13, -0.085, false},
                                            Reach{"off_to_the_right", 0.23, -0.2, false}),
                          [](const ::testing::TestParamInfo<Reach>& i) { return std::string(i.param.name); });
 

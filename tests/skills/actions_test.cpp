@@ -18,6 +18,17 @@ const double kTol = 1e-4;
 
 class Actions : public SkillsTest {
 protected:
+    // A team-mate 1 m ahead on the path of a walk of 0.5 m: the detour
+    // begins, its one request sent.
+    void begin_detour()
+    {
+        scene.players = {player_at_local(7, 1.0, 0.1)};
+        ball_at_local(4.0, 0.0);
+        perceive();
+        start_walking();
+        ASSERT_TRUE(trans(0.5, 0.0).trans);
+        ASSERT_TRUE(agent->collision_detour);
+    }
     void SetUp() override
     {
         SkillsTest::SetUp();
@@ -347,12 +358,7 @@ TEST_F(Actions, CollisionDetourAroundAnOpponentOnThePath)
 // the server dropped the ball). A detour needed later is served afresh.
 TEST_F(Actions, ABeamEndsTheDetourUnderWay)
 {
-    scene.players = {player_at_local(7, 1.0, 0.1)};
-    ball_at_local(4.0, 0.0);
-    perceive();
-    start_walking();
-    ASSERT_TRUE(trans(0.5, 0.0).trans);
-    ASSERT_TRUE(agent->collision_detour);
+    ASSERT_NO_FATAL_FAILURE(begin_detour());
     agent->beamSent(-0.2, 0.1, 0.0);
     EXPECT_FALSE(agent->collision_detour);
     scene.players.clear();
@@ -374,12 +380,7 @@ TEST_F(Actions, ABeamEndsTheDetourUnderWay)
 // the flag; the next request is checked afresh.
 TEST_F(Actions, CollisionDetourDropsTheNext101Requests)
 {
-    scene.players = {player_at_local(7, 1.0, 0.1)};
-    ball_at_local(4.0, 0.0);
-    perceive();
-    start_walking();
-    ASSERT_TRUE(trans(0.5, 0.0).trans);
-    ASSERT_TRUE(agent->collision_detour);
+    ASSERT_NO_FATAL_FAILURE(begin_detour());
     for (int i = 1; i <= 101; ++i) {
         ASSERT_FALSE(trans(0.5 + 0.001 * i, 0.0).trans) << i;
         ASSERT_EQ(agent->collision_detour, i < 101) << i;

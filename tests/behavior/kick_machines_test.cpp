@@ -554,7 +554,9 @@ TEST_P(KickOffLook, TheTakerWaitsForTheBallOnTheSpot)
     parse().game_time = 40.0 + c.since;
     tick(k());
     EXPECT_EQ(k().state, c.state);
-    if (c.state == kick::INIT) EXPECT_EQ(take().kind, Request::NONE);
+    if (c.state == kick::INIT) {
+        EXPECT_EQ(take().kind, Request::NONE);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -177,6 +177,33 @@ def describe_status(text):
     return str(code)
 
 
+def read_trace(path):
+    """The robot fields and the records of a trace that Trace wrote: dicts
+    with t, half, pm, ball and robots. A trace cut short (a match stopped
+    hard, or still running) ends at its last whole line."""
+    f = gzip.open(path, "rt")
+    fields = list(Trace.FIELDS)
+    try:
+        first = json.loads(next(f))
+    except (StopIteration, EOFError, ValueError):
+        f.close()
+        return fields, iter(())
+    if "trace" in first:
+        fields = first.get("robot_fields", fields)
+
+    def records():
+        with f:
+            if "trace" not in first:
+                yield first
+            while True:
+                try:
+                    yield json.loads(next(f))
+                except (StopIteration, EOFError, ValueError):
+                    return
+
+    return fields, records()
+
+
 class Team:
     def __init__(self, side, program, name, players, log_dir):
         self.side = side

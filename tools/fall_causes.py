@@ -28,7 +28,6 @@ stood relative to the falling robot's front (0 degrees: straight ahead).
 import argparse
 import collections
 import glob
-import gzip
 import json
 import math
 import os
@@ -115,28 +114,14 @@ def read_logs(folder):
 
 def read_trace(path):
     """The frames of a trace: (game time, play mode, {(side, unum): Robot})."""
-    with gzip.open(path, "rt") as f:
-        fields = match.Trace.FIELDS
-        lines = iter(f)
-        i = -1
-        while True:
-            # A trace cut short (a match stopped hard, or still running)
-            # ends at its last whole line.
-            try:
-                line = next(lines)
-                rec = json.loads(line)
-            except (StopIteration, EOFError, ValueError):
-                return
-            i += 1
-            if i == 0 and "trace" in rec:
-                fields = rec.get("robot_fields", fields)
-                continue
-            robots = {}
-            for row in rec.get("robots", []):
-                r = dict(zip(fields, row))
-                robots[(r["side"], r["unum"])] = simmonitor.Robot(
-                    r["side"], r["unum"], (r["x"], r["y"], r["z"]), r["up"], r.get("facing", 0.0))
-            yield rec["t"], rec.get("pm"), robots
+    fields, records = match.read_trace(path)
+    for rec in records:
+        robots = {}
+        for row in rec.get("robots", []):
+            r = dict(zip(fields, row))
+            robots[(r["side"], r["unum"])] = simmonitor.Robot(
+                r["side"], r["unum"], (r["x"], r["y"], r["z"]), r["up"], r.get("facing", 0.0))
+        yield rec["t"], rec.get("pm"), robots
 
 
 def angle_diff(a, b):

@@ -15,11 +15,14 @@ within 20 s of its play-on. Kick-offs also say whether a goal or a half's
 start came before. A summary per side follows.
 """
 import argparse
-import gzip
 import json
 import os
 import statistics
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "scripts"))
+import match  # noqa: E402
+from match import MAX_STEP, OTHER_SIDE as OTHER  # noqa: E402
 
 # The server drops the ball when nobody touched it for this long after the
 # mode changed (RuleDropBallTime).
@@ -29,40 +32,24 @@ FREE_KICK_WINDOW = 20.0
 # The server holds the ball back on the restart spot until the kick-in
 # pause (1 s) has passed: where it lies then is where the restart is taken.
 SPOT_AFTER = 1.05
-# Game-time steps longer than this are a clock set by hand, not play.
-MAX_STEP = 1.0
 
-RESTARTS = {}
-for _side in ("left", "right"):
-    RESTARTS["KickOff_" + _side.capitalize()] = ("kick_off", _side)
-    RESTARTS["KickIn_" + _side.capitalize()] = ("kick_in", _side)
-    RESTARTS["corner_kick_" + _side] = ("corner_kick", _side)
-    RESTARTS["goal_kick_" + _side] = ("goal_kick", _side)
-    RESTARTS["free_kick_" + _side] = ("free_kick", _side)
-    RESTARTS["direct_free_kick_" + _side] = ("free_kick", _side)
-OTHER = {"left": "right", "right": "left"}
+# The restarts: the kick-offs and the set pieces of scripts/match.py.
+RESTARTS = {"KickOff_Left": ("kick_off", "left"), "KickOff_Right": ("kick_off", "right")}
+RESTARTS.update(match.SET_PIECES)
 # Play modes in which the server's game clock stands still.
 STOPPED = ("BeforeKickOff", "GameOver")
 
 
 def trace_path(path):
     if os.path.isdir(path):
-        return os.path.join(path, "trace.jsonl.gz")
+        return os.path.join(path, match.TRACE_NAME)
     return path
 
 
 def read_trace(path):
     """The trace's messages: dicts with t, half, pm, ball, robots."""
-    rows = []
-    with gzip.open(path, "rt") as f:
-        for line in f:
-            try:
-                d = json.loads(line)
-            except json.JSONDecodeError:
-                break  # the match ended while the line was written
-            if "pm" in d:
-                rows.append(d)
-    return rows
+    _, records = match.read_trace(path)
+    return [d for d in records if "pm" in d]
 
 
 def clocks(rows):

@@ -3,10 +3,10 @@
 #include "world/validity_counts.h"
 
 namespace {
-// Within 0.15 m of the push point.
+// Within 0.15 m of the push point (where an own set piece's taker kicks).
 bool at_the_push_point(NaoBehavior* a)
 {
-    return a->atPushPoint(validity_counts_t::VALID_BALL_SEEN_CNT, 0.15);
+    return a->atPushPoint(validity_counts_t::VALID_BALL_SEEN_CNT, NaoBehavior::AT_PUSH_POINT);
 }
 // Once there (turning to the ball), the robot counts as at the push point
 // up to 0.25 m: on the edge of 0.15 m it went back and forth between

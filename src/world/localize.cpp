@@ -235,12 +235,13 @@ void Localize_t::update(NaoParse& parse, NaoMove& move)
     fix = false;
     if (parse.vision_count != vision_count) vision_before_beam = false;
     vision_count = parse.vision_count;
-    if (vision_before_beam)
-        ;  // the old place's landmarks
-    else if (use_all_obj_to_locate)
-        vision_localize_all_obj(vis, move);
-    else
-        vision_localize_break_first_2_obj(vis, move);
+    // A record from before the beam shows the old place's landmarks.
+    if (!vision_before_beam) {
+        if (use_all_obj_to_locate)
+            vision_localize_all_obj(vis, move);
+        else
+            vision_localize_break_first_2_obj(vis, move);
+    }
 
     if (fix) {
         ever_fixed = true;

@@ -2,7 +2,11 @@
 
 #include <cstring>
 
+#include "behavior/at_push_point_kick.h"
+#include "behavior/att.h"
+#include "behavior/kick.h"
 #include "behavior/play_on.h"
+#include "behavior/playing.h"
 
 hfsm::hfsm(NaoBehavior* a, bool log_on)
     : state_machine_t(log_on, a), level_count(0), level_depth(0), play_on_fsm(new play_on(a, this, log_on))
@@ -13,6 +17,14 @@ hfsm::hfsm(NaoBehavior* a, bool log_on)
 }
 
 hfsm::~hfsm() = default;
+
+bool hfsm::kicking_at_ball() const
+{
+    const Behavior* at_ball_kick = play_on_fsm->playing_fsm->att_fsm->kick_fsm->at_push_point_kick_fsm.get();
+    for (const Behavior* m = this; m != nullptr; m = m->active)
+        if (m == at_ball_kick) return true;
+    return false;
+}
 
 const hfsm::table_t& hfsm::table()
 {

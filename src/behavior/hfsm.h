@@ -55,6 +55,11 @@ public:
     hfsm(const hfsm&) = delete;
     hfsm& operator=(const hfsm&) = delete;
 
+    // The kick machine plays the ball from next to it (its ball samples,
+    // the corrective step and the kick): the last step's active machines
+    // reach it.
+    bool kicking_at_ball() const;
+
     static const table_t& table();
 
     // Appends the beam message of this step to out (once) and forgets it.

@@ -11,7 +11,7 @@ void not_at_push_point::what_to_do_in_state_translate_to_push_point()
         return;
     }
     double x, y, heading;
-    agent->visionPose(x, y, heading);
+    agent->fieldPose(x, y, heading);
     double dx, dy;
     agent->toTranslateTo(x, y, heading, px, py, dx, dy);
     agent->new_trans(dx, dy);

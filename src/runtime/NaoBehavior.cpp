@@ -156,7 +156,7 @@ std::string NaoBehavior::Think(const std::string& msg)
         if (kickOffBallAhead())
             head_scan->lookTowards(out, centreSpotBearing() * 180.0 / M_PI, KICK_OFF_LOOK_PITCH, parse);
         else
-            head_scan->headScan(out, 2.0, parse);
+            head_scan->headScan(out, 2.0, landmarkLookDue() ? nullptr : parse);
     }
 
     // Say the ball position to the team: while hearing is on the ball
@@ -174,6 +174,21 @@ std::string NaoBehavior::Think(const std::string& msg)
 
     ++think_count;
     return out.str();
+}
+
+bool NaoBehavior::landmarkLookDue()
+{
+    if (!localize || !move) return false;
+    const bool busy_kicking = move->kick || fsm->kicking_at_ball();
+    if (localize->no_fix_count == 0 || busy_kicking) {
+        landmark_look_until = 0;
+        return false;
+    }
+    if (think_count < landmark_look_until) return true;
+    if (localize->no_fix_count < LANDMARK_LOOK_AFTER || think_count < landmark_look_next) return false;
+    landmark_look_until = think_count + LANDMARK_LOOK_FOR;
+    landmark_look_next = landmark_look_until + LANDMARK_LOOK_GAP;
+    return true;
 }
 
 void NaoBehavior::log_motion_events()

@@ -123,9 +123,13 @@ public:
     std::stringstream out;                 // commands of the current Think call
     bool head_scan_active;                 // head scanning on (never cleared)
     head_scan_t* head_scan = nullptr;      // made by the first Think, owned
-    NaoMove* move = nullptr;               // motion interface, made by Init, owned
-    Localize_t* localize = nullptr;        // localiser, owned
-    RobovizDraw_t* draw = nullptr;         // debug drawer, owned
+    // The head's look for landmarks while the ball is in view: it runs up to
+    // this think count, and the next one starts no earlier than the second.
+    int landmark_look_until = 0;
+    int landmark_look_next = 0;
+    NaoMove* move = nullptr;         // motion interface, made by Init, owned
+    Localize_t* localize = nullptr;  // localiser, owned
+    RobovizDraw_t* draw = nullptr;   // debug drawer, owned
 
     // Move target (new_move_target / new_move).
     static constexpr double ARRIVED = 0.33;       // m from a move target: reached
@@ -226,6 +230,9 @@ public:
     double ownGoalDistance();
     double oppGoalDistance();
     double ballOwnGoalDistance();
+    // The ball known and within OWN_GOAL_NEAR of the own goal's centre.
+    bool ballNearOwnGoal();
+    static constexpr double OWN_GOAL_NEAR = 4.0;  // m
     bool ownGoalBallAngle(double& a);
     bool removeOwnGoalAlignment(double& x, double& y, int n);
     bool stopWalkDone();
@@ -315,6 +322,18 @@ public:
     bool kickOffBallAhead();
     // rad, torso frame: the direction of the centre spot from the pose.
     double centreSpotBearing();
+    // The head runs its pattern instead of holding the ball in view: the
+    // last landmark fix is LANDMARK_LOOK_AFTER updates old, and the robot is
+    // not kicking or taking its ball samples for a kick (the kick needs the
+    // ball in view). A look lasts up to LANDMARK_LOOK_FOR updates, or until
+    // a fix; the ball is held at least LANDMARK_LOOK_GAP updates between two.
+    // Holding the ball facing a side line, a robot went 20 s without a fix;
+    // its odometry's field place of the ball drifted by 2.4 m, and the kick,
+    // which asks for a pose fixed within the last second, never started.
+    bool landmarkLookDue();
+    static constexpr int LANDMARK_LOOK_AFTER = 100;
+    static constexpr int LANDMARK_LOOK_FOR = 200;
+    static constexpr int LANDMARK_LOOK_GAP = 100;
     // degrees: the head's pitch towards a ball 0.2 to 0.3 m ahead, 60 to 70
     // degrees below the horizon (the camera sees 60 degrees either way).
     static constexpr double KICK_OFF_LOOK_PITCH = -30.0;
@@ -347,8 +366,13 @@ public:
     double goalKickPointAngle() const;   // rad, torso frame
     double goalKickPointLocalX() const;  // m, torso frame
     double goalKickPointLocalY() const;  // m, torso frame
-    // The vision pose: the last landmark fix (m, m, rad).
-    void visionPose(double& x, double& y, double& torso_heading) const;
+    // The pose the skills place the robot and the ball by (m, m, rad): the
+    // landmark fix of this update, or the last one carried on by the walk
+    // odometry. The ball's field place is worked out from the same pose, so
+    // the two agree when no fix came for seconds; the last fix alone lay
+    // metres behind a robot that had walked since.
+    void fieldPose(double& x, double& y, double& torso_heading) const;
+    double fieldHeading() const;
     // The perception record's side (+1 playing from the left, -1 from the
     // right, 0 not yet told), for a machine that needs nothing else of the
     // record.

@@ -33,6 +33,19 @@ double head_yaw() { return NaoParse::GetJointAngleRad(NaoParse::JID_HEAD_1); }
 
 }  // namespace
 
+void NaoBehavior::fieldPose(double& x, double& y, double& torso_heading) const
+{
+    double head;
+    localize->current_pose(x, y, head, torso_heading);
+}
+
+double NaoBehavior::fieldHeading() const
+{
+    double x, y, h;
+    fieldPose(x, y, h);
+    return h;
+}
+
 // ---- Ball ----
 
 bool NaoBehavior::ballSeen(int n) { return localize->ball_unseen_count < n; }
@@ -44,7 +57,7 @@ double NaoBehavior::ballAngle(int n)
     if (!ballSeen(n)) return 0.0;
     double a;
     if (globalCoord(n))
-        a = localize->ball_gdir - localize->torso_heading;
+        a = localize->ball_gdir - fieldHeading();
     else
         a = parse->nv.pol[NaoParse::VO_BALL][1] * kDegToRad + head_yaw();
     return wrap_loops(a);
@@ -57,7 +70,7 @@ double NaoBehavior::localBallDistance(int n) { return ballSeen(n) ? localize->ba
 bool NaoBehavior::ballAlign(double tol, int n, int m)
 {
     if (!ballSeen(n)) return false;
-    if (globalCoord(m)) return tol > std::fabs(wrap_closed(localize->ball_gdir - localize->torso_heading));
+    if (globalCoord(m)) return tol > std::fabs(wrap_closed(localize->ball_gdir - fieldHeading()));
     // Without a pose only a ball in view this very cycle tells the bearing.
     if (localize->ball_unseen_count != 0) return false;
     return tol > std::fabs(wrap_closed(parse->nv.pol[NaoParse::VO_BALL][1] * kDegToRad + head_yaw()));
@@ -81,7 +94,9 @@ double NaoBehavior::ownGoalAngle()
 {
     double gx, gy;
     if (!goal_centre(parse->side, true, gx, gy)) return 0.0;
-    double dx = gx - localize->x, dy = gy - localize->y;
+    double x, y, h;
+    fieldPose(x, y, h);
+    double dx = gx - x, dy = gy - y;
     if (dx == 0.0 && dy == 0.0) return 0.0;
     return std::atan2(dy, dx);
 }
@@ -91,7 +106,7 @@ double NaoBehavior::ownGoalAngle()
 bool NaoBehavior::ownGoalAlign(double tol, int n)
 {
     if (!globalCoord(n) || (parse->side != 1 && parse->side != -1)) return false;
-    return tol > std::fabs(wrap_closed(ownGoalAngle() - localize->torso_heading));
+    return tol > std::fabs(wrap_closed(ownGoalAngle() - fieldHeading()));
 }
 
 double NaoBehavior::ballOppGoalDistance()
@@ -110,6 +125,8 @@ double NaoBehavior::ballOwnGoalDistance()
     return std::hypot(localize->ball_gx - gx, localize->ball_gy - gy);
 }
 
+bool NaoBehavior::ballNearOwnGoal() { return ballOwnGoalDistance() < OWN_GOAL_NEAR; }
+
 bool NaoBehavior::pushPoint(double& px, double& py, double c, int n)
 {
     const int s = parse->side;
@@ -126,7 +143,9 @@ bool NaoBehavior::pushPoint(double& px, double& py, double c, int n)
     }
     const double l = std::sqrt(vx * vx + vy * vy);
     const double angle = std::atan2(vy, vx);
-    const double rx = localize->x - bx, ry = localize->y - by;
+    double x, y, h;
+    fieldPose(x, y, h);
+    const double rx = x - bx, ry = y - by;
     if (rx * vx + ry * vy > 0) {
         // The robot is on the far side of the ball: c behind the ball.
         px = gx + (l + c) * std::cos(angle);
@@ -147,20 +166,24 @@ bool NaoBehavior::atPushPoint(int n, double tol)
     if (!ballSeen(n)) return false;
     double px, py;
     if (!pushPoint(px, py, 0.3, Localize_t::VALID_BALL_SEEN_CNT)) return false;
-    return std::hypot(px - localize->x, py - localize->y) < tol;
+    double x, y, h;
+    fieldPose(x, y, h);
+    return std::hypot(px - x, py - y) < tol;
 }
 
 // The lateral test runs in the torso frame: the push point (field frame) is
-// first brought there with the vision pose, then its distance from the line
+// first brought there with the field pose, then its distance from the line
 // from the robot through the ball is |bl x pl| / |bl|.
 bool NaoBehavior::ballBetweenPlayerAndPushPoint(double px, double py, int n, double k)
 {
     if (!ballSeen(n)) return false;
+    double x, y, h;
+    fieldPose(x, y, h);
     double plx, ply;
-    toTranslateTo(localize->x, localize->y, localize->torso_heading, px, py, plx, ply);
+    toTranslateTo(x, y, h, px, py, plx, ply);
     const double bd = localize->ball_ground_dist;
     const bool near_line = std::fabs(localize->ball_ly * plx - localize->ball_lx * ply) < k * bd;
-    const bool beyond_ball = std::hypot(px - localize->x, py - localize->y) > bd;
+    const bool beyond_ball = std::hypot(px - x, py - y) > bd;
     return near_line && beyond_ball && bd < 0.3;
 }
 
@@ -401,7 +424,9 @@ bool NaoBehavior::setGoalKickPoint(int n)
 {
     if (goal_kick_point_stamp != think_count) {
         goal_kick_point_stamp = think_count;
-        goal_kick_point_result = localize->set_goal_kick_point(localize->x, localize->y, n);
+        double x, y, h;
+        fieldPose(x, y, h);
+        goal_kick_point_result = localize->set_goal_kick_point(x, y, n);
     }
     return goal_kick_point_result;
 }
@@ -488,12 +513,5 @@ double NaoBehavior::goalKickPointAngle() const { return localize->gkp_angle; }
 double NaoBehavior::goalKickPointLocalX() const { return localize->gkp_lx; }
 
 double NaoBehavior::goalKickPointLocalY() const { return localize->gkp_ly; }
-
-void NaoBehavior::visionPose(double& x, double& y, double& torso_heading) const
-{
-    x = localize->x;
-    y = localize->y;
-    torso_heading = localize->torso_heading;
-}
 
 int NaoBehavior::fieldSide() const { return parse->side; }

@@ -631,7 +631,11 @@ bool Localize_t::set_goal_kick_point(double px, double py, int n)
     gkp_gy = ball_gy + 0.5 * vy / len;
     gkp_gdir = std::atan2(gkp_gy - py, gkp_gx - px);
     gkp_dist = gkp_dist2 = std::hypot(gkp_gx - px, gkp_gy - py);
-    gkp_angle = wrapped(gkp_gdir - torso_heading);
+    // The heading of the pose the ball was placed by (odometry without a
+    // fix), as the position passed in.
+    double x_now, y_now, head_now, torso_now;
+    current_pose(x_now, y_now, head_now, torso_now);
+    gkp_angle = wrapped(gkp_gdir - torso_now);
     gkp_lx = std::cos(gkp_angle) * gkp_dist;
     gkp_ly = std::sin(gkp_angle) * gkp_dist;
     return true;

@@ -189,6 +189,56 @@ TEST_F(OwnGoal, NotFacingTheOwnGoalWalksStraightToThePushPoint)
     EXPECT_EQ(to_push_point().state, not_at_push_point::INIT);
 }
 
+// A goal kick's ball, 1 m from the own goal's centre, with the robot come
+// from the field facing it (and the own goal): the dribble walks to the push
+// point beside the ball. A random step away from the own goal there changed
+// nothing: ball and goal stayed in one direction, the robot stepped away,
+// came back and stepped away again, and the server dropped the ball.
+TEST_F(OwnGoal, NearTheOwnGoalTheRobotFacingItWalksToThePushPointBesideTheBall)
+{
+    pose(-13.1, 0.1, M_PI);
+    ball_at(-14, 0);  // 0.91 m ahead; push point (-14, 0.3), 0.9 m ahead and 0.2 m to the right
+    int walks = 0;
+    for (int i = 0; i < 300; ++i) {
+        step(drib());
+        advance_clock(0.01);
+        Request r = take();
+        if (r.kind == Request::NONE) continue;
+        ASSERT_EQ(r.kind, Request::TRANS) << i;
+        EXPECT_NEAR(r.a, 0.9, 1e-9) << i;
+        EXPECT_NEAR(r.b, -0.2, 1e-9) << i;
+        ++walks;
+    }
+    EXPECT_EQ(drib().state, dribble::AT_BALL);
+    EXPECT_EQ(to_push_point().state, not_at_push_point::TRANSLATE_TO_PUSH_POINT);
+    EXPECT_FALSE(agent->goalAlignAvoidanceStarted());
+    EXPECT_GT(walks, 250);
+}
+
+// A kick-in's ball 0.95 m ahead of a robot facing the side line, its last
+// landmark fix 5 s old and 3.5 m behind it: the walk to the push point is
+// worked out from where the odometry has carried the robot, the pose the
+// ball's field place came from. From the old fix it asked for a walk of
+// metres, away from a ball it saw right ahead.
+TEST_F(OwnGoal, WithAnOldFixThePushPointIsReachedFromTheDeadReckonedPose)
+{
+    pose(-3, 8.95, M_PI / 2, 500 - 1);
+    ball_at(-3, 9.9);
+    Localize_t& l = loc();
+    l.x = -3.5;
+    l.y = 5.5;
+    l.torso_heading = l.head_heading = 0.3;
+    step(to_push_point());
+    ASSERT_EQ(to_push_point().state, not_at_push_point::TRANSLATE_TO_PUSH_POINT);
+    // Push point beside the ball on the robot's side: ball + 0.3 m along
+    // (-9.9, -18) / 20.54, (-3.1446, 9.6371); 0.687 m ahead, 0.145 m left.
+    step(to_push_point());
+    Request r = take();
+    ASSERT_EQ(r.kind, Request::TRANS) << r;
+    EXPECT_NEAR(r.a, 0.6871, 1e-3) << r;
+    EXPECT_NEAR(r.b, 0.1446, 1e-3) << r;
+}
+
 TEST_F(OwnGoal, ABallInTheWayOfThePushPointIsSteppedBackFrom)
 {
     // The ball 0.14 m ahead-right, the push point (-5.3, 0) beyond it.

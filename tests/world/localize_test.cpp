@@ -890,6 +890,7 @@ TEST_F(LocalizeTest, GoalKickPointLiesHalfAMetreBehindTheBallOnTheLineFromTheGoa
         loc.ball_gy = c.by;
         loc.ball_unseen_count = 0;
         loc.no_fix_count = 0;
+        loc.fix = true;
         loc.torso_heading = c.torso;
         ASSERT_TRUE(loc.set_goal_kick_point(c.x, c.y, 10));
         EXPECT_NEAR(loc.gkp_gx, c.kx, 1e-12);
@@ -897,6 +898,16 @@ TEST_F(LocalizeTest, GoalKickPointLiesHalfAMetreBehindTheBallOnTheLineFromTheGoa
         EXPECT_ANGLE_NEAR(loc.gkp_gdir, c.gdir, 1e-12);
         EXPECT_NEAR(loc.gkp_dist, c.dist, 1e-12);
         EXPECT_NEAR(loc.gkp_dist2, c.dist, 1e-12);
+        EXPECT_ANGLE_NEAR(loc.gkp_angle, c.gdir - c.torso, 1e-12);
+        EXPECT_NEAR(loc.gkp_lx, c.lx, 1e-12);
+        EXPECT_NEAR(loc.gkp_ly, c.ly, 1e-12);
+
+        // Without a fix in this update the robot's place and heading are the
+        // odometry's; the last fix's heading is not the robot's any more.
+        loc.fix = false;
+        loc.odo_torso_heading = c.torso;
+        loc.torso_heading = c.torso + 1.0;
+        ASSERT_TRUE(loc.set_goal_kick_point(c.x, c.y, 10));
         EXPECT_ANGLE_NEAR(loc.gkp_angle, c.gdir - c.torso, 1e-12);
         EXPECT_NEAR(loc.gkp_lx, c.lx, 1e-12);
         EXPECT_NEAR(loc.gkp_ly, c.ly, 1e-12);

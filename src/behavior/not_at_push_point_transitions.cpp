@@ -10,8 +10,13 @@ namespace {
 // stay within the tolerance whatever the step: the robot stepped away, came
 // back to the ball and stepped away again until the server dropped it. It
 // walks to the push point beside the ball instead (the walk there keeps off
-// the ball, and backs off when the ball is in the way).
-bool own_goal_ahead(NaoBehavior* a, int n) { return a->ownGoalAlign(0.5, n) && !a->ballNearOwnGoal(); }
+// the ball, and backs off when the ball is in the way). So it does during an
+// own set piece, where the ball stays on its spot and every step away is
+// time lost before the server drops it.
+bool own_goal_ahead(NaoBehavior* a, int n)
+{
+    return a->ownGoalAlign(0.5, n) && !a->ballNearOwnGoal() && !a->ownSetPiece();
+}
 }  // namespace
 
 bool not_at_push_point::transition_from_init_to_remove_own_goal_alignment_1_test()

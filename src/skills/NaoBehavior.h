@@ -302,6 +302,9 @@ public:
     // past the ball, touching it again after its first touch, and the
     // opponents got a free kick for the taker's second touch.
     bool restartKickDue();
+    // An own kick-in, corner kick, goal kick or free kick is under way: the
+    // server holds the ball on its spot until the team touches it.
+    bool ownSetPiece();
     static constexpr double AT_PUSH_POINT = 0.15;  // m: the push point is reached
     int getBallPriority();
     // This robot took the own kick-off and no other player has been at the

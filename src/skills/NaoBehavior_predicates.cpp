@@ -157,6 +157,16 @@ bool NaoBehavior::pushPoint(double& px, double& py, double c, int n)
         const double k = (rx * nx + ry * ny >= 0) ? c : -c;
         px = bx + k * nx;
         py = by + k * ny;
+        if (ownSetPiece()) {
+            // The taker kicks from behind the ball, facing along the line
+            // from it to the goal: the point lies c behind as well, so that
+            // the robot that reaches it is behind the ball and walks on
+            // to the point straight behind it. Kicking from beside, the
+            // kick machine turned, walked round the ball and turned again
+            // for over 10 s, and the server dropped the ball.
+            px += c * vx / l;
+            py += c * vy / l;
+        }
     }
     return true;
 }
@@ -392,12 +402,16 @@ bool NaoBehavior::kickActive()
     return own_kick_off(*parse) && (kickOffTakerAtTheSpot() || localize->get_ball_priority(*parse) == 0);
 }
 
-bool NaoBehavior::restartKickDue()
+bool NaoBehavior::ownSetPiece()
 {
     const int pm = parse->play_mode;
-    const bool own_set_piece = kick_off_watch_t::own_restart(pm, parse->side) &&
-                               pm != NaoParse::PM_KICK_OFF_LEFT && pm != NaoParse::PM_KICK_OFF_RIGHT;
-    return own_set_piece && localize->get_ball_priority(*parse) == 0 &&
+    return kick_off_watch_t::own_restart(pm, parse->side) && pm != NaoParse::PM_KICK_OFF_LEFT &&
+           pm != NaoParse::PM_KICK_OFF_RIGHT;
+}
+
+bool NaoBehavior::restartKickDue()
+{
+    return ownSetPiece() && localize->get_ball_priority(*parse) == 0 &&
            (push_started || atPushPoint(Localize_t::VALID_BALL_SEEN_CNT, AT_PUSH_POINT));
 }
 

@@ -294,6 +294,35 @@ TEST_F(Predicates, PushPointBehindOrBesideTheBallOnBothSides)
     }
 }
 
+// In an own set piece the taker kicks from behind the ball: the point
+// beside it lies behind it as well, and once there the robot is behind the
+// ball and the point is the one straight behind it.
+TEST_F(Predicates, DuringAnOwnSetPieceThePointBesideTheBallLiesBehindItToo)
+{
+    const struct {
+        const char *side, *mode;
+        double x, y, px, py;
+    } cases[] = {
+        {"left", "goal_kick_left", -13, 0.2, -14.3, 0.3},
+        {"left", "goal_kick_left", -14.31, 0.3, -14.3, 0},  // there: behind the ball
+        {"left", "PlayOn", -13, 0.2, -14, 0.3},
+        {"left", "goal_kick_right", -13, 0.2, -14, 0.3},  // the opponents' set piece
+        {"right", "goal_kick_right", 13, -0.2, 14.3, -0.3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.side << " " << c.mode << " robot " << c.x << "," << c.y);
+        const double ball_x = c.side[0] == 'l' ? -14 : 14;
+        place(c.side, c.x, c.y, 0.0);
+        scene.play_mode = c.mode;
+        ball_at(ball_x, 0);
+        perceive();
+        double px = -99, py = -99;
+        ASSERT_TRUE(agent->pushPoint(px, py, 0.3, 500));
+        EXPECT_NEAR(px, c.px, kTol);
+        EXPECT_NEAR(py, c.py, kTol);
+    }
+}
+
 TEST_F(Predicates, NoPushPointWithoutSideOrBall)
 {
     scene.team_side = nullptr;

@@ -3,7 +3,9 @@
 # build/ (setup.sh; warnings are errors unless WERROR=0), runs every test
 # there, then builds the tree again with AddressSanitizer and
 # UndefinedBehaviorSanitizer (sanitize.sh) and runs every test there with
-# leak detection on. SANITIZE=0 skips the second tree.
+# leak detection on. SANITIZE=0 skips the second tree. When a test against
+# the real server fails, or the sanitizer tree does not build, its tests
+# are not run, and a line on standard error says why.
 #
 # The tests against the real server play in real time for a few minutes on
 # a few cores: they run while the sanitizer tree builds, at a lower
@@ -38,6 +40,8 @@ cat "$log"
 status=0
 if [ $realserver_status -ne 0 ] || [ $build_status -ne 0 ]; then
   [ $build_status -ne 0 ] && echo "test.sh: the sanitizer tree did not build (status $build_status)" >&2
+  [ $realserver_status -ne 0 ] &&
+    echo "test.sh: a test against the real server failed (status $realserver_status): the sanitizer tree's tests were not run" >&2
   status=1
 else
   SANITIZE_STEP=test scripts/sanitize.sh || status=$?

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "motioninterface/naomove.h"
+#include "walk/walk.h"
 #include "world/geometry.h"
 
 bool avg_1 = true;
@@ -35,6 +36,19 @@ const int kPairs[][2] = {{5, 6}, {6, 2}, {2, 4}, {4, 8}, {8, 7}, {7, 3}, {3, 1},
 // The second pass of the averaging localisation.
 const int kMorePairs[][2] = {{5, 2}, {5, 6}, {8, 7}, {8, 3}, {6, 2}, {2, 4},
                              {4, 7}, {4, 8}, {7, 3}, {3, 1}, {1, 6}, {1, 5}};
+
+// The walk's reset at the end of every kick and stand-up clears its
+// odometry: the anchor, its reference and the point walked. The localiser
+// runs before the next walk step, so it finds all three at zero. (Anchored
+// at exactly (0, 0, 0) before any walk, the odometry looks the same, and
+// anchoring it again at the pose it gives changes nothing.)
+bool odometry_reset(const NaoMove& move)
+{
+    const walk& w = *move.walk_engine;
+    return w.odo_x0 == 0.0 && w.odo_y0 == 0.0 && w.odo_theta0 == 0.0 && w.odo_ref_x == 0.0 &&
+           w.odo_ref_y == 0.0 && w.odo_ref_theta == 0.0 && w.odo_walk_x == 0.0 && w.odo_walk_y == 0.0 &&
+           w.odo_walk_theta == 0.0;
+}
 
 bool is_landmark(int id) { return id >= NaoParse::VO_F1L && id <= NaoParse::VO_G2R; }
 bool is_vision_object(int id) { return id >= 0 && id < NaoParse::NB_VISION_OBJECTS; }
@@ -232,6 +246,8 @@ void Localize_t::update(NaoParse& parse, NaoMove& move)
     NaoParse::NaoVis& vis = parse.nv;
     const double yaw = NaoParse::GetJointAngleRad(NaoParse::JID_HEAD_1);
 
+    double last_x, last_y, last_head, last_torso;
+    current_pose(last_x, last_y, last_head, last_torso);
     fix = false;
     if (parse.vision_count != vision_count) vision_before_beam = false;
     vision_count = parse.vision_count;
@@ -250,6 +266,10 @@ void Localize_t::update(NaoParse& parse, NaoMove& move)
         if (!ever_fixed && !start_anchored) {
             move.set_odo_global(odo_x, odo_y, odo_torso_heading);
             start_anchored = true;
+        } else if (odometry_reset(move)) {
+            // Dead reckoning goes on from where the kick or stand-up left
+            // the robot, not from the field's centre.
+            move.set_odo_global(last_x, last_y, last_torso);
         }
         move.get_odo_global(odo_x, odo_y, odo_torso_heading);
         // The odometry sums turns without wrapping.

@@ -9,11 +9,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -57,6 +59,14 @@ protected:
     {
         ASSERT_TRUE(scratch.ok());
         in_scratch.reset(new InWorkDir(scratch.path()));
+        fresh_agent();
+    }
+
+    // The parser, the motion interface and the per-process state as a new
+    // agent has them.
+    void fresh_agent()
+    {
+        move.reset();
         NaoParse::reset_static_state();
         NaoMove::reset_motion_state();
         naosimplemove_t::reset_interpolation();
@@ -403,6 +413,65 @@ TEST_F(LocalizeTest, TooFewLandmarksCarryTheLastFixOnByOdometry)
         now.x += 0.5 * std::cos(cam.torso_heading);
         now.y += 0.5 * std::sin(cam.torso_heading);
         expect_pose(loc, now);
+    }
+}
+
+// The end of every kick and stand-up resets the walk, which clears its
+// odometry. Without a fix in view the robot is still where the motion
+// began, and dead reckoning goes on from there, not from the centre spot.
+TEST_F(LocalizeTest, AKickOrAStandUpLeavesTheRobotWhereItWas)
+{
+    const char* const kUpright = "(ACC (n torso) (a 0.00 0.00 9.81))";
+    struct Case {
+        const char* name;
+        const char* reading;  // the accelerometer until the motion starts
+        bool kick;            // a kick request, else the fall the reading shows
+    };
+    const Case cases[] = {{"kick", kUpright, true},
+                          {"stand-up from the back", "(ACC (n torso) (a -0.00 9.65 -1.79))", false},
+                          {"stand-up from the front", "(ACC (n torso) (a 0.00 -9.65 -1.79))", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fresh_agent();
+        Localize_t loc(-3, 1, 0, 60, 40, false);
+        const Camera cam{-6, 2, 2.5, 0};
+        feed(loc, Message(cam).sees("G1L").sees("G2L").str());
+        ASSERT_TRUE(loc.fix);
+        walk_forward(0.5);
+        Camera there = cam;
+        there.x += 0.5 * std::cos(cam.torso_heading);
+        there.y += 0.5 * std::sin(cam.torso_heading);
+        const std::string unseen = Message(cam).empty_vision().str();
+        feed(loc, unseen + kUpright);
+        expect_pose(loc, there);
+
+        // Think by think, as the agent does: the localiser, then the motion.
+        if (c.kick) move->new_kick2012(NaoMove::KICK_RIGHT);
+        bool started = c.kick, ended = false;
+        double drift = 0.0;
+        for (int think = 0; think < 3000 && !ended; ++think) {
+            feed(loc, unseen + (started ? kUpright : c.reading));
+            started = started || NaoParse::fall_down_detected;
+            double x, y, head, torso;
+            loc.current_pose(x, y, head, torso);
+            drift = std::max(drift, std::hypot(x - there.x, y - there.y) +
+                                        std::fabs(angle_diff(torso, there.torso_heading)));
+            std::stringstream out;
+            move->update(out, 2);
+            ended = started && (c.kick ? !move->kick : !NaoParse::fall_down_detected);
+        }
+        ASSERT_TRUE(ended);
+        EXPECT_EQ(move->walk_engine->stopped, 1);
+        feed(loc, unseen + kUpright);
+        EXPECT_FALSE(loc.fix);
+        expect_pose(loc, there);
+        EXPECT_LT(drift, kPosTol);
+        // Walking on from there.
+        walk_forward(0.3);
+        feed(loc, unseen + kUpright);
+        there.x += 0.3 * std::cos(cam.torso_heading);
+        there.y += 0.3 * std::sin(cam.torso_heading);
+        expect_pose(loc, there);
     }
 }
 

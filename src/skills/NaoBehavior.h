@@ -305,6 +305,9 @@ public:
     // An own kick-in, corner kick, goal kick or free kick is under way: the
     // server holds the ball on its spot until the team touches it.
     bool ownSetPiece();
+    // m: how far to the side of the ball the taker of an own set piece walks
+    // round it.
+    static constexpr double SET_PIECE_CLEARANCE = 0.4;
     static constexpr double AT_PUSH_POINT = 0.15;  // m: the push point is reached
     int getBallPriority();
     // This robot took the own kick-off and no other player has been at the

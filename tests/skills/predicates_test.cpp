@@ -295,19 +295,21 @@ TEST_F(Predicates, PushPointBehindOrBesideTheBallOnBothSides)
 }
 
 // In an own set piece the taker kicks from behind the ball: the point
-// beside it lies behind it as well, and once there the robot is behind the
-// ball and the point is the one straight behind it.
+// beside it lies behind it as well (and 0.4 m out to the side), and once
+// there the robot is behind the ball and the point is the one straight
+// behind it.
 TEST_F(Predicates, DuringAnOwnSetPieceThePointBesideTheBallLiesBehindItToo)
 {
     const struct {
         const char *side, *mode;
         double x, y, px, py;
     } cases[] = {
-        {"left", "goal_kick_left", -13, 0.2, -14.3, 0.3},
-        {"left", "goal_kick_left", -14.31, 0.3, -14.3, 0},  // there: behind the ball
+        {"left", "goal_kick_left", -13, 0.2, -14.3, 0.4},
+        {"left", "goal_kick_left", -14.14, 0.1, -14.3, 0.4},  // level with the ball still
+        {"left", "goal_kick_left", -14.16, 0.35, -14.3, 0},   // behind it: straight behind it
         {"left", "PlayOn", -13, 0.2, -14, 0.3},
         {"left", "goal_kick_right", -13, 0.2, -14, 0.3},  // the opponents' set piece
-        {"right", "goal_kick_right", 13, -0.2, 14.3, -0.3},
+        {"right", "goal_kick_right", 13, -0.2, 14.3, -0.4},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.side << " " << c.mode << " robot " << c.x << "," << c.y);

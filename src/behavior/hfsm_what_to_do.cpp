@@ -11,9 +11,14 @@ double hfsm::beam_time_left() const
     const int pm = agent->parse->play_mode;
     if (pm == NaoParse::PM_GOAL_LEFT || pm == NaoParse::PM_GOAL_RIGHT)
         return BEAM_WINDOW - (agent->parse->game_time - agent->kick_off_state.mode_since);
-    // The clock stands still before a kick-off.
-    return BEAM_WINDOW - beam_wait * 0.02 / agent->sub_steps;
+    // The game clock stands still before a kick-off; the server's runs,
+    // also where a server behind real time runs several cycles between two
+    // messages.
+    if (beam_wait_since < 0) return BEAM_WINDOW;
+    return BEAM_WINDOW - (agent->parse->server_time - beam_wait_since);
 }
+
+void hfsm::end_beam_window() { beam_wait_since = -1.0; }
 
 void hfsm::beam()
 {
@@ -23,8 +28,8 @@ void hfsm::beam()
     // game state names the team, and so the side, once it has.
     if (agent->fieldSide() == 0) return;
     const form_t& f = *agent->form;
+    if (beam_wait_since < 0) beam_wait_since = agent->parse->server_time;
     const double left = beam_time_left() - BEAM_LEAD;
-    ++beam_wait;
     // A robot standing up finishes first: the beam sets its torso upright
     // in whatever pose the stand-up has reached. Past the last moment it
     // is beamed all the same, or it would play on from where it lay.
@@ -46,7 +51,7 @@ void hfsm::beam()
         }
         if (left > 0 && !agent->crouchInPlace()) return;
     }
-    beam_wait = 0;
+    end_beam_window();
     const double deg = f.theta * 180.0 / M_PI;
     // A place that is not a finite number, or one too long for the
     // message, is not sent: the robot plays from where it stands.

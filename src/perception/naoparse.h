@@ -149,6 +149,9 @@ public:
     // without vision, and a reader that must know whether it is new since
     // some moment compares this count.
     int vision_count;
+    // s: the server's clock of the message ("(time (now t))"), which runs
+    // while the game clock stands still (before a kick-off); 0 until told.
+    double server_time;
 
     // Read by the run-challenge program: whether a game state has told the
     // side, and the side it told (set together with `side`).

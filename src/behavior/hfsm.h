@@ -41,8 +41,8 @@ public:
     // lost: the agent appends it after the motion's commands.
     char beam_text[64];
     // s, the server's clock when the beam of this window began to wait (for
-    // a walk or a stand-up to end, for the crouch); negative: no wait
-    // begun.
+    // a walk, a kick or a stand-up to end, for the crouch); negative: no
+    // wait begun.
     double beam_wait_since = -1.0;
     // s: the server takes beams for the 3 s of a goal's pause (its
     // RuleGoalPauseTime); before a kick-off the robots are given as long

@@ -194,7 +194,8 @@ public:
     // The same in radians, with pi taken as 3.1415926.
     static double GetJointAngleRad(JointID id);
 
-    // Tests: empties the accelerometer history on the next reading.
+    // Empties the accelerometer history on the next reading: readings from
+    // before a beam set the body upright are not its own (tests: as at start).
     static void reset_accel_filter();
 
     // Tests: clears the process-wide state (joint angles, fall flags,

@@ -124,6 +124,72 @@ protected:
     }
 };
 
+// A kick under way when the goal falls (begun 0.7 s before it; a kick
+// lasts about 3.3 s) ends before the beam, which still goes out within the
+// goal's pause: beamed mid-kick, the taker fell 0.24 s after its beam. A
+// robot far from the spot waits for it too.
+struct KickingCase {
+    const char* name;
+    int unum;
+    double x, y;
+};
+
+void PrintTo(const KickingCase& c, std::ostream* os) { *os << c.name; }
+
+class KickingAtTheGoal : public KickOffThink, public ::testing::WithParamInterface<KickingCase> {};
+
+TEST_P(KickingAtTheGoal, TheBeamWaitsForTheKicksEnd)
+{
+    const KickingCase& c = GetParam();
+    robot(c.unum, c.x, c.y);
+    ball_ahead_in_play();
+    message();
+    agent->startKick();
+    ASSERT_TRUE(agent->move->kick);
+    messages_for(0.7);
+    scene.play_mode = "Goal_Right";
+    scene.ball = false;  // in the own goal, behind
+    Answer beam;
+    const double at = until_beam(3.0, &beam);
+    ASSERT_GE(at, 0.0) << "no beam in the goal's pause";
+    EXPECT_FALSE(beam.kicking) << "beamed " << at << " s after the goal";
+    EXPECT_LE(at, kLastMoment + 0.03);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, KickingAtTheGoal,
+                         ::testing::Values(KickingCase{"the_taker", 1, -0.2, 0.1},
+                                           KickingCase{"a_team_mate", 2, -2.2, 2.6}),
+                         [](const ::testing::TestParamInfo<KickingCase>& i) {
+                             return std::string(i.param.name);
+                         });
+
+// Still lying at the last moment (it fell just before the goal, and again
+// once up: the accelerometer says so throughout), the robot is beamed
+// lying. Set upright by the server, it ends its stand-up with the beam
+// instead of playing the rest of it standing. The server answers the beam
+// a message late.
+TEST_F(KickOffThink, ARobotBeamedLyingEndsItsStandUp)
+{
+    robot(2, -2.2, 2.6);
+    ball_ahead_in_play();
+    messages_for(0.2);
+    accel = kOnItsBack;
+    messages_for(0.3);
+    scene.play_mode = "Goal_Right";
+    scene.ball = false;
+    Answer beam;
+    const double at = until_beam(3.0, &beam);
+    ASSERT_NEAR(at, kLastMoment, 0.03) << "no beam lying at the last moment";
+    message();
+    accel = kUpright;
+    int standing_up = 0;  // think calls after the beam with a stand-up under way
+    for (int k = 0; k < 50; ++k)
+        for (const Answer& a : message()) standing_up += a.fallen || a.standing_up;
+    EXPECT_FALSE(beam.fallen);
+    EXPECT_FALSE(beam.standing_up);
+    EXPECT_EQ(standing_up, 0);
+}
+
 // Before a kick-off the game clock stands still; the beam's wait is
 // counted on the server's clock, however many messages come in that time
 // (a server behind real time runs several cycles between two messages):

@@ -230,4 +230,43 @@ TEST_F(KickOffThink, AWindowEndedWithoutABeamLeavesTheNextOneItsWholeWait)
     EXPECT_NEAR(until_beam(3.0), kLastMoment, 0.05);
 }
 
+// After a goal the server puts the ball on the spot only at the kick-off,
+// out of the taker's view below it. The taker waits for the head to find
+// it only while the head can turn to the spot: a taker that stood up facing
+// away turns to look for the ball at once.
+struct FacingCase {
+    const char* name;
+    double heading;  // rad, the taker's (the spot's bearing beside each case)
+    bool turns;
+};
+
+void PrintTo(const FacingCase& c, std::ostream* os) { *os << c.name; }
+
+class TakerAfterAGoal : public KickOffThink, public ::testing::WithParamInterface<FacingCase> {};
+
+TEST_P(TakerAfterAGoal, WaitsForTheBallOnTheSpotOnlyWhenTheHeadCanTurnThere)
+{
+    const FacingCase& c = GetParam();
+    the_taker();
+    ball_ahead_in_play();
+    messages_for(0.5);
+    scene.play_mode = "Goal_Right";
+    scene.ball = false;
+    ASSERT_GE(until_beam(3.0), 0.0);
+    scene.heading = c.heading;
+    while (scene.game_time < 13.5 - 1e-9) message();  // the goal's pause of 3 s
+    scene.play_mode = "KickOff_Left";
+    bool turned = false;
+    for (int k = 0; k < 50; ++k)
+        for (const Answer& a : message()) turned = turned || a.turning;
+    EXPECT_EQ(turned, c.turns);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, TakerAfterAGoal,
+    ::testing::Values(FacingCase{"facing_the_spot", 0.0, false},             // 27 degrees
+                      FacingCase{"the_spot_to_its_left", -M_PI / 2, false},  // 63 degrees
+                      FacingCase{"facing_away", M_PI, true}),                // 153 degrees
+    [](const ::testing::TestParamInfo<FacingCase>& i) { return std::string(i.param.name); });
+
 }  // namespace

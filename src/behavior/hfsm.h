@@ -40,7 +40,10 @@ public:
     // that stream in the motion interface's step and the beam would be
     // lost: the agent appends it after the motion's commands.
     char beam_text[64];
-    int beam_wait = 0;  // think calls the beam has waited (for a walk or a stand-up to end, for the crouch)
+    // s, the server's clock when the beam of this window began to wait (for
+    // a walk, a kick or a stand-up to end, for the crouch); negative: no
+    // wait begun.
+    double beam_wait_since = -1.0;
     // s: the server takes beams for the 3 s of a goal's pause (its
     // RuleGoalPauseTime); before a kick-off the robots are given as long
     // (the match script's kick-off at half time comes 3 s after it).
@@ -70,9 +73,11 @@ public:
     // beamed or the place cannot be written.
     void beam();
     // s of the beam window left: in a goal's pause, from the goal's game
-    // time; before a kick-off, where the clock stands still, from the think
-    // calls the beam has waited.
+    // time; before a kick-off, where the game clock stands still, from the
+    // server's clock since the beam began to wait.
     double beam_time_left() const;
+    // The window is over, beamed or not: the next one's beam waits afresh.
+    void end_beam_window();
 
     bool transition_from_root_to_play_on_1_test();
     bool transition_from_root_to_beforekick_off_2_test();

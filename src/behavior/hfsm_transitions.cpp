@@ -60,14 +60,20 @@ bool hfsm::transition_from_root_to_free_kick_left_or_right_10_test()
 
 bool hfsm::transition_from_play_on_to_root_1_test() { return play_rules::play_is_over(*agent); }
 
+// Leaving a beam window (before kick-off, a goal's pause) ends it, whether
+// the beam went out or not.
 bool hfsm::transition_from_beforekick_off_to_root_1_test()
 {
-    return agent->game_phase == 1 && agent->parse->play_mode != NaoParse::PM_BEFORE_KICK_OFF;
+    if (agent->game_phase != 1 || agent->parse->play_mode == NaoParse::PM_BEFORE_KICK_OFF) return false;
+    end_beam_window();
+    return true;
 }
 
 bool hfsm::transition_from_goal_left_or_right_to_root_1_test()
 {
-    return !transition_from_root_to_goal_left_or_right_4_test();
+    if (transition_from_root_to_goal_left_or_right_4_test()) return false;
+    end_beam_window();
+    return true;
 }
 
 bool hfsm::transition_from_kick_off_left_or_right_to_play_on_1_test()

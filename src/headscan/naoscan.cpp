@@ -1,5 +1,6 @@
 #include "headscan/naoscan.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -154,8 +155,11 @@ void head_scan_t::lookTowards(std::stringstream& out, double yaw_target, double 
     static char buf[CMD_SIZE];
     if (track_ball(out, buf, p)) return;
     if (!std::isfinite(yaw_target) || !std::isfinite(pitch_target)) return;
-    write_command(out, buf, "(he1 %.2f) (he2 %.2f)", ball_speed(yaw_target - yaw_deg()),
-                  ball_speed(pitch_target - pitch_deg()));
+    // Beyond its range the neck would be driven against its stop.
+    const double yaw = std::max(-NECK_YAW_LIMIT, std::min(NECK_YAW_LIMIT, yaw_target));
+    const double pitch = std::max(-NECK_PITCH_LIMIT, std::min(NECK_PITCH_LIMIT, pitch_target));
+    write_command(out, buf, "(he1 %.2f) (he2 %.2f)", ball_speed(yaw - yaw_deg()),
+                  ball_speed(pitch - pitch_deg()));
 }
 
 void head_scan_t::headScan(std::stringstream& out, double speed, NaoParse* p)

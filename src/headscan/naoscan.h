@@ -20,6 +20,9 @@ public:
 
     // Room for one neck command, terminating NUL included.
     static const int CMD_SIZE = 64;
+    // degrees: the neck's range, yaw either way and pitch either way.
+    static constexpr double NECK_YAW_LIMIT = 120.0;
+    static constexpr double NECK_PITCH_LIMIT = 45.0;
 
     seq_id seq;
     double pitch_amplitude;  // degrees
@@ -40,7 +43,8 @@ public:
 
     // Turns the head towards (yaw, pitch) (degrees, pitch negative looking
     // down), where the ball is known to lie out of view, instead of the
-    // pattern; a ball in view is tracked as ever.
+    // pattern, as far as the neck's range goes; a ball in view is tracked
+    // as ever.
     void lookTowards(std::stringstream& out, double yaw_deg, double pitch_deg, NaoParse* p);
 
     // The pattern progress is per process; tests put it back to the start.

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "motions/motion_type.h"
 #include "walk/walk.h"
 
 namespace {
@@ -323,14 +324,30 @@ bool limbs_near_commands(const NaoMove& m, double tolerance)
     return true;
 }
 
+// The progress of one stand-up: its calls since it began, and those that
+// held its first sample.
+struct StandUpProgress {
+    int calls;
+    int held;
+};
+
+StandUpProgress& stand_up_progress(bool from_back)
+{
+    static motion_static<StandUpProgress> back(StandUpProgress{0, 0});
+    static motion_static<StandUpProgress> front(StandUpProgress{0, 0});
+    return from_back ? back.get() : front.get();
+}
+
 // Shared by both stand-ups: the first call after a finished stand-up clears
 // the effectors, every later one plays a sample until the motion ends. When
 // the policy says so, the first sample is commanded again, without going
 // on, until the limbs have reached it (held counts those calls).
 template <typename Check>
-void apply_stand_up(NaoMove& m, std::stringstream& out, int& calls, int& held, const StandUpPolicy& policy,
-                    bool& direction_flag, Check check)
+void apply_stand_up(NaoMove& m, std::stringstream& out, StandUpProgress& progress,
+                    const StandUpPolicy& policy, bool& direction_flag, Check check)
 {
+    int& calls = progress.calls;
+    int& held = progress.held;
     empty(out);
     if (calls == 0) {
         // A fall may cut a stand-pose interpolation short; the motion it
@@ -365,20 +382,37 @@ void apply_stand_up(NaoMove& m, std::stringstream& out, int& calls, int& held, c
 
 void NaoMove::apply_standUpFromBack(std::stringstream& out, int /*n*/)
 {
-    static motion_static<int> counter(0);
-    static motion_static<int> held(0);
     static const StandUpPolicy policy = {true, back_stand_up_gain};
-    apply_stand_up(*this, out, counter.get(), held.get(), policy, NaoParse::back_fall_down_detected,
+    apply_stand_up(*this, out, stand_up_progress(true), policy, NaoParse::back_fall_down_detected,
                    [this] { return check_standUpFromBackLyingPos(); });
 }
 
 void NaoMove::apply_standUpFromFront(std::stringstream& out, int /*n*/)
 {
-    static motion_static<int> counter(0);
-    static motion_static<int> held(0);
     static const StandUpPolicy policy = {false, joint_gain};
-    apply_stand_up(*this, out, counter.get(), held.get(), policy, NaoParse::front_fall_down_detected,
+    apply_stand_up(*this, out, stand_up_progress(false), policy, NaoParse::front_fall_down_detected,
                    [this] { return check_standUpFromFrontLyingPos(); });
+}
+
+bool NaoMove::end_stand_up(std::stringstream& out)
+{
+    if (!NaoParse::fall_down_detected) return false;
+    // As at the stand-up's own end: both motions back at their first
+    // sample, the walk at rest, the effectors cleared, the flags down.
+    stand_up_progress(true) = StandUpProgress{0, 0};
+    stand_up_progress(false) = StandUpProgress{0, 0};
+    standup_back->reset();
+    standup_front->reset();
+    walk_engine->ResetWalk();
+    naosimplemove_t::reset_interpolation();
+    naosimplemove_t::clearAllEffector(out);
+    NaoParse::fall_down_detected = false;
+    NaoParse::back_fall_down_detected = false;
+    NaoParse::front_fall_down_detected = false;
+    // The readings from before the body was set upright would latch the
+    // fall again at once.
+    NaoParse::reset_accel_filter();
+    return true;
 }
 
 void NaoMove::set_odo_global(double x, double y, double theta)

@@ -94,6 +94,12 @@ public:
     void apply_kick(std::stringstream& out, int n);
     void apply_standUpFromBack(std::stringstream& out, int n);
     void apply_standUpFromFront(std::stringstream& out, int n);
+    // Ends the stand-up under way at once, as its last sample would, for a
+    // body the server has just set upright (a beam): the rest of a stand-up
+    // from lying, played standing, throws the robot over. Writes the
+    // effectors' clearing into out; false (nothing done) when no fall is
+    // latched.
+    bool end_stand_up(std::stringstream& out);
 
     // Odometry: anchors the walk odometry at a global pose, and reads the
     // pose dead-reckoned since.

@@ -118,6 +118,7 @@ NaoParse::NaoParse(std::string name)
       hear_dir(0.0),
       hear_count(0),
       vision_count(0),
+      server_time(0.0),
       side_received(false),
       side_copy(0),
       hear_form(HEAR_TEAM_BALL)
@@ -207,6 +208,12 @@ void NaoParse::Parse(const std::string& msg, int /*n*/)
                 break;
             case 'U':
                 ParseUniversalJointInfo(pred);
+                break;
+            case 't':
+                if (name == "time") {
+                    double t;
+                    if (sexp::get_value(pred, "now", t)) server_time = t;
+                }
                 break;
             case 'h':
                 if (hear_form == HEAR_ECHO)

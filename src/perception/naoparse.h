@@ -149,6 +149,9 @@ public:
     // without vision, and a reader that must know whether it is new since
     // some moment compares this count.
     int vision_count;
+    // s: the server's clock of the message ("(time (now t))"), which runs
+    // while the game clock stands still (before a kick-off); 0 until told.
+    double server_time;
 
     // Read by the run-challenge program: whether a game state has told the
     // side, and the side it told (set together with `side`).
@@ -191,7 +194,8 @@ public:
     // The same in radians, with pi taken as 3.1415926.
     static double GetJointAngleRad(JointID id);
 
-    // Tests: empties the accelerometer history on the next reading.
+    // Empties the accelerometer history on the next reading: readings from
+    // before a beam set the body upright are not its own (tests: as at start).
     static void reset_accel_filter();
 
     // Tests: clears the process-wide state (joint angles, fall flags,

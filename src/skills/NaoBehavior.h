@@ -324,7 +324,9 @@ public:
     // has just put it there, just ahead (after a goal it lay in the goal
     // until then), and the head finds it. The kick's search for a lost ball,
     // turning on the spot, turned the taker away from it until the server
-    // dropped the ball.
+    // dropped the ball. Only while the spot lies within the neck's yaw
+    // range: a taker that stood up facing away would wait for a head that
+    // cannot turn there.
     bool kickOffBallAhead();
     // rad, torso frame: the direction of the centre spot from the pose.
     double centreSpotBearing();

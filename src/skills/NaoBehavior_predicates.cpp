@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "headscan/naoscan.h"
 #include "motioninterface/naomove.h"
 #include "perception/naoparse.h"
 #include "skills/NaoBehavior.h"
@@ -387,7 +388,8 @@ bool NaoBehavior::kickOffBallAhead()
 {
     const kick_off_watch_t& w = kick_off_state;
     return kickOffTakerAtTheSpot() && !ballSeen(10) && !w.ball_seen_in_mode &&
-           parse->game_time - w.mode_since < kick_off_watch_t::KICK_OFF_LOOK_TIME;
+           parse->game_time - w.mode_since < kick_off_watch_t::KICK_OFF_LOOK_TIME &&
+           std::fabs(centreSpotBearing()) <= head_scan_t::NECK_YAW_LIMIT * M_PI / 180.0;
 }
 
 double NaoBehavior::centreSpotBearing()

@@ -224,19 +224,19 @@ TEST_F(Root, AfterAGoalTheKickOffTakerEndsItsWalkBeforeItBeams)
     EXPECT_NEAR(parse().game_time, 102.4, 0.015);
 }
 
-// Before a kick-off the clock stands still: the wait is counted in think
-// calls, as long (3 s of them, less the crouch and the beam's way).
-TEST_F(Root, BeforeTheSecondHalfTheTakersWaitIsCountedInThinkCalls)
+// Before a kick-off the game clock stands still: the wait is counted on the
+// server's clock, as long (3 s, less the crouch and the beam's way).
+TEST_F(Root, BeforeTheSecondHalfTheTakersWaitIsCountedOnTheServersClock)
 {
     agent->form->x = -0.2;
     agent->form->y = 0.1;
     crouch_knees();
+    parse().server_time = 500.0;
     step_root();
     ASSERT_EQ(fsm().state, hfsm::BEFOREKICK_OFF);
     move().walking = move().trans = true;
-    int calls = 0;
-    while (step_root().empty() && calls < 1000) ++calls;
-    EXPECT_NEAR(calls, 240, 1);
+    while (step_root().empty() && parse().server_time < 510.0) parse().server_time += 0.01;
+    EXPECT_NEAR(parse().server_time, 502.4, 0.015);
 }
 
 // Each set-piece mode has its waiting state, left for the root as soon as

@@ -128,6 +128,31 @@ TEST_F(HeadScanTest, LookTowardsAKnownBallThenTrackIt)
     EXPECT_EQ(out.str(), "(he1 -1.00) (he2 -4.00)");
 }
 
+// A target beyond the neck's range (yaw -120 to 120 degrees, pitch -45 to
+// 45) is looked at from the range's edge: the head is not driven against
+// its stop, and rests there.
+TEST_F(HeadScanTest, LookTowardsKeepsToTheNecksRange)
+{
+    struct Case {
+        double yaw, pitch;                // the head's angles now
+        double target_yaw, target_pitch;  // where the ball is known to lie
+        const char* expected;
+    };
+    const Case cases[] = {
+        {0, 0, 170, -60, "(he1 12.00) (he2 -4.50)"},
+        {120, -45, 170, -60, "(he1 0.00) (he2 0.00)"},
+        {-120, 0, -179, 50, "(he1 0.00) (he2 4.50)"},
+        {100, 45, 125, 46, "(he1 2.00) (he2 0.00)"},
+    };
+    head_scan_t hs(head_scan_t::SEQ_FIVE_LEGS, 40, 20);
+    for (const Case& c : cases) {
+        set_head(c.yaw, c.pitch);
+        std::stringstream out;
+        hs.lookTowards(out, c.target_yaw, c.target_pitch, &parse);
+        EXPECT_EQ(out.str(), c.expected) << c.target_yaw << " " << c.target_pitch << " from " << c.yaw;
+    }
+}
+
 TEST_F(HeadScanTest, NullPerceptionRunsThePattern)
 {
     head_scan_t hs(head_scan_t::SEQ_FIVE_LEGS, 40, 20);

@@ -33,7 +33,8 @@ struct Scene {
     const char* team_side = "left";  // "left", "right", or nullptr (not told)
     const char* play_mode = "PlayOn";
     double game_time = 10.0;
-    bool landmarks = true;  // the four flags and four goal posts
+    double server_time = -1;  // s; negative: 100 s ahead of the game time
+    bool landmarks = true;    // the four flags and four goal posts
     bool ball = true;
     double ball_x = 0, ball_y = 0;  // m, field frame
     std::vector<ScenePlayer> players;
@@ -72,7 +73,8 @@ inline std::string scene_message(const Scene& s)
 {
     char buf[160];
     std::string m;
-    std::snprintf(buf, sizeof(buf), "(time (now %.2f))(GS", s.game_time + 100.0);
+    std::snprintf(buf, sizeof(buf), "(time (now %.2f))(GS",
+                  s.server_time < 0 ? s.game_time + 100.0 : s.server_time);
     m += buf;
     if (s.team_side) {
         std::snprintf(buf, sizeof(buf), " (unum %d) (team %s)", s.unum, s.team_side);

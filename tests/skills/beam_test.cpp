@@ -53,6 +53,10 @@ protected:
         scene.players.clear();
         ASSERT_NO_FATAL_FAILURE(think_until_beamed());
     }
+
+    void taker_sampling_when_the_goal_falls(double lx, double ly);
+
+    const kick& kick_machine() const { return *agent->fsm->play_on_fsm->playing_fsm->att_fsm->kick_fsm; }
 };
 
 // Before the kick-off the beam goes out on the first think of the second
@@ -179,31 +183,35 @@ INSTANTIATE_TEST_SUITE_P(Cases, BeamPriority, ::testing::ValuesIn(kPriorityCases
                              return std::string(i.param.name);
                          });
 
-// The kick-off taker was sampling the ball (three samples of ten) for its
-// corrective step when the goal fell. At the next kick-off the step comes
-// from samples of the ball the server put there: 0.231 m short of their
-// mean and 0.085 m to its left.
-TEST_F(AfterBeam, TheKickOffStepComesFromSamplesTakenAfterTheBeam)
+// The kick-off taker is sampling the ball at (lx, ly) (torso frame) for
+// its corrective step, three samples of ten, when the goal falls; then
+// the beam, and the goal's pause goes on.
+void AfterBeam::taker_sampling_when_the_goal_falls(double lx, double ly)
 {
     scene.unum = 1;
     place("left", -0.2, 0.1, 0);
     restart();
-    const at_push_point_kick& sampling =
-        *agent->fsm->play_on_fsm->playing_fsm->att_fsm->kick_fsm->at_push_point_kick_fsm;
     ball_at(0, 0);
     scene.play_mode = "BeforeKickOff";
     ASSERT_NO_FATAL_FAILURE(think_until_beamed());
     think_messages(3);
     scene.play_mode = "KickOff_Left";
-    ball_at_local(0.30, 0.12);
+    ball_at_local(lx, ly);
     for (int i = 0; i < 100 && agent->collect_ball_samples < 3; ++i) think_message();
     ASSERT_EQ(agent->collect_ball_samples, 3);
-
     ASSERT_NO_FATAL_FAILURE(goal_then_beam());
+    think_messages(3);
+}
+
+// At the next kick-off the step comes from samples of the ball the server
+// put there: 0.231 m short of their mean and 0.085 m to its left.
+TEST_F(AfterBeam, TheKickOffStepComesFromSamplesTakenAfterTheBeam)
+{
+    ASSERT_NO_FATAL_FAILURE(taker_sampling_when_the_goal_falls(0.30, 0.12));
     EXPECT_FALSE(agent->collectInfosStarted());
     EXPECT_EQ(agent->collect_ball_samples, 0);
 
-    think_messages(3);
+    const at_push_point_kick& sampling = *kick_machine().at_push_point_kick_fsm;
     scene.play_mode = "KickOff_Left";
     scene.vision = true;
     const double lx = 0.32, ly = -0.12;  // out of the kick's reach
@@ -213,6 +221,33 @@ TEST_F(AfterBeam, TheKickOffStepComesFromSamplesTakenAfterTheBeam)
     EXPECT_TRUE(agent->move->trans);
     EXPECT_NEAR(agent->move->trans_fwd, lx - 0.231, kTol);
     EXPECT_NEAR(agent->move->trans_side, ly + 0.085, kTol);
+}
+
+// The server puts the ball on the spot when the kick-off begins, out of
+// the taker's view at first. The taker, which saw a ball straight ahead
+// before the goal, waits for its head to find this one: its kick machine
+// neither steps through its states on the ball it saw nor turns the robot
+// away to look for one (a turn takes a stop before the samples). Once in
+// view the ball is sampled.
+TEST_F(AfterBeam, TheTakerWaitsForTheKickOffBallItHasNotSeenSinceTheBeam)
+{
+    ASSERT_NO_FATAL_FAILURE(taker_sampling_when_the_goal_falls(0.30, 0.02));
+    const playing& play = *agent->fsm->play_on_fsm->playing_fsm;
+    scene.play_mode = "KickOff_Left";
+    think_messages(2);  // into the kick
+    for (int i = 0; i < 25; ++i) {
+        SCOPED_TRACE(i);
+        think_message();
+        ASSERT_EQ(play.state, playing::ATT);
+        ASSERT_EQ(play.att_fsm->state, att::KICK);
+        ASSERT_EQ(kick_machine().state, kick::INIT);
+        ASSERT_FALSE(agent->move->rot);
+        ASSERT_FALSE(agent->move->walking);
+    }
+    scene.vision = true;
+    ball_at(0, 0);
+    for (int i = 0; i < 10 && !agent->collectInfosStarted(); ++i) think_message();
+    EXPECT_TRUE(agent->collectInfosStarted());
 }
 
 }  // namespace

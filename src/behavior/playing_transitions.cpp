@@ -10,7 +10,14 @@ const int kCoord = validity_counts_t::VALID_COORD_CNT;
 // The ball priority is asked in every step in which these tests run: it
 // also sets the localiser's speed filter and may re-arm the move target.
 
-bool playing::transition_from_init_to_look_for_ball_1_test() { return !agent->ballSeen(kBall); }
+// The kick-off taker at the spot that has not seen the ball since the
+// kick-off began (after a goal the server puts it there only then) does
+// not turn away to look for it: the kick waits for the head to find it,
+// just ahead.
+bool playing::transition_from_init_to_look_for_ball_1_test()
+{
+    return !agent->ballSeen(kBall) && !agent->kickOffBallAhead();
+}
 
 bool playing::transition_from_init_to_att_2_test() { return agent->getBallPriority() == 0; }
 

@@ -168,6 +168,8 @@ void NaoParse::SetupVisionObjectMap()
 void NaoParse::Parse(const std::string& msg, int /*n*/)
 {
     if (!parser) return;
+    const bool again = msg == last_message;
+    if (!again) last_message = msg;
     sexp::PredicateList preds = parser->parse(msg);
     for (const sexp::Node& pred : preds) {
         const std::string& name = pred.name();
@@ -205,6 +207,7 @@ void NaoParse::Parse(const std::string& msg, int /*n*/)
                 break;
             case 'S':
                 ParseVisionInfo(pred);
+                if (!again) ++vision_count;
                 break;
             case 'U':
                 ParseUniversalJointInfo(pred);
@@ -371,7 +374,6 @@ void NaoParse::ParseAccelerometer(const sexp::Node& pred)
 void NaoParse::ParseVisionInfo(const sexp::Node& pred)
 {
     nv.reset();
-    ++vision_count;
     for (std::size_t i = 1; i < pred.items.size(); ++i) {
         const sexp::Node& obj = pred.items[i];
         if (!obj.is_list) continue;

@@ -147,11 +147,13 @@ public:
     int hear_count;
     // Vision records parsed: the record `nv` stays through the messages
     // without vision, and a reader that must know whether it is new since
-    // some moment compares this count.
+    // some moment compares this count. The cycle loop thinks once per
+    // sub-step on the same message: parsed again, its record counts once.
     int vision_count;
     // s: the server's clock of the message ("(time (now t))"), which runs
     // while the game clock stands still (before a kick-off); 0 until told.
     double server_time;
+    std::string last_message;  // the text parsed last
 
     // Read by the run-challenge program: whether a game state has told the
     // side, and the side it told (set together with `side`).

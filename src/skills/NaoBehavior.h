@@ -347,7 +347,7 @@ public:
     static constexpr double KICK_OFF_LOOK_PITCH = -30.0;
     // The beam message to (x, y, theta) (m, m, rad, the team's own frame)
     // goes out: the localiser takes that place as the robot's pose, and
-    // the avoidances of the old place are over.
+    // the avoidances and the kick's ball samples of the old place are over.
     void beamSent(double x, double y, double theta);
 
     bool setGoalKickPoint(int n);
@@ -438,6 +438,9 @@ public:
     bool kickSequenceDone();
 
     void startCollectInfos();
+    // No collection under way and no sample kept (the beam: the samples
+    // show the ball at the old place).
+    void dropCollectInfos();
     bool collectInfosStarted();
     bool collectInfosDone(int n);
     void applyCollectInfos();

@@ -744,7 +744,13 @@ bool NaoBehavior::kickSequenceDone() { return kick_sequence_count == 10; }
 
 void NaoBehavior::startCollectInfos()
 {
+    dropCollectInfos();
     collect_infos_started = true;
+}
+
+void NaoBehavior::dropCollectInfos()
+{
+    collect_infos_started = false;
     collect_infos_cycles = 0;
     collect_ball_samples = 0;
     collect_sum_ball_lx = collect_sum_ball_ly = 0;

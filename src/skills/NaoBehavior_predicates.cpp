@@ -406,6 +406,7 @@ void NaoBehavior::beamSent(double x, double y, double theta)
     // corrective step for its 101 requests, until the server dropped the
     // ball.
     endAvoidance();
+    dropCollectInfos();
 }
 
 bool NaoBehavior::kickActive()

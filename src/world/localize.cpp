@@ -60,6 +60,13 @@ bool prev_prio_set = false;
 int prev_prio_lCounter = 0;
 const int kPrioHold = 399;  // a held priority is refreshed after 400 more calls
 
+void forget_held_priority()
+{
+    prev_prio = 0;
+    prev_prio_set = false;
+    prev_prio_lCounter = 0;
+}
+
 #ifndef BREVANE_NO_RATE_LIMITER
 double f_filtered = 0.0;
 double s_filtered = 0.0;
@@ -637,6 +644,25 @@ void Localize_t::beam_to(double x0, double y0, double a0)
     take_start_place();
     head_heading = odo_head_heading =
         wrapped(torso_heading + NaoParse::GetJointAngleRad(NaoParse::JID_HEAD_1));
+    forget_ball();
+}
+
+void Localize_t::forget_ball()
+{
+    ball_unseen_count = MAX_BALL_SEEN_CNT;
+    ball_bearing = 0.0;
+    ball_ground_dist = 0.0;
+    ball_lx = ball_ly = 0.0;
+    prev_ball_time.clear();
+    prev_ball_lx.clear();
+    prev_ball_ly.clear();
+    ball_gdir = 0.0;
+    ball_gx = ball_gy = 0.0;
+    ball_dist = 0.01;
+    // The priority held, and a team-mate's claim, were judged against the
+    // old ball.
+    forget_held_priority();
+    claim_time = -HUGE_VAL;
 }
 
 bool Localize_t::set_goal_kick_point(double px, double py, int n)
@@ -704,9 +730,7 @@ void Localize_t::new_rot2013(NaoMove& move, double theta, double xc)
 
 void Localize_t::reset_process_state()
 {
-    prev_prio = 0;
-    prev_prio_set = false;
-    prev_prio_lCounter = 0;
+    forget_held_priority();
 #ifndef BREVANE_NO_RATE_LIMITER
     f_filtered = 0.0;
     s_filtered = 0.0;

@@ -218,6 +218,10 @@ public:
     // its start. Without it the pose from before the beam stayed until the
     // next fix.
     void beam_to(double x0, double y0, double a0);
+    // The ball seen before a beam lay elsewhere: it is unknown, as at the
+    // start, until seen again, and nothing judged against it (the held
+    // priority, a team-mate's claim) is kept.
+    void forget_ball();
     // The pose becomes the start place (set_side, beam_to).
     void take_start_place();
 

@@ -328,7 +328,11 @@ TEST_P(Restarts, TheTakerWaitsAfterAnOwnRestartOnly)
         scene.players = {player(other, ox, oy)};
         scene.play_mode = r.mode;
         ball_at(r.bx, r.by);
-        perceive_times(2);
+        perceive();
+        // The next message: the record of the mode change's own may be
+        // older than the change, this one's is not.
+        scene.game_time += 0.02;
+        perceive();
         scene.play_mode = "PlayOn";
         ball_at(r.bx + 2.0, r.by);
         perceive();
@@ -402,11 +406,38 @@ TEST_F(KickOff, ABallSeenBeforeTheModeChangeIsNotTheRestartsSpot)
             ball_at(14.95, 9.95);
         else
             scene.ball = false;
-        perceive_times(3);
+        perceive();
+        scene.game_time += 0.02;  // a later message
+        perceive_times(2);
         scene.play_mode = "PlayOn";
         perceive();
         EXPECT_EQ(agent->kickOffTakerWaits(), c.taker);
     }
+}
+
+// The vision record of the message that changes the mode may be older than
+// the change: on neither think of that message is it a sighting since the
+// mode began. The record of the next message with vision is.
+TEST_F(KickOff, TheModeChangeMessagesOwnRecordIsNoSightingSinceTheModeBegan)
+{
+    robot(3, 9.4, 5.0);
+    scene.play_mode = "PlayOn";
+    ball_at(10.0, 5.0);
+    think_messages(3);
+    scene.play_mode = "corner_kick_left";
+    think_message();
+    EXPECT_FALSE(agent->kick_off_state.ball_seen_in_mode);
+    EXPECT_FALSE(agent->kick_off_state.spot_known);
+    scene.vision = false;
+    think_message();
+    EXPECT_FALSE(agent->kick_off_state.ball_seen_in_mode);
+    scene.vision = true;
+    ball_at(14.95, 9.95);
+    think_message();
+    EXPECT_TRUE(agent->kick_off_state.ball_seen_in_mode);
+    ASSERT_TRUE(agent->kick_off_state.spot_known);
+    EXPECT_NEAR(agent->kick_off_state.spot_x, 14.95, 1e-3);
+    EXPECT_NEAR(agent->kick_off_state.spot_y, 9.95, 1e-3);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, Restarts,

@@ -58,6 +58,7 @@ protected:
     NaoBehavior* agent = nullptr;
     Scene scene;
     bool perceived = false;
+    bool thought = false;  // think_message has run since restart()
 
     void SetUp() override
     {
@@ -80,6 +81,7 @@ protected:
         agent->Think("");  // the init answer
         testing::internal::GetCapturedStderr();
         perceived = false;
+        thought = false;
     }
 
     void TearDown() override
@@ -107,6 +109,24 @@ protected:
     void perceive_times(int n)
     {
         for (int i = 0; i < n; ++i) perceive();
+    }
+
+    // One server message of the scene, a cycle after the last, answered as
+    // the cycle loop answers it: a whole think call per sub-step on the
+    // same text. The first message after restart() has its init answer
+    // already: it is thought once more.
+    void think_message()
+    {
+        scene.game_time += 0.02;
+        const std::string msg = scene_message(scene);
+        const int thinks = thought ? agent->sub_steps : agent->sub_steps - 1;
+        for (int i = 0; i < thinks; ++i) agent->Think(msg);
+        thought = true;
+    }
+
+    void think_messages(int n)
+    {
+        for (int i = 0; i < n; ++i) think_message();
     }
 
     // The robot of the team playing from `side` at (x, y), facing `heading`.

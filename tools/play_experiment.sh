@@ -16,8 +16,13 @@
 # TRAINER="(agent (unum 1)(team Left)(pos -0.9 0.1 0.4))" to start a robot
 # elsewhere. GOAL_AFTER: seconds of play after which the trainer rolls the
 # ball into the left team's own goal (tools/trainer_goal.py, which retries
-# when it did not go in), so that PLAY_SECONDS then follow the left team's
-# kick-off after a goal; unset or 0, no goal. Run from the source root.
+# when it did not go in; GOAL_COMMAND: the trainer command that makes the
+# goal instead of its roll), so that PLAY_SECONDS then follow the left
+# team's kick-off after a goal; unset or 0, no goal. HOOK: a relay hook file
+# (tools/relay_hooks/) that rewrites the agents' commands, with its
+# settings in the environment (for example throw.py's THROW_START, to
+# throw the kick-off taker over just before the trainer's goal). Run from
+# the source root.
 #
 # The server is started by the start script of the simulator's folder
 # beside this repository (SIM, default ../shared/sim), from its install
@@ -57,7 +62,7 @@ trap cleanup EXIT
 INSTANCE=$INSTANCE AGENT_PORT=$AGENT_PORT MONITOR_PORT=$MONITOR_PORT GROUNDTRUTH=1 WAIT_READY=1 \
     "$SIM/start-server.sh" >"$OUT/server.out" 2>&1 || { cat "$OUT/server.out"; exit 1; }
 python3 tools/relay.py --listen "$RELAY" --server-port "$AGENT_PORT" --conns "$n" \
-    --log "$OUT/relay.jsonl" >"$OUT/relay.out" 2>&1 &
+    --log "$OUT/relay.jsonl" ${HOOK:+--hook "$HOOK"} >"$OUT/relay.out" 2>&1 &
 relay_pid=$!
 # The agents give up at once when nobody listens: wait for the relay (a
 # loaded machine starts Python slowly).
@@ -79,7 +84,7 @@ fi
 "$SIM/monitor.py" --port "$MONITOR_PORT" "(kickOff Left)" >/dev/null
 if [ "${GOAL_AFTER:-0}" != 0 ]; then
     sleep "$GOAL_AFTER"
-    python3 tools/trainer_goal.py --port "$MONITOR_PORT" | tee "$OUT/goal.txt"
+    python3 tools/trainer_goal.py --port "$MONITOR_PORT" ${GOAL_COMMAND:+--command "$GOAL_COMMAND"} | tee "$OUT/goal.txt"
 fi
 sleep "$SECONDS_OF_PLAY"
 sleep 3

@@ -17,7 +17,12 @@
 # elsewhere. GOAL_AFTER: seconds of play after which the trainer rolls the
 # ball into the left team's own goal (tools/trainer_goal.py, which retries
 # when it did not go in), so that PLAY_SECONDS then follow the left team's
-# kick-off after a goal; unset or 0, no goal. Run from the source root.
+# kick-off after a goal; unset or 0, no goal. SET_PIECE: a set piece of
+# the left team, "MODE X Y" (for example "goal_kick_left -14 0"), after
+# SET_PIECE_AFTER seconds of play (default 10): the trainer puts the ball
+# on (X, Y) in play on and changes the play mode LIE seconds later (default
+# 4; tools/trainer_setpiece.py, its JSON line in set_piece.json), and
+# PLAY_SECONDS follow. Run from the source root.
 #
 # The server is started by the start script of the simulator's folder
 # beside this repository (SIM, default ../shared/sim), from its install
@@ -80,6 +85,11 @@ fi
 if [ "${GOAL_AFTER:-0}" != 0 ]; then
     sleep "$GOAL_AFTER"
     python3 tools/trainer_goal.py --port "$MONITOR_PORT" | tee "$OUT/goal.txt"
+fi
+if [ -n "${SET_PIECE:-}" ]; then
+    sleep "${SET_PIECE_AFTER:-10}"
+    # shellcheck disable=SC2086  # MODE X Y are three arguments
+    python3 tools/trainer_setpiece.py --port "$MONITOR_PORT" --lie "${LIE:-4}" $SET_PIECE | tee "$OUT/set_piece.json"
 fi
 sleep "$SECONDS_OF_PLAY"
 sleep 3

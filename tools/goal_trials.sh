@@ -34,39 +34,16 @@ if [ ! -x "$PROGRAM" ]; then
     exit 2
 fi
 mkdir -p "$OUT"
+. tools/trials.sh
 
-pids=()
-stop() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-    for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
-    exit 130
-}
-trap stop INT TERM
-
-run_trial() {
-    local i=$1 goal=$2 dir=$OUT/trial-$1
+trial() {
+    local goal=${GOAL_AFTER:-$((25 + RANDOM % 21))} dir=$OUT/trial-$1
+    echo "trial $1: $PROGRAM, goal after ${goal} s (0: none), folder $dir"
     mkdir -p "$dir"
     echo "$goal" >"$dir/goal_after"
-    # A namespace of its own gives each trial its own loopback: the
-    # addresses and ports differ anyway so that trials also run side by
-    # side without one; the server's run folder needs its own name.
-    INSTANCE=goal$$-$i AGENT_PORT=$((3300 + i % 100)) MONITOR_PORT=$((3400 + i % 100)) \
-        RELAY=127.0.0.$((100 + i % 100)) NUMS="1 2 3" PROGRAM=$PROGRAM GOAL_AFTER=$goal \
-        PLAY_SECONDS=$PLAY_SECONDS OUT=$dir \
-        unshare -n bash -c 'ip link set lo up && exec tools/play_experiment.sh' >"$dir/run.out" 2>&1
+    play_trial goal "$1" "$dir" NUMS="1 2 3" PROGRAM="$PROGRAM" GOAL_AFTER="$goal" PLAY_SECONDS="$PLAY_SECONDS"
 }
-
-for i in $(seq 1 "$TRIALS"); do
-    goal=${GOAL_AFTER:-$((25 + RANDOM % 21))}
-    echo "trial $i: $PROGRAM, goal after ${goal} s (0: none), folder $OUT/trial-$i"
-    run_trial "$i" "$goal" &
-    pids+=($!)
-    while [ "$(jobs -rp | wc -l)" -ge "$PARALLEL" ]; do
-        wait -n
-    done
-done
-wait
-trap - INT TERM
+run_trials "$TRIALS" "$PARALLEL"
 
 python3 - "$OUT" "$TRIALS" <<'EOF' | tee "$OUT/summary.txt"
 import os

@@ -18,11 +18,15 @@
 # ball into the left team's own goal (tools/trainer_goal.py, which retries
 # when it did not go in; GOAL_COMMAND: the trainer command that makes the
 # goal instead of its roll), so that PLAY_SECONDS then follow the left
-# team's kick-off after a goal; unset or 0, no goal. HOOK: a relay hook file
-# (tools/relay_hooks/) that rewrites the agents' commands, with its
-# settings in the environment (for example throw.py's THROW_START, to
-# throw the kick-off taker over just before the trainer's goal). Run from
-# the source root.
+# team's kick-off after a goal; unset or 0, no goal. SET_PIECE: a set piece
+# of the left team, "MODE X Y" (for example "goal_kick_left -14 0"), after
+# SET_PIECE_AFTER seconds of play (default 10): the trainer puts the ball
+# on (X, Y) in play on and changes the play mode LIE seconds later (default
+# 4; tools/trainer_setpiece.py, its JSON line in set_piece.json), and
+# PLAY_SECONDS follow. HOOK: a relay hook file (tools/relay_hooks/) that
+# rewrites the agents' commands, with its settings in the environment (for
+# example throw.py's THROW_START, to throw the kick-off taker over just
+# before the trainer's goal). Run from the source root.
 #
 # The server is started by the start script of the simulator's folder
 # beside this repository (SIM, default ../shared/sim), from its install
@@ -85,6 +89,11 @@ fi
 if [ "${GOAL_AFTER:-0}" != 0 ]; then
     sleep "$GOAL_AFTER"
     python3 tools/trainer_goal.py --port "$MONITOR_PORT" ${GOAL_COMMAND:+--command "$GOAL_COMMAND"} | tee "$OUT/goal.txt"
+fi
+if [ -n "${SET_PIECE:-}" ]; then
+    sleep "${SET_PIECE_AFTER:-10}"
+    # shellcheck disable=SC2086  # MODE X Y are three arguments
+    python3 tools/trainer_setpiece.py --port "$MONITOR_PORT" --lie "${LIE:-4}" $SET_PIECE | tee "$OUT/set_piece.json"
 fi
 sleep "$SECONDS_OF_PLAY"
 sleep 3

@@ -27,6 +27,7 @@ from match import MAX_STEP, OTHER_SIDE as OTHER  # noqa: E402
 # The server drops the ball when nobody touched it for this long after the
 # mode changed (RuleDropBallTime).
 DROP_TIME = 15.0
+DROP_SEEN = 0.1
 NEAR = 5.0
 FREE_KICK_WINDOW = 20.0
 # The server holds the ball back on the restart spot until the kick-in
@@ -132,9 +133,10 @@ def restarts(rows):
             duration = clock[b] - clock[a]
             r["duration"] = round(duration, 2)
             if nxt == "PlayOn":
-                # A touch plays on at once; the drop comes in the first cycle
-                # after the wait, seen up to one message later.
-                r["end"] = "dropped" if duration >= DROP_TIME - usual / 2 else "taken"
+                # A touch plays on at once. The drop comes a cycle before
+                # 15 s from the mode's first message, and either may be
+                # seen a message or two late.
+                r["end"] = "dropped" if duration >= DROP_TIME - DROP_SEEN else "taken"
                 if r["end"] == "taken":
                     r["first_touch"] = round(duration, 2)
                 r["free_kick_against"] = None

@@ -22,6 +22,30 @@ import simmonitor  # noqa: E402
 ROLL = "(ball (pos -14.4 0 0.042)(vel -4 0 0))"
 
 
+def run(port, body, name):
+    """body(mon) on a connection to the monitor port whose first messages
+    were read; its result is the exit status, 2 when the connection failed
+    (name says who failed)."""
+    mon = simmonitor.Monitor("127.0.0.1", port)
+    try:
+        mon.connect(timeout=5.0)
+        mon.poll(0.5)
+        return body(mon)
+    except (OSError, EOFError, simmonitor.ProtocolError) as e:
+        print("%s: monitor port %d: %s" % (name, port, e), file=sys.stderr)
+        return 2
+    finally:
+        mon.close()
+
+
+def play_on(mon):
+    """Sets the game to play on unless it is, so that the server no longer
+    holds the ball on a restart spot."""
+    if mon.state.play_mode != "PlayOn":
+        mon.send("(playMode PlayOn)")
+        mon.poll(0.5)
+
+
 def main(argv=None):
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     ap.add_argument("--port", type=int, default=3200, help="the server's monitor port")
@@ -30,14 +54,10 @@ def main(argv=None):
     ap.add_argument("--command", default=ROLL, help="the trainer command that should make the goal")
     args = ap.parse_args(argv)
 
-    mon = simmonitor.Monitor("127.0.0.1", args.port)
-    try:
-        mon.connect(timeout=5.0)
-        mon.poll(0.5)
+    def goal(mon):
         for n in range(1, args.tries + 1):
-            if n > 1 and mon.state.play_mode != "PlayOn":
-                mon.send("(playMode PlayOn)")
-                mon.poll(0.5)
+            if n > 1:
+                play_on(mon)
             mon.send(args.command)
             deadline = time.monotonic() + args.wait
             while time.monotonic() < deadline:
@@ -48,11 +68,8 @@ def main(argv=None):
         print("no goal after %d tries: play mode %s at game time %.2f" % (
             args.tries, mon.state.play_mode, mon.state.time))
         return 1
-    except (OSError, EOFError, simmonitor.ProtocolError) as e:
-        print("trainer_goal.py: monitor port %d: %s" % (args.port, e), file=sys.stderr)
-        return 2
-    finally:
-        mon.close()
+
+    return run(args.port, goal, "trainer_goal.py")
 
 
 if __name__ == "__main__":

@@ -79,6 +79,13 @@ struct kick_off_watch_t {
     static constexpr double DROP_BALL_TIME = 15.0;
     static constexpr double TIME_EPSILON = 0.005;      // s: below the game time's resolution
     static constexpr double KICK_OFF_LOOK_TIME = 4.0;  // s the kick-off taker looks for the ball on the spot
+    // m: the server's goal kick spot lies this far in front of the goal's
+    // centre (its GoalKickDist)
+    static constexpr double GOAL_KICK_DIST = 1.0;
+    // A ball placed where the rules put it counts as not seen within this
+    // many updates: known, so the robot goes there, but not in view, so it
+    // turns to find it.
+    static constexpr int PLACED_BALL_UNSEEN = 10;
 
     // A restart of the team playing from `side`: kick-off, kick-in, corner
     // kick, goal kick or free kick.

@@ -484,7 +484,19 @@ void NaoBehavior::watch_kick_off()
         w.ball_seen_in_mode = true;
     }
     // Where the restart is taken: the centre spot, or where the ball waits
-    // while the set piece lasts.
+    // while the set piece lasts. The server puts a goal kick's ball on its
+    // spot in front of the goal, out of view of robots that followed it over
+    // the goal line: until a vision shows it there, the ball lies at the
+    // spot. (Chasing its last place behind the line, the nearest robot faced
+    // away from it, 1.6 m off, until the server dropped it.)
+    const bool own_goal_kick = (pm == NaoParse::PM_GOAL_KICK_LEFT && parse->side == 1) ||
+                               (pm == NaoParse::PM_GOAL_KICK_RIGHT && parse->side == -1);
+    if (own_goal_kick && !w.ball_seen_in_mode) {
+        w.spot_x = -parse->side * (0.5 * NaoParse::DIM_FIELD_LENGTH - kick_off_watch_t::GOAL_KICK_DIST);
+        w.spot_y = 0.0;
+        w.spot_known = true;
+        localize->place_unseen_ball(w.spot_x, w.spot_y, kick_off_watch_t::PLACED_BALL_UNSEEN);
+    }
     if (pm == NaoParse::PM_KICK_OFF_LEFT || pm == NaoParse::PM_KICK_OFF_RIGHT) {
         w.spot_x = 0.0;
         w.spot_y = 0.0;

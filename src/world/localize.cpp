@@ -665,6 +665,22 @@ void Localize_t::forget_ball()
     claim_time = -HUGE_VAL;
 }
 
+void Localize_t::place_unseen_ball(double gx, double gy, int unseen)
+{
+    double px, py, head, torso;
+    current_pose(px, py, head, torso);
+    ball_gx = gx;
+    ball_gy = gy;
+    const double dx = gx - px, dy = gy - py;
+    ball_dist = ball_ground_dist = std::hypot(dx, dy);
+    ball_gdir = std::atan2(dy, dx);
+    const double c = std::cos(torso), s = std::sin(torso);
+    ball_lx = c * dx + s * dy;
+    ball_ly = -s * dx + c * dy;
+    ball_bearing = std::atan2(ball_ly, ball_lx);
+    if (ball_unseen_count < unseen) ball_unseen_count = unseen;
+}
+
 bool Localize_t::set_goal_kick_point(double px, double py, int n)
 {
     if (ball_unseen_count >= n || no_fix_count >= n) return false;

@@ -222,6 +222,10 @@ public:
     // start, until seen again, and nothing judged against it (the held
     // priority, a team-mate's claim) is kept.
     void forget_ball();
+    // The ball lies at (gx, gy) on the field, out of view, where the rules
+    // put it: its place relative to the robot follows from the pose, and it
+    // counts as known but not seen within the last `unseen` updates.
+    void place_unseen_ball(double gx, double gy, int unseen);
     // The pose becomes the start place (set_side, beam_to).
     void take_start_place();
 

@@ -440,6 +440,59 @@ TEST_F(KickOff, TheModeChangeMessagesOwnRecordIsNoSightingSinceTheModeBegan)
     EXPECT_NEAR(agent->kick_off_state.spot_y, 9.95, 1e-3);
 }
 
+// The server puts a goal kick's ball on its spot, 1 m in front of the goal,
+// out of view of a robot that followed it over the line: until a vision
+// shows it, the ball lies at the spot, known but not in view. Only at the
+// team's own goal kick; a ball seen since the mode began is where it is.
+TEST_F(KickOff, AGoalKicksBallUnseenSinceTheModeBeganLiesOnItsSpot)
+{
+    struct Case {
+        const char *name, *side, *mode;
+        double x, y, heading, last_x, last_y;  // the robot; where it last saw the ball
+        bool placed;
+        double spot_x;
+    };
+    const Case cases[] = {
+        {"own, left", "left", "goal_kick_left", -12, 2, 0.0, -15.4, 4, true, -14},
+        {"own, right", "right", "goal_kick_right", 12, -2, skills_test::kPi, 15.4, -4, true, 14},
+        {"theirs", "left", "goal_kick_right", 12, -2, 0.0, 15.4, -4, false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        robot(5, c.x, c.y, c.heading, c.side);
+        scene.play_mode = "PlayOn";
+        ball_at(c.last_x, c.last_y);
+        think_messages(2);
+        scene.play_mode = c.mode;
+        scene.ball = false;
+        // The mode change's message and one without vision keep the last
+        // record, which shows the ball at its old place.
+        scene.vision = false;
+        think_messages(2);
+        scene.vision = true;
+        think_messages(3);
+        const Localize_t& l = *agent->localize;
+        if (!c.placed) {
+            EXPECT_NEAR(l.ball_gx, c.last_x, 1e-3);
+            continue;
+        }
+        EXPECT_NEAR(l.ball_gx, c.spot_x, 1e-9);
+        EXPECT_NEAR(l.ball_gy, 0.0, 1e-9);
+        EXPECT_TRUE(agent->ballSeen(Localize_t::VALID_BALL_SEEN_CNT));
+        EXPECT_FALSE(agent->ballSeen(10));
+        EXPECT_NEAR(agent->globalBallDistance(500), std::hypot(c.spot_x - c.x, c.y), 1e-3);
+        // Its place relative to the robot follows from the pose.
+        const double a = std::atan2(-c.y, c.spot_x - c.x) - c.heading;
+        EXPECT_NEAR(l.ball_lx, std::cos(a) * std::hypot(c.spot_x - c.x, c.y), 1e-3);
+        EXPECT_NEAR(l.ball_ly, std::sin(a) * std::hypot(c.spot_x - c.x, c.y), 1e-3);
+        // Seen, it is where it is.
+        ball_at(c.spot_x + 0.1, 0.2);
+        think_message();
+        EXPECT_NEAR(l.ball_gx, c.spot_x + 0.1, 1e-3);
+        EXPECT_TRUE(agent->ballSeen(1));
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Table, Restarts,
                          ::testing::Values(Restart{"kick_in", "KickIn_Left", -3.0, -9.95, true},
                                            Restart{"corner_kick", "corner_kick_left", 14.95, 9.95, true},

@@ -394,9 +394,9 @@ void NaoMove::apply_standUpFromFront(std::stringstream& out, int /*n*/)
                    [this] { return check_standUpFromFrontLyingPos(); });
 }
 
-bool NaoMove::end_stand_up(std::stringstream& out)
+void NaoMove::end_stand_up(std::stringstream& out)
 {
-    if (!NaoParse::fall_down_detected) return false;
+    if (!NaoParse::fall_down_detected) return;
     // As at the stand-up's own end: both motions back at their first
     // sample, the walk at rest, the effectors cleared, the flags down.
     stand_up_progress(true) = StandUpProgress{0, 0};
@@ -412,7 +412,6 @@ bool NaoMove::end_stand_up(std::stringstream& out)
     // The readings from before the body was set upright would latch the
     // fall again at once.
     NaoParse::reset_accel_filter();
-    return true;
 }
 
 void NaoMove::set_odo_global(double x, double y, double theta)

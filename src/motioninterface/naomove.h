@@ -97,9 +97,8 @@ public:
     // Ends the stand-up under way at once, as its last sample would, for a
     // body the server has just set upright (a beam): the rest of a stand-up
     // from lying, played standing, throws the robot over. Writes the
-    // effectors' clearing into out; false (nothing done) when no fall is
-    // latched.
-    bool end_stand_up(std::stringstream& out);
+    // effectors' clearing into out; nothing when no fall is latched.
+    void end_stand_up(std::stringstream& out);
 
     // Odometry: anchors the walk odometry at a global pose, and reads the
     // pose dead-reckoned since.
